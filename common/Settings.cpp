@@ -1,0 +1,38 @@
+#include "Settings.h"
+
+#include <cstring>
+#include <new>
+
+namespace Store {
+const char* const SoftwareKey = "Software";
+const char* const CompanyKey = "Quor";
+const char* const PlugKey = "ChronelPlug";
+const char* const ServerKey = "Server";
+const char* const ScheduleKey = "Schedule";
+const char* const EntryKeyFormat = "data%d";
+}  // namespace Store
+
+Settings::~Settings()
+{
+    ClearServer();
+    // The seven lists go after this body, Saturday first.
+}
+
+void Settings::ClearServer()
+{
+    delete[] SNTPServer;
+    SNTPServer = nullptr;
+}
+
+int Settings::SetServer(const char* text)
+{
+    ClearServer();
+    if (!text)
+        return 1;
+    size_t size = std::strlen(text) + 1;
+    SNTPServer = new (std::nothrow) char[size];
+    if (!SNTPServer)
+        return 0;
+    std::memcpy(SNTPServer, text, size);
+    return 1;
+}

@@ -1,0 +1,187 @@
+#include "SettingsStore.h"
+
+#include <cstring>
+#include <new>
+
+RegKey CreateSubKey(HKEY parent, const char* name)
+{
+    if (!parent)
+        return RegKey();
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, SettingsKeyAccess, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return RegKey();
+    return RegKey(key);
+}
+
+RegKey OpenSettingsKey()
+{
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Store::SoftwareKey, 0, SettingsKeyAccess, &software) != ERROR_SUCCESS)
+        return RegKey();
+    RegKey softwareKey(software);
+    RegKey company = CreateSubKey(softwareKey.Get(), Store::CompanyKey);
+    return CreateSubKey(company.Get(), Store::PlugKey);
+}
+
+RegKey OpenDayKey(const char* dayName)
+{
+    RegKey plug = OpenSettingsKey();
+    RegKey schedule = CreateSubKey(plug.Get(), Store::ScheduleKey);
+    return CreateSubKey(schedule.Get(), dayName);
+}
+
+// Reads up to the first `limit` bytes of a value over `field`, whatever its size and type.
+// Values longer than the field are read whole into a scratch buffer first, so that the result
+// does not depend on what the registry leaves in a too-small buffer.
+static void ReadLeadingBytes(HKEY key, const char* name, void* field, DWORD limit)
+{
+    if (!key)
+        return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        return;
+    if (size <= limit) {
+        unsigned char small[4];
+        DWORD got = sizeof small;
+        if (RegQueryValueExA(key, name, nullptr, nullptr, small, &got) == ERROR_SUCCESS && got <= limit)
+            std::memcpy(field, small, got);
+        return;
+    }
+    unsigned char* whole = new (std::nothrow) unsigned char[size];
+    if (!whole)
+        return;
+    DWORD got = size;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, whole, &got) == ERROR_SUCCESS && got >= limit)
+        std::memcpy(field, whole, limit);
+    delete[] whole;
+}
+
+void ReadNumber(HKEY key, const char* name, int32_t* field)
+{
+    ReadLeadingBytes(key, name, field, sizeof *field);
+}
+
+// The stored text of SNTPServer, or none when the value is missing or empty.
+static void ReadServer(HKEY key, Settings& settings)
+{
+    settings.ClearServer();
+    if (!key)
+        return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        return;
+    char* text = new (std::nothrow) char[size + 1];
+    if (!text)
+        return;
+    text[0] = '\0';
+    DWORD got = size;
+    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &got) ==
+            ERROR_SUCCESS &&
+        got <= size)
+        text[got] = '\0';
+    else
+        text[0] = '\0';
+    settings.SNTPServer = text;
+}
+
+int LoadSettings(Settings& settings)
+{
+    RegKey key = OpenSettingsKey();
+    HKEY k = key.Get();
+
+    settings.AutoStart = 0;
+    ReadNumber(k, "AutoStart", &settings.AutoStart);
+    // One byte: the letter. A value stored with its terminator (as an import of the export
+    // file leaves it) gives its first character.
+    settings.ShortCut = 'X';
+    ReadLeadingBytes(k, "ShortCut", &settings.ShortCut, 1);
+
+    struct {
+        const char* name;
+        int32_t* field;
+    } const numbers[] = {
+        {"NoNomal", &settings.NoNomal},         {"AutoDistribute", &settings.AutoDistribute},
+        {"UseReserve", &settings.UseReserve},   {"SendQuick", &settings.SendQuick},
+        {"ChangeDate", &settings.ChangeDate},   {"PreSec", &settings.PreSec},
+        {"PostSec", &settings.PostSec},         {"ReserveMark", &settings.ReserveMark},
+        {"UseSNTP", &settings.UseSNTP},
+    };
+    for (const auto& number : numbers) {
+        *number.field = 0;
+        ReadNumber(k, number.name, number.field);
+    }
+
+    ReadServer(k, settings);
+
+    settings.TimeOut = 600;
+    ReadNumber(k, "TimeOut", &settings.TimeOut);
+    settings.Accuracy = 200;
+    ReadNumber(k, "Accuracy", &settings.Accuracy);
+    settings.RunSNTPServer = 0;
+    ReadNumber(k, "RunSNTPServer", &settings.RunSNTPServer);
+
+    key.Close();
+    LoadSchedule(settings);
+    return 1;
+}
+
+int LoadSchedule(Settings& settings)
+{
+    for (int day = 0; day < 7; ++day)
+        LoadDay(settings.Schedule[day], WeekdayNames[day]);
+
+    RegKey server;
+    {
+        RegKey plug = OpenSettingsKey();
+        server = CreateSubKey(plug.Get(), Store::ServerKey);
+    }
+    if (!server)
+        return 1;
+    struct {
+        const char* name;
+        int32_t* field;
+        int32_t preset;
+    } const values[] = {
+        {"Connect", &settings.Connect, 0},       {"ConnectHour", &settings.ConnectHour, -1},
+        {"ConnectMinute", &settings.ConnectMinute, -1}, {"DisConnect", &settings.DisConnect, 0},
+        {"DisConnectHour", &settings.DisConnectHour, -1}, {"DisConnectMinute", &settings.DisConnectMinute, -1},
+    };
+    for (const auto& value : values) {
+        *value.field = value.preset;
+        ReadNumber(server.Get(), value.name, value.field);
+    }
+    return 1;
+}
+
+int LoadDay(ScheduleList& list, const char* dayName)
+{
+    list.Clear();
+    list.SetDayName(dayName);
+
+    RegKey day = OpenDayKey(dayName);
+    if (!day)
+        return 1;
+
+    char name[1024];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        LONG status = RegEnumKeyExA(day.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA)
+            continue;  // a name longer than the buffer: skip this index
+        if (status != ERROR_SUCCESS)
+            break;  // no more items, or the key went away: never spin on a failing index
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(day.Get(), name, 0, SettingsKeyAccess, &opened) != ERROR_SUCCESS)
+            continue;
+        RegKey entryKey(opened);
+        ScheduleEntry entry(-1, -1);
+        ReadNumber(entryKey.Get(), "Hour", &entry.Hour);
+        ReadNumber(entryKey.Get(), "Minute", &entry.Minute);
+        ReadNumber(entryKey.Get(), "EveryDay", &entry.EveryDay);
+        ReadNumber(entryKey.Get(), "Around", &entry.Around);
+        ReadNumber(entryKey.Get(), "SNTP", &entry.SNTP);
+        list.InsertSorted(entry);
+    }
+    return 1;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "RegKey.h"
+#include "Settings.h"
+
+// Access used for every key, by readers and writers alike.
+constexpr REGSAM SettingsKeyAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+// HKCU\Software\Quor\ChronelPlug, creating Quor and ChronelPlug; empty when it cannot be had.
+RegKey OpenSettingsKey();
+// Creates (or opens) name under parent; empty on failure.
+RegKey CreateSubKey(HKEY parent, const char* name);
+// HKCU\...\ChronelPlug\Schedule\<dayName>, creating what is missing; empty on failure.
+RegKey OpenDayKey(const char* dayName);
+
+// Reading: a missing key or value leaves the default. All report success (1).
+int LoadSettings(Settings& settings);
+int LoadSchedule(Settings& settings);
+int LoadDay(ScheduleList& list, const char* dayName);
+
+// Reads at most four bytes of value name over *field, whatever its stored type; a missing or
+// unreadable value leaves *field as it was.
+void ReadNumber(HKEY key, const char* name, int32_t* field);

@@ -1,0 +1,235 @@
+// The host's windows: main frame with its menu bar, the notification-icon window, the host's dialogs.
+#include "Host.h"
+#include "Plugin.h"
+
+#include <map>
+
+namespace {
+
+const char* const ConnectedCaption = "サーバから切断する(&S)";
+const char* const DisconnectedCaption = "サーバに接続する(&S)";
+
+struct Pending {
+    int64_t due;
+    std::function<void()> action;
+};
+std::vector<Pending> PendingActions;
+
+const char* CommandName(int command)
+{
+    switch (command) {
+    case CmdReceive: return "receive";
+    case CmdPatrolReceive: return "patrol receive";
+    case CmdDistribute: return "distribute";
+    case CmdToTray: return "to tray";
+    case CmdConnection: return "connection";
+    default: return nullptr;
+    }
+}
+
+LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND: {
+        int command = LOWORD(wParam);
+        if (RunCallbackCommand(window, command))
+            return 0;
+        const char* name = CommandName(command);
+        if (name)
+            LogEvent("command: %d (%s)", command, name);
+        if (command == CmdReceive || command == CmdPatrolReceive)
+            StartReceive(command == CmdPatrolReceive);
+        else if (command == CmdConnection)
+            StartConnectionToggle();
+        else if (command == CmdToTray)
+            ShowWindow(window, SW_HIDE);
+        return 0;
+    }
+    case WM_INITMENUPOPUP: {
+        HMENU submenu = reinterpret_cast<HMENU>(wParam);
+        if (submenu == ConnectionSubmenu())
+            ModifyMenuA(submenu, CmdConnection, MF_BYCOMMAND | MF_STRING, CmdConnection,
+                        Host.connected ? ConnectedCaption : DisconnectedCaption);
+        return 0;
+    }
+    case WM_CLOSE:
+        Host.quit = true;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == TrayIconMessage) {
+        LogEvent("tray: icon %u message %s", static_cast<unsigned>(wParam),
+                 lParam == WM_LBUTTONDBLCLK ? "double-click" : lParam == WM_LBUTTONUP ? "button-up" : "other");
+        if (lParam == WM_LBUTTONDBLCLK)
+            ShowWindow(Host.mainFrame, SW_SHOW);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HMENU BuildMenuBar()
+{
+    HMENU bar = CreateMenu();
+    const char* const tops[] = {"ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "ヘルプ(&H)"};
+    for (int i = 0; i < 5; ++i) {
+        HMENU sub = CreatePopupMenu();
+        if (i == 3) {
+            AppendMenuA(sub, MF_STRING, CmdReceive, "受信(&R)");
+            AppendMenuA(sub, MF_STRING, CmdPatrolReceive, "巡回受信(&P)");
+            AppendMenuA(sub, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(sub, MF_STRING, CmdConnection, DisconnectedCaption);
+        } else {
+            AppendMenuA(sub, MF_STRING, 0xE100 + i, "(なし)");
+        }
+        AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), tops[i]);
+    }
+    return bar;
+}
+
+// The host's small dialogs: one button, an answer callback.
+std::map<HWND, std::function<void(int)>> DialogAnswers;
+
+LRESULT CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND) {
+        char title[256] = "";
+        GetWindowTextA(window, title, sizeof title);
+        int id = LOWORD(wParam);
+        LogEvent("dialog: \"%s\" answered %d", title, id);
+        auto found = DialogAnswers.find(window);
+        std::function<void(int)> answer;
+        if (found != DialogAnswers.end()) {
+            answer = found->second;
+            DialogAnswers.erase(found);
+        }
+        DestroyWindow(window);
+        if (answer)
+            answer(id);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void After(int milliseconds, std::function<void()> action)
+{
+    PendingActions.push_back({SimClock::LocalMilliseconds() + milliseconds, std::move(action)});
+}
+
+void RunDueHostActions()
+{
+    int64_t now = SimClock::LocalMilliseconds();
+    for (size_t i = 0; i < PendingActions.size();) {
+        if (PendingActions[i].due <= now) {
+            std::function<void()> action = std::move(PendingActions[i].action);
+            PendingActions.erase(PendingActions.begin() + static_cast<long>(i));
+            action();
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool CreateHostWindows(HINSTANCE instance)
+{
+    WNDCLASSA frame{};
+    frame.lpfnWndProc = MainFrameProc;
+    frame.hInstance = instance;
+    frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    frame.lpszClassName = "QuillpostFrame";
+    WNDCLASSA view{};
+    view.lpfnWndProc = DefWindowProcA;
+    view.hInstance = instance;
+    view.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    view.lpszClassName = "AfxFrameOrView42s";
+    WNDCLASSA tray{};
+    tray.lpfnWndProc = TrayProc;
+    tray.hInstance = instance;
+    tray.lpszClassName = "Quillpost32Class";
+    WNDCLASSA dialog{};
+    dialog.lpfnWndProc = HostDialogProc;
+    dialog.hInstance = instance;
+    dialog.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    dialog.lpszClassName = "QuillpostHostDialog";
+    if (!RegisterClassA(&frame) || !RegisterClassA(&view) || !RegisterClassA(&tray) || !RegisterClassA(&dialog))
+        return false;
+
+    Host.mainFrame = CreateWindowA("QuillpostFrame", "Quillpost", WS_OVERLAPPEDWINDOW, 40, 40, 640, 420, nullptr,
+                                   BuildMenuBar(), instance, nullptr);
+    if (!Host.mainFrame)
+        return false;
+    Host.view = CreateWindowA("AfxFrameOrView42s", "", WS_CHILD | WS_VISIBLE, 0, 0, 620, 360, Host.mainFrame,
+                              nullptr, instance, nullptr);
+    Host.trayWindow = CreateWindowA("Quillpost32Class", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                                    nullptr);
+    ShowWindow(Host.mainFrame, SW_SHOWNORMAL);
+    UpdateWindow(Host.mainFrame);
+    return true;
+}
+
+HMENU ConnectionSubmenu()
+{
+    HMENU bar = GetMenu(Host.mainFrame);
+    return bar ? GetSubMenu(bar, 3) : nullptr;
+}
+
+HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,
+                    std::function<void(int)> onAnswer)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND dialog = CreateWindowA("QuillpostHostDialog", title, WS_POPUP | WS_CAPTION | WS_VISIBLE, 200, 200, 260,
+                                110, owner, nullptr, instance, nullptr);
+    if (!dialog)
+        return nullptr;
+    CreateWindowA("BUTTON", buttonText, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 90, 40, 80, 24, dialog,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(buttonId)), instance, nullptr);
+    DialogAnswers[dialog] = std::move(onAnswer);
+    LogEvent("dialog: \"%s\" shown", title);
+    return dialog;
+}
+
+void StartReceive(bool patrol)
+{
+    After(Host.receiveSeconds * 1000, [patrol]() {
+        int result = Plugin.FolderEndRetrieve(0);
+        LogEvent("host: %s ended, APCFolderEndRetrieve -> %d", patrol ? "patrol receive" : "receive", result);
+    });
+}
+
+void StartConnectionToggle()
+{
+    bool connecting = !Host.connected;
+    if (!connecting && Host.connectBehaviour == ConnectBehaviour::ConfirmDisconnect) {
+        ShowHostDialog(Host.mainFrame, "ダイヤル切断の確認", IDYES, "はい", [](int answer) {
+            if (answer == IDYES) {
+                Host.connected = false;
+                LogEvent("host: disconnected");
+            }
+        });
+        return;
+    }
+    After(Host.connectDelaySeconds * 1000, [connecting]() {
+        if (connecting && Host.connectBehaviour == ConnectBehaviour::Fail) {
+            ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", nullptr);
+            return;
+        }
+        Host.connected = connecting;
+        LogEvent("host: %s", connecting ? "connected" : "disconnected");
+    });
+}
+
+bool RunCallbackCommand(HWND window, int command)
+{
+    int index = command - FirstCallbackCommand;
+    if (index < 0 || index >= static_cast<int>(Host.callbacks.size()))
+        return false;
+    Registration registration = Host.callbacks[static_cast<size_t>(index)];
+    registration.callback(window, registration.value);
+    return true;
+}

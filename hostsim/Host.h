@@ -1,0 +1,87 @@
+#pragma once
+// The simulated Quillpost: state shared by its parts.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Menu commands of the host.
+enum : int {
+    CmdReceive = 32786,
+    CmdDistribute = 32825,
+    CmdToTray = 32828,
+    CmdConnection = 32835,
+    CmdPatrolReceive = 32859,
+};
+constexpr UINT TrayIconMessage = WM_USER + 223;
+constexpr int FirstCallbackCommand = 40000;
+
+typedef int(__stdcall* PluginCallback)(HWND, LPARAM);
+typedef int(__stdcall* PluginTimerProc)(int, int);
+
+struct Registration {
+    PluginCallback callback;
+    LPARAM value;
+};
+
+// How the host answers its connection command.
+enum class ConnectBehaviour { Succeed, Fail, ConfirmDisconnect };
+
+struct HostState {
+    HWND mainFrame = nullptr;
+    HWND view = nullptr;        // child of class "AfxFrameOrView42s"
+    HWND trayWindow = nullptr;  // class "Quillpost32Class"
+    HMODULE plugin = nullptr;
+    std::string mailboxRoot;    // ends with "\"
+    std::vector<Registration> callbacks;  // command id = FirstCallbackCommand + index
+    PluginTimerProc timerProc = nullptr;
+    int timerId = 0;
+    bool connected = false;
+    ConnectBehaviour connectBehaviour = ConnectBehaviour::Succeed;
+    int connectDelaySeconds = 3;
+    int receiveSeconds = 5;
+    bool quit = false;
+};
+
+extern HostState Host;
+
+// The simulated clock, substituted for the plug-in's kernel32 clock functions.
+namespace SimClock {
+void SetLocal(const SYSTEMTIME& local);
+void Advance(int milliseconds);
+SYSTEMTIME Local();
+// Local time as "YYYY-MM-DD hh:mm:ss.s".
+std::string Stamp();
+int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
+// Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
+// SetLocalTime by the simulated clock. Returns the number of entries patched.
+int PatchImports(HMODULE module);
+}  // namespace SimClock
+
+// One line per event, stamped with the simulated time.
+void LogEvent(const char* format, ...);
+void OpenEventLog(const char* path, bool echo);
+void CloseEventLog();
+
+// Runs one simulated step: the clock moves on 500 ms, due scenario actions run, the
+// plug-in's timer is called.
+void HostStep();
+// Calls the plug-in callback registered under the command, if any. True when one was called.
+bool RunCallbackCommand(HWND window, int command);
+
+// Runs action when the simulated clock has moved on by the given milliseconds.
+void After(int milliseconds, std::function<void()> action);
+// Runs the host's own delayed actions that are due.
+void RunDueHostActions();
+
+// Windows of the host.
+bool CreateHostWindows(HINSTANCE instance);
+HMENU ConnectionSubmenu();  // submenu 3 of the main frame's menu
+void StartReceive(bool patrol);
+void StartConnectionToggle();
+// Shows one of the host's small dialogs, owned by owner, with a single button id.
+HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,
+                    std::function<void(int)> onAnswer);

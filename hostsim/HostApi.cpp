@@ -1,0 +1,81 @@
+// The host's exported API (Quillpost.def gives the decorated names the plug-in resolves).
+#include "Host.h"
+
+#define HOST_API extern "C" __stdcall
+
+HOST_API int APARegistCallback(PluginCallback callback, LPARAM value)
+{
+    Host.callbacks.push_back({callback, value});
+    int command = FirstCallbackCommand + static_cast<int>(Host.callbacks.size()) - 1;
+    LogEvent("api: RegistCallback -> %d", command);
+    return command;
+}
+
+HOST_API int APASetTimer(int milliseconds, PluginTimerProc callback, int)
+{
+    Host.timerProc = callback;
+    Host.timerId = 1;
+    LogEvent("api: SetTimer %d ms -> %d", milliseconds, Host.timerId);
+    return Host.timerId;
+}
+
+HOST_API int APAKillTimer(int timerId)
+{
+    bool known = timerId != 0 && timerId == Host.timerId;
+    if (known) {
+        Host.timerProc = nullptr;
+        Host.timerId = 0;
+    }
+    LogEvent("api: KillTimer %d -> %d", timerId, known ? 1 : 0);
+    return known ? 1 : 0;
+}
+
+HOST_API const char* APAGetMailbox()
+{
+    return Host.mailboxRoot.c_str();
+}
+
+HOST_API int APAMarkMail(const char* name, unsigned long mask, int set)
+{
+    LogEvent("api: MarkMail %s mask %08lx %s", name ? name : "(null)", mask, set ? "on" : "off");
+    return 1;
+}
+
+HOST_API const char* APASendGetHeader(HWND)
+{
+    return "";
+}
+
+HOST_API int APASendSetHeader(HWND, const char*)
+{
+    return 1;
+}
+
+// Resolved by plug-ins but not used by chronel: neutral answers.
+HOST_API int APAIsBusy() { return 0; }
+HOST_API int APAExecQuillpost(int) { return 0; }
+HOST_API int APAGetAccount(int) { return 0; }
+HOST_API int APAGetFolderName(int) { return 0; }
+HOST_API int APAImportFile(int, int, int) { return 0; }
+HOST_API int APASaveMail(int, int, int, int) { return 0; }
+HOST_API int APAMoveMail(int, int) { return 0; }
+HOST_API int APADeleteMail(int) { return 0; }
+HOST_API int APAFolderGetCurrentFolder(int) { return 0; }
+HOST_API int APAFolderGetCurrentEntry(int) { return 0; }
+HOST_API int APAFolderGetSelectEntry(int, int) { return 0; }
+HOST_API int APAFolderChangePassword(int, int) { return 0; }
+HOST_API int APAFolderMailTo(int, int) { return 0; }
+HOST_API int APAFolderReply(int, int) { return 0; }
+HOST_API int APAFolderForward(int, int) { return 0; }
+HOST_API int APAFolderOpenMail(int, int, int) { return 0; }
+HOST_API int APASendGetText(int, int) { return 0; }
+HOST_API int APASendSetText(int, int) { return 0; }
+HOST_API int APASendGetEditor(int) { return 0; }
+HOST_API int APAViewGetText(int) { return 0; }
+HOST_API int APAViewGetHeader(int) { return 0; }
+HOST_API int APAViewSetText(int, int) { return 0; }
+HOST_API int APAViewGetPath(int) { return 0; }
+HOST_API int APAViewGetEditor(int) { return 0; }
+HOST_API int APAViewChangeMail(int, int) { return 0; }
+HOST_API int APASjisToJis(int, int, int) { return 0; }
+HOST_API int APAJisToSjis(int, int, int) { return 0; }

@@ -1,0 +1,43 @@
+#include "Plugin.h"
+
+#include "Host.h"
+
+PluginEntries Plugin;
+
+bool LoadPlugin()
+{
+    HMODULE module = LoadLibraryA("Plugins\\chronel.dll");
+    if (!module) {
+        LogEvent("plugin: Plugins\\chronel.dll did not load (error %lu)", GetLastError());
+        return false;
+    }
+    static const char* const names[] = {
+        "APCGetPlugName",  "APCVersionInfo",   "APCStartUp",     "APCCleanUp",
+        "APCSetup",        "APCRecFilter",     "APCFolderCreate", "APCFolderClose",
+        "APCFolderInitMenu", "APCFolderLoad",  "APCFolderEndRetrieve", "APCSendCreate",
+        "APCSendClose",    "APCSendInitMenu",  "APCSendPost",
+    };
+    static_assert(sizeof(PluginEntries) == sizeof names / sizeof names[0] * sizeof(void*), "one per entry");
+    FARPROC* slots = reinterpret_cast<FARPROC*>(&Plugin);
+    for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
+        slots[i] = GetProcAddress(module, names[i]);
+        if (!slots[i]) {
+            LogEvent("plugin: entry point %s missing", names[i]);
+            FreeLibrary(module);
+            return false;
+        }
+    }
+    Host.plugin = module;
+    int patched = SimClock::PatchImports(module);
+    LogEvent("plugin: loaded \"%s\", %d clock imports substituted", Plugin.GetPlugName(), patched);
+    return true;
+}
+
+void UnloadPlugin()
+{
+    if (Host.plugin) {
+        FreeLibrary(Host.plugin);
+        LogEvent("plugin: unloaded");
+    }
+    Host.plugin = nullptr;
+}

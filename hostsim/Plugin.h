@@ -1,0 +1,29 @@
+#pragma once
+// The plug-in's entry points as the host calls them.
+
+#include <windows.h>
+
+struct PluginEntries {
+    const char*(__stdcall* GetPlugName)();
+    int(__stdcall* VersionInfo)(HWND);
+    int(__stdcall* StartUp)(int);
+    int(__stdcall* CleanUp)();
+    int(__stdcall* Setup)(int);
+    int(__stdcall* RecFilter)(int);
+    int(__stdcall* FolderCreate)(HWND);
+    void(__stdcall* FolderClose)(HWND);
+    void(__stdcall* FolderInitMenu)(HWND, HMENU, int);
+    void(__stdcall* FolderLoad)(int, int);
+    int(__stdcall* FolderEndRetrieve)(int);
+    int(__stdcall* SendCreate)(HWND);
+    void(__stdcall* SendClose)(HWND);
+    void(__stdcall* SendInitMenu)(HWND, HMENU, int);
+    int(__stdcall* SendPost)(HWND, const char*);
+};
+
+extern PluginEntries Plugin;
+
+// Loads Plugins\chronel.dll, resolves its entry points and substitutes the simulated clock.
+// False (and logged) when the library refuses to load or lacks an entry point.
+bool LoadPlugin();
+void UnloadPlugin();

@@ -1,0 +1,339 @@
+#include "Scenario.h"
+
+#include "Host.h"
+#include "Plugin.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+bool ParseDate(const std::string& date, const std::string& time, SYSTEMTIME& out)
+{
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (std::sscanf(date.c_str(), "%u-%u-%u", &year, &month, &day) != 3)
+        return false;
+    if (std::sscanf(time.c_str(), "%u:%u:%u", &hour, &minute, &second) < 2)
+        return false;
+    out = SYSTEMTIME{};
+    out.wYear = static_cast<WORD>(year);
+    out.wMonth = static_cast<WORD>(month);
+    out.wDay = static_cast<WORD>(day);
+    out.wHour = static_cast<WORD>(hour);
+    out.wMinute = static_cast<WORD>(minute);
+    out.wSecond = static_cast<WORD>(second);
+    FILETIME check;
+    return SystemTimeToFileTime(&out, &check) != 0;
+}
+
+int64_t Milliseconds(const SYSTEMTIME& time)
+{
+    FILETIME file;
+    SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER value;
+    value.LowPart = file.dwLowDateTime;
+    value.HighPart = file.dwHighDateTime;
+    return static_cast<int64_t>(value.QuadPart / 10000);
+}
+
+// The rest of the line after the first n words.
+std::string Rest(const std::string& line, int words)
+{
+    size_t at = 0;
+    for (int i = 0; i < words; ++i) {
+        at = line.find_first_not_of(" \t", at);
+        if (at == std::string::npos)
+            return "";
+        at = line.find_first_of(" \t", at);
+        if (at == std::string::npos)
+            return "";
+    }
+    at = line.find_first_not_of(" \t", at);
+    return at == std::string::npos ? "" : line.substr(at);
+}
+
+HKEY CreateKey(const std::string& path)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    return key;
+}
+
+const std::string PlugKeyPath = "Software\\Quor\\ChronelPlug";
+
+// setting NAME dword N | setting NAME sz TEXT | server NAME N | entry DAY HH:MM [around] [sntp] [everyday]
+bool ApplySetupLine(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "setting" || verb == "server") {
+        std::string name, kind;
+        in >> name;
+        HKEY key = CreateKey(verb == "server" ? PlugKeyPath + "\\Server" : PlugKeyPath);
+        if (!key)
+            return false;
+        if (verb == "setting")
+            in >> kind;
+        else
+            kind = "dword";
+        LONG status;
+        if (kind == "dword") {
+            long value = 0;
+            in >> value;
+            DWORD data = static_cast<DWORD>(value);
+            status = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), 4);
+        } else {
+            std::string text = Rest(line, 3);
+            status = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                                    static_cast<DWORD>(text.size()));
+        }
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+    if (verb == "entry") {
+        std::string day, time, flag;
+        in >> day >> time;
+        int hour = -1, minute = -1;
+        if (std::sscanf(time.c_str(), "%d:%d", &hour, &minute) != 2)
+            return false;
+        DWORD around = 0, sntp = 0, everyDay = 0;
+        while (in >> flag) {
+            if (flag == "around")
+                around = 1;
+            else if (flag == "sntp")
+                sntp = 1;
+            else if (flag == "everyday")
+                everyDay = 1;
+            else
+                return false;
+        }
+        std::string dayPath = PlugKeyPath + "\\Schedule\\" + day;
+        HKEY dayKey = CreateKey(dayPath);
+        if (!dayKey)
+            return false;
+        DWORD count = 0;
+        RegQueryInfoKeyA(dayKey, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(dayKey);
+        HKEY entry = CreateKey(dayPath + "\\data" + std::to_string(count));
+        if (!entry)
+            return false;
+        DWORD values[] = {static_cast<DWORD>(hour), static_cast<DWORD>(minute), everyDay, around, sntp};
+        const char* names[] = {"Hour", "Minute", "EveryDay", "Around", "SNTP"};
+        for (int i = 0; i < 5; ++i)
+            RegSetValueExA(entry, names[i], 0, REG_DWORD, reinterpret_cast<BYTE*>(&values[i]), 4);
+        RegCloseKey(entry);
+        return true;
+    }
+    if (verb == "clear-settings") {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quor");
+        return true;
+    }
+    if (verb == "connect") {
+        std::string mode;
+        int delay = Host.connectDelaySeconds;
+        in >> mode >> delay;
+        if (mode == "succeed")
+            Host.connectBehaviour = ConnectBehaviour::Succeed;
+        else if (mode == "fail")
+            Host.connectBehaviour = ConnectBehaviour::Fail;
+        else if (mode == "confirm")
+            Host.connectBehaviour = ConnectBehaviour::ConfirmDisconnect;
+        else
+            return false;
+        Host.connectDelaySeconds = delay;
+        return true;
+    }
+    if (verb == "connected") {
+        Host.connected = true;
+        return true;
+    }
+    if (verb == "receive-seconds") {
+        in >> Host.receiveSeconds;
+        return true;
+    }
+    return false;
+}
+
+// The plug-in's schedule item: the item of submenu 3 whose caption begins with "CHRONEL".
+int ScheduleItem(std::string* caption)
+{
+    HMENU submenu = ConnectionSubmenu();
+    int count = submenu ? GetMenuItemCount(submenu) : 0;
+    int found = 0;
+    for (int i = 0; i < count; ++i) {
+        char text[256] = "";
+        GetMenuStringA(submenu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        if (std::strncmp(text, "CHRONEL", 7) == 0) {
+            found = static_cast<int>(GetMenuItemID(submenu, i));
+            if (caption)
+                *caption = text;
+        }
+    }
+    return found;
+}
+
+void RunAction(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    HWND main = Host.mainFrame;
+    if (verb == "menu") {
+        std::string item;
+        in >> item;
+        if (item == "schedule") {
+            std::string caption;
+            int id = ScheduleItem(&caption);
+            LogEvent("user: chooses \"%s\"", caption.c_str());
+            if (id)
+                PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        } else if (item == "connection") {
+            LogEvent("user: chooses the connection item");
+            PostMessageA(main, WM_COMMAND, CmdConnection, 0);
+        }
+    } else if (verb == "caption") {
+        std::string caption;
+        ScheduleItem(&caption);
+        LogEvent("menu: \"%s\"", caption.c_str());
+    } else if (verb == "hide") {
+        ShowWindow(main, SW_HIDE);
+        LogEvent("user: hides the main window");
+    } else if (verb == "minimize") {
+        ShowWindow(main, SW_MINIMIZE);
+        LogEvent("user: minimises the main window");
+    } else if (verb == "show") {
+        ShowWindow(main, SW_SHOWNORMAL);
+        LogEvent("user: shows the main window");
+    } else if (verb == "window") {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(main, &placement);
+        const RECT& r = placement.rcNormalPosition;
+        LogEvent("window: visible %d iconic %d show %u normal (%ld,%ld)-(%ld,%ld)", IsWindowVisible(main) ? 1 : 0,
+                 IsIconic(main) ? 1 : 0, placement.showCmd, r.left, r.top, r.right, r.bottom);
+    } else if (verb == "setup") {
+        LogEvent("user: opens the plug-in's settings");
+        int result = Plugin.Setup(0);
+        LogEvent("host: APCSetup -> %d", result);
+    } else if (verb == "about") {
+        LogEvent("user: opens the plug-in's about box");
+        int result = Plugin.VersionInfo(main);
+        LogEvent("host: APCVersionInfo -> %d", result);
+    } else if (verb == "press") {
+        // press TITLE ID: answers a window with that title by its button
+        std::string title;
+        int id = 0;
+        in >> title >> id;
+        HWND window = FindWindowA(nullptr, title.c_str());
+        LogEvent("user: presses %d in \"%s\"%s", id, title.c_str(), window ? "" : " (no such window)");
+        if (window)
+            PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    } else if (verb == "log") {
+        LogEvent("note: %s", Rest(line, 1).c_str());
+    } else if (verb == "quit") {
+        Host.quit = true;
+    } else {
+        LogEvent("scenario: unknown action \"%s\"", line.c_str());
+    }
+}
+
+}  // namespace
+
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error)
+{
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    bool haveStart = false;
+    std::vector<std::pair<std::string, std::string>> pending;  // (time words, command)
+    while (std::getline(lines, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream in(line);
+        std::string verb;
+        if (!(in >> verb))
+            continue;
+        if (verb == "start" || verb == "end") {
+            std::string date, time;
+            in >> date >> time;
+            SYSTEMTIME moment;
+            if (!ParseDate(date, time, moment)) {
+                error = "line " + std::to_string(number) + ": bad date";
+                return false;
+            }
+            if (verb == "start") {
+                scenario.start = moment;
+                haveStart = true;
+            } else {
+                scenario.end = Milliseconds(moment);
+            }
+        } else if (verb == "at") {
+            std::string first, second;
+            in >> first;
+            // "at DATE TIME command" or "at TIME command" (the start's date)
+            if (first.find('-') != std::string::npos) {
+                in >> second;
+                pending.push_back({first + " " + second, Rest(line, 3)});
+            } else {
+                pending.push_back({first, Rest(line, 2)});
+            }
+        } else {
+            scenario.setup.push_back(line);
+        }
+    }
+    if (!haveStart) {
+        error = "no start";
+        return false;
+    }
+    char startDate[16];
+    std::snprintf(startDate, sizeof startDate, "%04u-%02u-%02u", scenario.start.wYear, scenario.start.wMonth,
+                  scenario.start.wDay);
+    for (auto& [when, command] : pending) {
+        std::string date = startDate, time = when;
+        size_t blank = when.find(' ');
+        if (blank != std::string::npos) {
+            date = when.substr(0, blank);
+            time = when.substr(blank + 1);
+        }
+        SYSTEMTIME moment;
+        if (!ParseDate(date, time, moment)) {
+            error = "bad time \"" + when + "\"";
+            return false;
+        }
+        scenario.actions.push_back({Milliseconds(moment), command});
+    }
+    if (scenario.end == 0)
+        scenario.end = Milliseconds(scenario.start) + 60 * 60 * 1000;
+    return true;
+}
+
+bool ApplyScenarioSetup(const Scenario& scenario)
+{
+    for (const std::string& line : scenario.setup) {
+        if (!ApplySetupLine(line)) {
+            std::fprintf(stderr, "scenario: cannot apply \"%s\"\n", line.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+void RunDueScenarioActions(Scenario& scenario)
+{
+    int64_t now = SimClock::LocalMilliseconds();
+    for (size_t i = 0; i < scenario.actions.size(); ++i) {
+        if (scenario.actions[i].done || scenario.actions[i].due > now)
+            continue;
+        scenario.actions[i].done = true;  // before running: an action may run a modal loop that steps on
+        std::string command = scenario.actions[i].command;
+        RunAction(command);
+    }
+}

@@ -1,0 +1,138 @@
+// The entry points the host calls, exported by name at fixed ordinals (chronel.def).
+#include "../common/SettingsStore.h"
+#include "Globals.h"
+#include "Menu.h"
+#include "Reserve.h"
+#include "Timer.h"
+#include "host/HostApi.h"
+#include "resource.h"
+
+#include <new>
+
+// Exported through chronel.def only, so the table holds the plain names and no Name@N twins.
+#define PLUGIN_EXPORT extern "C"
+
+typedef int(__cdecl* SetUpChronelProc)();
+
+PLUGIN_EXPORT const char* __stdcall APCGetPlugName()
+{
+    return "Chronel Plug";
+}
+
+static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG)
+        return TRUE;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+PLUGIN_EXPORT int __stdcall APCVersionInfo(HWND parent)
+{
+    return static_cast<int>(DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0));
+}
+
+PLUGIN_EXPORT int __stdcall APCStartUp(int)
+{
+    LoadSettings(PlugSettings);
+    ScheduleMode = Stopped;
+    if (PlugSettings.AutoStart) {
+        FindNextEventNow();
+        ScheduleMode = Armed;
+    }
+    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
+    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
+    ReserveHeaderLength = 15;
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    return 1;
+}
+
+PLUGIN_EXPORT int __stdcall APCCleanUp()
+{
+    ScheduleMode = Stopped;
+    return Host.KillTimer(TimerId);
+}
+
+PLUGIN_EXPORT int __stdcall APCSetup(int)
+{
+    HWND main = MainWindow();
+    static const char* const editorNames[] = {"Plugins\\chronset.dll", "Setup\\chronset.dll", "chronset.dll"};
+    HMODULE editor = nullptr;
+    for (const char* name : editorNames) {
+        editor = LoadLibraryA(name);
+        if (editor)
+            break;
+    }
+    if (!editor)
+        return 0;
+    auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
+    if (setUp && setUp() == 1) {
+        LoadSettings(PlugSettings);
+        FindNextEventNow();
+        UpdateScheduleMenuItem(PluginSubmenu(main));
+    }
+    return FreeLibrary(editor);
+}
+
+PLUGIN_EXPORT int __stdcall APCRecFilter(int)
+{
+    return 0;
+}
+
+PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
+{
+    return FolderWindows.Append(new (std::nothrow) WindowRecord(window)) != nullptr;
+}
+
+PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
+{
+    FolderWindows.Remove(window);
+}
+
+PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND, HMENU menu, int kind)
+{
+    if (kind == 101)
+        InsertScheduleMenuItem(menu);
+}
+
+PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)
+{
+}
+
+PLUGIN_EXPORT int __stdcall APCFolderEndRetrieve(int)
+{
+    return FolderEndRetrieve();
+}
+
+PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
+{
+    if (!PlugSettings.UseReserve)
+        return 0;
+    return SendWindows.Append(new (std::nothrow) SendWindowRecord(window)) != nullptr;
+}
+
+PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)
+{
+    if (!PlugSettings.UseReserve)
+        return;
+    RemindReservedAtClose(window);
+    SendWindows.Remove(window);
+}
+
+PLUGIN_EXPORT void __stdcall APCSendInitMenu(HWND, HMENU menu, int kind)
+{
+    if (PlugSettings.UseReserve)
+        AddReserveMenuItem(menu, kind);
+}
+
+PLUGIN_EXPORT int __stdcall APCSendPost(HWND window, const char* path)
+{
+    if (!PlugSettings.UseReserve)
+        return 1;
+    MarkPostedMessage(window, path);
+    SendWindows.Remove(window);
+    return 1;
+}

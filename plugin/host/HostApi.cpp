@@ -1,0 +1,114 @@
+#include "HostApi.h"
+
+#include <cstring>
+
+static_assert(sizeof(HostApi) == 34 * sizeof(void*), "one slot per resolved name");
+
+const char* const HostApiNames[34] = {
+    "_APARegistCallback@8",
+    "_APASetTimer@12",
+    "_APAKillTimer@4",
+    "_APAIsBusy@0",
+    "_APAExecQuillpost@4",
+    "_APAGetMailbox@0",
+    "_APAGetAccount@4",
+    "_APAGetFolderName@4",
+    "_APAImportFile@12",
+    "_APASaveMail@16",
+    "_APAMoveMail@8",
+    "_APAMarkMail@12",
+    "_APADeleteMail@4",
+    "_APAFolderGetCurrentFolder@4",
+    "_APAFolderGetCurrentEntry@4",
+    "_APAFolderGetSelectEntry@8",
+    "_APAFolderChangePassword@8",
+    "_APAFolderMailTo@8",
+    "_APAFolderReply@8",
+    "_APAFolderForward@8",
+    "_APAFolderOpenMail@12",
+    "_APASendGetText@8",
+    "_APASendGetHeader@4",
+    "_APASendSetText@8",
+    "_APASendSetHeader@8",
+    "_APASendGetEditor@4",
+    "_APAViewGetText@4",
+    "_APAViewGetHeader@4",
+    "_APAViewSetText@8",
+    "_APAViewGetPath@4",
+    "_APAViewGetEditor@4",
+    "_APAViewChangeMail@8",
+    "_APASjisToJis@12",
+    "_APAJisToSjis@12",
+};
+
+HostApi Host;
+static HMODULE HostModule;
+
+int BindHostApi()
+{
+    if (HostModule)
+        return 1;
+    HMODULE module = LoadLibraryA("Quillpost.exe");
+    if (!module)
+        return 0;
+    FARPROC resolved[34];
+    for (int i = 0; i < 34; ++i) {
+        resolved[i] = GetProcAddress(module, HostApiNames[i]);
+        if (!resolved[i]) {
+            FreeLibrary(module);
+            return 0;
+        }
+    }
+    HostModule = module;
+    std::memcpy(&Host, resolved, sizeof Host);
+    return 1;
+}
+
+void ReleaseHostApi()
+{
+    if (!HostModule)
+        return;
+    FreeLibrary(HostModule);
+    HostModule = nullptr;
+    std::memset(&Host, 0, sizeof Host);
+}
+
+bool HostApiBound()
+{
+    return HostModule != nullptr;
+}
+
+// Appends text at *used; false (and nothing written) when it would not fit with its terminator.
+static bool AppendBounded(char* out, size_t size, size_t* used, const char* text)
+{
+    size_t length = std::strlen(text);
+    if (length >= size - *used)
+        return false;
+    std::memcpy(out + *used, text, length + 1);
+    *used += length;
+    return true;
+}
+
+char* MailboxPath(char* out, size_t size, const char* first, const char* second, const char* third,
+                  const char* suffix)
+{
+    if (size == 0)
+        return out;
+    const char* root = Host.GetMailbox ? Host.GetMailbox() : nullptr;
+    size_t used = 0;
+    out[0] = '\0';
+    bool fits = AppendBounded(out, size, &used, root ? root : "");
+    if (fits && first)
+        fits = AppendBounded(out, size, &used, first);
+    if (fits && second)
+        fits = (!first || AppendBounded(out, size, &used, "\\")) && AppendBounded(out, size, &used, second);
+    if (fits && third)
+        fits = (!(first || second) || AppendBounded(out, size, &used, "\\")) &&
+               AppendBounded(out, size, &used, third);
+    if (fits && suffix)
+        fits = AppendBounded(out, size, &used, suffix);
+    // A cut path would name another file: hand back an empty one, which opens nothing.
+    if (!fits)
+        out[0] = '\0';
+    return out;
+}

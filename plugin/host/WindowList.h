@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct WindowRecord {
+    WindowRecord* next = nullptr;
+    HWND window = nullptr;
+    explicit WindowRecord(HWND w) : window(w) {}
+    virtual ~WindowRecord() = default;
+};
+
+struct SendWindowRecord : WindowRecord {
+    int32_t reserveTime = -1;  // -1: the header has not been read, or holds no reservation
+    explicit SendWindowRecord(HWND w) : WindowRecord(w) {}
+};
+
+// The host's folder or send windows, in the order reported; keyed by window handle.
+class WindowList {
+public:
+    WindowRecord* head = nullptr;
+    WindowRecord* tail = nullptr;
+
+    WindowList() = default;
+    virtual ~WindowList();
+    WindowList(const WindowList&) = delete;
+    WindowList& operator=(const WindowList&) = delete;
+
+    // Takes ownership; a null record (failed allocation) is not appended. Returns the record.
+    WindowRecord* Append(WindowRecord* record);
+    WindowRecord* Find(HWND window) const;
+    void Remove(HWND window);
+};
