@@ -47,7 +47,7 @@ LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_INITMENUPOPUP: {
         HMENU submenu = reinterpret_cast<HMENU>(wParam);
-        if (submenu == ConnectionSubmenu())
+        if (submenu == ConnectionSubmenu(window))
             ModifyMenuA(submenu, CmdConnection, MF_BYCOMMAND | MF_STRING, CmdConnection,
                         Host.connected ? ConnectedCaption : DisconnectedCaption);
         return 0;
@@ -173,10 +173,26 @@ bool CreateHostWindows(HINSTANCE instance)
     return true;
 }
 
-HMENU ConnectionSubmenu()
+HMENU ConnectionSubmenu(HWND frame)
 {
-    HMENU bar = GetMenu(Host.mainFrame);
+    HMENU bar = GetMenu(frame ? frame : Host.mainFrame);
     return bar ? GetSubMenu(bar, 3) : nullptr;
+}
+
+HWND OpenFolderWindow()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    std::string title = "Folder " + std::to_string(Host.folders.size()) + " - Quillpost";
+    HWND frame = CreateWindowA("QuillpostFrame", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80, 500, 300,
+                               nullptr, BuildMenuBar(), instance, nullptr);
+    if (!frame)
+        return nullptr;
+    Host.folders.push_back(frame);
+    LogEvent("host: folder window %u opened, APCFolderCreate -> %d", static_cast<unsigned>(Host.folders.size() - 1),
+             Plugin.FolderCreate(frame));
+    Plugin.FolderInitMenu(frame, GetMenu(frame), 101);
+    DrawMenuBar(frame);
+    return frame;
 }
 
 HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,

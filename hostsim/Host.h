@@ -44,6 +44,8 @@ struct HostState {
     int connectDelaySeconds = 3;
     int receiveSeconds = 5;
     bool quit = false;
+    bool reportFolder = true;           // report the main frame as a folder window at start-up
+    std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
 };
 
 extern HostState Host;
@@ -79,7 +81,9 @@ void RunDueHostActions();
 
 // Windows of the host.
 bool CreateHostWindows(HINSTANCE instance);
-HMENU ConnectionSubmenu();  // submenu 3 of the main frame's menu
+HMENU ConnectionSubmenu(HWND frame = nullptr);  // submenu 3 of a frame's menu (the main frame's by default)
+// Opens another folder window (a frame with its own menu bar) and reports it to the plug-in.
+HWND OpenFolderWindow();
 void StartReceive(bool patrol);
 void StartConnectionToggle();
 // Shows one of the host's small dialogs, owned by owner, with a single button id.

@@ -151,6 +151,10 @@ bool ApplySetupLine(const std::string& line)
         Host.connected = true;
         return true;
     }
+    if (verb == "no-folder") {
+        Host.reportFolder = false;
+        return true;
+    }
     if (verb == "receive-seconds") {
         in >> Host.receiveSeconds;
         return true;
@@ -159,9 +163,9 @@ bool ApplySetupLine(const std::string& line)
 }
 
 // The plug-in's schedule item: the item of submenu 3 whose caption begins with "CHRONEL".
-int ScheduleItem(std::string* caption)
+int ScheduleItem(std::string* caption, HWND frame = nullptr)
 {
-    HMENU submenu = ConnectionSubmenu();
+    HMENU submenu = ConnectionSubmenu(frame);
     int count = submenu ? GetMenuItemCount(submenu) : 0;
     int found = 0;
     for (int i = 0; i < count; ++i) {
@@ -196,9 +200,30 @@ void RunAction(const std::string& line)
             PostMessageA(main, WM_COMMAND, CmdConnection, 0);
         }
     } else if (verb == "caption") {
+        // caption [N]: the schedule item of folder window N (the main frame by default)
+        size_t index = 0;
+        in >> index;
+        HWND frame = index < Host.folders.size() ? Host.folders[index] : nullptr;
         std::string caption;
-        ScheduleItem(&caption);
-        LogEvent("menu: \"%s\"", caption.c_str());
+        if (frame)
+            ScheduleItem(&caption, frame);
+        LogEvent("menu%s: \"%s\"", index ? (" " + std::to_string(index)).c_str() : "", caption.c_str());
+    } else if (verb == "open-folder") {
+        OpenFolderWindow();
+    } else if (verb == "close-folder") {
+        size_t index = 0;
+        in >> index;
+        if (index < Host.folders.size() && Host.folders[index]) {
+            Plugin.FolderClose(Host.folders[index]);
+            LogEvent("host: folder window %u closed", static_cast<unsigned>(index));
+            if (Host.folders[index] != Host.mainFrame)
+                DestroyWindow(Host.folders[index]);
+            Host.folders[index] = nullptr;
+        }
+    } else if (verb == "report-folder") {
+        Host.folders.push_back(Host.mainFrame);
+        LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
+        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), 101);
     } else if (verb == "hide") {
         ShowWindow(main, SW_HIDE);
         LogEvent("user: hides the main window");

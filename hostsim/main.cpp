@@ -166,9 +166,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     LogEvent("host: APCStartUp -> %d", Plugin.StartUp(0));
-    LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
-    Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), 101);
-    DrawMenuBar(Host.mainFrame);
+    if (Host.reportFolder) {
+        Host.folders.push_back(Host.mainFrame);
+        LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
+        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), 101);
+        DrawMenuBar(Host.mainFrame);
+    }
     SetTimer(Host.mainFrame, NestedTickTimer, 10, NestedTick);
 
     while (!Host.quit && SimClock::LocalMilliseconds() < Current.end) {
@@ -181,7 +184,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     KillTimer(Host.mainFrame, NestedTickTimer);
     LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
-    Plugin.FolderClose(Host.mainFrame);
+    for (HWND folder : Host.folders) {
+        if (folder)
+            Plugin.FolderClose(folder);
+    }
     UnloadPlugin();
     LogEvent("host: stopped");
     CloseEventLog();

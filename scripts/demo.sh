@@ -1,0 +1,8 @@
+#!/bin/bash
+# Sets up what is missing and runs the demo: the simulated host with the real chronel.dll,
+# printing its timeline.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh >/dev/null
+source scripts/xvfb.sh
+build/mingw/wine-run.sh build/mingw/host/Quillpost.exe --demo "$@" | iconv -f CP932 -t UTF-8

@@ -1,0 +1,153 @@
+// chronel's frame as the host sees it: loading, start-up, folder windows, the settings command.
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const std::string Start = "start 2026-12-07 06:58:00\n";  // a Monday
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
+{
+    HostLayout host("host-missing-api");
+    ASSERT_TRUE(host.Start(Start + "end 2026-12-07 06:58:30\n"));
+    HWND box = WaitForWindow("プラグインエラー", 60000);
+    ASSERT_NE(box, nullptr) << "no load-error box";
+    EXPECT_EQ(DialogStaticText(box),
+              "プラグイン「Chronel Plug」でエラーが発生しました。\r\n"
+              "Quillpost32とプラグインのバージョンを確認してください");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HostRunResult run = host.Wait();
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load"));
+    EXPECT_FALSE(run.Has("APCStartUp"));
+}
+
+TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start + "entry Monday 07:00\nat 06:58:01 caption\nend 2026-12-07 06:58:05\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
+    // Start-up registers the disconnect step, then the connect step, then asks for the timer.
+    auto api = run.Events("api: ");
+    ASSERT_GE(api.size(), 3u);
+    EXPECT_EQ(api[0], "api: RegistCallback -> 40000");
+    EXPECT_EQ(api[1], "api: RegistCallback -> 40001");
+    EXPECT_EQ(api[2], "api: SetTimer 500 ms -> 1");
+    EXPECT_TRUE(run.Has("host: APCStartUp -> 1"));
+    EXPECT_TRUE(run.Has("host: APCCleanUp -> 1"));
+}
+
+TEST_F(FrameTest, StartUpWithAutoStartArmsTheNextEvent)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "setting AutoStart dword 1\n"
+                                 "entry Monday 06:30\nentry Monday 07:15\nentry Tuesday 05:00\n"
+                                 "at 06:58:01 caption\nend 2026-12-07 06:58:05\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:15](&X)\"")) << run.log;
+}
+
+TEST_F(FrameTest, ArmedWithAnEmptyScheduleShowsMinusOne)
+{
+    HostLayout host;
+    HostRunResult run =
+        host.Run(Start + "setting AutoStart dword 1\nat 06:58:01 caption\nend 2026-12-07 06:58:05\n");
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [-1:-1](&X)\"")) << run.log;
+}
+
+TEST_F(FrameTest, ShortCutStoredWithItsTerminatorGivesItsFirstCharacter)
+{
+    HostLayout host;
+    WriteText(PlugKey, "ShortCut", "Q", true);
+    HostRunResult run = host.Run(Start + "at 06:58:01 caption\nend 2026-12-07 06:58:05\n");
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&Q)\"")) << run.log;
+}
+
+// The settings command finds the editor in each of its three places, and the caption of the
+// main window's item follows the settings an OK left behind.
+TEST_F(FrameTest, SetupFindsTheEditorInEachPlaceAndReloadsAfterOk)
+{
+    for (const char* place : {"Plugins\\chronset.dll", "Setup\\chronset.dll", "chronset.dll"}) {
+        SCOPED_TRACE(place);
+        ClearSettings();
+        HostLayout host;
+        ASSERT_TRUE(host.AddBuildFile("fake-editor/chronset.dll", place));
+        WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
+        WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'K');
+        HostRunResult run = host.Run(Start + "at 06:58:01 setup\nat 06:58:02 caption\nend 2026-12-07 06:58:05\n");
+        EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;
+        EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&K)\"")) << run.log;
+    }
+}
+
+TEST_F(FrameTest, SetupWithoutEditorReturnsZeroAndCancelReloadsNothing)
+{
+    {
+        HostLayout host;
+        HostRunResult run = host.Run(Start + "at 06:58:01 setup\nend 2026-12-07 06:58:05\n");
+        EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
+    }
+    HostLayout host;
+    host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll");
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 2);
+    WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'K');
+    HostRunResult run = host.Run(Start + "at 06:58:01 setup\nat 06:58:02 caption\nend 2026-12-07 06:58:05\n");
+    EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;  // FreeLibrary's result
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
+}
+
+// MainWindow is the first folder window still open: a second one does not take over, and
+// closing the first hands the role to the next.
+TEST_F(FrameTest, MainWindowFollowsTheHeadOfTheFolderWindows)
+{
+    HostLayout host;
+    host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll");
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
+    WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'M');
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 open-folder\n"
+                                 "at 06:58:02 setup\n"
+                                 "at 06:58:03 caption 0\nat 06:58:03 caption 1\n"
+                                 "at 06:58:04 close-folder 0\n"
+                                 "at 06:58:05 setup\n"
+                                 "at 06:58:06 caption 1\n"
+                                 "end 2026-12-07 06:58:10\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    auto captions = run.Events("menu");
+    ASSERT_EQ(captions.size(), 3u) << run.log;
+    // Only the item with the latest command id gets new captions, and only in MainWindow's menu:
+    // while the first window is MainWindow neither item changes ...
+    EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"");
+    EXPECT_EQ(captions[1], "menu 1: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"");
+    // ... and once it has closed, the second window is MainWindow and its item follows.
+    EXPECT_EQ(captions[2], "menu 1: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&M)\"");
+}
+
+TEST_F(FrameTest, WithoutFolderWindowTheSettingsCommandStillWorksAndNothingCrashes)
+{
+    HostLayout host;
+    host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll");
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
+    HostRunResult run = host.Run(Start +
+                                 "no-folder\nsetting AutoStart dword 1\nentry Monday 06:58\n"
+                                 "at 06:58:01 setup\nat 06:58:30 report-folder\nat 06:58:31 caption\n"
+                                 "end 2026-12-07 06:59:10\n");
+    EXPECT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [06:58](&X)\"")) << run.log;
+    EXPECT_TRUE(run.Has("host: stopped"));
+}
+
+}  // namespace

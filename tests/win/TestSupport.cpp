@@ -1,0 +1,167 @@
+#include "TestSupport.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+std::string WinPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+std::string BuildPath(const std::string& relative)
+{
+    return WinPath(std::string(CHRONEL_BUILD_DIR) + "/" + relative);
+}
+
+void ClearSettings()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quor");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quor");
+}
+
+bool KeyExists(const std::string& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool ReadValue(const std::string& path, const char* name, DWORD* type, std::string* bytes)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        bytes->assign(size, '\0');
+        status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(&(*bytes)[0]), &size);
+        bytes->resize(size);
+    }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool ReadDword(const std::string& path, const char* name, uint32_t* value)
+{
+    DWORD type = 0;
+    std::string bytes;
+    if (!ReadValue(path, name, &type, &bytes) || type != REG_DWORD || bytes.size() != 4)
+        return false;
+    std::memcpy(value, bytes.data(), 4);
+    return true;
+}
+
+void WriteValue(const std::string& path, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+void WriteDword(const std::string& path, const char* name, uint32_t value)
+{
+    WriteValue(path, name, REG_DWORD, &value, 4);
+}
+
+void WriteText(const std::string& path, const char* name, const std::string& text, bool withTerminator)
+{
+    WriteValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + (withTerminator ? 1 : 0)));
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream all;
+    all << file.rdbuf();
+    return all.str();
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
+static void RemoveTree(const std::string& path)
+{
+    std::string from = path + '\0';  // double terminated for SHFileOperation
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&op);
+}
+
+TempDir::TempDir(const char* prefix)
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    for (unsigned n = GetTickCount();; ++n) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%s%s-%lu-%u", base, prefix, GetCurrentProcessId(), n);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir()
+{
+    RemoveTree(path_);
+}
+
+HWND WaitForWindow(const char* title, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindWindowA(nullptr, title);
+        if (window || GetTickCount() - start > timeoutMs)
+            return window;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(20);
+    }
+}
+
+static BOOL CALLBACK FirstStaticText(HWND child, LPARAM param)
+{
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0)
+        return TRUE;
+    char text[1024] = "";
+    GetWindowTextA(child, text, sizeof text);
+    if (!text[0])
+        return TRUE;
+    *reinterpret_cast<std::string*>(param) = text;
+    return FALSE;
+}
+
+std::string DialogStaticText(HWND dialog)
+{
+    std::string found;
+    EnumChildWindows(dialog, FirstStaticText, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,50 @@
+#pragma once
+// Helpers shared by the tests that run under Wine.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace testing_support {
+
+// A Unix path of the build as Wine sees it (Z:\...).
+std::string WinPath(const std::string& unixPath);
+// A path under the build directory, e.g. BuildPath("host/Plugins/chronel.dll").
+std::string BuildPath(const std::string& relative);
+
+constexpr const char* PlugKey = "Software\\Quor\\ChronelPlug";
+
+// Removes HKCU\Software\Quor with everything under it.
+void ClearSettings();
+bool KeyExists(const std::string& path);
+bool ReadDword(const std::string& path, const char* name, uint32_t* value);
+bool ReadValue(const std::string& path, const char* name, DWORD* type, std::string* bytes);
+void WriteValue(const std::string& path, const char* name, DWORD type, const void* data, DWORD size);
+void WriteDword(const std::string& path, const char* name, uint32_t value);
+void WriteText(const std::string& path, const char* name, const std::string& text, bool withTerminator);
+
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A fresh, empty directory under the system's temporary folder; removed by the destructor.
+class TempDir {
+public:
+    explicit TempDir(const char* prefix);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Waits up to timeoutMs for a top-level window with this title (CP932 bytes), pumping messages.
+HWND WaitForWindow(const char* title, DWORD timeoutMs);
+// The text of the dialog's first static control that has text other than the icon.
+std::string DialogStaticText(HWND dialog);
+
+}  // namespace testing_support
