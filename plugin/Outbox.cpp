@@ -1,0 +1,6 @@
+#include "Outbox.h"
+
+bool ScanOutbox()
+{
+    return false;
+}
