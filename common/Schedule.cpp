@@ -1,8 +1,8 @@
 #include "Schedule.h"
 
 #include "LocalClock.h"
+#include "OwnedText.h"
 
-#include <cstring>
 #include <new>
 
 const char* const WeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday",
@@ -45,15 +45,8 @@ void ScheduleList::Clear()
 int ScheduleList::SetDayName(const char* name)
 {
     delete[] DayName;
-    DayName = nullptr;
-    if (!name)
-        return 1;
-    size_t size = std::strlen(name) + 1;
-    DayName = new (std::nothrow) char[size];
-    if (!DayName)
-        return 0;
-    std::memcpy(DayName, name, size);
-    return 1;
+    DayName = CopyText(name);
+    return DayName || !name;
 }
 
 ScheduleEntry* ScheduleList::InsertSorted(const ScheduleEntry& entry)

@@ -1,7 +1,6 @@
 #include "Settings.h"
 
-#include <cstring>
-#include <new>
+#include "OwnedText.h"
 
 namespace Store {
 const char* const SoftwareKey = "Software";
@@ -27,12 +26,6 @@ void Settings::ClearServer()
 int Settings::SetServer(const char* text)
 {
     ClearServer();
-    if (!text)
-        return 1;
-    size_t size = std::strlen(text) + 1;
-    SNTPServer = new (std::nothrow) char[size];
-    if (!SNTPServer)
-        return 0;
-    std::memcpy(SNTPServer, text, size);
-    return 1;
+    SNTPServer = CopyText(text);
+    return SNTPServer || !text;
 }
