@@ -20,7 +20,7 @@ bool StartsWithNoCase(const char* text, const char* prefix)
     return true;
 }
 
-int32_t ReadReserveValue(const char* text)
+int32_t ReadDecimal(const char* text)
 {
     // Blanks only: the value never comes from the next line.
     while (*text == ' ' || *text == '\t' || *text == '\v' || *text == '\f')
@@ -48,7 +48,7 @@ int32_t FindReserveDate(const char* header)
         return -1;
     for (const char* line = header; *line;) {
         if (StartsWithNoCase(line, ReserveHeaderName))
-            return ReadReserveValue(line + ReserveHeaderChars);
+            return ReadDecimal(line + ReserveHeaderChars);
         const char* feed = std::strchr(line, '\n');
         if (!feed)
             break;

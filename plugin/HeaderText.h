@@ -15,7 +15,7 @@ bool StartsWithNoCase(const char* text, const char* prefix);
 
 // The value after a header name: blanks skipped, an optional sign, decimal digits up to the first
 // other character. No digits read as 0; values beyond 32 bits saturate.
-int32_t ReadReserveValue(const char* text);
+int32_t ReadDecimal(const char* text);
 
 // The reservation of the first line (at the start or after a LF) that begins with
 // "X-Reserve-Date:", or -1 when there is none. A null text has none.

@@ -32,9 +32,9 @@ TEST(HeaderTextTest, ValueWithoutDigitsIsTimeZeroAndNeverComesFromTheNextLine)
     EXPECT_EQ(FindReserveDate("X-Reserve-Date:\r\n"), 0);
     EXPECT_EQ(FindReserveDate("X-Reserve-Date: abc"), 0);
     EXPECT_EQ(FindReserveDate("X-Reserve-Date:\r\n12345\r\n"), 0);
-    EXPECT_EQ(ReadReserveValue("+17"), 17);
-    EXPECT_EQ(ReadReserveValue("99999999999999999999"), INT32_MAX);
-    EXPECT_EQ(ReadReserveValue("-99999999999999999999"), INT32_MIN);
+    EXPECT_EQ(ReadDecimal("+17"), 17);
+    EXPECT_EQ(ReadDecimal("99999999999999999999"), INT32_MAX);
+    EXPECT_EQ(ReadDecimal("-99999999999999999999"), INT32_MIN);
 }
 
 TEST(HeaderTextTest, SetPutsTheLineFirstAndDropsEveryOtherOccurrence)
