@@ -1,5 +1,6 @@
 // The host's exported API (Quillpost.def gives the decorated names the plug-in resolves).
 #include "Host.h"
+#include "Mail.h"
 
 #define HOST_API extern "C" __stdcall
 
@@ -38,17 +39,17 @@ HOST_API const char* APAGetMailbox()
 HOST_API int APAMarkMail(const char* name, unsigned long mask, int set)
 {
     LogEvent("api: MarkMail %s mask %08lx %s", name ? name : "(null)", mask, set ? "on" : "off");
-    return 1;
+    return MarkOutboxEntry(name, mask, set != 0) ? 1 : 0;
 }
 
-HOST_API const char* APASendGetHeader(HWND)
+HOST_API const char* APASendGetHeader(HWND window)
 {
-    return "";
+    return SendWindowHeader(window);
 }
 
-HOST_API int APASendSetHeader(HWND, const char*)
+HOST_API int APASendSetHeader(HWND window, const char* text)
 {
-    return 1;
+    return SetSendWindowHeader(window, text) ? 1 : 0;
 }
 
 // Resolved by plug-ins but not used by chronel: neutral answers.

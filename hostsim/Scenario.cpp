@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include "Host.h"
+#include "Mail.h"
 #include "Plugin.h"
 
 #include <cstdio>
@@ -261,6 +262,7 @@ void RunAction(const std::string& line)
         LogEvent("note: %s", Rest(line, 1).c_str());
     } else if (verb == "quit") {
         Host.quit = true;
+    } else if (RunMailAction(verb, line)) {
     } else {
         LogEvent("scenario: unknown action \"%s\"", line.c_str());
     }

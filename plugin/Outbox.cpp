@@ -1,6 +1,163 @@
 #include "Outbox.h"
 
+#include "DateLine.h"
+#include "EntryIndex.h"
+#include "FileHandle.h"
+#include "Globals.h"
+#include "HeaderText.h"
+#include "MessageRewrite.h"
+#include "Time32.h"
+#include "host/HostApi.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int LineLimit = 1024;
+constexpr size_t PathSize = 2048;
+
+// The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
+// second "Date:" line moves on from the first), with the offset of the local time shown.
+class MovedDateLine : public DateLineMaker {
+public:
+    explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
+    bool NewDateLine(std::string& line) override
+    {
+        std::srand(static_cast<unsigned>(CurrentTime32()));
+        if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
+            *reservation_ = MoveReservation(*reservation_, std::rand(), PlugSettings.PreSec, PlugSettings.PostSec);
+        std::tm local{};
+        if (!LocalTime32(*reservation_, &local))
+            return false;
+        char text[80];
+        if (!FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), text, sizeof text))
+            return false;
+        line = text;
+        return true;
+    }
+
+private:
+    int32_t* reservation_;
+};
+
+void MarkReleased(const char* accountDir, const char* entryName)
+{
+    char id[PathSize];
+    int length = std::snprintf(id, sizeof id, "%s\\Outbox.box\\%s", accountDir, entryName);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof id)
+        return;
+    Host.MarkMail(id, EntryReleaseBits, 1);
+    Host.MarkMail(id, EntryMarkField, 0);
+}
+
+}  // namespace
+
 bool ScanOutbox()
 {
+    char pattern[PathSize];
+    MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
+    if (!pattern[0])
+        return false;
+    WIN32_FIND_DATAA found;
+    FindHandle find(FindFirstFileA(pattern, &found));
+    if (!find.Valid())
+        return false;
+    bool released = false;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            released |= ScanEntryList(found.cFileName);
+    } while (FindNextFileA(find.Get(), &found));
+    return released;
+}
+
+bool ScanEntryList(const char* accountDir)
+{
+    char path[PathSize];
+    MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
+    FileHandle index = OpenShared(path, GENERIC_READ);
+    if (!path[0] || !index.Valid())
+        return false;
+    FileSource source(index);
+    BufferedReader reader(source);
+    bool released = false;
+    char line[LineLimit];
+    while (ReadFileLine(reader, line, LineLimit) && line[0]) {
+        char name[LineLimit];
+        uint32_t flags = 0;
+        if (!ParseIndexLine(line, name, sizeof name, &flags))
+            continue;
+        // Released already, or queued by the host without a reservation.
+        if (flags & EntryQueued)
+            continue;
+        // Every other entry may still carry a due reservation, whatever its mark says: a mark
+        // changed in the settings, or one the host does not keep, must not hold a message forever.
+        if (!IsPlainEntryName(name))
+            continue;
+        released |= CheckOutboxMessage(accountDir, name);
+    }
+    return released;
+}
+
+bool CheckOutboxMessage(const char* accountDir, const char* entryName)
+{
+    char path[PathSize];
+    MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
+    FileHandle message = OpenShared(path, GENERIC_READ);
+    if (!path[0] || !message.Valid())
+        return false;
+    FileSource source(message);
+    BufferedReader reader(source);
+    char line[LineLimit];
+    while (ReadFileLine(reader, line, LineLimit) && line[0]) {
+        if (!StartsWithNoCase(line, ReserveHeaderName))
+            continue;
+        int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
+        if (reservation > ReferenceTime)
+            continue;
+        message.Close();
+        RewriteMessage(path, reservation);
+        MarkReleased(accountDir, entryName);
+        return true;
+    }
     return false;
+}
+
+bool RewriteMessage(const char* path, int32_t reservationTime)
+{
+    char tempDir[MAX_PATH + 1];
+    char tempPath[MAX_PATH + 1];
+    DWORD dirLength = GetTempPathA(sizeof tempDir, tempDir);
+    if (dirLength == 0 || dirLength >= sizeof tempDir || !GetTempFileNameA(tempDir, "chr", 1, tempPath))
+        return false;
+    FileHandle temp(CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!temp.Valid())
+        return false;
+    bool rewritten = false;
+    {
+        FileHandle message = OpenShared(path, GENERIC_READ | GENERIC_WRITE);
+        if (message.Valid()) {
+            FileSource source(message);
+            BufferedReader reader(source);
+            FileSink sink(temp);
+            MovedDateLine dates(&reservationTime);
+            rewritten = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+        }
+    }
+    temp.Close();
+    // The new text reaches the message only by a rename within its own folder, so the message
+    // is never left half copied: it is either the old file or the complete new one.
+    if (rewritten) {
+        char staged[PathSize];
+        int length = std::snprintf(staged, sizeof staged, "%s.chr", path);
+        rewritten = length > 0 && static_cast<size_t>(length) < sizeof staged &&
+                    CopyFileA(tempPath, staged, FALSE) &&
+                    MoveFileExA(staged, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!rewritten && length > 0 && static_cast<size_t>(length) < sizeof staged)
+            DeleteFileA(staged);
+    }
+    DeleteFileA(tempPath);
+    return rewritten;
 }

@@ -1,13 +1,164 @@
 #include "Reserve.h"
 
-void AddReserveMenuItem(HMENU, int)
+#include "EntryIndex.h"
+#include "Globals.h"
+#include "HeaderText.h"
+#include "ReserveDialog.h"
+#include "Time32.h"
+#include "host/HostApi.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr int SendMenuBar = 301;     // the send window's menu bar: the item goes to its fourth menu
+constexpr int SendMenuPopup = 302;   // a menu that takes the item itself
+constexpr int SendSubmenuPosition = 3;
+
+SendWindowRecord* FindSendRecord(HWND window)
 {
+    // SendWindows holds only send-window records.
+    return static_cast<SendWindowRecord*>(SendWindows.Find(window));
 }
 
-void RemindReservedAtClose(HWND)
+const char* CurrentHeader(HWND window)
 {
+    const char* header = Host.SendGetHeader(window);
+    return header ? header : "";
 }
 
-void MarkPostedMessage(HWND, const char*)
+char FoldAscii(char c)
 {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// The part of path after root when path lies under root, compared ignoring ASCII case (the
+// second byte of a double-byte character is compared as it is); null otherwise.
+const char* PathUnderRoot(const char* path, const char* root)
+{
+    const char* at = path;
+    bool afterSeparator = false;
+    while (*root) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*root))) {
+            if (at[0] != root[0] || root[1] == '\0' || at[1] != root[1])
+                return nullptr;
+            at += 2;
+            root += 2;
+            afterSeparator = false;
+            continue;
+        }
+        if (FoldAscii(*at) != FoldAscii(*root) && !(IsSeparator(*at) && IsSeparator(*root)))
+            return nullptr;
+        afterSeparator = IsSeparator(*root);
+        ++at;
+        ++root;
+    }
+    if (afterSeparator)
+        return at;
+    // A root without its final separator: the path must go on with one.
+    return IsSeparator(*at) ? at + 1 : nullptr;
+}
+
+}  // namespace
+
+bool PostedMailId(const char* path, const char* root, char* id, size_t size)
+{
+    if (!path || !root || !*root)
+        return false;
+    const char* rest = PathUnderRoot(path, root);
+    if (!rest)
+        return false;
+    size_t length = std::strlen(rest);
+    if (length <= 4 || !StartsWithNoCase(rest + length - 4, ".qpm") || length - 4 >= size)
+        return false;
+    std::memcpy(id, rest, length - 4);
+    id[length - 4] = '\0';
+    return true;
+}
+
+unsigned long ReserveMarkBits(long reserveMark)
+{
+    return reserveMark >= 0 && reserveMark <= static_cast<long>(EntryMarkField)
+               ? static_cast<unsigned long>(reserveMark)
+               : 0;
+}
+
+void AddReserveMenuItem(HMENU menu, int menuKind)
+{
+    HMENU target = nullptr;
+    if (menuKind == SendMenuBar)
+        target = menu ? GetSubMenu(menu, SendSubmenuPosition) : nullptr;
+    else if (menuKind == SendMenuPopup)
+        target = menu;
+    if (!target)
+        return;
+    int command = Host.RegistCallback(ReserveCommand, 0);
+    AppendMenuA(target, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(target, MF_STRING, static_cast<UINT_PTR>(command), "送信予約");
+}
+
+int __stdcall ReserveCommand(HWND window, LPARAM)
+{
+    SendWindowRecord* record = FindSendRecord(window);
+    if (!record) {
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (std::nothrow) SendWindowRecord(window)));
+        if (!record)
+            return 0;
+    }
+    // The host's text may change while the dialog runs; the rewrite uses the text read before it.
+    std::string header = CurrentHeader(window);
+    if (record->reserveTime == -1)
+        record->reserveTime = FindReserveDate(header.c_str());
+
+    ReserveFields fields{};
+    std::tm local{};
+    if (record->reserveTime != -1 && LocalTime32(record->reserveTime, &local)) {
+        fields = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+    } else {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        fields = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
+    }
+    int32_t result = -1;
+    int ended = RunReserveDialog(window, fields, &result);
+    // The window may have gone while the dialog ran.
+    record = FindSendRecord(window);
+    if (ended != 1 || !record || result == record->reserveTime)
+        return 0;
+    record->reserveTime = result;
+    char* text = new (std::nothrow) char[header.size() + ReserveLineRoom];
+    if (!text)
+        return 0;
+    SetReserveDate(header.c_str(), text, result);
+    Host.SendSetHeader(window, text);
+    delete[] text;
+    return 0;
+}
+
+void RemindReservedAtClose(HWND window)
+{
+    if (FindReserveDate(CurrentHeader(window)) == -1)
+        return;
+    MessageBoxA(window,
+                "このメールは送信予約されています\n予約の設定/変更を有効にするには\n送信ボタンを押して終了してください",
+                "送信予約", MB_OK);
+}
+
+void MarkPostedMessage(HWND window, const char* path)
+{
+    char id[MAX_PATH * 2];
+    if (!PostedMailId(path, Host.GetMailbox(), id, sizeof id))
+        return;
+    Host.MarkMail(id, EntryMarkField, 0);
+    if (FindReserveDate(CurrentHeader(window)) == -1)
+        return;
+    Host.MarkMail(id, EntryQueued, 0);
+    Host.MarkMail(id, ReserveMarkBits(PlugSettings.ReserveMark), 1);
 }

@@ -1,8 +1,18 @@
 #pragma once
+// Send-window side of the send reservation: the menu item, the reservation command, the marks
+// of a posted message and the reminder at close.
 
 #include <windows.h>
 
-// Send-window side of the send reservation.
 void AddReserveMenuItem(HMENU menu, int menuKind);
 void RemindReservedAtClose(HWND sendWindow);
 void MarkPostedMessage(HWND sendWindow, const char* path);
+// The host calls it when the user chooses "送信予約" in a send window.
+int __stdcall ReserveCommand(HWND sendWindow, LPARAM value);
+
+// The mail identifier of a posted message: path relative to the mailbox root without ".qpm".
+// False when path does not lie under root (compared ignoring case) or lacks the ending.
+bool PostedMailId(const char* path, const char* root, char* id, size_t size);
+// The mark handed to the host for a reserved message: ReserveMark when it is a mark (0 to 7),
+// none otherwise, so that no other flag bit is ever set by it.
+unsigned long ReserveMarkBits(long reserveMark);

@@ -1,0 +1,19 @@
+#pragma once
+// The host's mail side: send windows and the mailbox (Account folders, outbox index, messages).
+
+#include <windows.h>
+
+#include <string>
+
+// Scenario actions of the send windows and the mailbox; false when verb is not one of them.
+bool RunMailAction(const std::string& verb, const std::string& line);
+
+// Header text of a send window (host-owned), and its replacement.
+const char* SendWindowHeader(HWND window);
+bool SetSendWindowHeader(HWND window, const char* text);
+
+// Turns flag bits of an outbox entry ("Account\Outbox.box\name") on or off in its index.
+bool MarkOutboxEntry(const char* name, unsigned long mask, bool on);
+
+// The host's flag bits: an entry with all of them set goes out with the next send.
+constexpr unsigned long ReleaseBits = 0xC1000000;

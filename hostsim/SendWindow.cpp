@@ -1,0 +1,231 @@
+// The host's send windows: a frame with its own menu bar (the plug-in's item goes to the fourth
+// menu), the header text of the message being written, posting to the outbox and closing; and
+// the scenario actions that drive them and the reservation dialog as a user would.
+#include "Host.h"
+#include "Mail.h"
+#include "Plugin.h"
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+std::string StoreOutboxMessage(const std::string& account, const std::string& text, const std::string& subject);
+void SendReleased();
+void LogOutbox();
+
+namespace {
+
+struct SendWindow {
+    HWND window = nullptr;
+    std::string header;
+    std::string body;
+    std::string account;
+};
+std::map<int, SendWindow> SendWindows;  // by the scenario's number
+
+LRESULT CALLBACK SendWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && RunCallbackCommand(window, LOWORD(wParam)))
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HMENU BuildSendMenuBar()
+{
+    HMENU bar = CreateMenu();
+    const char* const tops[] = {"ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "ヘルプ(&H)"};
+    for (int i = 0; i < 5; ++i) {
+        HMENU sub = CreatePopupMenu();
+        AppendMenuA(sub, MF_STRING, 0xE200 + i, "(なし)");
+        AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), tops[i]);
+    }
+    return bar;
+}
+
+// CR and LF shown as \r and \n, so that a header fits one log line.
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return out;
+}
+
+SendWindow* Find(int number)
+{
+    auto found = SendWindows.find(number);
+    return found == SendWindows.end() || !found->second.window ? nullptr : &found->second;
+}
+
+HWND ReserveDialog()
+{
+    return FindWindowA("#32770", "送信予約");
+}
+
+const int FieldIds[5] = {1003, 1005, 1007, 1009, 1011};
+
+void OpenSendWindow(int number, const std::string& account)
+{
+    static bool registered = false;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!registered) {
+        WNDCLASSA send{};
+        send.lpfnWndProc = SendWindowProc;
+        send.hInstance = instance;
+        send.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        send.lpszClassName = "QuillpostSend";
+        registered = RegisterClassA(&send) != 0;
+    }
+    std::string title = "送信 " + std::to_string(number);
+    SendWindow& send = SendWindows[number];
+    send.window = CreateWindowA("QuillpostSend", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 120, 480, 320,
+                                nullptr, BuildSendMenuBar(), instance, nullptr);
+    send.account = account;
+    send.header = "From: user@example.jp\r\nTo: friend@example.jp\r\nSubject: message " + std::to_string(number) +
+                  "\r\nDate: Mon, 07 Dec 2026 06:00:00 +0900\r\n";
+    send.body = "Hello " + std::to_string(number) + "\r\n\x82\xA0 line\nLF only\r\n";
+    LogEvent("host: send window %d opened, APCSendCreate -> %d", number, Plugin.SendCreate(send.window));
+    Plugin.SendInitMenu(send.window, GetMenu(send.window), 301);
+    DrawMenuBar(send.window);
+}
+
+// The plug-in's item in the fourth menu, by its caption.
+int ReserveItem(HWND window)
+{
+    HMENU menu = GetSubMenu(GetMenu(window), 3);
+    int found = 0;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[128] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        if (std::string(text) == "送信予約")
+            found = static_cast<int>(GetMenuItemID(menu, i));
+    }
+    return found;
+}
+
+BOOL CALLBACK FirstText(HWND child, LPARAM param)
+{
+    char cls[16] = "", text[1024] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(cls, "Static") != 0 || !text[0])
+        return TRUE;
+    *reinterpret_cast<std::string*>(param) = text;
+    return FALSE;
+}
+
+}  // namespace
+
+const char* SendWindowHeader(HWND window)
+{
+    for (auto& [number, send] : SendWindows) {
+        if (send.window == window)
+            return send.header.c_str();
+    }
+    return nullptr;
+}
+
+bool SetSendWindowHeader(HWND window, const char* text)
+{
+    for (auto& [number, send] : SendWindows) {
+        if (send.window == window) {
+            send.header = text ? text : "";
+            LogEvent("header %d: set", number);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RunMailAction(const std::string& verb, const std::string& line)
+{
+    std::istringstream in(line);
+    std::string skip;
+    in >> skip;
+    int number = 0;
+    if (verb == "send-open") {
+        std::string account = "Account1";
+        in >> number >> account;
+        OpenSendWindow(number, account);
+    } else if (verb == "send-menu") {
+        in >> number;
+        SendWindow* send = Find(number);
+        int item = send ? ReserveItem(send->window) : 0;
+        LogEvent("user: chooses \"送信予約\" in send window %d%s", number, item ? "" : " (no such item)");
+        // Sent, so the dialog's modal loop runs inside this step and the clock goes on in it.
+        if (item)
+            SendMessageA(send->window, WM_COMMAND, static_cast<WPARAM>(item), 0);
+    } else if (verb == "reserve-fill") {
+        // reserve-fill YEAR MONTH DAY HOUR MINUTE (a field given as "-" is emptied)
+        HWND dialog = ReserveDialog();
+        std::string value, shown;
+        for (int i = 0; i < 5 && in >> value; ++i) {
+            if (dialog)
+                SetDlgItemTextA(dialog, FieldIds[i], value == "-" ? "" : value.c_str());
+            shown += " " + value;
+        }
+        LogEvent("user: fills%s%s", shown.c_str(), dialog ? "" : " (no dialog)");
+    } else if (verb == "reserve-fields") {
+        HWND dialog = ReserveDialog();
+        std::string shown;
+        for (int id : FieldIds) {
+            char text[32] = "";
+            if (dialog)
+                GetDlgItemTextA(dialog, id, text, sizeof text);
+            shown += std::string(" ") + text;
+        }
+        LogEvent("dialog: fields%s", shown.c_str());
+    } else if (verb == "click") {
+        // click TITLE ID: presses the button of a window with that title
+        std::string title;
+        int id = 0;
+        in >> title >> id;
+        HWND window = FindWindowA(nullptr, title.c_str());
+        HWND button = window ? GetDlgItem(window, id) : nullptr;
+        char caption[64] = "";
+        if (button)
+            GetWindowTextA(button, caption, sizeof caption);
+        LogEvent("user: clicks \"%s\" in \"%s\"%s", caption, title.c_str(), button ? "" : " (no such button)");
+        if (button)
+            SendMessageA(button, BM_CLICK, 0, 0);
+    } else if (verb == "window-text") {
+        std::string title, text;
+        in >> title;
+        HWND window = FindWindowA(nullptr, title.c_str());
+        if (window)
+            EnumChildWindows(window, FirstText, reinterpret_cast<LPARAM>(&text));
+        LogEvent("window \"%s\": %s", title.c_str(), window ? Escaped(text).c_str() : "(none)");
+    } else if (verb == "send-header") {
+        in >> number;
+        SendWindow* send = Find(number);
+        LogEvent("header %d: %s", number, send ? Escaped(send->header).c_str() : "(no window)");
+    } else if (verb == "send-post") {
+        in >> number;
+        SendWindow* send = Find(number);
+        if (!send)
+            return true;
+        std::string path = StoreOutboxMessage(send->account, send->header + "\r\n" + send->body,
+                                              "message " + std::to_string(number));
+        LogEvent("host: send window %d posted %s", number, path.substr(Host.mailboxRoot.size()).c_str());
+        LogEvent("host: APCSendPost -> %d", Plugin.SendPost(send->window, path.c_str()));
+        DestroyWindow(send->window);
+        send->window = nullptr;
+    } else if (verb == "send-close") {
+        in >> number;
+        SendWindow* send = Find(number);
+        if (!send)
+            return true;
+        LogEvent("host: send window %d closing", number);
+        Plugin.SendClose(send->window);
+        LogEvent("host: send window %d closed", number);
+        DestroyWindow(send->window);
+        send->window = nullptr;
+    } else if (verb == "send") {
+        SendReleased();
+    } else if (verb == "outbox") {
+        LogOutbox();
+    } else {
+        return false;
+    }
+    return true;
+}

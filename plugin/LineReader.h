@@ -1,0 +1,45 @@
+#pragma once
+// Buffered reading of mailbox files by lines (index and header lines), keeping the line rules of
+// a byte-by-byte reader: CR dropped, LF ends a line, a last line without LF is not a line.
+// No platform code: the file is reached through ByteSource.
+
+#include <cstddef>
+#include <string>
+
+class ByteSource {
+public:
+    // Reads up to size bytes: the count read, 0 at the end, negative when the read failed.
+    virtual int Read(unsigned char* buffer, int size) = 0;
+
+protected:
+    ~ByteSource() = default;
+};
+
+class BufferedReader {
+public:
+    enum : int { End = -1, Failed = -2 };
+
+    explicit BufferedReader(ByteSource& source) : source_(source) {}
+    BufferedReader(const BufferedReader&) = delete;
+    BufferedReader& operator=(const BufferedReader&) = delete;
+
+    // The next byte (0 to 255), End or Failed.
+    int Next();
+    // Up to size bytes, the buffered ones first: the count, 0 at the end, negative on failure.
+    int ReadChunk(unsigned char* out, int size);
+
+private:
+    ByteSource& source_;
+    unsigned char buffer_[4096];
+    int used_ = 0;
+    int filled_ = 0;
+};
+
+// Reads one line into buffer, keeping at most limit - 1 bytes (the rest of the line is dropped).
+// True with the line when a LF ended it or a read failed; false at the end of the file.
+bool ReadFileLine(BufferedReader& file, char* buffer, int limit);
+
+enum class LineEnd { Feed, EndOfFile, Failed };
+// Reads one whole line, however long, into line (CR dropped, LF not stored). At EndOfFile line
+// holds the bytes of an unterminated last line.
+LineEnd ReadWholeLine(BufferedReader& file, std::string& line);

@@ -1,0 +1,82 @@
+#include "ReserveDialog.h"
+
+#include "Globals.h"
+#include "HeaderText.h"
+#include "Time32.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The working values and result, module-wide while the modal dialog runs.
+ReserveFields Working;
+int32_t DialogResult = -1;
+
+struct FieldControl {
+    int edit;
+    int upDown;
+    int low;
+    int high;
+};
+const FieldControl Fields[5] = {
+    {IDE_RESERVE_YEAR, IDU_RESERVE_YEAR, 1970, 2038},  {IDE_RESERVE_MONTH, IDU_RESERVE_MONTH, 1, 12},
+    {IDE_RESERVE_DAY, IDU_RESERVE_DAY, 1, 31},         {IDE_RESERVE_HOUR, IDU_RESERVE_HOUR, 0, 23},
+    {IDE_RESERVE_MINUTE, IDU_RESERVE_MINUTE, 0, 59},
+};
+
+int ReadField(HWND dialog, int id)
+{
+    char text[64] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    int32_t value = ReadDecimal(text);
+    // Far beyond any time a 32-bit value reaches; keeps the field arithmetic from overflowing.
+    const int32_t bound = 100000000;
+    return value > bound ? bound : value < -bound ? -bound : value;
+}
+
+INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        const int values[5] = {Working.year, Working.month, Working.day, Working.hour, Working.minute};
+        for (int i = 0; i < 5; ++i) {
+            char text[16];
+            wsprintfA(text, "%d", values[i]);
+            SetDlgItemTextA(dialog, Fields[i].edit, text);
+            SendDlgItemMessageA(dialog, Fields[i].upDown, UDM_SETRANGE32, static_cast<WPARAM>(Fields[i].low),
+                                static_cast<LPARAM>(Fields[i].high));
+        }
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDB_RESERVE_SET:
+        DialogResult = LocalFieldsToTime32(ReadField(dialog, IDE_RESERVE_YEAR), ReadField(dialog, IDE_RESERVE_MONTH),
+                                           ReadField(dialog, IDE_RESERVE_DAY), ReadField(dialog, IDE_RESERVE_HOUR),
+                                           ReadField(dialog, IDE_RESERVE_MINUTE), 0);
+        EndDialog(dialog, 1);
+        return TRUE;
+    case IDB_RESERVE_REMOVE:
+        DialogResult = -1;
+        EndDialog(dialog, 1);
+        return TRUE;
+    case IDB_RESERVE_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int RunReserveDialog(HWND owner, const ReserveFields& fields, int32_t* result)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    Working = fields;
+    DialogResult = -1;
+    INT_PTR ended = DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_RESERVE), owner, ReserveDialogProc, 0);
+    *result = DialogResult;
+    return ended == 1 ? 1 : 0;
+}

@@ -1,0 +1,132 @@
+// The send reservation through the simulated host, driven as a user would: the send window's
+// menu, the dialog's fields and buttons, posting to the outbox, closing with the reminder box.
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const std::string Start = "clear-settings\nsetting UseReserve dword 1\nstart 2026-12-07 06:58:00\n";
+const std::string HostHeader =
+    "From: user@example.jp\\r\\nTo: friend@example.jp\\r\\nSubject: message 1\\r\\nDate: Mon, 07 Dec 2026 06:00:00 +0900\\r\\n";
+
+class ReserveE2ETest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "setting ReserveMark dword 3\n"
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 reserve-fields\n"
+                                 "at 06:58:04 reserve-fill 2026 12 7 7 30\n"
+                                 "at 06:58:05 click 送信予約 1\n"
+                                 "at 06:58:06 send-header 1\n"
+                                 "at 06:58:07 send-post 1\n"
+                                 "at 06:58:08 outbox\n"
+                                 "at 06:58:09 send\n"
+                                 "at 06:58:10 outbox\n"
+                                 "end 2026-12-07 06:58:12\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    // A new reservation starts from the present moment.
+    EXPECT_TRUE(run.Has("dialog: fields 2026 12 7 6 58")) << run.log;
+    EXPECT_TRUE(run.Has("header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader)) << run.log;
+    auto marks = run.Events("api: MarkMail");
+    ASSERT_EQ(marks.size(), 3u) << run.log;
+    EXPECT_EQ(marks[0], "api: MarkMail Account1\\Outbox.box\\00000001 mask 00000007 off");
+    EXPECT_EQ(marks[1], "api: MarkMail Account1\\Outbox.box\\00000001 mask 01000000 off");
+    EXPECT_EQ(marks[2], "api: MarkMail Account1\\Outbox.box\\00000001 mask 00000003 on");
+    EXPECT_TRUE(run.Has("host: APCSendPost -> 1"));
+    // Held back: the host's send leaves it in the outbox.
+    EXPECT_EQ(run.Count("outbox: Account1\\Outbox.box\\00000001 flags c0000003"), 2u) << run.log;
+    EXPECT_FALSE(run.Has("send: Account1"));
+    std::string stored = ReadFileBytes(host.Dir() + "\\Mailbox\\Account1\\Outbox.box\\00000001.qpm");
+    EXPECT_EQ(stored.rfind("X-Reserve-Date: 1796596200\r\nFrom: user@example.jp\r\n", 0), 0u) << stored;
+}
+
+TEST_F(ReserveE2ETest, AMessageWithoutReservationOnlyLosesItsMarkAndGoesWithTheNextSend)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:02 send-post 1\n"
+                                 "at 06:58:03 send\n"
+                                 "end 2026-12-07 06:58:05\n");
+    auto marks = run.Events("api: MarkMail");
+    ASSERT_EQ(marks.size(), 1u) << run.log;
+    EXPECT_EQ(marks[0], "api: MarkMail Account1\\Outbox.box\\00000001 mask 00000007 off");
+    EXPECT_TRUE(run.Has("send: Account1\\Outbox.box\\00000001 sent")) << run.log;
+}
+
+// Two send windows with their own reservations; one is reopened (showing its time), changed and
+// then cancelled; closing shows the reminder only for the window still reserved.
+TEST_F(ReserveE2ETest, ReopenChangeCancelAndTheReminderAcrossSeveralWindows)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:01 send-open 2\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 reserve-fill 2026 12 7 8 0\n"
+                                 "at 06:58:04 click 送信予約 1\n"
+                                 "at 06:58:05 send-menu 2\n"
+                                 "at 06:58:06 reserve-fill 2026 12 8 9 15\n"
+                                 "at 06:58:07 click 送信予約 1\n"
+                                 "at 06:58:08 send-menu 1\n"
+                                 "at 06:58:09 reserve-fields\n"
+                                 "at 06:58:10 reserve-fill 2026 12 7 8 45\n"
+                                 "at 06:58:11 click 送信予約 1\n"
+                                 "at 06:58:12 send-header 1\n"
+                                 "at 06:58:13 send-menu 1\n"
+                                 "at 06:58:14 reserve-fields\n"
+                                 "at 06:58:15 click 送信予約 3\n"
+                                 "at 06:58:16 send-header 1\n"
+                                 "at 06:58:17 send-header 2\n"
+                                 "at 06:58:18 send-close 1\n"
+                                 "at 06:58:19 send-close 2\n"
+                                 "at 06:58:20 window-text 送信予約\n"
+                                 "at 06:58:21 click 送信予約 1\n"
+                                 "end 2026-12-07 06:58:24\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    auto fields = run.Events("dialog: fields");
+    ASSERT_EQ(fields.size(), 2u) << run.log;
+    EXPECT_EQ(fields[0], "dialog: fields 2026 12 7 8 0");
+    EXPECT_EQ(fields[1], "dialog: fields 2026 12 7 8 45");
+    auto headers = run.Events("header ");
+    std::vector<std::string> shown;
+    for (const std::string& line : headers) {
+        if (line.find(": set") == std::string::npos)
+            shown.push_back(line);
+    }
+    ASSERT_EQ(shown.size(), 3u) << run.log;
+    EXPECT_EQ(shown[0], "header 1: X-Reserve-Date: 1796600700\\r\\n" + HostHeader);
+    EXPECT_EQ(shown[1], "header 1: " + HostHeader);
+    EXPECT_EQ(shown[2].rfind("header 2: X-Reserve-Date: 1796688900\\r\\n", 0), 0u) << shown[2];
+    // Window 1 closes at once; window 2 waits for the reminder to be answered.
+    EXPECT_EQ(run.When("host: send window 1 closed"), "2026-12-07 06:58:18.0") << run.log;
+    EXPECT_TRUE(run.Has("window \"送信予約\": このメールは送信予約されています\\n予約の設定/変更を有効にするには\\n"
+                        "送信ボタンを押して終了してください"))
+        << run.log;
+    EXPECT_EQ(run.When("host: send window 2 closed"), "2026-12-07 06:58:21.0") << run.log;
+}
+
+TEST_F(ReserveE2ETest, WithoutUseReserveTheSendWindowGetsNothing)
+{
+    HostLayout host;
+    HostRunResult run = host.Run("clear-settings\nstart 2026-12-07 06:58:00\n"
+                                 "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:03 send-post 1\n"
+                                 "end 2026-12-07 06:58:05\n");
+    EXPECT_TRUE(run.Has("APCSendCreate -> 0")) << run.log;
+    EXPECT_TRUE(run.Has("(no such item)")) << run.log;
+    EXPECT_FALSE(run.Has("api: MarkMail"));
+    EXPECT_TRUE(run.Has("host: APCSendPost -> 1"));
+}
+
+}  // namespace

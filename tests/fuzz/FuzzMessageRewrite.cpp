@@ -1,0 +1,86 @@
+// A message file through the rewrite: it never loses body bytes and never keeps a reservation line.
+#include "HeaderText.h"
+#include "MessageRewrite.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+class Bytes : public ByteSource {
+public:
+    explicit Bytes(const std::string& bytes, size_t piece) : bytes_(bytes), piece_(piece ? piece : 1) {}
+    int Read(unsigned char* buffer, int size) override
+    {
+        size_t count = bytes_.size() - at_;
+        if (count > static_cast<size_t>(size))
+            count = static_cast<size_t>(size);
+        if (count > piece_)
+            count = piece_;
+        std::memcpy(buffer, bytes_.data() + at_, count);
+        at_ += count;
+        return static_cast<int>(count);
+    }
+
+private:
+    const std::string& bytes_;
+    size_t piece_;
+    size_t at_ = 0;
+};
+class Collect : public ByteSink {
+public:
+    bool Write(const void* data, size_t size) override
+    {
+        bytes.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    std::string bytes;
+};
+class Dates : public DateLineMaker {
+public:
+    bool NewDateLine(std::string& line) override
+    {
+        line = "Date: Mon, 07 Dec 2026 07:30:00 +0900";
+        return true;
+    }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    std::string message(reinterpret_cast<const char*>(data) + 1, size - 1);
+    Bytes source(message, data[0]);
+    BufferedReader reader(source);
+    Collect out;
+    Dates dates;
+    if (!RewriteMessageText(reader, out, (data[0] & 1) ? &dates : nullptr))
+        __builtin_trap();  // memory never fails
+    // The body after the first empty line is copied unchanged.
+    size_t blank = std::string::npos;
+    for (size_t at = 0, line = 0; at < message.size(); ++at) {
+        if (message[at] != '\n')
+            continue;
+        std::string text = message.substr(line, at - line);
+        if (text.find_first_not_of('\r') == std::string::npos) {
+            blank = at + 1;
+            break;
+        }
+        line = at + 1;
+    }
+    if (blank != std::string::npos) {
+        std::string body = message.substr(blank);
+        if (out.bytes.size() < body.size() + 2 || out.bytes.compare(out.bytes.size() - body.size(), body.size(), body) != 0)
+            __builtin_trap();
+        std::string header = out.bytes.substr(0, out.bytes.size() - body.size());
+        for (size_t line = 0; line < header.size();) {
+            if (StartsWithNoCase(header.c_str() + line, ReserveHeaderName))
+                __builtin_trap();
+            size_t feed = header.find('\n', line);
+            if (feed == std::string::npos)
+                break;
+            line = feed + 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,71 @@
+// The reservation line in header text: finding it, reading its value, writing and removing it.
+#include "HeaderText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Set(const std::string& header, int32_t time)
+{
+    std::vector<char> out(header.size() + ReserveLineRoom);
+    SetReserveDate(header.c_str(), out.data(), time);
+    return out.data();
+}
+
+TEST(HeaderTextTest, FindsOnlyALineThatBeginsWithTheNameInAnyCase)
+{
+    EXPECT_EQ(FindReserveDate(nullptr), -1);
+    EXPECT_EQ(FindReserveDate(""), -1);
+    EXPECT_EQ(FindReserveDate("X-Reserve-Date: 1800000000\r\nTo: a@b\r\n"), 1800000000);
+    EXPECT_EQ(FindReserveDate("To: a@b\r\nx-reserve-DATE:  \t-42xyz\r\n"), -42);
+    EXPECT_EQ(FindReserveDate("To: a\nX-Reserve-Date: 5\nX-Reserve-Date: 6\n"), 5);  // the first one
+    // Inside a line it is not a reservation.
+    EXPECT_EQ(FindReserveDate("Subject: see X-Reserve-Date: 5\r\nTo: a\r\n"), -1);
+    EXPECT_EQ(FindReserveDate("X-Reserve-Dat: 5\r\n"), -1);
+}
+
+TEST(HeaderTextTest, ValueWithoutDigitsIsTimeZeroAndNeverComesFromTheNextLine)
+{
+    EXPECT_EQ(FindReserveDate("X-Reserve-Date:\r\n"), 0);
+    EXPECT_EQ(FindReserveDate("X-Reserve-Date: abc"), 0);
+    EXPECT_EQ(FindReserveDate("X-Reserve-Date:\r\n12345\r\n"), 0);
+    EXPECT_EQ(ReadDecimal("+17"), 17);
+    EXPECT_EQ(ReadDecimal("99999999999999999999"), INT32_MAX);
+    EXPECT_EQ(ReadDecimal("-99999999999999999999"), INT32_MIN);
+}
+
+TEST(HeaderTextTest, SetPutsTheLineFirstAndDropsEveryOtherOccurrence)
+{
+    EXPECT_EQ(Set("To: a\r\nSubject: s\r\n", 1800000000),
+              "X-Reserve-Date: 1800000000\r\nTo: a\r\nSubject: s\r\n");
+    EXPECT_EQ(Set("X-RESERVE-DATE: 1\r\nTo: a\r\n", 2), "X-Reserve-Date: 2\r\nTo: a\r\n");
+    // Cancelling removes the line; inside a line the text is dropped up to that line's end.
+    EXPECT_EQ(Set("To: a\r\nX-Reserve-Date: 1\r\nCc: c\r\n", -1), "To: a\r\nCc: c\r\n");
+    EXPECT_EQ(Set("Subject: x X-Reserve-Date: 1\r\nCc: c\r\n", -1), "Subject: x Cc: c\r\n");
+    EXPECT_EQ(Set("To: a\r\nX-Reserve-Date: 1", -1), "To: a\r\n");
+    EXPECT_EQ(Set("", -1), "");
+    // The longest line still fits the room the caller gives.
+    EXPECT_EQ(Set("", INT32_MIN), "X-Reserve-Date: -2147483648\r\n");
+    std::vector<char> out(ReserveLineRoom);
+    SetReserveDate(nullptr, out.data(), 7);
+    EXPECT_STREQ(out.data(), "X-Reserve-Date: 7\r\n");
+}
+
+// Dropping text from the middle of a line can join its neighbours into a new reservation text;
+// that one goes too, so cancelling really cancels.
+TEST(HeaderTextTest, TextJoinedByADropIsDroppedAsWell)
+{
+    EXPECT_EQ(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c\r\n", -1), "To: a\r\nCc: c\r\n");
+    EXPECT_EQ(FindReserveDate(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\n", 9).c_str()), 9);
+}
+
+TEST(HeaderTextTest, SetThenFindGivesTheTimeBack)
+{
+    for (int32_t time : {0, 1, 1800000000, INT32_MAX, -2})
+        EXPECT_EQ(FindReserveDate(Set("To: a\r\nX-Reserve-Date: 9\r\n", time).c_str()), time);
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#include "FakeHost.h"
+
+#include <cstdio>
+
+FakeHost* CurrentFakeHost;
+
+namespace {
+
+int __stdcall FakeRegistCallback(HostCallback callback, LPARAM)
+{
+    CurrentFakeHost->callbacks.push_back(callback);
+    return 40000 + static_cast<int>(CurrentFakeHost->callbacks.size()) - 1;
+}
+
+const char* __stdcall FakeGetMailbox()
+{
+    return CurrentFakeHost->root.c_str();
+}
+
+int __stdcall FakeMarkMail(const char* name, unsigned long mask, int set)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "%s %08lx %s", name, mask, set ? "on" : "off");
+    CurrentFakeHost->marks.push_back(text);
+    return 1;
+}
+
+const char* __stdcall FakeSendGetHeader(HWND window)
+{
+    auto found = CurrentFakeHost->headers.find(window);
+    return found == CurrentFakeHost->headers.end() ? nullptr : found->second.c_str();
+}
+
+int __stdcall FakeSendSetHeader(HWND window, const char* text)
+{
+    CurrentFakeHost->headers[window] = text;
+    return 1;
+}
+
+}  // namespace
+
+FakeHost::FakeHost() : dir_("fakehost")
+{
+    root = dir_.Path() + "\\";
+    CurrentFakeHost = this;
+    Host = HostApi{};
+    Host.RegistCallback = FakeRegistCallback;
+    Host.GetMailbox = FakeGetMailbox;
+    Host.MarkMail = FakeMarkMail;
+    Host.SendGetHeader = FakeSendGetHeader;
+    Host.SendSetHeader = FakeSendSetHeader;
+}
+
+FakeHost::~FakeHost()
+{
+    Host = HostApi{};
+    CurrentFakeHost = nullptr;
+}
+
+void FakeHost::Write(const std::string& relative, const std::string& bytes) const
+{
+    std::string path = root + relative;
+    for (size_t at = path.find('\\', root.size()); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    testing_support::WriteFileBytes(path, bytes);
+}
+
+std::string FakeHost::Read(const std::string& relative) const
+{
+    return testing_support::ReadFileBytes(root + relative);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// A small stand-in for the host's API table, for tests that link chronel's sources directly: a
+// mailbox root in a temporary folder, header text per send window, recorded marks and callbacks.
+
+#include "TestSupport.h"
+#include "plugin/host/HostApi.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct FakeHost {
+    FakeHost();
+    ~FakeHost();
+
+    std::string root;  // ends with "\"
+    std::vector<std::string> marks;  // "id mask on|off"
+    std::map<HWND, std::string> headers;
+    std::vector<HostCallback> callbacks;
+
+    // Writes a file under the root (relative path), creating its folders.
+    void Write(const std::string& relative, const std::string& bytes) const;
+    std::string Read(const std::string& relative) const;
+
+private:
+    testing_support::TempDir dir_;
+};
+
+extern FakeHost* CurrentFakeHost;

@@ -1,0 +1,212 @@
+// The outbox scan against files on disk and a stand-in host table: which entries are examined,
+// when a reservation is due, what the rewritten message holds, and that a failed rewrite never
+// damages the message.
+#include "FakeHost.h"
+#include "plugin/Globals.h"
+#include "plugin/Outbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+namespace {
+
+const int32_t At0730 = 1796596200;  // 2026-12-07 07:30:00 in Tokyo (TZ=JST-9)
+const std::string Body = "Body line\n\xE3\x81\x82 LF only\r\nlast line without end";
+
+std::string Message(const std::string& reserveLine)
+{
+    return "From: a@example.jp\n" + reserveLine + "Date: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\n\n" + Body;
+}
+
+std::string Line(const std::string& name, const std::string& data)
+{
+    return name + "=" + data + ":subject\r\n";
+}
+
+// Flag words as the host's index stores them (first four bytes, least significant first).
+const std::string NoFlags = "AAAAAAAAAAAAAAAA";      // 0
+const std::string Mark3 = "AwAAAAAAAAAAAAAA";        // 3
+const std::string Queued = "AAAAAQAAAAAAAAAA";       // 0x01000000
+const std::string QueuedAndMark = "BwAAAQAAAAAAAAAA";  // 0x01000007
+
+class OutboxScanTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PlugSettings.ChangeDate = 0;
+        PlugSettings.PreSec = 0;
+        PlugSettings.PostSec = 0;
+        PlugSettings.ReserveMark = 0;
+        ReferenceTime = At0730;
+    }
+    void AddEntry(const std::string& account, const std::string& name, const std::string& flags,
+                  const std::string& message)
+    {
+        index_[account] += Line(name, flags);
+        host.Write(account + "\\Outbox.box\\" + name + ".qpm", message);
+        host.Write(account + "\\Outbox.box\\Entry.lst", index_[account]);
+    }
+    std::string Released(const std::string& id) { return id + " c1000000 on|" + id + " 00000007 off"; }
+    std::string Marks()
+    {
+        std::string all;
+        for (const std::string& mark : host.marks)
+            all += (all.empty() ? "" : "|") + mark;
+        return all;
+    }
+
+    FakeHost host;
+    std::map<std::string, std::string> index_;
+};
+
+TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
+{
+    AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
+    EXPECT_FALSE(ScanOutbox());
+    EXPECT_EQ(Marks(), "");
+    ReferenceTime = At0730 + 1;
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\00000001"));
+    // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
+              "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n" + Body);
+}
+
+TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
+{
+    AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
+    AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
+}
+
+// Which entries are opened: not the queued ones, but every other one whatever its mark, so a
+// reservation is found with ReserveMark 0, with a mark the host kept, and after the mark setting
+// changed.
+TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
+{
+    const std::string due = Message("X-Reserve-Date: 100\n");
+    AddEntry("Account1", "queued", Queued, due);
+    AddEntry("Account1", "queuedMark", QueuedAndMark, due);
+    AddEntry("Account1", "noMark", NoFlags, due);
+    AddEntry("Account1", "mark3", Mark3, due);
+    AddEntry("Account1", "notDue", Mark3, Message("X-Reserve-Date: 2000000000\n"));
+    AddEntry("Account1", "plain", NoFlags, Message(""));
+    for (int mark : {0, 3, 5}) {
+        SCOPED_TRACE(mark);
+        host.marks.clear();
+        PlugSettings.ReserveMark = mark;
+        for (const char* name : {"noMark", "mark3"})
+            host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
+        EXPECT_TRUE(ScanOutbox());
+        EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
+    }
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
+}
+
+TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
+{
+    const std::string due = Message("X-Reserve-Date: 100\n");
+    AddEntry("Account1", "a", NoFlags, due);
+    host.Write("AccountFile", "not a directory");
+    host.Write("Account2\\Outbox.box\\x.qpm", due);  // no index
+    // An empty line ends the index; lines without a data field are passed over; names that would
+    // leave the outbox are never opened.
+    host.Write("Account3\\Outbox.box\\b.qpm", due);
+    host.Write("Account3\\Outbox.box\\c.qpm", due);
+    host.Write("Account3\\Outbox.box\\Entry.lst", "no-equals\r\nempty=\r\nnodata=:x\r\n..\\..\\Account1\\Outbox.box\\a=" +
+                                                    NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
+    host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
+    host.Write("Other\\Outbox.box\\d.qpm", due);
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
+    EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
+    EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
+}
+
+TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndALaterOneDoesNotStopTheSearch)
+{
+    AddEntry("Account1", "a", NoFlags,
+             "To: b\nX-Reserve-Date: 2000000000\nX-Reserve-Date: 5\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
+}
+
+TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
+{
+    std::string references = "References: " + std::string(3000, 'r');
+    AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
+}
+
+TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
+{
+    PlugSettings.ChangeDate = 1;
+    AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
+    EXPECT_TRUE(ScanOutbox());
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
+              "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
+
+    // Within PreSec before and PostSec after the reservation.
+    PlugSettings.PreSec = 600;
+    PlugSettings.PostSec = 300;
+    for (int i = 0; i < 5; ++i) {
+        std::string name = "moved" + std::to_string(i);
+        AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
+        ScanOutbox();
+        std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
+            << text;
+        int seconds = std::stoi(match[1]) * 60 + std::stoi(match[2]) - 30 * 60;
+        EXPECT_GE(seconds, -600);
+        EXPECT_LT(seconds, 300);
+    }
+}
+
+// The zone offset follows the local time it stands beside: summer time shows +0200.
+TEST_F(OutboxScanTest, DateLineOffsetFollowsDaylightSaving)
+{
+    PlugSettings.ChangeDate = 1;
+    _putenv("TZ=CET-1CEST,M3.5.0,M10.5.0/3");
+    _tzset();
+    AddEntry("Account1", "summer", NoFlags, "X-Reserve-Date: 1782907200\nDate: x\n\n");  // 2026-07-01 12:00 UTC
+    AddEntry("Account1", "winter", NoFlags, "X-Reserve-Date: 1800014400\nDate: x\n\n");  // 2027-01-15 12:00 UTC
+    ReferenceTime = 1800014400;
+    ScanOutbox();
+    std::string summer = host.Read("Account1\\Outbox.box\\summer.qpm");
+    std::string winter = host.Read("Account1\\Outbox.box\\winter.qpm");
+    _putenv("TZ=JST-9");
+    _tzset();
+    EXPECT_EQ(summer, "Date: Wed, 01 Jul 2026 14:00:00 +0200\r\n\r\n");
+    EXPECT_EQ(winter, "Date: Fri, 15 Jan 2027 13:00:00 +0100\r\n\r\n");
+}
+
+// A rewrite that cannot finish leaves the message exactly as it was (it is still released, as
+// the host then sends it unchanged).
+TEST_F(OutboxScanTest, AFailedRewriteLeavesTheMessageWhole)
+{
+    const std::string due = Message("X-Reserve-Date: 100\n");
+    AddEntry("Account1", "a", NoFlags, due);
+    char saved[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
+    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
+    SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), due);
+
+    // The copy back cannot be made.
+    CreateDirectoryA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str(), nullptr);
+    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), due);
+    RemoveDirectoryA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str());
+
+    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100));
+    EXPECT_TRUE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
+    EXPECT_EQ(GetFileAttributesA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// The send-window side against a stand-in host: the menu item, the dialog driven through its
+// controls, the header it writes, the marks of a posted message and the reminder at close.
+#include "FakeHost.h"
+#include "plugin/Globals.h"
+#include "plugin/HeaderText.h"
+#include "plugin/Reserve.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+using namespace testing_support;
+
+namespace {
+
+const int32_t At0730 = 1796596200;  // 2026-12-07 07:30:00 in Tokyo (TZ=JST-9)
+
+// Runs answer on the reservation dialog (or box) once it is shown, from a timer inside its modal loop.
+std::function<void(HWND)> PendingAnswer;
+void CALLBACK AnswerWhenShown(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND window = FindWindowA(nullptr, "送信予約");
+    if (!window || !PendingAnswer)
+        return;
+    KillTimer(nullptr, timer);
+    auto answer = PendingAnswer;
+    PendingAnswer = nullptr;
+    answer(window);
+}
+
+std::string Text(HWND dialog, int id)
+{
+    char text[64] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+class ReserveTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PluginModule = GetModuleHandleA(nullptr);
+        PlugSettings.ReserveMark = 0;
+        window = CreateWindowA("STATIC", "send", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override
+    {
+        SendWindows.Remove(window);
+        DestroyWindow(window);
+    }
+    // Chooses "送信予約"; answer acts on the dialog as the user would.
+    void Reserve(std::function<void(HWND)> answer)
+    {
+        PendingAnswer = std::move(answer);
+        SetTimer(nullptr, 0, 30, AnswerWhenShown);
+        ReserveCommand(window, 0);
+        EXPECT_FALSE(PendingAnswer) << "no dialog was shown";
+    }
+
+    FakeHost host;
+    HWND window = nullptr;
+};
+
+std::function<void(HWND)> Fill(const char* year, const char* month, const char* day, const char* hour,
+                               const char* minute, int button)
+{
+    return [=](HWND dialog) {
+        SetDlgItemTextA(dialog, 1003, year);
+        SetDlgItemTextA(dialog, 1005, month);
+        SetDlgItemTextA(dialog, 1007, day);
+        SetDlgItemTextA(dialog, 1009, hour);
+        SetDlgItemTextA(dialog, 1011, minute);
+        SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    };
+}
+
+TEST_F(ReserveTest, MenuItemGoesToTheFourthMenuOrTheMenuItselfAndRegistersEachTime)
+{
+    HMENU bar = CreateMenu();
+    for (int i = 0; i < 5; ++i)
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "x");
+    AddReserveMenuItem(bar, 301);
+    HMENU fourth = GetSubMenu(bar, 3);
+    ASSERT_EQ(GetMenuItemCount(fourth), 2);
+    EXPECT_EQ(GetMenuState(fourth, 0, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    char caption[64] = "";
+    GetMenuStringA(fourth, 1, caption, sizeof caption, MF_BYPOSITION);
+    EXPECT_STREQ(caption, "送信予約");
+    EXPECT_EQ(GetMenuItemID(fourth, 1), 40000u);
+    HMENU popup = CreatePopupMenu();
+    AddReserveMenuItem(popup, 302);
+    EXPECT_EQ(GetMenuItemCount(popup), 2);
+    EXPECT_EQ(GetMenuItemID(popup, 1), 40001u);
+    AddReserveMenuItem(popup, 303);
+    EXPECT_EQ(GetMenuItemCount(popup), 2);
+    EXPECT_EQ(host.callbacks.size(), 2u);
+    EXPECT_EQ(host.callbacks[0], ReserveCommand);
+    DestroyMenu(bar);
+    DestroyMenu(popup);
+}
+
+TEST_F(ReserveTest, ReservingWritesTheLineFirstAndReopeningShowsIt)
+{
+    host.headers[window] = "To: b@example.jp\r\nSubject: s\r\n";
+    Reserve(Fill("2026", "12", "7", "7", "30", 1));
+    EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1796596200\r\nTo: b@example.jp\r\nSubject: s\r\n");
+    // Reopened: the fields show the reservation in local time, month counted from 1.
+    std::string shown[5];
+    Reserve([&](HWND dialog) {
+        for (int i = 0; i < 5; ++i)
+            shown[i] = Text(dialog, 1003 + 2 * i);
+        SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(shown[0] + "-" + shown[1] + "-" + shown[2] + " " + shown[3] + ":" + shown[4], "2026-12-7 7:30");
+    // Changing it rewrites the line; "予約" with nothing changed leaves the header alone.
+    Reserve(Fill("2026", "12", "8", "9", "5", 1));
+    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), At0730 + 86400 + 95 * 60);
+    host.headers[window] += "Cc: marker-left-alone\r\n";
+    Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0); });
+    EXPECT_NE(host.headers[window].find("marker-left-alone"), std::string::npos);
+    // Cancelling the reservation removes every trace of it.
+    Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0); });
+    EXPECT_EQ(host.headers[window], "To: b@example.jp\r\nSubject: s\r\nCc: marker-left-alone\r\n");
+}
+
+TEST_F(ReserveTest, FieldsAreNormalisedAndAnImpossibleDateActsAsCancel)
+{
+    host.headers[window] = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
+    Reserve(Fill("2026", "4", "31", "7", "75", 1));  // 31 April, minute 75: 1 May 08:15
+    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1777590900);
+    Reserve(Fill("", "12", "7", "7", "30", 1));
+    EXPECT_EQ(host.headers[window], "To: b\r\n");
+    // The close box changes nothing.
+    host.headers[window] = "To: c\r\n";
+    Reserve(Fill("2026", "12", "7", "7", "30", 2));
+    EXPECT_EQ(host.headers[window], "To: c\r\n");
+}
+
+TEST_F(ReserveTest, PostedPathMustLieUnderTheRootIgnoringCase)
+{
+    char id[260];
+    ASSERT_TRUE(PostedMailId("C:\\Mail\\Account1\\Outbox.box\\0001.QPM", "c:\\mail\\", id, sizeof id));
+    EXPECT_STREQ(id, "Account1\\Outbox.box\\0001");
+    ASSERT_TRUE(PostedMailId("C:\\Mail\\Account1\\Outbox.box\\0001.qpm", "C:\\Mail", id, sizeof id));
+    EXPECT_STREQ(id, "Account1\\Outbox.box\\0001");
+    // As long as the root but elsewhere: nothing to mark there.
+    EXPECT_FALSE(PostedMailId("D:\\Post\\Account1\\Outbox.box\\0001.qpm", "C:\\Mail\\", id, sizeof id));
+    EXPECT_FALSE(PostedMailId("C:\\Mailbox2\\Account1\\Outbox.box\\0001.qpm", "C:\\Mail", id, sizeof id));
+    EXPECT_FALSE(PostedMailId("C:\\Mail\\Account1\\Outbox.box\\0001.txt", "C:\\Mail\\", id, sizeof id));
+    EXPECT_FALSE(PostedMailId("C:\\Ma", "C:\\Mail\\", id, sizeof id));
+    EXPECT_FALSE(PostedMailId(nullptr, "C:\\Mail\\", id, sizeof id));
+}
+
+TEST_F(ReserveTest, PostingMarksAReservedMessageAndHandsTheHostOnlyAMark)
+{
+    std::string path = host.root + "Account1\\Outbox.box\\0001.qpm";
+    host.headers[window] = "To: b\r\n";
+    MarkPostedMessage(window, path.c_str());
+    ASSERT_EQ(host.marks.size(), 1u);
+    EXPECT_EQ(host.marks[0], "Account1\\Outbox.box\\0001 00000007 off");
+
+    host.headers[window] = "X-Reserve-Date: 5\r\nTo: b\r\n";
+    for (long mark : {5L, 0L, 8L, -1L, static_cast<long>(0xC1000000)}) {
+        SCOPED_TRACE(mark);
+        host.marks.clear();
+        PlugSettings.ReserveMark = mark;
+        MarkPostedMessage(window, path.c_str());
+        long handed = mark == 5 ? 5 : 0;
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "Account1\\Outbox.box\\0001 %08lx on", handed);
+        ASSERT_EQ(host.marks.size(), 3u);
+        EXPECT_EQ(host.marks[0], "Account1\\Outbox.box\\0001 00000007 off");
+        EXPECT_EQ(host.marks[1], "Account1\\Outbox.box\\0001 01000000 off");
+        EXPECT_EQ(host.marks[2], expected);
+    }
+}
+
+TEST_F(ReserveTest, ClosingAReservedWindowShowsTheReminder)
+{
+    host.headers[window] = "To: b\r\n";
+    PendingAnswer = [](HWND) {};
+    SetTimer(nullptr, 0, 30, AnswerWhenShown);
+    RemindReservedAtClose(window);  // no box: returns at once
+    ASSERT_TRUE(PendingAnswer);
+    PendingAnswer = nullptr;
+
+    host.headers[window] = "x-reserve-date: 5\r\nTo: b\r\n";
+    std::string text;
+    bool hasIcon = true;
+    PendingAnswer = [&](HWND box) {
+        text = DialogStaticText(box);
+        hasIcon = false;
+        for (HWND child = FindWindowExA(box, nullptr, "Static", nullptr); child;
+             child = FindWindowExA(box, child, "Static", nullptr)) {
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+                SendMessageA(child, STM_GETICON, 0, 0))
+                hasIcon = true;
+        }
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 30, AnswerWhenShown);
+    RemindReservedAtClose(window);
+    EXPECT_EQ(text, "このメールは送信予約されています\n予約の設定/変更を有効にするには\n送信ボタンを押して終了してください");
+    EXPECT_FALSE(hasIcon);
+}
+
+}  // namespace
