@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev googletest g++-mingw-w64-i686 wine wine32:i386 xvfb
-          x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho clang libclang-rt-14-dev locales)
+          x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho clang lld libclang-rt-14-dev
+          python3 unzip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
