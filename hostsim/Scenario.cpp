@@ -159,7 +159,7 @@ bool ApplySetupLine(const std::string& line)
         in >> Host.receiveSeconds;
         return true;
     }
-    return false;
+    return ApplyHostOption(line);
 }
 
 // The plug-in's schedule item: the item of submenu 3 whose caption begins with "CHRONEL".
@@ -261,7 +261,7 @@ void RunAction(const std::string& line)
         LogEvent("note: %s", Rest(line, 1).c_str());
     } else if (verb == "quit") {
         Host.quit = true;
-    } else {
+    } else if (!RunHostAction(line)) {
         LogEvent("scenario: unknown action \"%s\"", line.c_str());
     }
 }

@@ -17,6 +17,7 @@ namespace {
 
 Scenario Current;
 constexpr UINT_PTR NestedTickTimer = 1;
+constexpr UINT_PTR StepTimer = 2;
 int StepDepth = 0;
 
 void Usage()
@@ -55,6 +56,27 @@ VOID CALLBACK NestedTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (StepDepth > 0 && SimClock::LocalMilliseconds() < Current.end)
         HostStep();
+}
+
+// With a timer-driven host every step comes through the queue as WM_TIMER, so whatever the queue
+// serves first (posted messages) can hold the clock back, as in a real host.
+VOID CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (StepDepth == 0)
+        HostStep();
+}
+
+void RunTimerDriven()
+{
+    SetTimer(Host.mainFrame, StepTimer, static_cast<UINT>(Host.timerDrivenMs), StepTick);
+    MSG msg;
+    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == Host.mainFrame && msg.wParam == NestedTickTimer)
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    KillTimer(Host.mainFrame, StepTimer);
 }
 
 }  // namespace
@@ -174,6 +196,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     SetTimer(Host.mainFrame, NestedTickTimer, 10, NestedTick);
 
+    if (Host.timerDrivenMs > 0)
+        RunTimerDriven();
     while (!Host.quit && SimClock::LocalMilliseconds() < Current.end) {
         PumpMessages();
         if (Host.quit)
