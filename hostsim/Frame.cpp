@@ -52,6 +52,10 @@ LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                         Host.connected ? ConnectedCaption : DisconnectedCaption);
         return 0;
     }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_RESTORE)
+            LogEvent("host: main window restored (SC_RESTORE)");
+        break;
     case WM_CLOSE:
         Host.quit = true;
         return 0;
@@ -212,7 +216,12 @@ HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* but
 
 void StartReceive(bool patrol)
 {
-    After(Host.receiveSeconds * 1000, [patrol]() {
+    HWND progress = nullptr;
+    if (Host.receiveDialog)
+        progress = ShowHostDialog(Host.mainFrame, "メール受信", IDCANCEL, "中止", nullptr);
+    After(Host.receiveSeconds * 1000, [patrol, progress]() {
+        if (progress && IsWindow(progress))
+            DestroyWindow(progress);
         int result = Plugin.FolderEndRetrieve(0);
         LogEvent("host: %s ended, APCFolderEndRetrieve -> %d", patrol ? "patrol receive" : "receive", result);
     });
@@ -220,6 +229,10 @@ void StartReceive(bool patrol)
 
 void StartConnectionToggle()
 {
+    if (Host.connecting) {
+        LogEvent("host: connection command ignored, one is under way");
+        return;
+    }
     bool connecting = !Host.connected;
     if (!connecting && Host.connectBehaviour == ConnectBehaviour::ConfirmDisconnect) {
         ShowHostDialog(Host.mainFrame, "ダイヤル切断の確認", IDYES, "はい", [](int answer) {
@@ -230,7 +243,9 @@ void StartConnectionToggle()
         });
         return;
     }
+    Host.connecting = true;
     After(Host.connectDelaySeconds * 1000, [connecting]() {
+        Host.connecting = false;
         if (connecting && Host.connectBehaviour == ConnectBehaviour::Fail) {
             ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", nullptr);
             return;
@@ -246,6 +261,7 @@ bool RunCallbackCommand(HWND window, int command)
     if (index < 0 || index >= static_cast<int>(Host.callbacks.size()))
         return false;
     Registration registration = Host.callbacks[static_cast<size_t>(index)];
+    ++Host.callbacks[static_cast<size_t>(index)].delivered;
     registration.callback(window, registration.value);
     return true;
 }

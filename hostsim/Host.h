@@ -25,6 +25,7 @@ typedef int(__stdcall* PluginTimerProc)(int, int);
 struct Registration {
     PluginCallback callback;
     LPARAM value;
+    int delivered;  // how often the host has called it
 };
 
 // How the host answers its connection command.
@@ -45,6 +46,9 @@ struct HostState {
     int receiveSeconds = 5;
     bool quit = false;
     bool reportFolder = true;           // report the main frame as a folder window at start-up
+    bool receiveDialog = false;         // a receive shows "メール受信" while it runs
+    bool connecting = false;            // a connection command is under way
+    int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
 };
 
@@ -86,6 +90,10 @@ HMENU ConnectionSubmenu(HWND frame = nullptr);  // submenu 3 of a frame's menu (
 HWND OpenFolderWindow();
 void StartReceive(bool patrol);
 void StartConnectionToggle();
+// Host options and scenario actions of HostActions.cpp; false when the line is not theirs.
+bool ApplyHostOption(const std::string& line);
+bool RunHostAction(const std::string& line);
+
 // Shows one of the host's small dialogs, owned by owner, with a single button id.
 HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,
                     std::function<void(int)> onAnswer);

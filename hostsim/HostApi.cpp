@@ -6,7 +6,7 @@
 
 HOST_API int APARegistCallback(PluginCallback callback, LPARAM value)
 {
-    Host.callbacks.push_back({callback, value});
+    Host.callbacks.push_back({callback, value, 0});
     int command = FirstCallbackCommand + static_cast<int>(Host.callbacks.size()) - 1;
     LogEvent("api: RegistCallback -> %d", command);
     return command;

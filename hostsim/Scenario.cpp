@@ -160,7 +160,7 @@ bool ApplySetupLine(const std::string& line)
         in >> Host.receiveSeconds;
         return true;
     }
-    return false;
+    return ApplyHostOption(line);
 }
 
 // The plug-in's schedule item: the item of submenu 3 whose caption begins with "CHRONEL".
@@ -263,7 +263,7 @@ void RunAction(const std::string& line)
     } else if (verb == "quit") {
         Host.quit = true;
     } else if (RunMailAction(verb, line)) {
-    } else {
+    } else if (!RunHostAction(line)) {
         LogEvent("scenario: unknown action \"%s\"", line.c_str());
     }
 }

@@ -1,12 +1,13 @@
 #include "Host.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// Local time in milliseconds since 1601-01-01.
-int64_t Now;
+// Local time in milliseconds since 1601-01-01. The plug-in's clock-adjustment thread sets it too.
+std::atomic<int64_t> Now;
 
 int64_t ToMilliseconds(const SYSTEMTIME& time)
 {
@@ -65,7 +66,7 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    Now = to;
+    Now.store(to);
     LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
              time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
     return TRUE;

@@ -17,6 +17,7 @@ namespace {
 
 Scenario Current;
 constexpr UINT_PTR NestedTickTimer = 1;
+constexpr UINT_PTR StepTimer = 2;
 int StepDepth = 0;
 
 void Usage()
@@ -57,6 +58,27 @@ VOID CALLBACK NestedTick(HWND, UINT, UINT_PTR, DWORD)
         HostStep();
 }
 
+// With a timer-driven host every step comes through the queue as WM_TIMER, so whatever the queue
+// serves first (posted messages) can hold the clock back, as in a real host.
+VOID CALLBACK StepTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (StepDepth == 0)
+        HostStep();
+}
+
+void RunTimerDriven()
+{
+    SetTimer(Host.mainFrame, StepTimer, static_cast<UINT>(Host.timerDrivenMs), StepTick);
+    MSG msg;
+    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == Host.mainFrame && msg.wParam == NestedTickTimer)
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    KillTimer(Host.mainFrame, StepTimer);
+}
+
 }  // namespace
 
 void HostStep()
@@ -75,16 +97,17 @@ clear-settings
 setting AutoStart dword 1
 setting AutoDistribute dword 1
 entry Monday 07:00
-entry Monday 07:03 around
+entry Monday 07:02 around
 entry Tuesday 06:30
 server Connect 1
-server ConnectHour 6
-server ConnectMinute 59
+server ConnectHour 7
+server ConnectMinute 4
 server DisConnect 1
 server DisConnectHour 7
-server DisConnectMinute 5
-connect succeed 2
+server DisConnectMinute 6
+connect confirm 3
 receive-seconds 20
+receive-dialog
 start 2026-12-07 06:58:00
 at 06:58:10 caption
 at 06:58:20 log the user stops and restarts the schedule from the menu
@@ -92,9 +115,20 @@ at 06:58:20 menu schedule
 at 06:58:21 caption
 at 06:58:30 menu schedule
 at 06:58:31 caption
-at 07:01:00 caption
-at 07:04:00 caption
-end 2026-12-07 07:06:00
+at 06:59:00 log the user sends the main window to the tray
+at 06:59:00 hide
+at 06:59:01 window
+at 07:00:05 window
+at 07:00:30 window
+at 07:00:31 caption
+at 07:01:00 log the user minimises the main window
+at 07:01:00 minimize
+at 07:02:05 window
+at 07:02:30 window
+at 07:02:31 caption
+at 07:05:00 caption
+at 07:07:00 caption
+end 2026-12-07 07:07:10
 )";
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -174,6 +208,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     SetTimer(Host.mainFrame, NestedTickTimer, 10, NestedTick);
 
+    if (Host.timerDrivenMs > 0)
+        RunTimerDriven();
     while (!Host.quit && SimClock::LocalMilliseconds() < Current.end) {
         PumpMessages();
         if (Host.quit)

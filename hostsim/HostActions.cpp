@@ -1,0 +1,103 @@
+// Host options and scenario actions about the clock, the host's dialogs and its main window.
+#include "Host.h"
+
+#include <sstream>
+
+namespace {
+
+HWND StrayOwner;
+HWND StrayDialog;
+
+LRESULT CALLBACK StrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND) {
+        LogEvent("stray: \"%s\" got command %u", "エラー", static_cast<unsigned>(LOWORD(wParam)));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window of another program, with a dialog of the given title owned by it.
+void ShowStrayDialog(const std::string& title)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA stray{};
+        stray.lpfnWndProc = StrayProc;
+        stray.hInstance = instance;
+        stray.lpszClassName = "OtherProgramWindow";
+        registered = RegisterClassA(&stray) != 0;
+    }
+    if (!StrayOwner)
+        StrayOwner = CreateWindowA("OtherProgramWindow", "Other Program", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                   nullptr, nullptr, instance, nullptr);
+    StrayDialog = CreateWindowA("OtherProgramWindow", title.c_str(), WS_POPUP | WS_CAPTION | WS_VISIBLE, 300, 300, 200,
+                                80, StrayOwner, nullptr, instance, nullptr);
+    LogEvent("stray: \"%s\" shown by another program", title.c_str());
+}
+
+}  // namespace
+
+bool ApplyHostOption(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "receive-dialog") {
+        Host.receiveDialog = true;
+        return true;
+    }
+    if (verb == "timer-driven") {
+        // Steps come from a WM_TIMER of this period, as a real host's timer does.
+        Host.timerDrivenMs = 10;
+        in >> Host.timerDrivenMs;
+        return Host.timerDrivenMs > 0;
+    }
+    return false;
+}
+
+bool RunHostAction(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "jump") {
+        // jump MS: the clock moves on without a tick, as when the host's thread is busy.
+        int milliseconds = 0;
+        in >> milliseconds;
+        SimClock::Advance(milliseconds);
+        LogEvent("clock: jumps %d ms", milliseconds);
+        return true;
+    }
+    if (verb == "host-dialog") {
+        // host-dialog TITLE: one of the host's dialogs, owned by the main frame.
+        std::string title;
+        in >> title;
+        ShowHostDialog(Host.mainFrame, title.c_str(), IDCANCEL, "OK", nullptr);
+        return true;
+    }
+    if (verb == "stray-dialog") {
+        std::string title;
+        in >> title;
+        ShowStrayDialog(title);
+        return true;
+    }
+    if (verb == "callbacks") {
+        // callbacks: how often each registered command has been delivered so far
+        std::string counts;
+        for (size_t i = 0; i < Host.callbacks.size(); ++i)
+            counts += " " + std::to_string(FirstCallbackCommand + static_cast<int>(i)) + "=" +
+                      std::to_string(Host.callbacks[i].delivered);
+        LogEvent("host: callbacks delivered%s", counts.c_str());
+        return true;
+    }
+    if (verb == "close-stray") {
+        if (StrayDialog)
+            DestroyWindow(StrayDialog);
+        StrayDialog = nullptr;
+        LogEvent("stray: closed");
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,101 @@
+#include "HostWindows.h"
+
+#include "Globals.h"
+#include "Menu.h"
+
+#include <cstring>
+
+namespace {
+
+const char* const MainFrameTitle = "Quillpost";
+const char* const MainFrameSuffix = "- Quillpost";
+const char* const MainFrameViewClass = "AfxFrameOrView42s";
+const char* const TrayWindowClass = "Quillpost32Class";
+const char* const ConnectedCaption = "サーバから切断する(&S)";
+
+struct HostDialog {
+    const char* title;
+    WPARAM answer;
+    int answered;
+};
+// In the order the titles are compared.
+const HostDialog HostDialogs[] = {
+    {"エラー", IDCANCEL, ErrorDialog},
+    {"メール受信", IDCANCEL, ReceiveDialog},
+    {"ダイヤル切断の確認", IDYES, DisconnectDialog},
+};
+
+BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM)
+{
+    char title[1024] = "";
+    GetWindowTextA(window, title, sizeof title);
+    for (const HostDialog& dialog : HostDialogs) {
+        if (std::strcmp(title, dialog.title) != 0)
+            continue;
+        if (IsHostMainWindow(GetParent(window))) {
+            PostMessageA(window, WM_COMMAND, dialog.answer, 0);
+            AnsweredDialog = dialog.answered;
+        }
+        return FALSE;  // any window with one of the titles ends the walk
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool IsHostMainWindow(HWND window)
+{
+    if (!window)
+        return false;
+    char title[1024] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (std::strcmp(title, MainFrameTitle) == 0)
+        return FindWindowExA(window, nullptr, MainFrameViewClass, nullptr) != nullptr;
+    size_t length = std::strlen(title);
+    size_t suffix = std::strlen(MainFrameSuffix);
+    return length > suffix && std::strcmp(title + length - suffix, MainFrameSuffix) == 0;
+}
+
+void AnswerHostDialogs()
+{
+    EnumWindows(AnswerIfHostDialog, 0);
+}
+
+bool IsConnected()
+{
+    HWND main = MainWindow();
+    HMENU submenu = PluginSubmenu(main);
+    if (!submenu)
+        return false;
+    SendMessageA(main, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(submenu), 0);
+    char caption[128] = "";
+    GetMenuStringA(submenu, HostCmdConnection, caption, sizeof caption, MF_BYCOMMAND);
+    return std::strcmp(caption, ConnectedCaption) == 0;
+}
+
+void RestoreOffScreen()
+{
+    HWND main = MainWindow();
+    if (!main)
+        return;
+    SavedPlacement.length = sizeof SavedPlacement;
+    GetWindowPlacement(main, &SavedPlacement);
+    WINDOWPLACEMENT offScreen = SavedPlacement;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    offScreen.rcNormalPosition.left = screenWidth + 10;
+    offScreen.rcNormalPosition.right = screenWidth;
+    offScreen.showCmd = SW_HIDE;
+    if (!IsWindowVisible(main)) {
+        WasHidden = 1;
+        SetWindowPlacement(main, &offScreen);
+        if (HWND tray = FindWindowA(TrayWindowClass, nullptr)) {
+            SendMessageA(tray, TrayIconMessage, 1, WM_LBUTTONDBLCLK);
+            SendMessageA(tray, TrayIconMessage, 1, WM_LBUTTONUP);
+        }
+    }
+    if (IsIconic(main)) {
+        WasIconic = 1;
+        SetWindowPlacement(main, &offScreen);
+        SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    }
+}

@@ -1,0 +1,68 @@
+#include "SntpClient.h"
+
+#include "Globals.h"
+#include "SntpExchange.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+struct SntpRequest {
+    char* server = nullptr;  // owned copy; none when the settings hold no server
+    int timeoutSeconds = 0;
+    HMODULE module = nullptr;  // a reference to this library, held while the thread runs
+
+    ~SntpRequest() { delete[] server; }
+};
+
+char* CopyText(const char* text)
+{
+    if (!text)
+        return nullptr;
+    size_t size = std::strlen(text) + 1;
+    char* copy = new (std::nothrow) char[size];
+    if (copy)
+        std::memcpy(copy, text, size);
+    return copy;
+}
+
+}  // namespace
+
+DWORD WINAPI SntpAdjustClock(LPVOID parameter)
+{
+    SntpRequest* request = static_cast<SntpRequest*>(parameter);
+    int result = SntpExchange(request->server, request->timeoutSeconds, SetLocalTime);
+    HMODULE module = request->module;
+    delete request;
+    // The host may unload the plug-in while the exchange waits: the reference keeps the code
+    // mapped until the thread is gone.
+    FreeLibraryAndExitThread(module, static_cast<DWORD>(result));
+    return static_cast<DWORD>(result);
+}
+
+void StartSntpAdjustClock()
+{
+    SntpRequest* request = new (std::nothrow) SntpRequest;
+    if (!request)
+        return;
+    request->server = CopyText(PlugSettings.SNTPServer);
+    request->timeoutSeconds = PlugSettings.TimeOut;
+    if (PlugSettings.SNTPServer && !request->server) {
+        delete request;
+        return;
+    }
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&SntpAdjustClock),
+                            &request->module)) {
+        delete request;
+        return;
+    }
+    HMODULE module = request->module;
+    HANDLE thread = CreateThread(nullptr, 0, SntpAdjustClock, request, 0, nullptr);
+    if (!thread) {
+        delete request;
+        FreeLibrary(module);
+        return;
+    }
+    CloseHandle(thread);
+}

@@ -1,0 +1,157 @@
+// Daily connect and disconnect through the simulated host: the connection command, the polling
+// steps until the host's state has changed, and the host's dialogs on the way.
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace testing_support;
+
+namespace {
+
+class ConnectTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+// The delivery count of a step command (40000 disconnect, 40001 connect) in a "callbacks" line.
+int Delivered(const std::string& line, int command)
+{
+    std::string key = " " + std::to_string(command) + "=";
+    size_t at = line.find(key);
+    return at == std::string::npos ? -1 : std::stoi(line.substr(at + key.size()));
+}
+
+std::string Times(const std::string& daily)
+{
+    return "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 0\n" + daily;
+}
+
+// Connected at 07:00 after a delay, disconnected at 07:03: the steps poll until the state has
+// changed and then stop. While the scheduled connection holds, the 07:01 entry starts no run (and
+// stays the pending event); once the disconnect step has found the host offline and the user has
+// restarted the schedule, 07:04 does.
+TEST_F(ConnectTest, DailyConnectAndDisconnectPollUntilTheStateHasChanged)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 3\n") +
+                                 "setting AutoStart dword 1\n"
+                                 "entry Monday 07:01\nentry Monday 07:04 around\n"
+                                 "connect succeed 5\nreceive-seconds 5\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:20 callbacks\nat 07:00:50 callbacks\n"
+                                 "at 07:02:30 caption\n"
+                                 "at 07:03:20 callbacks\nat 07:03:50 callbacks\n"
+                                 "at 07:03:51 menu schedule\nat 07:03:52 menu schedule\n"
+                                 "end 2026-12-07 07:04:40\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("command: 32835"), "2026-12-07 07:00:00.0") << run.log;
+    EXPECT_EQ(run.When("host: connected"), "2026-12-07 07:00:05.0") << run.log;
+    EXPECT_EQ(run.Count("host: connected"), 1u) << run.log;
+    EXPECT_EQ(run.When("host: disconnected"), "2026-12-07 07:03:05.0") << run.log;
+    EXPECT_EQ(run.Count("host: disconnected"), 1u) << run.log;
+
+    auto counts = run.Events("host: callbacks delivered");
+    ASSERT_EQ(counts.size(), 4u) << run.log;
+    // The connect step ran about once a tick over the five seconds, then stopped.
+    int connectSteps = Delivered(counts[0], 40001);
+    EXPECT_GE(connectSteps, 10) << counts[0];
+    EXPECT_LE(connectSteps, 24) << counts[0];
+    EXPECT_EQ(Delivered(counts[1], 40001), connectSteps) << counts[1];
+    EXPECT_EQ(Delivered(counts[0], 40000), 0) << counts[0];
+    int disconnectSteps = Delivered(counts[2], 40000);
+    EXPECT_GE(disconnectSteps, 10) << counts[2];
+    EXPECT_LE(disconnectSteps, 24) << counts[2];
+    EXPECT_EQ(Delivered(counts[3], 40000), disconnectSteps) << counts[3];
+
+    EXPECT_FALSE(run.Has("command: 32786")) << run.log;
+    EXPECT_EQ(run.When("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:01](&X)\""), "2026-12-07 07:02:30.0") << run.log;
+    EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:04:00.0") << run.log;
+}
+
+// A connection that ends in the host's error dialog: the step cancels the dialog, polling stops and
+// the scheduled connection is over, so the schedule's next entry starts its run.
+TEST_F(ConnectTest, AConnectThatEndsInTheErrorDialogStopsPolling)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("setting AutoStart dword 1\nentry Monday 07:01\n") +
+                                 "connect fail 3\nreceive-seconds 5\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:20 callbacks\nat 07:00:50 callbacks\n"
+                                 "end 2026-12-07 07:01:10\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("dialog: \"エラー\" shown"), "2026-12-07 07:00:03.0") << run.log;
+    EXPECT_EQ(run.When("dialog: \"エラー\" answered 2"), "2026-12-07 07:00:03.0") << run.log;
+    EXPECT_FALSE(run.Has("host: connected")) << run.log;
+    auto counts = run.Events("host: callbacks delivered");
+    ASSERT_EQ(counts.size(), 2u) << run.log;
+    EXPECT_GT(Delivered(counts[0], 40001), 0) << counts[0];
+    EXPECT_EQ(Delivered(counts[1], 40001), Delivered(counts[0], 40001)) << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0") << run.log;
+}
+
+// Already connected, the disconnect asks "ダイヤル切断の確認"; the step answers yes.
+TEST_F(ConnectTest, TheDisconnectQuestionIsAnsweredYes)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(
+        "server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 0\n"
+        "connected\nconnect confirm 2\n"
+        "start 2026-12-07 06:59:50\n"
+        "at 07:00:30 callbacks\n"
+        "end 2026-12-07 07:00:40\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("dialog: \"ダイヤル切断の確認\" shown"), "2026-12-07 07:00:00.0") << run.log;
+    EXPECT_EQ(run.When("dialog: \"ダイヤル切断の確認\" answered 6"), "2026-12-07 07:00:00.0") << run.log;
+    EXPECT_EQ(run.When("host: disconnected"), "2026-12-07 07:00:00.0") << run.log;
+    // The second tick at second 0 finds the host offline: no second connection command.
+    EXPECT_EQ(run.Count("command: 32835"), 1u) << run.log;
+}
+
+// A connect time equal to the pending event's time starts the connect only; the event is missed.
+TEST_F(ConnectTest, AConnectAtTheEventsMinuteStartsOnlyTheConnect)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("setting AutoStart dword 1\nentry Monday 07:00\n") +
+                                 "connect succeed 2\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:30 caption\n"
+                                 "end 2026-12-07 07:00:40\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("host: connected")) << run.log;
+    EXPECT_FALSE(run.Has("command: 32786")) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:00](&X)\"")) << run.log;
+}
+
+// A host whose steps come from WM_TIMER, as a real host's timer does, and a connection that takes
+// a long time: the polling must leave room in the queue for the timer (and with it the tick,
+// input and paint). If each step re-posted itself at once the queue would always hold a posted
+// message, WM_TIMER would never be taken, the clock would stand still and the host would never
+// reach its end.
+TEST_F(ConnectTest, PollingDoesNotStarveTheHostsTimer)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("setting AutoStart dword 1\nentry Monday 07:02\n") +
+                                 "timer-driven 10\nconnect succeed 60\nreceive-seconds 5\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:30 callbacks\nat 07:01:30 callbacks\nat 07:01:40 caption\n"
+                                 "end 2026-12-07 07:01:50\n",
+                                 60000);
+    ASSERT_FALSE(run.timedOut) << run.log;
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("host: connected"), "2026-12-07 07:01:00.0") << run.log;
+    auto counts = run.Events("host: callbacks delivered");
+    ASSERT_EQ(counts.size(), 2u) << run.log;
+    // Polled all along, at most once a tick, and no more once connected.
+    int halfway = Delivered(counts[0], 40001);
+    EXPECT_GE(halfway, 30) << counts[0];
+    EXPECT_LE(halfway, 62) << counts[0];
+    int done = Delivered(counts[1], 40001);
+    EXPECT_GE(done, 100) << counts[1];
+    EXPECT_LE(done, 122) << counts[1];
+    EXPECT_TRUE(run.Has("host: stopped")) << run.log;
+}
+
+}  // namespace
