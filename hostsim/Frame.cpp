@@ -1,5 +1,6 @@
 // The host's windows: main frame with its menu bar, the notification-icon window, the host's dialogs.
 #include "Host.h"
+#include "Mail.h"
 #include "Plugin.h"
 
 #include <map>
@@ -216,6 +217,7 @@ HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* but
 
 void StartReceive(bool patrol)
 {
+    SendReleased();  // a receive sends what is queued first
     HWND progress = nullptr;
     if (Host.receiveDialog)
         progress = ShowHostDialog(Host.mainFrame, "メール受信", IDCANCEL, "中止", nullptr);

@@ -12,6 +12,13 @@ bool RunMailAction(const std::string& verb, const std::string& line);
 const char* SendWindowHeader(HWND window);
 bool SetSendWindowHeader(HWND window, const char* text);
 
+// Stores a message in the account's outbox, queued for the next send; returns its path.
+std::string StoreOutboxMessage(const std::string& account, const std::string& text, const std::string& subject);
+// The send command: every entry with all release bits set leaves the outbox.
+void SendReleased();
+// Logs every outbox entry with its flag word.
+void LogOutbox();
+
 // Turns flag bits of an outbox entry ("Account\Outbox.box\name") on or off in its index.
 bool MarkOutboxEntry(const char* name, unsigned long mask, bool on);
 

@@ -9,9 +9,6 @@
 #include <map>
 #include <sstream>
 
-std::string StoreOutboxMessage(const std::string& account, const std::string& text, const std::string& subject);
-void SendReleased();
-void LogOutbox();
 
 namespace {
 
@@ -220,6 +217,18 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         LogEvent("host: send window %d closed", number);
         DestroyWindow(send->window);
         send->window = nullptr;
+    } else if (verb == "outbox-store") {
+        // outbox-store ACCOUNT TIME: a reserved message posted in an earlier session, held back
+        std::string account;
+        long long reserve = 0;
+        in >> account >> reserve;
+        std::string text = "X-Reserve-Date: " + std::to_string(reserve) +
+                           "\r\nFrom: user@example.jp\r\nSubject: stored\r\nDate: Mon, 07 Dec 2026 05:00:00 +0900\r\n"
+                           "\r\nStored body\r\n";
+        std::string path = StoreOutboxMessage(account, text, "stored");
+        std::string id = path.substr(Host.mailboxRoot.size());
+        id.resize(id.size() - 4);
+        MarkOutboxEntry(id.c_str(), 0x01000000, false);
     } else if (verb == "send") {
         SendReleased();
     } else if (verb == "outbox") {
