@@ -29,5 +29,8 @@ if [ ! -f "$CHRONEL_WINEPREFIX/.chronel-ready" ]; then
   "$_chronel_root/scripts/wine-fonts.sh"
   touch "$CHRONEL_WINEPREFIX/.chronel-ready"
 fi
-# Keep one server running for the whole run, so each test starts quickly.
+# Keep one server running for the whole run, so each test starts quickly, and start Wine's own
+# background processes here: started by the first test instead, they would inherit its output
+# pipe and keep CTest waiting for it to close.
 WINEPREFIX="$CHRONEL_WINEPREFIX" wineserver -p 60 >/dev/null 2>&1 || true
+"$_chronel_root/build/mingw/wine-run.sh" wineboot </dev/null >/dev/null 2>&1 || true
