@@ -34,6 +34,10 @@ BOOL CSchedulePage::OnInitDialog()
     UpdateData(false);
 
     HWND tab = Item(IDC_SCH_TAB);
+    // Seven tabs of one width share the row, so no scroll arrows hide the last weekdays.
+    RECT tabArea;
+    GetClientRect(tab, &tabArea);
+    SendMessageA(tab, TCM_SETITEMSIZE, 0, MAKELPARAM((tabArea.right - 6) / 7, 0));
     for (int day = 0; day < 7; ++day) {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
