@@ -106,6 +106,9 @@ HWND EditorSession::ApplyButton() const
 void EditorSession::Press(int button)
 {
     SendMessageA(sheet_, PSM_PRESSBUTTON, button, 0);
+    // comctl32's modal loop looks at its end flag only when a posted message arrives, as the
+    // user's own click would bring.
+    PostMessageA(sheet_, WM_NULL, 0, 0);
 }
 
 void EditorSession::PressLater(int button)
