@@ -217,7 +217,7 @@ HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* but
 
 void StartReceive(bool patrol)
 {
-    SendReleased();  // a receive sends what is queued first
+    SendReleased(false);  // a receive sends what is queued first
     HWND progress = nullptr;
     if (Host.receiveDialog)
         progress = ShowHostDialog(Host.mainFrame, "メール受信", IDCANCEL, "中止", nullptr);

@@ -14,8 +14,9 @@ bool SetSendWindowHeader(HWND window, const char* text);
 
 // Stores a message in the account's outbox, queued for the next send; returns its path.
 std::string StoreOutboxMessage(const std::string& account, const std::string& text, const std::string& subject);
-// The send command: every entry with all release bits set leaves the outbox.
-void SendReleased();
+// The send command: every entry with all release bits set leaves the outbox. A receive sends
+// this way too, without logging a command of its own.
+void SendReleased(bool asCommand = true);
 // Logs every outbox entry with its flag word.
 void LogOutbox();
 

@@ -146,9 +146,10 @@ std::string StoreOutboxMessage(const std::string& account, const std::string& te
 }
 
 // The send command: every entry with all release bits set leaves the outbox for "Sent.box".
-void SendReleased()
+void SendReleased(bool asCommand)
 {
-    LogEvent("command: send");
+    if (asCommand)
+        LogEvent("command: send");
     for (const std::string& account : Accounts()) {
         std::vector<IndexEntry> kept;
         std::vector<IndexEntry> entries = ReadIndex(account);

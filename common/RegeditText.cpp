@@ -1,0 +1,122 @@
+#include "RegeditText.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* const RootKey = "[HKEY_CURRENT_USER\\Software\\Quor";
+
+void AddNumber(std::string& out, const char* name, int32_t value)
+{
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(static_cast<uint32_t>(value)));
+    out += '"';
+    out += name;
+    out += "\"=dword:";
+    out += hex;
+    out += '\n';
+}
+
+// Strings are written whole and escaped, however long the text.
+void AddString(std::string& out, const char* name, const std::string& text)
+{
+    out += '"';
+    out += name;
+    out += "\"=";
+    out += RegeditQuoted(text);
+    out += '\n';
+}
+
+void AddKey(std::string& out, const std::string& path)
+{
+    out += RootKey;
+    out += path;
+    out += "]\n";
+}
+
+void AddEntry(std::string& out, const std::string& dayPath, int n, const ScheduleEntry& entry)
+{
+    AddKey(out, dayPath + "\\data" + std::to_string(n));
+    AddNumber(out, "Hour", entry.Hour);
+    AddNumber(out, "Minute", entry.Minute);
+    AddNumber(out, "EveryDay", entry.EveryDay);
+    AddNumber(out, "Around", entry.Around);
+    AddNumber(out, "SNTP", entry.SNTP);
+    out += '\n';
+}
+
+}  // namespace
+
+// The store's texts are in the Japanese ANSI code page, and the registry editor decodes a line
+// before it reads escapes: the trail byte of a double-byte character (0x5c in "表") is part of that
+// character and must not be escaped.
+static bool IsShiftJisLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc);
+}
+
+std::string RegeditQuoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string BuildRegeditText(const Settings& s)
+{
+    std::string out = "REGEDIT4\n\n";
+    AddKey(out, "");
+    out += '\n';
+
+    AddKey(out, "\\ChronelPlug");
+    AddNumber(out, "AutoStart", s.AutoStart);
+    // Character code 0 (no letter chosen) is written as an empty text, not as a NUL byte.
+    AddString(out, "ShortCut", s.ShortCut ? std::string(1, s.ShortCut) : std::string());
+    AddNumber(out, "NoNomal", s.NoNomal);
+    AddNumber(out, "AutoDistribute", s.AutoDistribute);
+    AddNumber(out, "UseReserve", s.UseReserve);
+    AddNumber(out, "SendQuick", s.SendQuick);
+    AddNumber(out, "ChangeDate", s.ChangeDate);
+    AddNumber(out, "PreSec", s.PreSec);
+    AddNumber(out, "PostSec", s.PostSec);
+    AddNumber(out, "ReserveMark", s.ReserveMark);
+    AddNumber(out, "UseSNTP", s.UseSNTP);
+    AddString(out, "SNTPServer", s.SNTPServer ? s.SNTPServer : "");
+    AddNumber(out, "TimeOut", s.TimeOut);
+    AddNumber(out, "Accuracy", s.Accuracy);
+    AddNumber(out, "RunSNTPServer", s.RunSNTPServer);
+    out += '\n';
+
+    AddKey(out, "\\ChronelPlug\\Schedule");
+    out += '\n';
+    for (int day = 0; day < 7; ++day) {
+        const ScheduleList& list = s.Schedule[day];
+        // A list never read from the store has no name of its own; its weekday's name is the same.
+        std::string dayPath = std::string("\\ChronelPlug\\Schedule\\") + (list.DayName ? list.DayName : WeekdayNames[day]);
+        AddKey(out, dayPath);
+        out += '\n';
+        int n = 0;
+        for (const ScheduleEntry* entry = list.Head; entry; entry = entry->Next)
+            AddEntry(out, dayPath, n++, *entry);
+    }
+
+    AddKey(out, "\\ChronelPlug\\Server");
+    AddNumber(out, "Connect", s.Connect);
+    AddNumber(out, "ConnectHour", s.ConnectHour);
+    AddNumber(out, "ConnectMinute", s.ConnectMinute);
+    AddNumber(out, "DisConnect", s.DisConnect);
+    AddNumber(out, "DisConnectHour", s.DisConnectHour);
+    AddNumber(out, "DisConnectMinute", s.DisConnectMinute);
+    return out;
+}

@@ -1,0 +1,18 @@
+#!/bin/bash
+# Renders the settings editor's four pages, its schedule detail dialog and chronel's dialogs to
+# PNG files under build/screenshots, on a private X display, for a person to look at.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --build build/mingw --target editor_screenshots chronset chronel >/dev/null
+source scripts/xvfb.sh
+out="$PWD/build/screenshots"
+rm -rf "$out"
+mkdir -p "$out"
+# A virtual desktop: Wine draws the title bars itself, with no window manager on the display.
+build/mingw/wine-run.sh explorer /desktop=chronel,1024x768 build/mingw/tests/win/editor_screenshots.exe "Z:$(echo "$out" | tr / '\\')"
+for bmp in "$out"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png"
+  rm -f "$bmp"
+done
+ls -1 "$out"

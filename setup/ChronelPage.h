@@ -1,0 +1,28 @@
+#pragma once
+// Page 1: timer start, the menu shortcut letter, window restoring, sorting, and the export command.
+
+#include "PropertyPage.h"
+
+#include "common/Settings.h"
+
+#include <string>
+
+class CChronelPage : public CPropertyPage {
+public:
+    CChronelPage();
+    Settings* settings = nullptr;  // lent by the sheet
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    void OnApply() override;
+    bool OnCommand(int id, int code) override;
+
+private:
+    void ExportCommand();
+
+    int autoStart_ = 0;
+    std::string shortCut_ = "X";
+    int noNormal_ = 0;
+    int autoDistribute_ = 0;
+};

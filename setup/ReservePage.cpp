@@ -1,0 +1,94 @@
+#include "ReservePage.h"
+
+#include "resource.h"
+
+#include "common/SettingsWriter.h"
+
+#include <commctrl.h>
+
+CReservePage::CReservePage() : CPropertyPage(IDD_RESERVE) {}
+
+void CReservePage::DoDataExchange(CDataExchange& dx)
+{
+    dx.Check(IDX_RSV_USE, useReserve_);
+    dx.Check(IDX_RSV_SEND_QUICK, sendQuick_);
+    dx.Check(IDX_RSV_CHANGE_DATE, changeDate_);
+    dx.UInt(IDE_RSV_POST_SEC, postSec_);
+    dx.UInt(IDE_RSV_PRE_SEC, preSec_);
+    // Group index: 0 is the hidden "no mark" button, 1 to 7 the mark buttons.
+    dx.Radio(IDR_RSV_NO_MARK, mark_);
+}
+
+void CReservePage::ApplyEnabling()
+{
+    const bool use = useReserve_ != 0;
+    const bool window = use && changeDate_ != 0;
+    EnableItem(IDX_RSV_SEND_QUICK, use);
+    EnableItem(IDX_RSV_CHANGE_DATE, use);
+    for (int id : {IDT_RSV_PRE_LABEL, IDT_RSV_PRE_UNIT, IDT_RSV_POST_UNIT, IDE_RSV_PRE_SEC, IDE_RSV_POST_SEC,
+                   IDU_RSV_PRE_SEC, IDU_RSV_POST_SEC})
+        EnableItem(id, window);
+    EnableItem(IDG_RSV_MARK, use);
+    EnableItem(IDR_RSV_NO_MARK, use);
+    for (int i = 0; i < 7; ++i)
+        EnableItem(IDR_RSV_MARK1 + i, use);
+}
+
+BOOL CReservePage::OnInitDialog()
+{
+    useReserve_ = settings->UseReserve;
+    sendQuick_ = settings->SendQuick;
+    changeDate_ = settings->ChangeDate;
+    preSec_ = static_cast<uint32_t>(settings->PreSec);
+    postSec_ = static_cast<uint32_t>(settings->PostSec);
+    mark_ = settings->ReserveMark;
+    UpdateData(false);
+    ApplyEnabling();
+
+    const int icons[7] = {IDI_RESERVE_MARK1,     IDI_RESERVE_MARK1 + 1, IDI_RESERVE_MARK1 + 2, IDI_RESERVE_MARK1 + 3,
+                          IDI_RESERVE_MARK1 + 4, IDI_RESERVE_MARK1 + 5, IDI_RESERVE_MARK1 + 6};
+    if (marks_.Create(icons, 7)) {
+        for (int i = 0; i < 7; ++i) {
+            buttonIcons_[i].Reset(ImageList_GetIcon(marks_.Get(), i, ILD_NORMAL));
+            SendDlgItemMessageA(window_, IDR_RSV_MARK1 + i, BM_SETIMAGE, IMAGE_ICON,
+                                reinterpret_cast<LPARAM>(buttonIcons_[i].Get()));
+        }
+    }
+    SendDlgItemMessageA(window_, IDU_RSV_PRE_SEC, UDM_SETRANGE32, 0, 600);
+    SendDlgItemMessageA(window_, IDU_RSV_POST_SEC, UDM_SETRANGE32, 0, 600);
+    return TRUE;
+}
+
+void CReservePage::OnApply()
+{
+    UpdateData(true);
+    settings->UseReserve = useReserve_;
+    settings->SendQuick = sendQuick_;
+    settings->ChangeDate = changeDate_;
+    settings->PreSec = static_cast<int32_t>(preSec_);
+    settings->PostSec = static_cast<int32_t>(postSec_);
+    settings->ReserveMark = mark_;
+    SaveSettings(*settings);
+}
+
+bool CReservePage::OnCommand(int id, int code)
+{
+    if (code == BN_CLICKED) {
+        if (id == IDX_RSV_USE || id == IDX_RSV_CHANGE_DATE) {
+            UpdateData(true);
+            ApplyEnabling();
+            MarkChanged();
+            return true;
+        }
+        if (id == IDX_RSV_SEND_QUICK || (id >= IDR_RSV_MARK1 && id <= IDR_RSV_NO_MARK)) {
+            MarkChanged();
+            return true;
+        }
+        return false;
+    }
+    if (code == EN_CHANGE && (id == IDE_RSV_PRE_SEC || id == IDE_RSV_POST_SEC)) {
+        MarkChanged();
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,76 @@
+#include "SNTPPage.h"
+
+#include "resource.h"
+
+#include "common/SettingsWriter.h"
+
+#include <commctrl.h>
+
+CSNTPPage::CSNTPPage() : CPropertyPage(IDD_SNTP) {}
+
+void CSNTPPage::DoDataExchange(CDataExchange& dx)
+{
+    dx.Check(IDX_NTP_USE, useSntp_);
+    dx.UInt(IDE_NTP_ACCURACY, accuracy_);
+    dx.Text(IDE_NTP_SERVER, server_);
+    dx.UInt(IDE_NTP_TIMEOUT, timeOut_);
+    dx.Check(IDX_NTP_RUN_SERVER, runServer_);  // hidden: passes through unchanged
+}
+
+void CSNTPPage::ApplyEnabling()
+{
+    for (int id : {IDT_NTP_SERVER, IDE_NTP_SERVER, IDT_NTP_TIMEOUT, IDE_NTP_TIMEOUT, IDT_NTP_TIMEOUT_UNIT,
+                   IDU_NTP_TIMEOUT, IDT_NTP_ACCURACY, IDE_NTP_ACCURACY, IDT_NTP_ACCURACY_UNIT, IDU_NTP_ACCURACY})
+        EnableItem(id, useSntp_ != 0);
+}
+
+void CSNTPPage::MasterClicked()
+{
+    UpdateData(true);
+    ApplyEnabling();
+    SetModified(true);
+}
+
+BOOL CSNTPPage::OnInitDialog()
+{
+    useSntp_ = settings->UseSNTP;
+    accuracy_ = static_cast<uint32_t>(settings->Accuracy);
+    timeOut_ = static_cast<uint32_t>(settings->TimeOut);
+    runServer_ = settings->RunSNTPServer;
+    if (settings->SNTPServer)
+        server_ = settings->SNTPServer;
+    UpdateData(false);
+    SendDlgItemMessageA(window_, IDU_NTP_TIMEOUT, UDM_SETRANGE32, 0, 32767);
+    SendDlgItemMessageA(window_, IDU_NTP_ACCURACY, UDM_SETRANGE32, 0, 32767);
+    // As a click on the master switch: the page counts as changed from the start.
+    MasterClicked();
+    return TRUE;
+}
+
+void CSNTPPage::OnApply()
+{
+    UpdateData(true);
+    settings->UseSNTP = useSntp_;
+    settings->SetServer(server_.c_str());  // after this the record always holds a text
+    settings->Accuracy = static_cast<int32_t>(accuracy_);
+    settings->TimeOut = static_cast<int32_t>(timeOut_);
+    settings->RunSNTPServer = runServer_;
+    SaveSettings(*settings);
+}
+
+bool CSNTPPage::OnCommand(int id, int code)
+{
+    if (code == BN_CLICKED && id == IDX_NTP_USE) {
+        MasterClicked();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDX_NTP_RUN_SERVER) {
+        MarkChanged();
+        return true;
+    }
+    if (code == EN_CHANGE && (id == IDE_NTP_SERVER || id == IDE_NTP_TIMEOUT || id == IDE_NTP_ACCURACY)) {
+        MarkChanged();
+        return true;
+    }
+    return false;
+}

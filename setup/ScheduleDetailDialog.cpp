@@ -1,0 +1,58 @@
+#include "ScheduleDetailDialog.h"
+
+#include "resource.h"
+
+#include <commctrl.h>
+
+CScheduleDetailDialog::CScheduleDetailDialog() : CDialog(IDD_SCHEDULE_DETAIL) {}
+
+void CScheduleDetailDialog::DoDataExchange(CDataExchange& dx)
+{
+    for (int i = 0; i < 7; ++i)
+        dx.Check(IDX_DTL_MONDAY + i, WeekdayTicks[i]);
+    dx.Check(IDX_DTL_EVERY_DAY, EveryDay);
+    dx.UInt(IDE_DTL_HOUR, Hour);
+    dx.UInt(IDE_DTL_MINUTE, Minute);
+    dx.Check(IDX_DTL_AROUND, Around);
+    dx.Check(IDX_DTL_SNTP, SNTP);
+}
+
+BOOL CScheduleDetailDialog::OnInitDialog()
+{
+    UpdateData(false);
+    SendDlgItemMessageA(window_, IDU_DTL_HOUR, UDM_SETRANGE32, 0, 23);
+    SendDlgItemMessageA(window_, IDU_DTL_MINUTE, UDM_SETRANGE32, 0, 59);
+    ApplyEnabling();
+    return TRUE;
+}
+
+void CScheduleDetailDialog::ApplyEnabling()
+{
+    EnableItem(IDX_DTL_AROUND, AddMode != 0);
+    EnableItem(IDX_DTL_EVERY_DAY, AddMode != 0);
+    for (int i = 0; i < 7; ++i)
+        EnableItem(IDX_DTL_MONDAY + i, AddMode && EveryDay);
+}
+
+void CScheduleDetailDialog::OnOK()
+{
+    if (!UpdateData(true))
+        return;
+    // The boxes run Monday to Sunday; the flags Sunday to Saturday.
+    DayFlags[0] = WeekdayTicks[6];
+    for (int day = 1; day < 7; ++day)
+        DayFlags[day] = WeekdayTicks[day - 1];
+    EndDialog(window_, IDOK);
+}
+
+bool CScheduleDetailDialog::OnCommand(int id, int code)
+{
+    if (id == IDX_DTL_EVERY_DAY && code == BN_CLICKED) {
+        // A failing time field shows its message, but the weekday boxes follow the tick anyway:
+        // EveryDay is read before the times.
+        UpdateData(true);
+        ApplyEnabling();
+        return true;
+    }
+    return false;
+}

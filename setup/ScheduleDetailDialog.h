@@ -1,0 +1,32 @@
+#pragma once
+// The modal dialog that adds or edits one schedule entry (template 304).
+
+#include "Dialog.h"
+
+#include <cstdint>
+
+class CScheduleDetailDialog : public CDialog {
+public:
+    CScheduleDetailDialog();
+
+    // Shown with no owner, so the sheet stays enabled.
+    INT_PTR DoModal() { return CDialog::DoModal(nullptr); }
+
+    uint32_t Hour = 0;
+    uint32_t Minute = 0;
+    int Around = 0;
+    int SNTP = 0;
+    int EveryDay = 0;
+    int WeekdayTicks[7] = {1, 1, 1, 1, 1, 1, 1};  // check boxes 1060 to 1066, Monday first
+    int AddMode = 1;                              // 0: edit mode, set before showing
+    int DayFlags[7] = {};                         // Sunday first; filled when OK is accepted
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(int id, int code) override;
+
+private:
+    void ApplyEnabling();
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Page 0: the week's schedule one weekday at a time, and the daily connect and disconnect times.
+// Edits the record's lists and Server fields in place; the apply step stores them.
+
+#include "ImageList.h"
+#include "PropertyPage.h"
+
+#include "common/Settings.h"
+
+class CSchedulePage : public CPropertyPage {
+public:
+    CSchedulePage();
+    Settings* settings = nullptr;  // lent by the sheet
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    void OnApply() override;
+    bool OnCommand(int id, int code) override;
+    bool OnNotify(NMHDR* header, LRESULT* result) override;
+
+private:
+    int SelectedDay() const;
+    void FillList(int day);
+    // The entry of the first row that holds the focus state, or none.
+    ScheduleEntry* CurrentEntry() const;
+    void EnableConnectRow();
+    void EnableDisconnectRow();
+    void AddCommand();
+    void EditCommand();
+    void DeleteCommand();
+
+    ImageList images_;
+};

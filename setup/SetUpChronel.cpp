@@ -1,0 +1,34 @@
+// chronset.dll's one entry point: the settings sheet over the registry's settings.
+#include "Dialog.h"
+#include "SettingSheet.h"
+#include "resource.h"
+
+#include "common/SettingsStore.h"
+
+#include <commctrl.h>
+
+// Classic common controls (comctl32 version 5): the DLL carries no manifest and activates no
+// context, so the sheet looks and behaves the same whatever the host process has chosen.
+//
+// Exported through chronset.def under its plain name. It takes no arguments, so the caller's
+// convention does not matter.
+extern "C" int SetUpChronel()
+{
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    Settings settings;
+    LoadSettings(settings);
+
+    char caption[256] = "";
+    LoadStringA(EditorModule(), IDS_SHEET_CAPTION, caption, sizeof caption);
+    int result = 0;
+    {
+        CSettingSheet sheet(caption);
+        sheet.SetSettings(&settings);
+        result = sheet.DoModal();
+    }
+    return result;
+}

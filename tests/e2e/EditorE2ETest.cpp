@@ -1,0 +1,81 @@
+// The real settings editor from the simulated host: the plug-in's settings command opens the
+// sheet, and an OK there changes the schedule the plug-in runs.
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+#include <prsht.h>
+
+using namespace testing_support;
+
+namespace {
+
+const char* const SheetCaption = "Chronel Plug 設定 Ver1.10";
+
+class EditorE2ETest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+bool WaitGone(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// The user adds an every-day 08:15 entry through the sheet and presses OK: the armed schedule's
+// next time, shown in the menu caption, moves from 10:00 to 08:15 (read before 08:15 fires).
+TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
+{
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\n"
+                           "start 2026-12-07 06:58:00\n"  // a Monday
+                           "at 06:58:01 caption\nat 06:58:02 setup\nat 08:00:00 caption\n"
+                           "end 2026-12-07 08:00:05\n"));
+    HWND sheet = WaitForWindow(SheetCaption, 60000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    PostMessageA(GetDlgItem(page, 1034), BM_CLICK, 0, 0);
+    HWND detail = WaitForWindow("スケジュール詳細", 20000);
+    ASSERT_NE(detail, nullptr);
+    SendMessageA(GetDlgItem(detail, 1032), BM_CLICK, 0, 0);  // every day, all weekdays ticked
+    SetDlgItemTextA(detail, 1014, "8");
+    SetDlgItemTextA(detail, 1018, "15");
+    PostMessageA(detail, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(detail, 20000));
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    PostMessageA(sheet, WM_NULL, 0, 0);
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;
+    auto captions = run.Events("menu: ");
+    ASSERT_EQ(captions.size(), 2u) << run.log;
+    EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"");
+    EXPECT_EQ(captions[1], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"");
+}
+
+// Cancel leaves the plug-in's schedule as it was.
+TEST_F(EditorE2ETest, CancelInTheSheetLeavesTheSchedule)
+{
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
+                           "at 06:58:02 setup\nat 09:00:00 caption\nend 2026-12-07 09:00:05\n"));
+    HWND sheet = WaitForWindow(SheetCaption, 60000);
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    PostMessageA(sheet, WM_NULL, 0, 0);
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;  // FreeLibrary's result
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"")) << run.log;
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#pragma once
+// Runs the real settings editor (chronset.dll's SetUpChronel) on a thread of its own, so that a
+// test can drive its windows as a user would: find them, click, type, and read them back.
+// Every wait has a time-out; the destructor closes whatever is still open.
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+class EditorSession {
+public:
+    // Loads <build>/host/Plugins/chronset.dll, starts SetUpChronel and waits for the sheet.
+    EditorSession();
+    ~EditorSession();
+    EditorSession(const EditorSession&) = delete;
+    EditorSession& operator=(const EditorSession&) = delete;
+
+    HWND Sheet() const { return sheet_; }
+    // Selects tab index as a click on it would (the page being left is validated first) and
+    // returns the page now current.
+    HWND ShowPage(int index);
+    HWND CurrentPage() const;
+    // The sheet's Apply button (its enabled state is the pages' changed mark).
+    HWND ApplyButton() const;
+    // Presses OK, Cancel or Apply (PSBTN_...). Pressing goes through the sheet's own command.
+    void Press(int button);
+    // Posts a press, for a press that is expected to open a message box.
+    void PressLater(int button);
+    // SetUpChronel's result once the sheet has closed; -1 when it did not close in time.
+    int WaitForResult(DWORD timeoutMs = 15000);
+
+    // A top-level window of the editor's thread with this title (CP932), or none after the time-out.
+    HWND WaitForWindow(const char* title, DWORD timeoutMs = 15000) const;
+    // A dialog of the editor's thread other than the sheet (the file dialog), or none.
+    HWND WaitForOtherDialog(DWORD timeoutMs = 15000) const;
+    // Answers a dialog or message box with a button and waits until it has gone.
+    bool Answer(HWND dialog, int id, DWORD timeoutMs = 15000) const;
+    DWORD ThreadId() const { return threadId_; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+
+    HMODULE module_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HWND sheet_ = nullptr;
+    int result_ = -1;
+};
+
+// User actions on controls.
+void Click(HWND dialog, int id);         // a click on a button or check box (sent)
+void ClickLater(HWND dialog, int id);    // the same, posted: for a click that opens a modal window
+void Type(HWND dialog, int id, const std::string& text);  // replaces the field's text as typing does
+std::string Text(HWND dialog, int id);
+bool Checked(HWND dialog, int id);
+bool Enabled(HWND dialog, int id);
+bool Visible(HWND dialog, int id);
+
+// The schedule page's list.
+int RowCount(HWND page);
+std::string Cell(HWND page, int row, int column);
+int RowImage(HWND page, int row);
+// Gives the row with this label the focus and selection, as a click on it does; false when none.
+bool SelectRow(HWND page, const std::string& label);
+// Selects a weekday tab (0 Sunday) as a click on it does.
+void SelectWeekday(HWND page, int day);
+
+}  // namespace testing_support

@@ -1,0 +1,310 @@
+// The settings sheet as a user meets it: its pages, the rules every page follows (created pages
+// apply, Apply and Cancel, validation keeps the page, the changed mark), and the general page
+// with its shortcut letter and export command. Driven through the real chronset.dll.
+#include "EditorSession.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+enum { SchedulePage = 0, GeneralPage = 1, ReservePage = 2, SntpPage = 3 };
+
+class EditorSheetTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+bool ValueExists(const char* name)
+{
+    DWORD type = 0;
+    std::string bytes;
+    return ReadValue(PlugKey, name, &type, &bytes);
+}
+
+std::string StoredText(const char* name)
+{
+    DWORD type = 0;
+    std::string bytes;
+    ReadValue(PlugKey, name, &type, &bytes);
+    return bytes.c_str();  // Wine's reading may add a terminator that was not stored
+}
+
+uint32_t Stored(const char* name)
+{
+    uint32_t value = 0xdeadbeef;
+    ReadDword(PlugKey, name, &value);
+    return value;
+}
+
+HWND FocusOf(DWORD threadId)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId, &info);
+    return info.hwndFocus;
+}
+
+TEST_F(EditorSheetTest, SheetShowsFourPagesWithTheirCaptionsAndCancelReturnsTwo)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(editor.Sheet(), PSM_GETTABCONTROL, 0, 0));
+    ASSERT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
+    const char* const captions[] = {"ｽｹｼﾞｭｰﾙ", "CHRONELの設定", "送信予約の設定", "時間合わせ"};
+    for (int i = 0; i < 4; ++i) {
+        char text[64] = "";
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ(text, captions[i]);
+    }
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(GetWindow(editor.Sheet(), GW_OWNER), nullptr);
+    HWND help = GetDlgItem(editor.Sheet(), IDHELP);
+    EXPECT_FALSE(help && IsWindowVisible(help));
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+    EXPECT_FALSE(ValueExists("AutoStart"));
+}
+
+// OK with only the schedule page shown stores the schedule part and no main value.
+TEST_F(EditorSheetTest, OkWithOnlyTheSchedulePageShownWritesOnlyTheSchedule)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    uint32_t hour = 0;
+    EXPECT_TRUE(ReadDword(std::string(PlugKey) + "\\Server", "ConnectHour", &hour));
+    EXPECT_EQ(hour, 0xffffffffu);
+    EXPECT_FALSE(ValueExists("AutoStart"));
+    EXPECT_FALSE(ValueExists("TimeOut"));
+}
+
+// Every created page applies, in page order, each writing all main values: the reservation
+// page's save carries the general page's values too. A page never shown does not apply, yet the
+// record's main values (with an empty server text) are written by those that do.
+TEST_F(EditorSheetTest, OkAppliesEveryCreatedPageAndEachWritesAllMainValues)
+{
+    WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    Click(general, 1039);
+    HWND reserve = editor.ShowPage(ReservePage);
+    Click(reserve, 1007);
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_EQ(Stored("AutoStart"), 1u);
+    EXPECT_EQ(Stored("UseReserve"), 1u);
+    EXPECT_EQ(Stored("TimeOut"), 600u);
+    EXPECT_EQ(Stored("Accuracy"), 200u);
+    EXPECT_EQ(StoredText("SNTPServer"), "ntp.example.jp");
+    EXPECT_EQ(StoredText("ShortCut"), "X");
+}
+
+TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsTwo)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
+    Click(general, 1039);
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    editor.Press(PSBTN_APPLYNOW);
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));  // applying clears the mark
+    EXPECT_EQ(Stored("AutoStart"), 1u);
+    Click(general, 1001);
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+    EXPECT_EQ(Stored("AutoStart"), 1u);
+    EXPECT_EQ(Stored("NoNomal"), 0u);
+}
+
+// A field that fails keeps its page current, takes the focus, and stops OK and Apply.
+TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND reserve = editor.ShowPage(ReservePage);
+    Click(reserve, 1007);
+    Click(reserve, 1009);
+    Type(reserve, 1012, "");
+
+    PostMessageA(editor.Sheet(), PSM_SETCURSEL, SntpPage, 0);
+    HWND box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(editor.CurrentPage(), reserve);
+    EXPECT_EQ(FocusOf(editor.ThreadId()), GetDlgItem(reserve, 1012));
+
+    editor.PressLater(PSBTN_OK);
+    box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_TRUE(IsWindow(editor.Sheet()));
+    EXPECT_FALSE(ValueExists("UseReserve"));
+
+    Type(reserve, 1012, " 900\t");
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_EQ(Stored("PreSec"), 900u);
+}
+
+TEST_F(EditorSheetTest, SignedFieldsRejectTextWithTheIntegerMessage)
+{
+    WriteDword(std::string(PlugKey) + "\\Server", "Connect", 1);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    Type(page, 1007, "7x");
+    editor.PressLater(PSBTN_APPLYNOW);
+    HWND box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "整数を入力してください。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(FocusOf(editor.ThreadId()), GetDlgItem(page, 1007));
+    Type(page, 1007, "-12");  // no range check: any signed integer
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    uint32_t hour = 0;
+    ReadDword(std::string(PlugKey) + "\\Server", "ConnectHour", &hour);
+    EXPECT_EQ(hour, static_cast<uint32_t>(-12));
+}
+
+TEST_F(EditorSheetTest, GeneralPageShowsTheStoredValuesAndTheNineteenLetters)
+{
+    WriteDword(PlugKey, "NoNomal", 1);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    EXPECT_EQ(Text(general, 1000), "X");  // nothing stored: X
+    EXPECT_FALSE(Checked(general, 1039));
+    EXPECT_TRUE(Checked(general, 1001));
+    EXPECT_FALSE(Checked(general, 1010));
+    HWND combo = GetDlgItem(general, 1000);
+    std::string letters;
+    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
+        char item[8] = "";
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        letters += item;
+    }
+    EXPECT_EQ(letters, "BCDEFGHIJKMPQUVWXYZ");
+    // Choosing a letter marks the page changed, and OK stores it.
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
+    SendMessageA(combo, WM_CHAR, 'q', 0);
+    EXPECT_EQ(Text(general, 1000), "Q");
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_EQ(StoredText("ShortCut"), "Q");
+    EXPECT_EQ(Stored("NoNomal"), 1u);
+}
+
+TEST_F(EditorSheetTest, ShortCutOutsideTheListShowsNoLetterAndIsStoredAsCodeZero)
+{
+    WriteText(PlugKey, "ShortCut", "A", false);
+    {
+        EditorSession editor;
+        ASSERT_NE(editor.Sheet(), nullptr);
+        HWND general = editor.ShowPage(GeneralPage);
+        EXPECT_EQ(Text(general, 1000), "");
+        EXPECT_EQ(SendMessageA(GetDlgItem(general, 1000), CB_GETCURSEL, 0, 0), CB_ERR);
+        editor.Press(PSBTN_OK);
+        EXPECT_EQ(editor.WaitForResult(), 1);
+    }
+    DWORD type = 0;
+    std::string bytes;
+    ASSERT_TRUE(ReadValue(PlugKey, "ShortCut", &type, &bytes));
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[0], '\0');
+}
+
+TEST_F(EditorSheetTest, LowerCaseShortCutSelectsTheCapitalAndIsStoredSo)
+{
+    WriteText(PlugKey, "ShortCut", "x", false);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    EXPECT_EQ(Text(general, 1000), "X");
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_EQ(StoredText("ShortCut"), "X");
+}
+
+// Types a path into the file dialog and confirms it.
+bool ChooseFile(EditorSession& editor, const std::string& path)
+{
+    HWND dialog = editor.WaitForOtherDialog();
+    if (!dialog)
+        return false;
+    for (int id : {0x47c /* file name combo */, 0x480 /* file name edit */}) {
+        if (GetDlgItem(dialog, id))
+            SetDlgItemTextA(dialog, id, path.c_str());
+    }
+    return editor.Answer(dialog, IDOK);
+}
+
+// The export writes the record as it stands: the general page's unapplied tick is not in it,
+// the schedule page's edits are.
+TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
+{
+    WriteDword(std::string(PlugKey) + "\\Schedule\\Monday\\data0", "Hour", 7);
+    WriteDword(std::string(PlugKey) + "\\Schedule\\Monday\\data0", "Minute", 30);
+    TempDir dir("export");
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    Click(general, 1039);
+    ClickLater(general, 1002);
+    ASSERT_TRUE(ChooseFile(editor, dir / "settings.reg"));
+    std::string file;
+    for (int i = 0; i < 100 && file.empty(); ++i) {
+        Sleep(50);
+        file = ReadFileBytes(dir / "settings.reg");
+    }
+    EXPECT_EQ(file.compare(0, 10, "REGEDIT4\n\n"), 0) << file;
+    EXPECT_NE(file.find("\"AutoStart\"=dword:00000000\n"), std::string::npos);
+    EXPECT_NE(file.find("Schedule\\Monday\\data0]\n\"Hour\"=dword:00000007\n\"Minute\"=dword:0000001e\n"),
+              std::string::npos);
+    EXPECT_EQ(editor.WaitForOtherDialog(300), nullptr);  // no message
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+TEST_F(EditorSheetTest, ExportToAFolderThatDoesNotExistWritesNothingAndSaysNothing)
+{
+    TempDir dir("export");
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND general = editor.ShowPage(GeneralPage);
+    ClickLater(general, 1002);
+    HWND dialog = editor.WaitForOtherDialog();
+    ASSERT_NE(dialog, nullptr);
+    // The file dialog itself may object to a missing folder; either way nothing is written.
+    std::string path = dir / "missing\\settings.reg";
+    for (int id : {0x47c, 0x480}) {
+        if (GetDlgItem(dialog, id))
+            SetDlgItemTextA(dialog, id, path.c_str());
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    for (HWND other = editor.WaitForOtherDialog(300); other; other = editor.WaitForOtherDialog(300))
+        editor.Answer(other, IDCANCEL);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+}  // namespace

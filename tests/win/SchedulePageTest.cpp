@@ -1,0 +1,387 @@
+// The schedule page and its detail dialog, driven through the real editor: adding, editing and
+// deleting entries with the every-day groups, the connect rows, and what reaches the registry.
+#include "EditorSession.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <prsht.h>
+
+#include <string>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+const std::string Schedule = std::string(PlugKey) + "\\Schedule\\";
+const char* const Days[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+class SchedulePageTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+void StoreEntry(int day, int n, int hour, int minute, int everyDay = 0, int around = 0, int sntp = 0)
+{
+    std::string key = Schedule + Days[day] + "\\data" + std::to_string(n);
+    WriteDword(key, "Hour", static_cast<uint32_t>(hour));
+    WriteDword(key, "Minute", static_cast<uint32_t>(minute));
+    WriteDword(key, "EveryDay", everyDay);
+    WriteDword(key, "Around", around);
+    WriteDword(key, "SNTP", sntp);
+}
+
+struct Stored {
+    uint32_t hour, minute, everyDay, around, sntp;
+};
+
+// The entries stored for a weekday, data0 onwards.
+std::vector<Stored> StoredDay(int day)
+{
+    std::vector<Stored> entries;
+    for (int n = 0;; ++n) {
+        std::string key = Schedule + Days[day] + "\\data" + std::to_string(n);
+        Stored s{};
+        if (!ReadDword(key, "Hour", &s.hour))
+            return entries;
+        ReadDword(key, "Minute", &s.minute);
+        ReadDword(key, "EveryDay", &s.everyDay);
+        ReadDword(key, "Around", &s.around);
+        ReadDword(key, "SNTP", &s.sntp);
+        entries.push_back(s);
+    }
+}
+
+std::vector<std::string> Labels(HWND page)
+{
+    std::vector<std::string> labels;
+    for (int row = 0; row < RowCount(page); ++row)
+        labels.push_back(Cell(page, row, 0));
+    return labels;
+}
+
+// Opens the detail dialog with a click on 追加 or 編集.
+HWND OpenDetail(EditorSession& editor, HWND page, int button)
+{
+    ClickLater(page, button);
+    return editor.WaitForWindow("スケジュール詳細");
+}
+
+// Ticks the weekday boxes of the detail dialog: Monday first, as the boxes run.
+void TickWeekdays(HWND dialog, const std::vector<int>& mondayFirst)
+{
+    for (int i = 0; i < 7; ++i) {
+        if (Checked(dialog, 1060 + i) != (mondayFirst[i] != 0))
+            Click(dialog, 1060 + i);
+    }
+}
+
+TEST_F(SchedulePageTest, EmptyStoreShowsUnsetConnectRowsDisabledAndNoRows)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    for (int id : {1007, 1011, 1015, 1019}) {
+        EXPECT_EQ(Text(page, id), "-1") << id;
+        EXPECT_FALSE(Enabled(page, id)) << id;
+    }
+    EXPECT_FALSE(Checked(page, 1005));
+    EXPECT_FALSE(Checked(page, 1006));
+    EXPECT_EQ(RowCount(page), 0);
+    EXPECT_TRUE(Enabled(page, 1034));
+    EXPECT_FALSE(Enabled(page, 1035));
+    EXPECT_FALSE(Enabled(page, 1036));
+
+    // Ticking a row's box enables its fields without marking the page changed.
+    Click(page, 1005);
+    EXPECT_TRUE(Enabled(page, 1007));
+    EXPECT_TRUE(Enabled(page, 1012));
+    EXPECT_FALSE(Enabled(page, 1015));
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
+    Click(page, 1006);
+    EXPECT_TRUE(Enabled(page, 1019));
+    EXPECT_TRUE(Enabled(page, 1029));
+    Type(page, 1007, "6");
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    Type(page, 1011, "55");
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    const std::string server = std::string(PlugKey) + "\\Server";
+    uint32_t value = 0;
+    EXPECT_TRUE(ReadDword(server, "Connect", &value) && value == 1);
+    EXPECT_TRUE(ReadDword(server, "ConnectHour", &value) && value == 6);
+    EXPECT_TRUE(ReadDword(server, "ConnectMinute", &value) && value == 55);
+    EXPECT_TRUE(ReadDword(server, "DisConnect", &value) && value == 1);
+    EXPECT_TRUE(ReadDword(server, "DisConnectHour", &value) && value == 0xffffffffu);
+}
+
+// Rows come in time order, with the every-day mark and the two する/しない columns; switching
+// weekdays shows that day's entries without marking the page changed.
+TEST_F(SchedulePageTest, RowsShowEachWeekdaysEntriesInTimeOrder)
+{
+    StoreEntry(1, 0, 10, 30, 0, 1, 0);
+    StoreEntry(1, 1, 9, 5, 1, 0, 1);
+    StoreEntry(2, 0, 23, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+    ASSERT_EQ(Labels(page), (std::vector<std::string>{" 9時 5分", "10時30分"}));
+    EXPECT_EQ(Cell(page, 0, 1), "しない");
+    EXPECT_EQ(Cell(page, 0, 2), "する");
+    EXPECT_EQ(RowImage(page, 0), 1);
+    EXPECT_EQ(Cell(page, 1, 1), "する");
+    EXPECT_EQ(Cell(page, 1, 2), "しない");
+    EXPECT_EQ(RowImage(page, 1), 0);
+    SelectWeekday(page, 2);
+    EXPECT_EQ(Labels(page), (std::vector<std::string>{"23時 0分"}));
+    SelectWeekday(page, 0);
+    EXPECT_EQ(RowCount(page), 0);
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
+}
+
+TEST_F(SchedulePageTest, AddingATimeTheDayHasAddsNothingButMarksThePageChanged)
+{
+    StoreEntry(3, 0, 7, 30);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 3);
+    HWND dialog = OpenDetail(editor, page, 1034);
+    ASSERT_NE(dialog, nullptr);
+    // Add mode: patrol and every-day enabled, the weekday boxes only with every-day ticked.
+    EXPECT_TRUE(Enabled(dialog, 1001));
+    EXPECT_TRUE(Enabled(dialog, 1032));
+    EXPECT_FALSE(Enabled(dialog, 1060));
+    EXPECT_TRUE(Checked(dialog, 1066));
+    Type(dialog, 1014, "7");
+    Type(dialog, 1018, "30");
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(RowCount(page), 1);
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+
+    dialog = OpenDetail(editor, page, 1034);
+    ASSERT_NE(dialog, nullptr);
+    Type(dialog, 1014, "6");
+    Type(dialog, 1018, "0");
+    Click(dialog, 1001);
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(Labels(page), (std::vector<std::string>{" 6時 0分", " 7時30分"}));
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    std::vector<Stored> wednesday = StoredDay(3);
+    ASSERT_EQ(wednesday.size(), 2u);
+    EXPECT_EQ(wednesday[0].hour, 6u);
+    EXPECT_EQ(wednesday[0].around, 1u);
+    EXPECT_EQ(wednesday[0].everyDay, 0u);
+}
+
+TEST_F(SchedulePageTest, AddingEveryDayGoesToTheTickedWeekdaysOnly)
+{
+    StoreEntry(5, 0, 12, 0);  // Friday has the time already: skipped there
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 0);
+
+    HWND dialog = OpenDetail(editor, page, 1034);
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, 1032);
+    EXPECT_TRUE(Enabled(dialog, 1060));
+    TickWeekdays(dialog, {0, 0, 0, 0, 0, 0, 0});
+    Type(dialog, 1014, "12");
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));  // no weekday: nothing added
+    EXPECT_EQ(RowCount(page), 0);
+
+    dialog = OpenDetail(editor, page, 1034);
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, 1032);
+    TickWeekdays(dialog, {1, 0, 0, 0, 1, 0, 0});  // 月曜 and 金曜
+    Type(dialog, 1014, "12");
+    Type(dialog, 1018, "0");
+    Click(dialog, 1029);
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(RowCount(page), 0);  // Sunday, shown, was not ticked
+    SelectWeekday(page, 1);
+    ASSERT_EQ(Labels(page), (std::vector<std::string>{"12時 0分"}));
+    EXPECT_EQ(RowImage(page, 0), 1);
+    EXPECT_EQ(Cell(page, 0, 2), "する");
+
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    for (int day = 0; day < 7; ++day) {
+        std::vector<Stored> entries = StoredDay(day);
+        if (day == 1) {
+            ASSERT_EQ(entries.size(), 1u);
+            EXPECT_EQ(entries[0].everyDay, 1u);
+            EXPECT_EQ(entries[0].sntp, 1u);
+        } else if (day == 5) {
+            ASSERT_EQ(entries.size(), 1u);
+            EXPECT_EQ(entries[0].everyDay, 0u);  // the old single-day entry, alone
+        } else {
+            EXPECT_TRUE(entries.empty()) << day;
+        }
+    }
+}
+
+// Editing a 12:00 every-day entry moves its whole group to 12:30, but a single-day 12:00 stays,
+// and only the edited entry takes the new clock-adjust tick.
+TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
+{
+    StoreEntry(1, 0, 12, 0, 1, 1, 0);
+    StoreEntry(2, 0, 12, 0, 1, 1, 0);
+    StoreEntry(3, 0, 12, 0, 0, 0, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+    ASSERT_TRUE(SelectRow(page, "12時 0分"));
+    EXPECT_TRUE(Enabled(page, 1035));
+    EXPECT_TRUE(Enabled(page, 1036));
+    HWND dialog = OpenDetail(editor, page, 1035);
+    ASSERT_NE(dialog, nullptr);
+    // Edit mode: patrol, every-day and the weekday boxes cannot be changed.
+    EXPECT_EQ(Text(dialog, 1014), "12");
+    EXPECT_EQ(Text(dialog, 1018), "0");
+    EXPECT_TRUE(Checked(dialog, 1001));
+    EXPECT_TRUE(Checked(dialog, 1032));
+    EXPECT_FALSE(Enabled(dialog, 1001));
+    EXPECT_FALSE(Enabled(dialog, 1032));
+    EXPECT_FALSE(Enabled(dialog, 1060));
+    Type(dialog, 1018, "30");
+    Click(dialog, 1029);
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(Labels(page), (std::vector<std::string>{"12時30分"}));
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+
+    std::vector<Stored> monday = StoredDay(1), tuesday = StoredDay(2), wednesday = StoredDay(3);
+    ASSERT_EQ(monday.size(), 1u);
+    ASSERT_EQ(tuesday.size(), 1u);
+    ASSERT_EQ(wednesday.size(), 1u);
+    EXPECT_EQ(monday[0].minute, 30u);
+    EXPECT_EQ(monday[0].sntp, 1u);
+    EXPECT_EQ(monday[0].around, 1u);
+    EXPECT_EQ(tuesday[0].minute, 30u);
+    EXPECT_EQ(tuesday[0].sntp, 0u);
+    EXPECT_EQ(wednesday[0].minute, 0u);
+}
+
+// An entry stored without a time shows -1 in its row; the dialog shows the unsigned reading,
+// and accepting it unchanged keeps -1. A negative time keeps the dialog open.
+TEST_F(SchedulePageTest, EntryWithoutTimeKeepsMinusOneAndNegativeTimesAreRefused)
+{
+    WriteDword(Schedule + "Saturday\\data0", "Around", 1);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 6);
+    ASSERT_EQ(Labels(page), (std::vector<std::string>{"-1時-1分"}));
+    ASSERT_TRUE(SelectRow(page, "-1時-1分"));
+    HWND dialog = OpenDetail(editor, page, 1035);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(dialog, 1014), "4294967295");
+    EXPECT_EQ(Text(dialog, 1018), "4294967295");
+    Type(dialog, 1014, "-3");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_TRUE(IsWindow(dialog));
+    Type(dialog, 1014, "4294967295");
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    std::vector<Stored> saturday = StoredDay(6);
+    ASSERT_EQ(saturday.size(), 1u);
+    EXPECT_EQ(saturday[0].hour, 0xffffffffu);
+    EXPECT_EQ(saturday[0].minute, 0xffffffffu);
+    EXPECT_EQ(saturday[0].around, 1u);
+}
+
+TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
+{
+    for (int day : {1, 2, 3})
+        StoreEntry(day, 0, 8, 15, 1);
+    StoreEntry(4, 0, 8, 15, 0);  // single-day entry of the same time: never touched
+    StoreEntry(1, 1, 21, 0, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+
+    // Cancel at the first question: nothing goes.
+    ASSERT_TRUE(SelectRow(page, " 8時15分"));
+    ClickLater(page, 1036);
+    HWND box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "削除していいですか?");
+    EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));  // the question is owned by the page
+    ASSERT_TRUE(editor.Answer(box, IDCANCEL));
+    EXPECT_EQ(RowCount(page), 2);
+
+    // No at the second question: only the shown day's entry goes.
+    ASSERT_TRUE(SelectRow(page, " 8時15分"));
+    ClickLater(page, 1036);
+    box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "このﾃﾞｰﾀは毎日実行される設定です。\n他の日のﾃﾞｰﾀも削除しますか");
+    ASSERT_TRUE(editor.Answer(box, IDNO));
+    EXPECT_EQ(Labels(page), (std::vector<std::string>{"21時 0分"}));
+    SelectWeekday(page, 2);
+    EXPECT_EQ(RowCount(page), 1);
+
+    // Yes: every every-day entry of that time goes.
+    ASSERT_TRUE(SelectRow(page, " 8時15分"));
+    ClickLater(page, 1036);
+    box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDYES));
+    EXPECT_EQ(RowCount(page), 0);
+
+    // A single-day entry is deleted after the first question alone.
+    SelectWeekday(page, 1);
+    ASSERT_TRUE(SelectRow(page, "21時 0分"));
+    ClickLater(page, 1036);
+    box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(editor.WaitForWindow("削除", 500), nullptr);
+    EXPECT_EQ(RowCount(page), 0);
+
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    for (int day : {1, 2, 3})
+        EXPECT_TRUE(StoredDay(day).empty()) << day;
+    EXPECT_EQ(StoredDay(4).size(), 1u);
+}
+
+TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
+{
+    StoreEntry(1, 0, 9, 0);
+    StoreEntry(0, 0, 10, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+    ASSERT_TRUE(SelectRow(page, " 9時 0分"));
+    SelectWeekday(page, 0);  // the refill leaves no row with the focus
+    ASSERT_EQ(RowCount(page), 1);
+    ClickLater(page, 1036);
+    ClickLater(page, 1035);
+    EXPECT_EQ(editor.WaitForWindow("削除", 500), nullptr);
+    EXPECT_EQ(editor.WaitForWindow("スケジュール詳細", 500), nullptr);
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+}  // namespace

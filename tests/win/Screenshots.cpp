@@ -1,0 +1,156 @@
+// Renders the editor's four pages, the schedule detail dialog and chronel's dialogs to BMP files
+// for scripts/screenshots.sh. Not a test: a person looks at the pictures.
+#include "EditorSession.h"
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+void Pump(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(20);
+    }
+}
+
+// Copies the window's area of the screen into a 24-bit BMP file.
+bool Capture(HWND window, const std::string& path)
+{
+    if (!window)
+        return false;
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(700);
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD stride = ((width * 3) + 3) & ~3u;
+    DWORD imageSize = stride * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4d42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), imageSize);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::printf("%s\n", path.c_str());
+    return WriteFileBytes(path, bytes);
+}
+
+INT_PTR CALLBACK PlainDialog(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// A dialog template of chronel.dll, shown modeless with no behaviour of its own.
+void CaptureChronelDialog(HMODULE chronel, int id, const std::string& path)
+{
+    if (!FindResourceA(chronel, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5))) {
+        std::printf("chronel.dll has no dialog %d: skipped\n", id);
+        return;
+    }
+    HWND dialog = CreateDialogParamA(chronel, MAKEINTRESOURCEA(id), nullptr, PlainDialog, 0);
+    if (!dialog)
+        return;
+    ShowWindow(dialog, SW_SHOW);
+    Capture(dialog, path);
+    DestroyWindow(dialog);
+}
+
+void StoreSampleSettings()
+{
+    ClearSettings();
+    const std::string schedule = std::string(PlugKey) + "\\Schedule\\";
+    for (const char* day : {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}) {
+        WriteDword(schedule + day + "\\data0", "Hour", 12);
+        WriteDword(schedule + day + "\\data0", "Minute", 0);
+        WriteDword(schedule + day + "\\data0", "EveryDay", 1);
+        WriteDword(schedule + day + "\\data1", "Hour", 7);
+        WriteDword(schedule + day + "\\data1", "Minute", 30);
+        WriteDword(schedule + day + "\\data1", "Around", 1);
+        WriteDword(schedule + day + "\\data2", "Hour", 18);
+        WriteDword(schedule + day + "\\data2", "Minute", 5);
+        WriteDword(schedule + day + "\\data2", "SNTP", 1);
+    }
+    const std::string server = std::string(PlugKey) + "\\Server";
+    WriteDword(server, "Connect", 1);
+    WriteDword(server, "ConnectHour", 6);
+    WriteDword(server, "ConnectMinute", 55);
+    WriteDword(PlugKey, "UseReserve", 1);
+    WriteDword(PlugKey, "ReserveMark", 3);
+    WriteDword(PlugKey, "PostSec", 120);
+    WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: editor_screenshots OUTPUT-DIRECTORY\n");
+        return 64;
+    }
+    std::string out = argv[1];
+    StoreSampleSettings();
+    {
+        EditorSession editor;
+        if (!editor.Sheet()) {
+            std::fprintf(stderr, "the settings sheet did not open\n");
+            return 1;
+        }
+        const char* const names[] = {"page0-schedule", "page1-chronel", "page2-reserve", "page3-sntp"};
+        for (int i = 0; i < 4; ++i) {
+            editor.ShowPage(i);
+            Capture(editor.Sheet(), out + "\\" + names[i] + ".bmp");
+        }
+        HWND page = editor.ShowPage(0);
+        ClickLater(page, 1034);
+        HWND detail = editor.WaitForWindow("スケジュール詳細");
+        Capture(detail, out + "\\detail-dialog.bmp");
+        if (detail)
+            editor.Answer(detail, IDCANCEL);
+        editor.Press(PSBTN_CANCEL);
+        editor.WaitForResult();
+    }
+    ClearSettings();
+
+    HMODULE chronel = LoadLibraryExA(BuildPath("host/Plugins/chronel.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!chronel) {
+        std::fprintf(stderr, "chronel.dll could not be loaded as data\n");
+        return 1;
+    }
+    CaptureChronelDialog(chronel, 100, out + "\\chronel-about.bmp");
+    CaptureChronelDialog(chronel, 101, out + "\\chronel-reserve.bmp");
+    FreeLibrary(chronel);
+    return 0;
+}

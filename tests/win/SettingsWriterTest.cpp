@@ -1,0 +1,277 @@
+// Writing the settings back to the registry and the export file, and importing that file again.
+#include "common/RegeditText.h"
+#include "common/SettingsStore.h"
+#include "common/SettingsWriter.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+const std::string Schedule = std::string(PlugKey) + "\\Schedule\\";
+
+class SettingsWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+std::vector<std::string> SubKeys(const std::string& path)
+{
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+uint32_t Dword(const std::string& path, const char* name)
+{
+    uint32_t value = 0xdeadbeef;
+    EXPECT_TRUE(ReadDword(path, name, &value)) << path << " " << name;
+    return value;
+}
+
+// Runs Wine's regedit on a file, silently, and waits for it.
+bool ImportWithRegedit(const std::string& path)
+{
+    std::string command = "regedit.exe /S \"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended;
+}
+
+TEST_F(SettingsWriterTest, SaveSettingsWritesEveryMainValueAndReadsBackTheSame)
+{
+    Settings s;
+    LoadSettings(s);
+    s.AutoStart = 1;
+    s.ShortCut = 'K';
+    s.NoNomal = 1;
+    s.AutoDistribute = 1;
+    s.UseReserve = 1;
+    s.SendQuick = 1;
+    s.ChangeDate = 1;
+    s.PreSec = 900;
+    s.PostSec = 30;
+    s.ReserveMark = 7;
+    s.UseSNTP = 1;
+    s.SetServer("ntp.example.jp");
+    s.TimeOut = -5;
+    s.Accuracy = 32767;
+    s.RunSNTPServer = 1;
+    s.Schedule[1].AddEntry(7, 30, 0, 0, 0);  // not written by SaveSettings
+    s.ConnectHour = 4;
+    EXPECT_EQ(SaveSettings(s), 1);
+
+    DWORD type = 0;
+    std::string bytes;
+    ASSERT_TRUE(ReadValue(PlugKey, "ShortCut", &type, &bytes));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes.c_str(), std::string("K"));  // Wine's reading adds a terminator that was not written
+    ASSERT_TRUE(ReadValue(PlugKey, "SNTPServer", &type, &bytes));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes.c_str(), std::string("ntp.example.jp"));
+    EXPECT_EQ(Dword(PlugKey, "TimeOut"), 0xfffffffbu);
+    EXPECT_TRUE(SubKeys(Schedule + "Monday").empty());
+
+    Settings back;
+    LoadSettings(back);
+    EXPECT_EQ(back.AutoStart, 1);
+    EXPECT_EQ(back.ShortCut, 'K');
+    EXPECT_EQ(back.NoNomal, 1);
+    EXPECT_EQ(back.AutoDistribute, 1);
+    EXPECT_EQ(back.UseReserve, 1);
+    EXPECT_EQ(back.SendQuick, 1);
+    EXPECT_EQ(back.ChangeDate, 1);
+    EXPECT_EQ(back.PreSec, 900);
+    EXPECT_EQ(back.PostSec, 30);
+    EXPECT_EQ(back.ReserveMark, 7);
+    EXPECT_EQ(back.UseSNTP, 1);
+    ASSERT_NE(back.SNTPServer, nullptr);
+    EXPECT_STREQ(back.SNTPServer, "ntp.example.jp");
+    EXPECT_EQ(back.TimeOut, -5);
+    EXPECT_EQ(back.Accuracy, 32767);
+    EXPECT_EQ(back.RunSNTPServer, 1);
+    EXPECT_EQ(back.ConnectHour, -1);
+    EXPECT_EQ(back.Schedule[1].Head, nullptr);
+}
+
+// With no server text held, an empty text is written: an older text does not survive, and the
+// value reads back as no text.
+TEST_F(SettingsWriterTest, SaveSettingsWithoutServerTextStoresAnEmptyText)
+{
+    WriteText(PlugKey, "SNTPServer", "old.example.jp", false);
+    Settings s;
+    LoadSettings(s);
+    s.ClearServer();
+    SaveSettings(s);
+    DWORD type = 0;
+    std::string bytes = "unread";
+    ASSERT_TRUE(ReadValue(PlugKey, "SNTPServer", &type, &bytes));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes.c_str(), std::string());
+    Settings back;
+    LoadSettings(back);
+    EXPECT_EQ(back.SNTPServer, nullptr);
+}
+
+TEST_F(SettingsWriterTest, SaveScheduleReplacesEachDaysEntriesAndWritesTheServerTimes)
+{
+    WriteDword(Schedule + "Monday\\data0", "Hour", 1);
+    WriteDword(Schedule + "Monday\\data1", "Hour", 2);
+    WriteDword(Schedule + "Monday\\data2", "Hour", 3);
+    WriteDword(Schedule + "Monday\\odd name", "Hour", 4);
+    WriteDword(Schedule + "Friday\\data0", "Hour", 5);
+
+    Settings s;
+    LoadSettings(s);
+    s.Schedule[1].Clear();
+    s.Schedule[1].AddEntry(12, 0, 1, 1, 0);
+    s.Schedule[1].AddEntry(6, 45, 0, 0, 1);
+    s.Schedule[5].Clear();  // an emptied day keeps its (empty) key
+    s.Connect = 1;
+    s.ConnectHour = 6;
+    s.ConnectMinute = 59;
+    s.DisConnectMinute = 5;
+    EXPECT_EQ(SaveSchedule(s), 1);
+
+    EXPECT_EQ(SubKeys(Schedule + "Monday"), (std::vector<std::string>{"data0", "data1"}));
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Hour"), 6u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Minute"), 45u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "SNTP"), 1u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data1", "Hour"), 12u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data1", "EveryDay"), 1u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data1", "Around"), 1u);
+    EXPECT_TRUE(KeyExists(Schedule + "Friday"));
+    EXPECT_TRUE(SubKeys(Schedule + "Friday").empty());
+    const std::string server = std::string(PlugKey) + "\\Server";
+    EXPECT_EQ(Dword(server, "Connect"), 1u);
+    EXPECT_EQ(Dword(server, "ConnectHour"), 6u);
+    EXPECT_EQ(Dword(server, "ConnectMinute"), 59u);
+    EXPECT_EQ(Dword(server, "DisConnect"), 0u);
+    EXPECT_EQ(Dword(server, "DisConnectHour"), 0xffffffffu);
+    EXPECT_EQ(Dword(server, "DisConnectMinute"), 5u);
+}
+
+// A subkey that cannot be deleted (it has a subkey of its own) is stepped over: the save ends,
+// the deletable ones go, and the entries are still stored in list order.
+TEST_F(SettingsWriterTest, SaveDayStepsOverASubkeyThatCannotBeDeleted)
+{
+    WriteDword(Schedule + "Tuesday\\aaa\\child", "x", 1);
+    WriteDword(Schedule + "Tuesday\\data0", "Hour", 1);
+    WriteDword(Schedule + "Tuesday\\zzz", "Hour", 2);
+    ScheduleList list;
+    list.AddEntry(8, 0, 0, 0, 0);
+    list.AddEntry(9, 0, 0, 0, 0);
+    EXPECT_EQ(SaveDay(list, "Tuesday"), 1);
+    std::vector<std::string> names = SubKeys(Schedule + "Tuesday");
+    EXPECT_EQ(names, (std::vector<std::string>{"aaa", "data0", "data1"}));
+    EXPECT_EQ(Dword(Schedule + "Tuesday\\data0", "Hour"), 8u);
+    EXPECT_EQ(Dword(Schedule + "Tuesday\\data1", "Hour"), 9u);
+}
+
+TEST_F(SettingsWriterTest, ExportWritesTheTextAndReplacesAnOldFile)
+{
+    TempDir dir("export");
+    std::string path = dir / "chronel.reg";
+    WriteFileBytes(path, std::string(50000, 'o'));
+    Settings s;
+    LoadSettings(s);
+    s.SetServer("ntp.example.jp");
+    s.Schedule[1].AddEntry(7, 30, 0, 1, 0);
+    ExportSettings(s, path.c_str());
+    std::string file = ReadFileBytes(path);
+    EXPECT_EQ(file, BuildRegeditText(s));
+    EXPECT_EQ(file.compare(0, 10, "REGEDIT4\n\n"), 0);
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Quor\\ChronelPlug\\Schedule\\Monday\\data0]\n"
+                        "\"Hour\"=dword:00000007\n\"Minute\"=dword:0000001e\n\"EveryDay\"=dword:00000000\n"
+                        "\"Around\"=dword:00000001\n\"SNTP\"=dword:00000000\n\n"),
+              std::string::npos)
+        << file;
+}
+
+TEST_F(SettingsWriterTest, ExportToAFolderThatDoesNotExistCreatesNothing)
+{
+    TempDir dir("export");
+    std::string path = dir / "missing\\chronel.reg";
+    Settings s;
+    LoadSettings(s);
+    EXPECT_EQ(ExportSettings(s, path.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The file goes through the registry editor: every value comes back as it was exported,
+// including a server text with backslash, quotation mark and a double-byte character.
+TEST_F(SettingsWriterTest, ExportedFileImportsBackWithRegedit)
+{
+    Settings s;
+    LoadSettings(s);
+    s.AutoStart = 1;
+    s.ShortCut = 'Q';
+    s.UseReserve = 1;
+    s.PreSec = 600;
+    s.ReserveMark = 3;
+    s.SetServer("ntp\\\"表\"x");
+    s.TimeOut = -1;
+    s.Schedule[1].AddEntry(7, 30, 0, 1, 0);
+    s.Schedule[6].AddEntry(23, 59, 1, 0, 1);
+    s.Schedule[6].AddEntry(-1, 5, 0, 0, 0);
+    s.Connect = 1;
+    s.ConnectHour = 6;
+    s.ConnectMinute = 0;
+
+    TempDir dir("import");
+    std::string path = dir / "chronel.reg";
+    ASSERT_EQ(ExportSettings(s, path.c_str()), 1);
+    ClearSettings();
+    ASSERT_TRUE(ImportWithRegedit(path));
+
+    Settings back;
+    LoadSettings(back);
+    EXPECT_EQ(back.AutoStart, 1);
+    EXPECT_EQ(back.ShortCut, 'Q');  // stored with its terminator; its first character is read
+    EXPECT_EQ(back.UseReserve, 1);
+    EXPECT_EQ(back.PreSec, 600);
+    EXPECT_EQ(back.ReserveMark, 3);
+    ASSERT_NE(back.SNTPServer, nullptr);
+    EXPECT_EQ(std::string(back.SNTPServer), std::string("ntp\\\"表\"x"));
+    EXPECT_EQ(back.TimeOut, -1);
+    EXPECT_EQ(back.Accuracy, 200);
+    EXPECT_EQ(back.ConnectHour, 6);
+    EXPECT_EQ(back.ConnectMinute, 0);
+    EXPECT_EQ(back.DisConnectHour, -1);
+    ASSERT_NE(back.Schedule[1].Head, nullptr);
+    EXPECT_EQ(back.Schedule[1].Head->Hour, 7);
+    EXPECT_EQ(back.Schedule[1].Head->Minute, 30);
+    EXPECT_EQ(back.Schedule[1].Head->Around, 1);
+    EXPECT_EQ(back.Schedule[6].Count(), 2);
+    EXPECT_EQ(back.Schedule[6].Head->Hour, -1);
+    EXPECT_EQ(back.Schedule[6].Head->Next->SNTP, 1);
+    EXPECT_EQ(back.Schedule[6].Head->Next->EveryDay, 1);
+    for (int day : {0, 2, 3, 4, 5})
+        EXPECT_EQ(back.Schedule[day].Head, nullptr) << day;
+}
+
+}  // namespace
