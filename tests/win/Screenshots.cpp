@@ -82,6 +82,13 @@ void CaptureChronelDialog(HMODULE chronel, int id, const std::string& path)
     HWND dialog = CreateDialogParamA(chronel, MAKEINTRESOURCEA(id), nullptr, PlainDialog, 0);
     if (!dialog)
         return;
+    if (id == 101) {
+        // The reservation dialog as a user sees it while reserving: 24 December 2026, 09:00.
+        const int fields[] = {1003, 1005, 1007, 1009, 1011};
+        const char* const values[] = {"2026", "12", "24", "9", "0"};
+        for (int i = 0; i < 5; ++i)
+            SetDlgItemTextA(dialog, fields[i], values[i]);
+    }
     ShowWindow(dialog, SW_SHOW);
     Capture(dialog, path);
     DestroyWindow(dialog);

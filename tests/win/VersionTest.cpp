@@ -44,6 +44,9 @@ TEST(VersionTest, AboutBoxAndVersionResourceShowTheSameVersion)
     const std::string dll = BuildPath("host/Plugins/chronel.dll");
     EXPECT_EQ(VersionString(dll, "FileVersion"), "1.10β");
     EXPECT_EQ(VersionString(dll, "ProductName"), "Chronel Plug");
+    const std::string editor = BuildPath("host/Plugins/chronset.dll");
+    EXPECT_EQ(VersionString(editor, "FileVersion"), "1.10");
+    EXPECT_EQ(VersionString(editor, "OriginalFilename"), "chronset.dll");
 
     // As data only: attaching would try to bind a host this test program is not.
     HMODULE image = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
