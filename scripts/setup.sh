@@ -25,3 +25,5 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
+# The shipped DLLs once more with clang, warnings as errors.
+scripts/build-clang.sh
