@@ -57,6 +57,10 @@ int __stdcall OnTimer(int, int)
         if (ScanOutbox() && PlugSettings.SendQuick)
             SendNow = 1;
     }
+    // Without a folder window there is no host window to command: nothing starts, and a pending
+    // SendNow waits for one.
+    if (!MainWindow())
+        return 1;
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
         StartScheduledConnect();
         return 1;
