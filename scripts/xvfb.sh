@@ -25,12 +25,13 @@ chronel_wineserver_stop
 # The prefix: made once, with the dialogs' Japanese font mapped to an installed one.
 if [ ! -f "$CHRONEL_WINEPREFIX/.chronel-ready" ]; then
   echo "setup: preparing the Wine prefix"
-  "$_chronel_root/build/mingw/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+  "$_chronel_root/build/mingw/wine-run.sh" wineboot -i </dev/null >/dev/null 2>&1 || true
   "$_chronel_root/scripts/wine-fonts.sh"
   touch "$CHRONEL_WINEPREFIX/.chronel-ready"
+  chronel_wineserver_stop
 fi
-# Keep one server running for the whole run, so each test starts quickly, and start Wine's own
-# background processes here: started by the first test instead, they would inherit its output
-# pipe and keep CTest waiting for it to close.
-WINEPREFIX="$CHRONEL_WINEPREFIX" wineserver -p 60 >/dev/null 2>&1 || true
+# One server for the whole run (until chronel_cleanup stops it), so each test starts quickly, and
+# Wine's own background processes started here: started by a test instead, they and the server
+# would inherit its output pipe and keep CTest waiting for it to close long after the test ended.
+WINEPREFIX="$CHRONEL_WINEPREFIX" wineserver -p </dev/null >/dev/null 2>&1 || true
 "$_chronel_root/build/mingw/wine-run.sh" wineboot </dev/null >/dev/null 2>&1 || true
