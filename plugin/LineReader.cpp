@@ -2,18 +2,27 @@
 
 #include <cstring>
 
-int BufferedReader::Next()
+int BufferedReader::Peek(const unsigned char** bytes)
 {
     if (used_ == filled_) {
         int count = source_.Read(buffer_, static_cast<int>(sizeof buffer_));
-        if (count < 0)
-            return Failed;
-        if (count == 0)
-            return End;
+        if (count <= 0)
+            return count < 0 ? -1 : 0;
         used_ = 0;
         filled_ = count;
     }
-    return buffer_[used_++];
+    *bytes = buffer_ + used_;
+    return filled_ - used_;
+}
+
+int BufferedReader::Next()
+{
+    const unsigned char* bytes = nullptr;
+    int count = Peek(&bytes);
+    if (count <= 0)
+        return count < 0 ? Failed : End;
+    ++used_;
+    return bytes[0];
 }
 
 int BufferedReader::ReadChunk(unsigned char* out, int size)
@@ -27,22 +36,35 @@ int BufferedReader::ReadChunk(unsigned char* out, int size)
     return source_.Read(out, size);
 }
 
+// Works on the buffered bytes a piece at a time (the scan reads every index line this way), with
+// the rules of reading one byte after another.
 bool ReadFileLine(BufferedReader& file, char* buffer, int limit)
 {
     int stored = 0;
     for (;;) {
-        int c = file.Next();
-        if (c == BufferedReader::End) {
+        const unsigned char* bytes = nullptr;
+        int count = file.Peek(&bytes);
+        if (count == 0) {
             if (limit > 0)
                 buffer[0] = '\0';
             return false;
         }
-        if (c == BufferedReader::Failed || c == '\n')
+        if (count < 0)
             break;
-        if (c == '\r')
-            continue;
-        if (stored < limit - 1)
-            buffer[stored++] = static_cast<char>(c);
+        const void* feed = std::memchr(bytes, '\n', static_cast<size_t>(count));
+        int length = feed ? static_cast<int>(static_cast<const unsigned char*>(feed) - bytes) : count;
+        // Copy the pieces between CRs while there is room.
+        for (const unsigned char *at = bytes, *end = bytes + length; at < end && stored < limit - 1;) {
+            const void* cr = std::memchr(at, '\r', static_cast<size_t>(end - at));
+            const unsigned char* stop = cr ? static_cast<const unsigned char*>(cr) : end;
+            int piece = static_cast<int>(stop - at) < limit - 1 - stored ? static_cast<int>(stop - at) : limit - 1 - stored;
+            std::memcpy(buffer + stored, at, static_cast<size_t>(piece));
+            stored += piece;
+            at = cr ? stop + 1 : end;
+        }
+        file.Take(feed ? length + 1 : length);
+        if (feed)
+            break;
     }
     if (limit > 0)
         buffer[stored] = '\0';
