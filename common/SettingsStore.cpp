@@ -1,6 +1,8 @@
 #include "SettingsStore.h"
 
-#include <cstring>
+#include "StoredValue.h"
+
+#include <memory>
 #include <new>
 
 RegKey CreateSubKey(HKEY parent, const char* name)
@@ -31,58 +33,60 @@ RegKey OpenDayKey(const char* dayName)
     return CreateSubKey(schedule.Get(), dayName);
 }
 
-// Reads up to the first `limit` bytes of a value over `field`, whatever its size and type.
-// Values longer than the field are read whole into a scratch buffer first, so that the result
-// does not depend on what the registry leaves in a too-small buffer.
-static void ReadLeadingBytes(HKEY key, const char* name, void* field, DWORD limit)
+// The size of a stored value, 0 when it is missing, empty or the key is none.
+static DWORD StoredSize(HKEY key, const char* name)
 {
-    if (!key)
-        return;
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    if (!key || RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return 0;
+    return size;
+}
+
+// Reads the whole stored value of name, whatever its size and type, so that the result does not
+// depend on what the registry leaves in a too-small buffer, and hands its bytes to take. A
+// missing, empty or unreadable value hands over nothing.
+template <typename Take>
+static void ReadStoredBytes(HKEY key, const char* name, Take take)
+{
+    DWORD size = StoredSize(key, name);
+    if (size == 0)
         return;
-    if (size <= limit) {
-        unsigned char small[4];
-        DWORD got = sizeof small;
-        if (RegQueryValueExA(key, name, nullptr, nullptr, small, &got) == ERROR_SUCCESS && got <= limit)
-            std::memcpy(field, small, got);
-        return;
+    unsigned char small[8];
+    std::unique_ptr<unsigned char[]> large;
+    unsigned char* bytes = small;
+    if (size > sizeof small) {
+        large.reset(new (std::nothrow) unsigned char[size]);
+        if (!large)
+            return;
+        bytes = large.get();
     }
-    unsigned char* whole = new (std::nothrow) unsigned char[size];
-    if (!whole)
-        return;
     DWORD got = size;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, whole, &got) == ERROR_SUCCESS && got >= limit)
-        std::memcpy(field, whole, limit);
-    delete[] whole;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, bytes, &got) == ERROR_SUCCESS && got <= size)
+        take(bytes, got);
 }
 
 void ReadNumber(HKEY key, const char* name, int32_t* field)
 {
-    ReadLeadingBytes(key, name, field, sizeof *field);
+    ReadStoredBytes(key, name, [field](const unsigned char* bytes, DWORD size) {
+        *field = StoredNumber(*field, bytes, size);
+    });
 }
 
 // The stored text of SNTPServer, or none when the value is missing or empty.
 static void ReadServer(HKEY key, Settings& settings)
 {
     settings.ClearServer();
-    if (!key)
+    DWORD size = StoredSize(key, "SNTPServer");
+    if (size == 0)
         return;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[size]);
+    if (!bytes)
         return;
-    char* text = new (std::nothrow) char[size + 1];
-    if (!text)
-        return;
-    text[0] = '\0';
     DWORD got = size;
-    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &got) ==
-            ERROR_SUCCESS &&
-        got <= size)
-        text[got] = '\0';
-    else
-        text[0] = '\0';
-    settings.SNTPServer = text;
+    // A value that can no longer be read (it changed meanwhile) gives an empty text.
+    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, bytes.get(), &got) != ERROR_SUCCESS || got > size)
+        got = 0;
+    settings.SNTPServer = StoredText(bytes.get(), got);
 }
 
 int LoadSettings(Settings& settings)
@@ -95,7 +99,9 @@ int LoadSettings(Settings& settings)
     // One byte: the letter. A value stored with its terminator (as an import of the export
     // file leaves it) gives its first character.
     settings.ShortCut = 'X';
-    ReadLeadingBytes(k, "ShortCut", &settings.ShortCut, 1);
+    ReadStoredBytes(k, "ShortCut", [&settings](const unsigned char* bytes, DWORD size) {
+        settings.ShortCut = StoredLetter(settings.ShortCut, bytes, size);
+    });
 
     struct {
         const char* name;

@@ -19,6 +19,7 @@ uint32_t DecodeEntryFlags(const char* data, size_t length);
 // that does not fit nameSize bytes with its terminator.
 bool ParseIndexLine(const char* line, char* name, size_t nameSize, uint32_t* flags);
 
-// True for a name that stays inside its outbox folder: not empty, not "." or "..", and without
-// path separators or a drive colon (Shift JIS trail bytes are not taken for separators).
+// True for a name that stays inside its outbox folder: not empty, not "." or "..", not a device
+// name (NUL, COM1, ...), and without path separators or a drive colon (Shift JIS trail bytes are
+// not taken for separators).
 bool IsPlainEntryName(const char* name);

@@ -2,6 +2,7 @@
 // Owners of file and find handles, and the file ends of the byte streams the outbox code reads
 // and writes through.
 
+#include "FileCalls.h"
 #include "LineReader.h"
 #include "MessageRewrite.h"
 
@@ -59,7 +60,7 @@ public:
     int Read(unsigned char* buffer, int size) override
     {
         DWORD read = 0;
-        if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr))
+        if (!Files.Read(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr))
             return -1;
         return static_cast<int>(read);
     }
@@ -74,7 +75,7 @@ public:
     bool Write(const void* data, size_t size) override
     {
         DWORD written = 0;
-        return WriteFile(file_.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+        return Files.Write(file_.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
     }
 
 private:
@@ -84,6 +85,6 @@ private:
 // Opens an existing file sharing reading and writing with others.
 inline FileHandle OpenShared(const char* path, DWORD access)
 {
-    return FileHandle(CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    return FileHandle(Files.Create(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }

@@ -2,18 +2,27 @@
 
 #include <cstring>
 
-int BufferedReader::Next()
+int BufferedReader::Peek(const unsigned char** bytes)
 {
     if (used_ == filled_) {
         int count = source_.Read(buffer_, static_cast<int>(sizeof buffer_));
-        if (count < 0)
-            return Failed;
-        if (count == 0)
-            return End;
+        if (count <= 0)
+            return count < 0 ? -1 : 0;
         used_ = 0;
         filled_ = count;
     }
-    return buffer_[used_++];
+    *bytes = buffer_ + used_;
+    return filled_ - used_;
+}
+
+int BufferedReader::Next()
+{
+    const unsigned char* bytes = nullptr;
+    int count = Peek(&bytes);
+    if (count <= 0)
+        return count < 0 ? Failed : End;
+    ++used_;
+    return bytes[0];
 }
 
 int BufferedReader::ReadChunk(unsigned char* out, int size)
@@ -27,22 +36,37 @@ int BufferedReader::ReadChunk(unsigned char* out, int size)
     return source_.Read(out, size);
 }
 
+// Works on the buffered bytes a piece at a time (the scan reads every index line this way), with
+// the rules of reading one byte after another. One pass over each byte: under Wine the C
+// library's memchr goes byte by byte through a call, which costs more than this loop.
 bool ReadFileLine(BufferedReader& file, char* buffer, int limit)
 {
     int stored = 0;
+    int room = limit - 1;
     for (;;) {
-        int c = file.Next();
-        if (c == BufferedReader::End) {
+        const unsigned char* bytes = nullptr;
+        int count = file.Peek(&bytes);
+        if (count == 0) {
             if (limit > 0)
                 buffer[0] = '\0';
             return false;
         }
-        if (c == BufferedReader::Failed || c == '\n')
+        if (count < 0)
             break;
-        if (c == '\r')
-            continue;
-        if (stored < limit - 1)
-            buffer[stored++] = static_cast<char>(c);
+        int i = 0;
+        bool ended = false;
+        for (; i < count; ++i) {
+            unsigned char c = bytes[i];
+            if (c == '\n') {
+                ended = true;
+                break;
+            }
+            if (c != '\r' && stored < room)
+                buffer[stored++] = static_cast<char>(c);
+        }
+        file.Take(ended ? i + 1 : i);
+        if (ended)
+            break;
     }
     if (limit > 0)
         buffer[stored] = '\0';

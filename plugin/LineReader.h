@@ -27,6 +27,10 @@ public:
     int Next();
     // Up to size bytes, the buffered ones first: the count, 0 at the end, negative on failure.
     int ReadChunk(unsigned char* out, int size);
+    // The buffered bytes not yet taken, reading more when none are left: their count, 0 at the
+    // end, negative on failure. Take(count) then consumes count of them.
+    int Peek(const unsigned char** bytes);
+    void Take(int count) { used_ += count; }
 
 private:
     ByteSource& source_;

@@ -128,10 +128,10 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
 {
     char tempDir[MAX_PATH + 1];
     char tempPath[MAX_PATH + 1];
-    DWORD dirLength = GetTempPathA(sizeof tempDir, tempDir);
-    if (dirLength == 0 || dirLength >= sizeof tempDir || !GetTempFileNameA(tempDir, "chr", 1, tempPath))
+    DWORD dirLength = Files.TempPath(sizeof tempDir, tempDir);
+    if (dirLength == 0 || dirLength >= sizeof tempDir || !Files.TempName(tempDir, "chr", 1, tempPath))
         return false;
-    FileHandle temp(CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle temp(Files.Create(tempPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!temp.Valid())
         return false;
@@ -153,11 +153,11 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
         char staged[PathSize];
         int length = std::snprintf(staged, sizeof staged, "%s.chr", path);
         rewritten = length > 0 && static_cast<size_t>(length) < sizeof staged &&
-                    CopyFileA(tempPath, staged, FALSE) &&
-                    MoveFileExA(staged, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                    Files.Copy(tempPath, staged, FALSE) &&
+                    Files.Move(staged, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         if (!rewritten && length > 0 && static_cast<size_t>(length) < sizeof staged)
-            DeleteFileA(staged);
+            Files.Delete(staged);
     }
-    DeleteFileA(tempPath);
+    Files.Delete(tempPath);
     return rewritten;
 }

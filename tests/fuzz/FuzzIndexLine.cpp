@@ -1,16 +1,21 @@
-// Outbox index lines and their Base64 flag field.
+// Outbox index lines and their Base64 flag field; and the line reader, which must give exactly
+// the lines of reading one byte after another, whatever the pieces the file arrives in.
 #include "EntryIndex.h"
 #include "LineReader.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 class Bytes : public ByteSource {
 public:
-    Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    Bytes(const uint8_t* data, size_t size, size_t piece = 4096) : data_(data), size_(size), piece_(piece ? piece : 1) {}
     int Read(unsigned char* buffer, int size) override
     {
         size_t count = size_ - at_ < static_cast<size_t>(size) ? size_ - at_ : static_cast<size_t>(size);
+        if (count > piece_)
+            count = piece_;
         std::memcpy(buffer, data_ + at_, count);
         at_ += count;
         return static_cast<int>(count);
@@ -19,8 +24,27 @@ public:
 private:
     const uint8_t* data_;
     size_t size_;
+    size_t piece_;
     size_t at_ = 0;
 };
+
+// The line rules read one byte at a time: CR dropped, LF ends the line, the rest of a long line
+// dropped, a last line without LF not a line.
+bool ReferenceLine(BufferedReader& file, std::vector<char>& buffer, int limit)
+{
+    int stored = 0;
+    for (;;) {
+        int c = file.Next();
+        if (c == BufferedReader::End)
+            return false;
+        if (c == '\n')
+            break;
+        if (c != '\r' && stored < limit - 1)
+            buffer[static_cast<size_t>(stored++)] = static_cast<char>(c);
+    }
+    buffer[static_cast<size_t>(stored)] = '\0';
+    return true;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -38,5 +62,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     DecodeEntryFlags(reinterpret_cast<const char*>(data), size);
+
+    if (size < 2)
+        return 0;
+    int limit = 1 + data[0] % 64;
+    Bytes pieces(data + 2, size - 2, data[1]);
+    Bytes whole(data + 2, size - 2);
+    BufferedReader fast(pieces), slow(whole);
+    std::vector<char> got(static_cast<size_t>(limit)), expected(static_cast<size_t>(limit));
+    for (;;) {
+        bool more = ReadFileLine(fast, got.data(), limit);
+        if (more != ReferenceLine(slow, expected, limit))
+            __builtin_trap();
+        if (!more)
+            break;
+        if (std::memcmp(got.data(), expected.data(), std::strlen(expected.data()) + 1) != 0)
+            __builtin_trap();
+    }
     return 0;
 }

@@ -63,6 +63,11 @@ TEST(EntryIndexTest, NamesThatWouldLeaveTheOutboxAreRefused)
     EXPECT_FALSE(IsPlainEntryName("C:x"));
     EXPECT_FALSE(IsPlainEntryName("."));
     EXPECT_FALSE(IsPlainEntryName("a\\b"));
+    // Device names open the device in any folder, with any extension.
+    for (const char* device : {"NUL", "nul", "CON", "Prn", "aux", "COM1", "com9", "LPT1", "lpt3.x", "CON .a"})
+        EXPECT_FALSE(IsPlainEntryName(device)) << device;
+    for (const char* plain : {"NULL", "COM", "COM0", "COM10", "LPT", "CONX", "xNUL", "AUX1", "nu"})
+        EXPECT_TRUE(IsPlainEntryName(plain)) << plain;
 }
 
 }  // namespace

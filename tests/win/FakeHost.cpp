@@ -22,6 +22,8 @@ int __stdcall FakeMarkMail(const char* name, unsigned long mask, int set)
     char text[512];
     std::snprintf(text, sizeof text, "%s %08lx %s", name, mask, set ? "on" : "off");
     CurrentFakeHost->marks.push_back(text);
+    if (CurrentFakeHost->onMark)
+        CurrentFakeHost->onMark(name);
     return 1;
 }
 

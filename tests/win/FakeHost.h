@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "plugin/host/HostApi.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct FakeHost {
     std::vector<std::string> marks;  // "id mask on|off"
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
+    std::function<void(const char* id)> onMark;  // called after each mark is recorded
 
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;

@@ -137,4 +137,72 @@ TEST_F(SettingsStoreTest, ScheduleEntriesAreReadInTimeOrderWhateverTheirKeyNames
     EXPECT_EQ(settings.Schedule[1].Count(), 3);
 }
 
+// Every type and size a value can have, for each kind of setting: numbers take their first four
+// bytes over the default whatever the type, the letter its first byte, the server text all its
+// bytes up to a stored terminator.
+TEST_F(SettingsStoreTest, ValuesOfEveryTypeAndSizeHaveOneClearReading)
+{
+    const unsigned char qword[8] = {0xfe, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};  // -2
+    WriteValue(PlugKey, "PreSec", REG_QWORD, qword, 8);
+    WriteDword(PlugKey, "PostSec", 0x80000000u);  // the most negative number stays as it is
+    WriteDword(PlugKey, "TimeOut", 0x7fffffffu);
+    WriteValue(PlugKey, "Accuracy", REG_SZ, "123", 4);  // text is not parsed: its bytes are taken
+    std::string megabyte(1 << 20, '\x01');
+    megabyte[0] = 9;
+    megabyte[1] = megabyte[2] = megabyte[3] = 0;
+    WriteValue(PlugKey, "ReserveMark", REG_BINARY, megabyte.data(), static_cast<DWORD>(megabyte.size()));
+    WriteValue(PlugKey, "UseSNTP", REG_MULTI_SZ, "1\0\0", 3);  // '1' is 0x31, then two NULs
+    const unsigned char oneByte = 5;
+    WriteValue(PlugKey, "RunSNTPServer", REG_DWORD, &oneByte, 1);
+    // ShortCut: a long value gives its first byte, an empty one the default, binary is taken as is.
+    WriteValue(PlugKey, "ShortCut", REG_BINARY, megabyte.data() + 4, 1000);
+    // Server text: a DWORD is four bytes of text; a stored NUL ends the text where it stands.
+    const uint32_t address = 0x34333231u;  // "1234"
+    WriteValue(PlugKey, "SNTPServer", REG_DWORD, &address, 4);
+    WriteValue(std::string(PlugKey) + "\\Server", "ConnectMinute", REG_BINARY, nullptr, 0);
+
+    Settings settings;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.PreSec, -2);
+    EXPECT_EQ(settings.PostSec, INT32_MIN);
+    EXPECT_EQ(settings.TimeOut, INT32_MAX);
+    EXPECT_EQ(settings.Accuracy, 0x00333231);
+    EXPECT_EQ(settings.ReserveMark, 9);
+    EXPECT_EQ(settings.UseSNTP, 0x31);  // three bytes over the default 0
+    EXPECT_EQ(settings.RunSNTPServer, 5);
+    EXPECT_EQ(settings.ShortCut, '\x01');
+    ASSERT_NE(settings.SNTPServer, nullptr);
+    EXPECT_STREQ(settings.SNTPServer, "1234");
+    EXPECT_EQ(settings.ConnectMinute, -1);
+
+    WriteValue(PlugKey, "ShortCut", REG_SZ, "", 0);
+    WriteValue(PlugKey, "SNTPServer", REG_BINARY, "ntp\0tail", 8);
+    LoadSettings(settings);
+    EXPECT_EQ(settings.ShortCut, 'X');
+    EXPECT_STREQ(settings.SNTPServer, "ntp");
+    WriteValue(PlugKey, "SNTPServer", REG_SZ, "\0", 1);  // only a terminator: an empty text
+    LoadSettings(settings);
+    ASSERT_NE(settings.SNTPServer, nullptr);
+    EXPECT_STREQ(settings.SNTPServer, "");
+}
+
+// Schedule entry values are numbers like the others: text and huge values still give one entry.
+TEST_F(SettingsStoreTest, OddScheduleEntryValuesGiveOneEntryEach)
+{
+    const std::string friday = std::string(PlugKey) + "\\Schedule\\Friday\\data0";
+    WriteValue(friday, "Hour", REG_SZ, "\x07", 2);  // byte 7 and its terminator
+    std::string huge(200000, '\0');
+    huge[0] = 45;
+    WriteValue(friday, "Minute", REG_BINARY, huge.data(), static_cast<DWORD>(huge.size()));
+    WriteDword(friday, "EveryDay", 0xffffffffu);
+    Settings settings;
+    LoadSettings(settings);
+    const ScheduleEntry* entry = settings.Schedule[5].Head;
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->Hour, static_cast<int32_t>(0xffff0007u));  // two bytes over the default -1: never due
+    EXPECT_EQ(entry->Minute, 45);
+    EXPECT_EQ(entry->EveryDay, -1);
+    EXPECT_EQ(entry->Next, nullptr);
+}
+
 }  // namespace

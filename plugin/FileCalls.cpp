@@ -1,0 +1,5 @@
+#include "FileCalls.h"
+
+const FileCalls SystemFileCalls = {CreateFileA, ReadFile,     WriteFile,    CopyFileA,
+                                   MoveFileExA, DeleteFileA, GetTempPathA, GetTempFileNameA};
+FileCalls Files = SystemFileCalls;

@@ -1,0 +1,20 @@
+#pragma once
+// The kernel32 file calls that the outbox scan and the message rewrite make, gathered in one
+// table. The plug-in runs on kernel32's own; a test puts a failing call in place of any step to
+// show that a message is never left half written.
+
+#include <windows.h>
+
+struct FileCalls {
+    decltype(&CreateFileA) Create;
+    decltype(&ReadFile) Read;
+    decltype(&WriteFile) Write;
+    decltype(&CopyFileA) Copy;
+    decltype(&MoveFileExA) Move;
+    decltype(&DeleteFileA) Delete;
+    decltype(&GetTempPathA) TempPath;
+    decltype(&GetTempFileNameA) TempName;
+};
+
+extern const FileCalls SystemFileCalls;
+extern FileCalls Files;
