@@ -1,9 +1,9 @@
 #include "SntpClient.h"
 
+#include "../common/OwnedText.h"
 #include "Globals.h"
 #include "SntpExchange.h"
 
-#include <cstring>
 #include <new>
 
 namespace {
@@ -15,17 +15,6 @@ struct SntpRequest {
 
     ~SntpRequest() { delete[] server; }
 };
-
-char* CopyText(const char* text)
-{
-    if (!text)
-        return nullptr;
-    size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
-    if (copy)
-        std::memcpy(copy, text, size);
-    return copy;
-}
 
 }  // namespace
 
