@@ -116,11 +116,21 @@ void ReplayIdleTicks()
 {
     if (!PluginClock || !Host.timerProc)
         return;
-    const int count = 20000000;
+    // A receive the last tick started ends first, so that the replayed ticks find the schedule
+    // armed, as idle ticks do (with receive-seconds 0 its end is due now).
+    RunDueHostActions();
     SYSTEMTIME saved = SimClock::Local();
     SYSTEMTIME first = saved;
     first.wSecond = 1;
     first.wMilliseconds = 0;
+    // As many ticks as take about a second, so that the 10 ms steps of the CPU time stay small.
+    SimClock::SetLocal(first);
+    int64_t probe = MeasureNow();
+    for (int i = 0; i < 1000; ++i)
+        Host.timerProc(0, 0);
+    int64_t perThousand = std::max<int64_t>(1, MeasureNow() - probe);
+    const int count =
+        static_cast<int>(std::min<int64_t>(20000000, std::max<int64_t>(10000, Frequency() * 1000 / perThousand)));
     double ns[3];
     for (int variant = 0; variant < 3; ++variant) {
         SimClock::SetLocal(first);
