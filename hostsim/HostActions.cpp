@@ -1,5 +1,6 @@
 // Host options and scenario actions about the clock, the host's dialogs and its main window.
 #include "Host.h"
+#include "Measure.h"
 
 #include <sstream>
 
@@ -54,7 +55,7 @@ bool ApplyHostOption(const std::string& line)
         in >> Host.timerDrivenMs;
         return Host.timerDrivenMs > 0;
     }
-    return false;
+    return ApplyMeasureOption(line);
 }
 
 bool RunHostAction(const std::string& line)
@@ -99,5 +100,5 @@ bool RunHostAction(const std::string& line)
         LogEvent("stray: closed");
         return true;
     }
-    return false;
+    return RunMeasureAction(line);
 }

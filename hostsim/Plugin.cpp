@@ -1,12 +1,15 @@
 #include "Plugin.h"
 
 #include "Host.h"
+#include "Measure.h"
 
 PluginEntries Plugin;
 
 bool LoadPlugin()
 {
+    int64_t loading = MeasureNow();
     HMODULE module = LoadLibraryA("Plugins\\chronel.dll");
+    MeasureSince("LoadLibrary", loading);
     if (!module) {
         LogEvent("plugin: Plugins\\chronel.dll did not load (error %lu)", GetLastError());
         return false;

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 
 #include "Host.h"
+#include "Measure.h"
 #include "Plugin.h"
 #include "Scenario.h"
 
@@ -88,7 +89,7 @@ void HostStep()
     RunDueScenarioActions(Current);
     RunDueHostActions();
     if (Host.timerProc)
-        Host.timerProc(0, 0);
+        CallPluginTimer();
     --StepDepth;
 }
 
@@ -199,7 +200,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 2;
     }
 
-    LogEvent("host: APCStartUp -> %d", Plugin.StartUp(0));
+    int64_t startUp = MeasureNow();
+    int started = Plugin.StartUp(0);
+    MeasureSince("APCStartUp", startUp);
+    LogEvent("host: APCStartUp -> %d", started);
     if (Host.reportFolder) {
         Host.folders.push_back(Host.mainFrame);
         LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
@@ -219,6 +223,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     PumpMessages();
 
     KillTimer(Host.mainFrame, NestedTickTimer);
+    ReportMeasurements();
     LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     for (HWND folder : Host.folders) {
         if (folder)

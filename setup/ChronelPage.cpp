@@ -1,10 +1,9 @@
 #include "ChronelPage.h"
 
+#include "FileDialog.h"
 #include "resource.h"
 
 #include "common/SettingsWriter.h"
-
-#include <commdlg.h>
 
 namespace {
 
@@ -62,7 +61,7 @@ void CChronelPage::ExportCommand()
     open.nMaxFile = sizeof path;
     open.lpstrDefExt = "reg";
     open.Flags = OFN_HIDEREADONLY;  // the file need not exist yet
-    if (!GetOpenFileNameA(&open))
+    if (!ShowOpenFileDialog(open))
         return;
     // The record as it stands: this page's unapplied changes are not in it.
     ExportSettings(*settings, path);

@@ -1,0 +1,45 @@
+# Sourced by the benchmark and long-run scripts: builds what they run, starts Xvfb and a
+# wineserver (scripts/xvfb.sh), and runs the simulated host in a fresh directory of its own.
+_bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$_bench_root"
+[ -d build/mingw ] || scripts/setup.sh >/dev/null
+cmake --build build/mingw --target Quillpost chronel chronset >/dev/null
+source scripts/xvfb.sh >/dev/null
+BENCH_DIR=$(mktemp -d)
+trap 'rm -rf "$BENCH_DIR"; chronel_cleanup' EXIT
+
+# The Windows form of a Unix path (Wine's Z: drive).
+bench_winpath() {
+  local path="Z:$1"
+  echo "${path//\//\\}"
+}
+
+# host_run SCENARIO LOG: the host with chronel.dll and chronset.dll as built, on a new mailbox.
+host_run() {
+  local dir="$BENCH_DIR/host"
+  rm -rf "$dir"
+  mkdir -p "$dir/Plugins"
+  cp build/mingw/host/Quillpost.exe "$dir/"
+  cp build/mingw/host/Plugins/chronel.dll build/mingw/host/Plugins/chronset.dll "$dir/Plugins/"
+  build/mingw/wine-run.sh "$dir/Quillpost.exe" --scenario "$(bench_winpath "$1")" --log "$(bench_winpath "$2")" \
+    </dev/null >/dev/null 2>&1
+}
+
+# week_entries N: N entries on each weekday, spread evenly from 00:00 (1440: one every minute).
+week_entries() {
+  local n=$1 day i minute
+  for day in Sunday Monday Tuesday Wednesday Thursday Friday Saturday; do
+    for ((i = 0; i < n; i++)); do
+      minute=$((i * 1440 / n))
+      printf 'entry %s %02d:%02d\n' "$day" $((minute / 60)) $((minute % 60))
+    done
+  done
+}
+
+# The machine, for the record.
+machine_line() {
+  local cpu mem
+  cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
+  mem=$(free -g | awk '/^Mem:/ {print $2 " GiB"}')
+  echo "$(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); memory $mem; CPU $cpu; $(wine --version)"
+}
