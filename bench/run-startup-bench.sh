@@ -28,6 +28,7 @@ for per_day in 0 200; do
   done
 done
 
+echo "Machine: $(machine_line)"
 python3 - "$results" "$runs" <<'PY'
 import statistics, sys
 rows = {}
