@@ -23,17 +23,19 @@ for per_day in 0 200; do
   for ((run = 0; run < runs; run++)); do
     host_run "$scenario" "$BENCH_DIR/startup.log"
     sed -n "s/.*bench: \(LoadLibrary\|APCStartUp\) \([0-9]*\) us/$per_day \1 \2/p;
+            s/.*bench: registry read \([0-9.]*\) us/$per_day registry \1/p;
             s/.*bench: editor open \([0-9]*\) us, cancel to destroy \([0-9-]*\) us, cancel to return \([0-9]*\) us/$per_day open \1\n$per_day destroy \2\n$per_day return \3/p" \
       "$BENCH_DIR/startup.log" >>"$results"
   done
 done
 
+echo "Machine: $(machine_line)"
 python3 - "$results" "$runs" <<'PY'
 import statistics, sys
 rows = {}
 for line in open(sys.argv[1]):
     per_day, what, us = line.split()
-    rows.setdefault((what, int(per_day)), []).append(int(us) / 1000)
+    rows.setdefault((what, int(per_day)), []).append(float(us) / 1000)
 names = [("LoadLibrary", "LoadLibrary chronel.dll (load, bind the host)"),
          ("APCStartUp", "APCStartUp (read settings, arm, set the timer)"),
          ("open", "APCSetup until the sheet is up"),
@@ -51,4 +53,9 @@ for key, label in names:
     print(f"| {label} | {cells[0]} | {cells[1]} |")
 if not rows:
     sys.exit("no measurements")
+reads = rows.get(("registry", 0), []) + rows.get(("registry", 200), [])
+if reads:
+    print()
+    print(f"One registry read (a wineserver round trip) during these runs: median {statistics.median(reads) * 1000:.1f} us "
+          f"(min {min(reads) * 1000:.1f}, max {max(reads) * 1000:.1f})")
 PY

@@ -23,6 +23,7 @@ started=$(date +%s)
 host_run "$scenario" "$log"
 elapsed=$(($(date +%s) - started))
 
+echo "Machine: $(machine_line)"
 python3 - "$log" "$days" "$elapsed" <<'PY'
 import re, sys
 log, days, elapsed = open(sys.argv[1], encoding="cp932").read(), sys.argv[2], sys.argv[3]
