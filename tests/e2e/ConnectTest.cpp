@@ -10,11 +10,7 @@ using namespace testing_support;
 
 namespace {
 
-class ConnectTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ConnectTest : public testing_support::ClearedSettingsTest {};
 
 // The delivery count of a step command (40000 disconnect, 40001 connect) in a "callbacks" line.
 int Delivered(const std::string& line, int command)

@@ -11,11 +11,7 @@ namespace {
 
 const char* const SheetCaption = "Chronel Plug 設定 Ver1.10";
 
-class EditorE2ETest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class EditorE2ETest : public testing_support::ClearedSettingsTest {};
 
 bool WaitGone(HWND window, DWORD timeoutMs)
 {

@@ -9,11 +9,7 @@ namespace {
 
 const std::string Start = "start 2026-12-07 06:58:00\n";  // a Monday
 
-class FrameTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class FrameTest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
 {

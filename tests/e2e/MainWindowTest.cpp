@@ -10,11 +10,7 @@ using namespace testing_support;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class MainWindowTest : public testing_support::ClearedSettingsTest {};
 
 const char* const Visible = "window: visible 1 iconic 0 show 1 normal (40,40)-";
 // During a run the window's normal rectangle starts 10 pixels right of the primary screen (whose

@@ -21,11 +21,7 @@ const std::string Reserve0700 =
     "at 06:58:05 click 送信予約 1\n"
     "at 06:58:07 send-post 1\n";
 
-class ReleaseE2ETest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ReleaseE2ETest : public testing_support::ClearedSettingsTest {};
 
 std::string DateLine(const std::string& message)
 {

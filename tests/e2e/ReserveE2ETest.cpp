@@ -12,11 +12,7 @@ const std::string Start = "clear-settings\nsetting UseReserve dword 1\nstart 202
 const std::string HostHeader =
     "From: user@example.jp\\r\\nTo: friend@example.jp\\r\\nSubject: message 1\\r\\nDate: Mon, 07 Dec 2026 06:00:00 +0900\\r\\n";
 
-class ReserveE2ETest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ReserveE2ETest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
 {

@@ -27,11 +27,7 @@ Counts StatsOf(const HostRunResult& run, const std::string& label)
     return counts;
 }
 
-class ResourceE2ETest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ResourceE2ETest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(ResourceE2ETest, EditorOpenedAndCancelledAgainLeaksNoObjectsOfItsOwn)
 {

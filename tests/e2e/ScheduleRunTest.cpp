@@ -10,11 +10,7 @@ using namespace testing_support;
 
 namespace {
 
-class ScheduleRunTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ScheduleRunTest : public testing_support::ClearedSettingsTest {};
 
 // Lines of the log with a receive command or a caption, in order, with their times.
 std::vector<std::string> Timeline(const HostRunResult& run)

@@ -16,11 +16,7 @@ namespace {
 
 enum { SchedulePage = 0, GeneralPage = 1, ReservePage = 2, SntpPage = 3 };
 
-class EditorSheetTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class EditorSheetTest : public testing_support::ClearedSettingsTest {};
 
 bool ValueExists(const char* name)
 {

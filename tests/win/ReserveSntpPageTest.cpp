@@ -14,11 +14,7 @@ namespace {
 
 enum { ReservePage = 2, SntpPage = 3 };
 
-class ReserveSntpPageTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class ReserveSntpPageTest : public testing_support::ClearedSettingsTest {};
 
 uint32_t Stored(const char* name)
 {

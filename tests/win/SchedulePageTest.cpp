@@ -16,11 +16,7 @@ namespace {
 const std::string Schedule = std::string(PlugKey) + "\\Schedule\\";
 const char* const Days[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-class SchedulePageTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class SchedulePageTest : public testing_support::ClearedSettingsTest {};
 
 void StoreEntry(int day, int n, int hour, int minute, int everyDay = 0, int around = 0, int sntp = 0)
 {

@@ -10,11 +10,7 @@ using namespace testing_support;
 
 namespace {
 
-class SettingsStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class SettingsStoreTest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(SettingsStoreTest, EmptyRegistryGivesTheDefaultsAndCreatesEveryKey)
 {

@@ -15,11 +15,7 @@ namespace {
 
 const std::string Schedule = std::string(PlugKey) + "\\Schedule\\";
 
-class SettingsWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override { ClearSettings(); }
-    void TearDown() override { ClearSettings(); }
-};
+class SettingsWriterTest : public testing_support::ClearedSettingsTest {};
 
 std::vector<std::string> SubKeys(const std::string& path)
 {

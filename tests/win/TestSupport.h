@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests that run under Wine.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -17,6 +18,13 @@ constexpr const char* PlugKey = "Software\\Quor\\ChronelPlug";
 
 // Removes HKCU\Software\Quor with everything under it.
 void ClearSettings();
+
+// A test that starts and ends with no stored settings.
+class ClearedSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
 bool KeyExists(const std::string& path);
 bool ReadDword(const std::string& path, const char* name, uint32_t* value);
 bool ReadValue(const std::string& path, const char* name, DWORD* type, std::string* bytes);
