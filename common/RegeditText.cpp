@@ -6,7 +6,7 @@ namespace {
 
 const char* const RootKey = "[HKEY_CURRENT_USER\\Software\\Quor";
 
-void AddNumber(std::string& out, const char* name, int32_t value)
+void AddNumber(TextBuffer& out, const char* name, int32_t value)
 {
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(static_cast<uint32_t>(value)));
@@ -18,25 +18,29 @@ void AddNumber(std::string& out, const char* name, int32_t value)
 }
 
 // Strings are written whole and escaped, however long the text.
-void AddString(std::string& out, const char* name, const std::string& text)
+void AddString(TextBuffer& out, const char* name, const char* text)
 {
     out += '"';
     out += name;
     out += "\"=";
-    out += RegeditQuoted(text);
+    out += RegeditQuoted(text ? text : "");
     out += '\n';
 }
 
-void AddKey(std::string& out, const std::string& path)
+void AddKey(TextBuffer& out, const char* path)
 {
     out += RootKey;
     out += path;
     out += "]\n";
 }
 
-void AddEntry(std::string& out, const std::string& dayPath, int n, const ScheduleEntry& entry)
+void AddEntry(TextBuffer& out, const TextBuffer& dayPath, int n, const ScheduleEntry& entry)
 {
-    AddKey(out, dayPath + "\\data" + std::to_string(n));
+    char name[24];
+    std::snprintf(name, sizeof name, "\\data%d", n);
+    TextBuffer path(dayPath);
+    path += name;
+    AddKey(out, path.c_str());
     AddNumber(out, "Hour", entry.Hour);
     AddNumber(out, "Minute", entry.Minute);
     AddNumber(out, "EveryDay", entry.EveryDay);
@@ -55,12 +59,12 @@ static bool IsShiftJisLeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc);
 }
 
-std::string RegeditQuoted(const std::string& text)
+TextBuffer RegeditQuoted(const char* text)
 {
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size(); ++i) {
+    TextBuffer out("\"");
+    for (size_t i = 0; text[i]; ++i) {
         char c = text[i];
-        if (IsShiftJisLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(c)) && text[i + 1]) {
             out += c;
             out += text[++i];
             continue;
@@ -73,16 +77,17 @@ std::string RegeditQuoted(const std::string& text)
     return out;
 }
 
-std::string BuildRegeditText(const Settings& s)
+TextBuffer BuildRegeditText(const Settings& s)
 {
-    std::string out = "REGEDIT4\n\n";
+    TextBuffer out("REGEDIT4\n\n");
     AddKey(out, "");
     out += '\n';
 
     AddKey(out, "\\ChronelPlug");
     AddNumber(out, "AutoStart", s.AutoStart);
     // Character code 0 (no letter chosen) is written as an empty text, not as a NUL byte.
-    AddString(out, "ShortCut", s.ShortCut ? std::string(1, s.ShortCut) : std::string());
+    const char shortCut[2] = {s.ShortCut, '\0'};
+    AddString(out, "ShortCut", shortCut);
     AddNumber(out, "NoNomal", s.NoNomal);
     AddNumber(out, "AutoDistribute", s.AutoDistribute);
     AddNumber(out, "UseReserve", s.UseReserve);
@@ -103,8 +108,9 @@ std::string BuildRegeditText(const Settings& s)
     for (int day = 0; day < 7; ++day) {
         const ScheduleList& list = s.Schedule[day];
         // A list never read from the store has no name of its own; its weekday's name is the same.
-        std::string dayPath = std::string("\\ChronelPlug\\Schedule\\") + (list.DayName ? list.DayName : WeekdayNames[day]);
-        AddKey(out, dayPath);
+        TextBuffer dayPath("\\ChronelPlug\\Schedule\\");
+        dayPath += list.DayName ? list.DayName : WeekdayNames[day];
+        AddKey(out, dayPath.c_str());
         out += '\n';
         int n = 0;
         for (const ScheduleEntry* entry = list.Head; entry; entry = entry->Next)

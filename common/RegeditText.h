@@ -3,10 +3,11 @@
 
 #include "Settings.h"
 
-#include <string>
+#include "TextBuffer.h"
 
-// The whole store as REGEDIT4 text: LF line ends, bytes as held (ANSI code page), no BOM.
-std::string BuildRegeditText(const Settings& settings);
+// The whole store as REGEDIT4 text: LF line ends, bytes as held (ANSI code page), no BOM. Failed()
+// when memory ran out on the way.
+TextBuffer BuildRegeditText(const Settings& settings);
 
 // A value's text as a REGEDIT4 string needs it: backslash and quotation mark escaped.
-std::string RegeditQuoted(const std::string& text);
+TextBuffer RegeditQuoted(const char* text);

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -132,9 +131,11 @@ int ExportSettings(const Settings& settings, const char* path)
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return 0;
-    std::string text = BuildRegeditText(settings);
+    TextBuffer text = BuildRegeditText(settings);
+    if (text.Failed())
+        return 0;
     DWORD written = 0;
-    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+    if (!WriteFile(file.Get(), text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr))
         return 0;
     return written == text.size() ? 1 : 0;
 }

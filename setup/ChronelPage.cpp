@@ -18,8 +18,7 @@ void CChronelPage::DoDataExchange(CDataExchange& dx)
 {
     dx.Check(IDX_GEN_AUTO_START, autoStart_);
     dx.ComboText(IDC_GEN_SHORTCUT, shortCut_);
-    if (shortCut_.size() > 1)
-        shortCut_.resize(1);
+    shortCut_.Truncate(1);
     dx.Check(IDX_GEN_NO_NORMAL, noNormal_);
     dx.Check(IDX_GEN_AUTO_DISTRIBUTE, autoDistribute_);
 }
@@ -29,7 +28,8 @@ BOOL CChronelPage::OnInitDialog()
     autoStart_ = settings->AutoStart;
     noNormal_ = settings->NoNomal;
     autoDistribute_ = settings->AutoDistribute;
-    shortCut_ = settings->ShortCut ? std::string(1, settings->ShortCut) : std::string();
+    const char shortCut[2] = {settings->ShortCut, '\0'};
+    shortCut_.Assign(shortCut);
     UpdateData(false);
     HWND combo = Item(IDC_GEN_SHORTCUT);
     for (const char* letter = ShortCutLetters; *letter; ++letter) {

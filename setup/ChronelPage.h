@@ -5,7 +5,7 @@
 
 #include "common/Settings.h"
 
-#include <string>
+#include "common/TextBuffer.h"
 
 class CChronelPage : public CPropertyPage {
 public:
@@ -22,7 +22,7 @@ private:
     void ExportCommand();
 
     int autoStart_ = 0;
-    std::string shortCut_ = "X";
+    TextBuffer shortCut_{"X"};
     int noNormal_ = 0;
     int autoDistribute_ = 0;
 };

@@ -15,13 +15,14 @@ const char* const MessageTitle = "chronset";
 
 }  // namespace
 
-std::string CDataExchange::ItemText(int id) const
+TextBuffer CDataExchange::ItemText(int id) const
 {
     HWND item = GetDlgItem(dialog_, id);
     int length = GetWindowTextLengthA(item);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = GetWindowTextA(item, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    TextBuffer text;
+    char* room = text.WritableOfLength(length > 0 ? static_cast<size_t>(length) : 0);
+    int got = room ? GetWindowTextA(item, room, length + 1) : 0;
+    text.Truncate(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
 }
 
@@ -52,7 +53,7 @@ void CDataExchange::Int(int id, int32_t& value)
         char text[16];
         std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
         SetDlgItemTextA(dialog_, id, text);
-    } else if (!ParseSignedField(ItemText(id), &value)) {
+    } else if (!ParseSignedField(ItemText(id).c_str(), &value)) {
         Fail(id, NeedInteger);
     }
 }
@@ -65,12 +66,12 @@ void CDataExchange::UInt(int id, uint32_t& value)
         char text[16];
         std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(value));
         SetDlgItemTextA(dialog_, id, text);
-    } else if (!ParseUnsignedField(ItemText(id), &value)) {
+    } else if (!ParseUnsignedField(ItemText(id).c_str(), &value)) {
         Fail(id, NeedPositiveInteger);
     }
 }
 
-void CDataExchange::Text(int id, std::string& value)
+void CDataExchange::Text(int id, TextBuffer& value)
 {
     if (failed_)
         return;
@@ -80,7 +81,7 @@ void CDataExchange::Text(int id, std::string& value)
         SetDlgItemTextA(dialog_, id, value.c_str());
 }
 
-void CDataExchange::ComboText(int id, std::string& value)
+void CDataExchange::ComboText(int id, TextBuffer& value)
 {
     if (failed_)
         return;

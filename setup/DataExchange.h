@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
+#include "common/TextBuffer.h"
 
 class CDataExchange {
 public:
@@ -20,16 +20,16 @@ public:
     void Int(int id, int32_t& value);
     // The same without a minus sign; shown as its unsigned reading.
     void UInt(int id, uint32_t& value);
-    void Text(int id, std::string& value);
+    void Text(int id, TextBuffer& value);
     // Drop-down list: writing selects the first item beginning with the text (ignoring case),
     // or none; reading gives the current text, empty without a selection.
-    void ComboText(int id, std::string& value);
+    void ComboText(int id, TextBuffer& value);
     // Radio group starting at firstId: the index of the ticked button, -1 when none is.
     void Radio(int firstId, int& value);
 
 private:
     void Fail(int id, const char* message);
-    std::string ItemText(int id) const;
+    TextBuffer ItemText(int id) const;
 
     HWND dialog_;
     bool save_;

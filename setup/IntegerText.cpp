@@ -8,21 +8,21 @@ bool IsBlank(char c)
 }
 
 // Digits between blanks, with an optional leading minus; magnitude up to limit.
-bool ParseField(const std::string& text, bool allowMinus, uint64_t limitPositive, uint64_t limitNegative,
+bool ParseField(const char* text, bool allowMinus, uint64_t limitPositive, uint64_t limitNegative,
                 bool* negative, uint64_t* magnitude)
 {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (IsBlank(text[i]))
         ++i;
     *negative = false;
-    if (allowMinus && i < text.size() && text[i] == '-') {
+    if (allowMinus && text[i] == '-') {
         *negative = true;
         ++i;
     }
     size_t digits = i;
     uint64_t value = 0;
     uint64_t limit = *negative ? limitNegative : limitPositive;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    while (text[i] >= '0' && text[i] <= '9') {
         value = value * 10 + static_cast<uint64_t>(text[i] - '0');
         if (value > limit)
             return false;
@@ -30,9 +30,9 @@ bool ParseField(const std::string& text, bool allowMinus, uint64_t limitPositive
     }
     if (i == digits)
         return false;
-    while (i < text.size() && IsBlank(text[i]))
+    while (IsBlank(text[i]))
         ++i;
-    if (i != text.size())
+    if (text[i])
         return false;
     *magnitude = value;
     return true;
@@ -40,7 +40,7 @@ bool ParseField(const std::string& text, bool allowMinus, uint64_t limitPositive
 
 }  // namespace
 
-bool ParseSignedField(const std::string& text, int32_t* value)
+bool ParseSignedField(const char* text, int32_t* value)
 {
     bool negative = false;
     uint64_t magnitude = 0;
@@ -50,7 +50,7 @@ bool ParseSignedField(const std::string& text, int32_t* value)
     return true;
 }
 
-bool ParseUnsignedField(const std::string& text, uint32_t* value)
+bool ParseUnsignedField(const char* text, uint32_t* value)
 {
     bool negative = false;
     uint64_t magnitude = 0;

@@ -4,15 +4,14 @@
 
 int CPropertySheet::DoModal()
 {
-    std::vector<HPROPSHEETPAGE> handles;
-    for (CPropertyPage* page : pages_) {
-        HPROPSHEETPAGE handle = page->CreatePage(this);
-        if (!handle) {
-            for (HPROPSHEETPAGE made : handles)
-                DestroyPropertySheetPage(made);
+    HPROPSHEETPAGE handles[MaxPages] = {};
+    for (int i = 0; i < pageCount_; ++i) {
+        handles[i] = pages_[i]->CreatePage(this);
+        if (!handles[i]) {
+            for (int made = 0; made < i; ++made)
+                DestroyPropertySheetPage(handles[made]);
             return 0;
         }
-        handles.push_back(handle);
     }
 
     PROPSHEETHEADERA header{};
@@ -21,9 +20,9 @@ int CPropertySheet::DoModal()
     header.hwndParent = nullptr;
     header.hInstance = EditorModule();
     header.pszCaption = caption_.c_str();
-    header.nPages = static_cast<UINT>(handles.size());
+    header.nPages = static_cast<UINT>(pageCount_);
     header.nStartPage = 0;
-    header.phpage = handles.data();
+    header.phpage = handles;
 
     closedWithOk_ = false;
     // The sheet destroys the page handles itself, shown or not.

@@ -3,17 +3,20 @@
 
 #include "PropertyPage.h"
 
-#include <string>
-#include <vector>
+#include "common/TextBuffer.h"
 
 class CPropertySheet {
 public:
-    explicit CPropertySheet(std::string caption) : caption_(std::move(caption)) {}
+    explicit CPropertySheet(const char* caption) : caption_(caption) {}
     CPropertySheet(const CPropertySheet&) = delete;
     CPropertySheet& operator=(const CPropertySheet&) = delete;
 
-    // Pages in tab order; the caller keeps them alive while the sheet runs.
-    void AddPage(CPropertyPage* page) { pages_.push_back(page); }
+    // Pages in tab order, up to MaxPages; the caller keeps them alive while the sheet runs.
+    void AddPage(CPropertyPage* page)
+    {
+        if (pageCount_ < MaxPages)
+            pages_[pageCount_++] = page;
+    }
     // Shows the sheet with no owner, on page 0. 1 after OK, 2 after Cancel or close, 0 when it
     // could not be shown.
     int DoModal();
@@ -22,7 +25,9 @@ public:
     void NoteClosedWithOk() { closedWithOk_ = true; }
 
 private:
-    std::string caption_;
-    std::vector<CPropertyPage*> pages_;
+    static const int MaxPages = 8;
+    TextBuffer caption_;
+    CPropertyPage* pages_[MaxPages] = {};
+    int pageCount_ = 0;
     bool closedWithOk_ = false;
 };

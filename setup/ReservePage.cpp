@@ -5,6 +5,7 @@
 #include "common/SettingsWriter.h"
 
 #include <commctrl.h>
+#include <initializer_list>
 
 CReservePage::CReservePage() : CPropertyPage(IDD_RESERVE) {}
 

@@ -5,6 +5,7 @@
 #include "common/SettingsWriter.h"
 
 #include <commctrl.h>
+#include <initializer_list>
 
 CSNTPPage::CSNTPPage() : CPropertyPage(IDD_SNTP) {}
 
@@ -38,7 +39,7 @@ BOOL CSNTPPage::OnInitDialog()
     timeOut_ = static_cast<uint32_t>(settings->TimeOut);
     runServer_ = settings->RunSNTPServer;
     if (settings->SNTPServer)
-        server_ = settings->SNTPServer;
+        server_.Assign(settings->SNTPServer);
     UpdateData(false);
     SendDlgItemMessageA(window_, IDU_NTP_TIMEOUT, UDM_SETRANGE32, 0, 32767);
     SendDlgItemMessageA(window_, IDU_NTP_ACCURACY, UDM_SETRANGE32, 0, 32767);

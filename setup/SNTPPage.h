@@ -6,7 +6,7 @@
 #include "common/Settings.h"
 
 #include <cstdint>
-#include <string>
+#include "common/TextBuffer.h"
 
 class CSNTPPage : public CPropertyPage {
 public:
@@ -25,7 +25,7 @@ private:
 
     int useSntp_ = 0;
     uint32_t accuracy_ = 0;
-    std::string server_;
+    TextBuffer server_;
     uint32_t timeOut_ = 0;
     int runServer_ = 0;
 };

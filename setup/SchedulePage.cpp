@@ -7,6 +7,7 @@
 #include "common/SettingsWriter.h"
 
 #include <commctrl.h>
+#include <initializer_list>
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "SettingSheet.h"
 
-CSettingSheet::CSettingSheet(std::string caption) : CPropertySheet(std::move(caption))
+CSettingSheet::CSettingSheet(const char* caption) : CPropertySheet(caption)
 {
     AddPage(&schedule_);
     AddPage(&general_);

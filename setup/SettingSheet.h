@@ -9,7 +9,7 @@
 
 class CSettingSheet : public CPropertySheet {
 public:
-    explicit CSettingSheet(std::string caption);
+    explicit CSettingSheet(const char* caption);
     // Lends the record to every page; set before DoModal.
     void SetSettings(Settings* settings);
 

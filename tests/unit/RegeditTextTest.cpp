@@ -18,6 +18,13 @@ void FillAsEmptyStore(Settings& s)
         s.Schedule[day].SetDayName(WeekdayNames[day]);
 }
 
+std::string Regedit(const Settings& s)
+{
+    TextBuffer text = BuildRegeditText(s);
+    EXPECT_FALSE(text.Failed());
+    return std::string(text.c_str(), text.size());
+}
+
 std::string Line(const std::string& text, const std::string& start)
 {
     size_t at = text.find("\n" + start);
@@ -72,7 +79,7 @@ TEST(RegeditTextTest, OneMondayPatrolEntryGivesTheWholeFileByteForByte)
         "\"DisConnect\"=dword:00000000\n"
         "\"DisConnectHour\"=dword:ffffffff\n"
         "\"DisConnectMinute\"=dword:ffffffff\n";
-    EXPECT_EQ(BuildRegeditText(s), expected);
+    EXPECT_EQ(Regedit(s), expected);
 }
 
 TEST(RegeditTextTest, EntriesAreNumberedInListOrderWithTheirValuesInTwosComplement)
@@ -83,7 +90,7 @@ TEST(RegeditTextTest, EntriesAreNumberedInListOrderWithTheirValuesInTwosCompleme
     s.Schedule[6].AddEntry(-1, -1, 0, 0, 0);  // sorts first
     s.ReserveMark = -1;
     s.PreSec = 0x7fffffff;
-    std::string text = BuildRegeditText(s);
+    std::string text = Regedit(s);
     const std::string saturday = "[HKEY_CURRENT_USER\\Software\\Quor\\ChronelPlug\\Schedule\\Saturday";
     size_t first = text.find(saturday + "\\data0]\n\"Hour\"=dword:ffffffff\n\"Minute\"=dword:ffffffff\n");
     size_t second = text.find(saturday + "\\data1]\n\"Hour\"=dword:00000017\n\"Minute\"=dword:0000003b\n"
@@ -107,15 +114,15 @@ TEST(RegeditTextTest, ServerTextIsEscapedAndWrittenWholeHoweverLong)
     Settings s;
     FillAsEmptyStore(s);
     s.SetServer("a\\b\"c");
-    EXPECT_EQ(Line(BuildRegeditText(s), "\"SNTPServer\""), "\"SNTPServer\"=\"a\\\\b\\\"c\"");
+    EXPECT_EQ(Line(Regedit(s), "\"SNTPServer\""), "\"SNTPServer\"=\"a\\\\b\\\"c\"");
 
     s.SetServer("\x95\x5c\\x\x95");  // 表, a backslash, x, a lone lead byte at the end
-    EXPECT_EQ(Line(BuildRegeditText(s), "\"SNTPServer\""), "\"SNTPServer\"=\"\x95\x5c\\\\x\x95\"");
+    EXPECT_EQ(Line(Regedit(s), "\"SNTPServer\""), "\"SNTPServer\"=\"\x95\x5c\\\\x\x95\"");
 
     std::string longName(3000, 'n');
     longName += ".example.jp";
     s.SetServer(longName.c_str());
-    EXPECT_EQ(Line(BuildRegeditText(s), "\"SNTPServer\""), "\"SNTPServer\"=\"" + longName + "\"");
+    EXPECT_EQ(Line(Regedit(s), "\"SNTPServer\""), "\"SNTPServer\"=\"" + longName + "\"");
 }
 
 TEST(RegeditTextTest, MissingServerAndShortCutCodeZeroAreEmptyTexts)
@@ -123,20 +130,20 @@ TEST(RegeditTextTest, MissingServerAndShortCutCodeZeroAreEmptyTexts)
     Settings s;
     FillAsEmptyStore(s);
     s.ShortCut = 0;
-    std::string text = BuildRegeditText(s);
+    std::string text = Regedit(s);
     EXPECT_EQ(Line(text, "\"SNTPServer\""), "\"SNTPServer\"=\"\"");
     EXPECT_EQ(Line(text, "\"ShortCut\""), "\"ShortCut\"=\"\"");
     EXPECT_EQ(text.find('\0'), std::string::npos);
 
     s.ShortCut = '"';
-    EXPECT_EQ(Line(BuildRegeditText(s), "\"ShortCut\""), "\"ShortCut\"=\"\\\"\"");
+    EXPECT_EQ(Line(Regedit(s), "\"ShortCut\""), "\"ShortCut\"=\"\\\"\"");
 }
 
 TEST(RegeditTextTest, ListsNeverReadFromTheStoreUseTheirWeekdayName)
 {
     Settings s;  // no day names
     s.Schedule[3].AddEntry(9, 5, 0, 0, 0);
-    std::string text = BuildRegeditText(s);
+    std::string text = Regedit(s);
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Quor\\ChronelPlug\\Schedule\\Wednesday\\data0]\n"),
               std::string::npos)
         << text;

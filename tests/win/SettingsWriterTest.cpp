@@ -199,7 +199,7 @@ TEST_F(SettingsWriterTest, ExportWritesTheTextAndReplacesAnOldFile)
     s.Schedule[1].AddEntry(7, 30, 0, 1, 0);
     ExportSettings(s, path.c_str());
     std::string file = ReadFileBytes(path);
-    EXPECT_EQ(file, BuildRegeditText(s));
+    EXPECT_EQ(file, BuildRegeditText(s).c_str());
     EXPECT_EQ(file.compare(0, 10, "REGEDIT4\n\n"), 0);
     EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Quor\\ChronelPlug\\Schedule\\Monday\\data0]\n"
                         "\"Hour\"=dword:00000007\n\"Minute\"=dword:0000001e\n\"EveryDay\"=dword:00000000\n"
