@@ -5,7 +5,7 @@
 int BufferedReader::Peek(const unsigned char** bytes)
 {
     if (used_ == filled_) {
-        int count = source_.Read(buffer_, static_cast<int>(sizeof buffer_));
+        int count = source_.Read(buffer_, size_);
         if (count <= 0)
             return count < 0 ? -1 : 0;
         used_ = 0;

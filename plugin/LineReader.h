@@ -19,7 +19,14 @@ class BufferedReader {
 public:
     enum : int { End = -1, Failed = -2 };
 
-    explicit BufferedReader(ByteSource& source) : source_(source) {}
+    explicit BufferedReader(ByteSource& source) : source_(source), buffer_(own_), size_(static_cast<int>(sizeof own_)) {}
+    // Reads through the caller's buffer of size bytes instead of its own 4 KB: a file read from
+    // one end to the other goes faster in fewer, larger reads. Without a buffer, its own.
+    BufferedReader(ByteSource& source, unsigned char* buffer, int size)
+        : source_(source), buffer_(buffer && size > 0 ? buffer : own_),
+          size_(buffer && size > 0 ? size : static_cast<int>(sizeof own_))
+    {
+    }
     BufferedReader(const BufferedReader&) = delete;
     BufferedReader& operator=(const BufferedReader&) = delete;
 
@@ -34,7 +41,9 @@ public:
 
 private:
     ByteSource& source_;
-    unsigned char buffer_[4096];
+    unsigned char own_[4096];
+    unsigned char* buffer_;
+    int size_;
     int used_ = 0;
     int filled_ = 0;
 };

@@ -12,11 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
 constexpr int LineLimit = 1024;
 constexpr size_t PathSize = 2048;
+// An index is read from one end to the other, in reads of this size: under Wine each read costs
+// several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
+constexpr int IndexReadSize = 64 * 1024;
 
 // The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
 // second "Date:" line moves on from the first), with the offset of the local time shown.
@@ -80,7 +85,9 @@ bool ScanEntryList(const char* accountDir)
     if (!path[0] || !index.Valid())
         return false;
     FileSource source(index);
-    BufferedReader reader(source);
+    // Short of memory, the reader's own small buffer does the same work in more reads.
+    std::unique_ptr<unsigned char[]> readBuffer(new (std::nothrow) unsigned char[IndexReadSize]);
+    BufferedReader reader(source, readBuffer.get(), IndexReadSize);
     bool released = false;
     char line[LineLimit];
     while (ReadFileLine(reader, line, LineLimit) && line[0]) {

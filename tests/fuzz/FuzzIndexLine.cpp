@@ -1,5 +1,6 @@
 // Outbox index lines and their Base64 flag field; and the line reader, which must give exactly
-// the lines of reading one byte after another, whatever the pieces the file arrives in.
+// the lines of reading one byte after another, whatever the pieces the file arrives in and
+// whatever the size of the reader's buffer.
 #include "EntryIndex.h"
 #include "LineReader.h"
 
@@ -68,7 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int limit = 1 + data[0] % 64;
     Bytes pieces(data + 2, size - 2, data[1]);
     Bytes whole(data + 2, size - 2);
-    BufferedReader fast(pieces), slow(whole);
+    // The reader's own buffer, or a caller's buffer of a few bytes.
+    static const int bufferSizes[4] = {0, 1, 3, 17};
+    unsigned char callerBuffer[17];
+    int bufferSize = bufferSizes[data[0] / 64];
+    BufferedReader fast(pieces, bufferSize ? callerBuffer : nullptr, bufferSize), slow(whole);
     std::vector<char> got(static_cast<size_t>(limit)), expected(static_cast<size_t>(limit));
     for (;;) {
         bool more = ReadFileLine(fast, got.data(), limit);
