@@ -2,64 +2,81 @@
 
 #include <cstring>
 
-static int Base64Value(unsigned char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+namespace {
+
+// The value of each byte as a Base64 digit, -1 for a byte outside the alphabet.
+struct Base64Table {
+    signed char value[256];
+    constexpr Base64Table() : value()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = -1;
+        for (int i = 0; i < 26; ++i) {
+            value['A' + i] = static_cast<signed char>(i);
+            value['a' + i] = static_cast<signed char>(26 + i);
+        }
+        for (int i = 0; i < 10; ++i)
+            value['0' + i] = static_cast<signed char>(52 + i);
+        value['+'] = 62;
+        value['/'] = 63;
+    }
+};
+constexpr Base64Table Base64;
+
+// The flag word is the first four decoded bytes: the first two groups of four characters hold
+// them (six bytes); later groups decode only bytes after them.
+constexpr size_t FlagChars = 8;
+
+}  // namespace
 
 uint32_t DecodeEntryFlags(const char* data, size_t length)
 {
-    if (length > 16)
-        length = 16;
-    unsigned char bytes[12] = {};
+    if (length > FlagChars)
+        length = FlagChars;
+    const unsigned char* chars = reinterpret_cast<const unsigned char*>(data);
+    uint32_t groupBits[2] = {0, 0};  // 24 bits, three bytes, per group of four characters
     size_t decodedBits = 0;
     for (size_t group = 0; group * 4 < length; ++group) {
-        const unsigned char* chars = reinterpret_cast<const unsigned char*>(data) + group * 4;
-        if (Base64Value(chars[0]) < 0)
+        const unsigned char* at = chars + group * 4;
+        if (Base64.value[at[0]] < 0)
             break;
         size_t present = length - group * 4 < 4 ? length - group * 4 : 4;
         uint32_t bits = 0;
         for (size_t i = 0; i < 4; ++i) {
-            int value = i < present ? Base64Value(chars[i]) : -1;
+            int value = i < present ? Base64.value[at[i]] : -1;
             bits = (bits << 6) | static_cast<uint32_t>(value < 0 ? 0 : value);
         }
-        bytes[group * 3] = static_cast<unsigned char>(bits >> 16);
-        bytes[group * 3 + 1] = static_cast<unsigned char>(bits >> 8);
-        bytes[group * 3 + 2] = static_cast<unsigned char>(bits);
+        groupBits[group] = bits;
         decodedBits += present * 6;
     }
+    uint32_t flags = (groupBits[0] >> 16 & 0xFF) | (groupBits[0] >> 8 & 0xFF) << 8 | (groupBits[0] & 0xFF) << 16 |
+                     (groupBits[1] >> 16 & 0xFF) << 24;
     // Only whole bytes are defined by the field.
-    for (size_t i = decodedBits / 8; i < 4; ++i)
-        bytes[i] = 0;
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    size_t wholeBytes = decodedBits / 8;
+    if (wholeBytes < 4)
+        flags &= wholeBytes ? 0xFFFFFFFFu >> (8 * (4 - wholeBytes)) : 0;
+    return flags;
 }
 
+// The scan parses every line of every index twice a minute: one pass up to "=", then at most the
+// characters of the field that can reach the flag word.
 bool ParseIndexLine(const char* line, char* name, size_t nameSize, uint32_t* flags)
 {
-    const char* equals = std::strchr(line, '=');
-    if (!equals || equals[1] == '\0')
+    size_t nameLength = 0;
+    while (line[nameLength] && line[nameLength] != '=')
+        ++nameLength;
+    const char* data = line + nameLength + 1;
+    if (line[nameLength] != '=' || data[0] == '\0')
         return false;
-    size_t nameLength = static_cast<size_t>(equals - line);
     if (nameLength >= nameSize)
+        return false;
+    size_t dataLength = 0;
+    while (dataLength < FlagChars && data[dataLength] && data[dataLength] != ':')
+        ++dataLength;
+    if (dataLength == 0)
         return false;
     std::memcpy(name, line, nameLength);
     name[nameLength] = '\0';
-    const char* data = equals + 1;
-    const char* colon = std::strchr(data, ':');
-    size_t dataLength = colon ? static_cast<size_t>(colon - data) : std::strlen(data);
-    if (dataLength == 0)
-        return false;
     *flags = DecodeEntryFlags(data, dataLength);
     return true;
 }

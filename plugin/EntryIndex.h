@@ -9,8 +9,8 @@ constexpr uint32_t EntryMarkField = 0x00000007;
 constexpr uint32_t EntryQueued = 0x01000000;       // released, or never held back
 constexpr uint32_t EntryReleaseBits = 0xC1000000;
 
-// Decodes up to the first 16 characters of data (length chars available) as standard Base64 and
-// returns the first four bytes, least significant first. Decoding stops at a group whose first
+// Decodes data (length chars available) as standard Base64 as far as its first four bytes and
+// returns them, least significant first. Decoding stops at a group whose first
 // character is outside the alphabet; other outside characters count as zero bits; bytes the
 // field does not reach read as zero.
 uint32_t DecodeEntryFlags(const char* data, size_t length);
