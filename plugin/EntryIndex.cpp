@@ -17,8 +17,8 @@ struct Base64Table {
         }
         for (int i = 0; i < 10; ++i)
             value['0' + i] = static_cast<signed char>(52 + i);
-        value['+'] = 62;
-        value['/'] = 63;
+        value[static_cast<unsigned char>('+')] = 62;
+        value[static_cast<unsigned char>('/')] = 63;
     }
 };
 constexpr Base64Table Base64;
