@@ -1,5 +1,7 @@
 #include "FakeHost.h"
 
+#include "plugin/Globals.h"
+
 #include <cstdio>
 
 FakeHost* CurrentFakeHost;
@@ -70,4 +72,26 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
 std::string FakeHost::Read(const std::string& relative) const
 {
     return testing_support::ReadFileBytes(root + relative);
+}
+
+std::string FakeHost::JoinedMarks() const
+{
+    std::string all;
+    for (const std::string& mark : marks)
+        all += (all.empty() ? "" : "|") + mark;
+    return all;
+}
+
+std::string FakeHost::ReleaseMarks(const std::string& id)
+{
+    return id + " c1000000 on|" + id + " 00000007 off";
+}
+
+void ResetScanSettings(int32_t referenceTime, int changeDate)
+{
+    PlugSettings.ChangeDate = changeDate;
+    PlugSettings.PreSec = 0;
+    PlugSettings.PostSec = 0;
+    PlugSettings.ReserveMark = 0;
+    ReferenceTime = referenceTime;
 }

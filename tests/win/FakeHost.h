@@ -23,9 +23,17 @@ struct FakeHost {
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;
     std::string Read(const std::string& relative) const;
+    // The recorded marks joined by "|", "" for none.
+    std::string JoinedMarks() const;
+    // The two marks a release gives the entry id ("Account1\Outbox.box\name"), joined by "|".
+    static std::string ReleaseMarks(const std::string& id);
 
 private:
     testing_support::TempDir dir_;
 };
 
 extern FakeHost* CurrentFakeHost;
+
+// The outbox scan's settings as a test starts from: no Date: change, no window around the
+// reservation, mark 0, and the scan's reference time.
+void ResetScanSettings(int32_t referenceTime, int changeDate = 0);

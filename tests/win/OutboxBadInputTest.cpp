@@ -17,23 +17,11 @@ class OutboxBadInputTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PlugSettings.ChangeDate = 0;
-        PlugSettings.PreSec = 0;
-        PlugSettings.PostSec = 0;
-        PlugSettings.ReserveMark = 0;
-        ReferenceTime = 1796596200;
+        ResetScanSettings(1796596200);
     }
     std::string Released(const std::string& account, const std::string& name)
     {
-        std::string id = account + "\\Outbox.box\\" + name;
-        return id + " c1000000 on|" + id + " 00000007 off";
-    }
-    std::string Marks()
-    {
-        std::string all;
-        for (const std::string& mark : host.marks)
-            all += (all.empty() ? "" : "|") + mark;
-        return all;
+        return FakeHost::ReleaseMarks(account + "\\Outbox.box\\" + name);
     }
     std::string Path(const std::string& name) { return host.root + "Account1\\Outbox.box\\" + name + ".qpm"; }
 
@@ -52,7 +40,7 @@ TEST_F(OutboxBadInputTest, BrokenIndexesReleaseOnlyWhatTheirWholeLinesName)
         SCOPED_TRACE(index.size());
         host.Write("Account1\\Outbox.box\\Entry.lst", index);
         EXPECT_FALSE(ScanOutbox());
-        EXPECT_EQ(Marks(), "");
+        EXPECT_EQ(host.JoinedMarks(), "");
     }
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), Due + "\nbody");
 
@@ -63,7 +51,7 @@ TEST_F(OutboxBadInputTest, BrokenIndexesReleaseOnlyWhatTheirWholeLinesName)
                                                     longTail + "\nzzz" + longTail + "\nb=" + Held + ":" + longTail +
                                                     "b=" + Held + "\n");
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1", "a") + "|" + Released("Account1", "b"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1", "a") + "|" + Released("Account1", "b"));
 }
 
 TEST_F(OutboxBadInputTest, MessageFilesThatCannotBeReadWaitAndThoseThatCannotBeWrittenGoUnchanged)
@@ -82,7 +70,7 @@ TEST_F(OutboxBadInputTest, MessageFilesThatCannotBeReadWaitAndThoseThatCannotBeW
     // The read-only message goes either as it is (Windows refuses to write it) or rewritten (Wine
     // lets root write it). The locked one waits.
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1", "readonly"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1", "readonly"));
     std::string readOnly = host.Read("Account1\\Outbox.box\\readonly.qpm");
     EXPECT_TRUE(readOnly == Due + "\nread-only body" || readOnly == "\r\nread-only body") << readOnly;
     CloseHandle(lock);
@@ -93,7 +81,7 @@ TEST_F(OutboxBadInputTest, MessageFilesThatCannotBeReadWaitAndThoseThatCannotBeW
     SetFileAttributesA(Path("readonly").c_str(), FILE_ATTRIBUTE_NORMAL);
     host.Write("Account1\\Outbox.box\\Entry.lst", "locked=" + Held + "\n");
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1", "locked"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1", "locked"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\locked.qpm"), "\r\nlocked body");
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\empty.qpm"), "");
 }
@@ -125,7 +113,7 @@ TEST_F(OutboxBadInputTest, OddHeadersKeepEveryByte)
     host.Write("Account1\\Outbox.box\\Entry.lst", index);
 
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1", "noEnd") + "|" + Released("Account1", "noEndNoFeed") + "|" +
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1", "noEnd") + "|" + Released("Account1", "noEndNoFeed") + "|" +
                            Released("Account1", "nulBytes"));
     for (const Case& c : cases)
         EXPECT_EQ(host.Read(std::string("Account1\\Outbox.box\\") + c.name + ".qpm"), c.after) << c.name;
@@ -152,7 +140,7 @@ TEST_F(OutboxBadInputTest, AnAccountFolderVanishingDuringTheScanIsPassedOver)
     EXPECT_TRUE(ScanOutbox());
     host.onMark = nullptr;
     EXPECT_EQ(GetFileAttributesA((host.root + "Account2").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Marks(), Released("Account1", "m") + "|" + Released("Account3", "m"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1", "m") + "|" + Released("Account3", "m"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\m.qpm"), "\r\nbody");
 }
 

@@ -35,11 +35,7 @@ class OutboxScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PlugSettings.ChangeDate = 0;
-        PlugSettings.PreSec = 0;
-        PlugSettings.PostSec = 0;
-        PlugSettings.ReserveMark = 0;
-        ReferenceTime = At0730;
+        ResetScanSettings(At0730);
     }
     void AddEntry(const std::string& account, const std::string& name, const std::string& flags,
                   const std::string& message)
@@ -48,14 +44,7 @@ protected:
         host.Write(account + "\\Outbox.box\\" + name + ".qpm", message);
         host.Write(account + "\\Outbox.box\\Entry.lst", index_[account]);
     }
-    std::string Released(const std::string& id) { return id + " c1000000 on|" + id + " 00000007 off"; }
-    std::string Marks()
-    {
-        std::string all;
-        for (const std::string& mark : host.marks)
-            all += (all.empty() ? "" : "|") + mark;
-        return all;
-    }
+    std::string Released(const std::string& id) { return FakeHost::ReleaseMarks(id); }
 
     FakeHost host;
     std::map<std::string, std::string> index_;
@@ -65,10 +54,10 @@ TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
     EXPECT_FALSE(ScanOutbox());
-    EXPECT_EQ(Marks(), "");
+    EXPECT_EQ(host.JoinedMarks(), "");
     ReferenceTime = At0730 + 1;
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\00000001"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
               "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n" + Body);
@@ -79,7 +68,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
 // Which entries are opened: not the queued ones, but every other one whatever its mark, so a
@@ -101,7 +90,7 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
         EXPECT_TRUE(ScanOutbox());
-        EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
+        EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
 }
@@ -121,7 +110,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
     EXPECT_TRUE(ScanOutbox());
-    EXPECT_EQ(Marks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
 }

@@ -106,7 +106,7 @@ UINT WINAPI FaultTempName(LPCSTR dir, LPCSTR prefix, UINT unique, LPSTR name)
 }
 
 const std::string MessagePath = "Account1\\Outbox.box\\a.qpm";
-const std::string Released = "Account1\\Outbox.box\\a c1000000 on|Account1\\Outbox.box\\a 00000007 off";
+const std::string Released = FakeHost::ReleaseMarks("Account1\\Outbox.box\\a");
 
 std::string OldMessage()
 {
@@ -120,11 +120,7 @@ class RewriteFaultTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PlugSettings.ChangeDate = 1;
-        PlugSettings.PreSec = 0;
-        PlugSettings.PostSec = 0;
-        PlugSettings.ReserveMark = 0;
-        ReferenceTime = 1796596200;
+        ResetScanSettings(1796596200, 1);
         Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultCopy, FaultMove, FaultDelete, FaultTempPath,
                           FaultTempName};
     }
@@ -143,13 +139,6 @@ protected:
         ScanOutbox();
         Faults.step = StepCount;
     }
-    std::string Marks()
-    {
-        std::string all;
-        for (const std::string& mark : host.marks)
-            all += (all.empty() ? "" : "|") + mark;
-        return all;
-    }
 
     FakeHost host;
 };
@@ -159,7 +148,7 @@ TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage
     Scan(StepCount, 0, false);
     const Injection clean = Faults;
     const std::string rewritten = host.Read(MessagePath);
-    ASSERT_EQ(Marks(), Released);
+    ASSERT_EQ(host.JoinedMarks(), Released);
     ASSERT_EQ(rewritten.rfind("From: a@example.jp\r\nDate: Thu, 01 Jan 1970 09:01:40 +0900\r\nSubject: s\r\n\r\nbody", 0), 0u)
         << rewritten;
     // The seam is what the scan really uses: every step was taken at least once.
@@ -177,12 +166,12 @@ TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage
                 // A failure inside the rewrite never holds the message back; one while the scan
                 // reads the index or the header may keep it for the next scan, untouched.
                 if (nth > clean.callsBeforeRewrite[step]) {
-                    EXPECT_EQ(Marks(), Released);
+                    EXPECT_EQ(host.JoinedMarks(), Released);
                 } else {
-                    EXPECT_TRUE(Marks() == Released || (Marks().empty() && now == OldMessage())) << Marks();
+                    EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == OldMessage())) << host.JoinedMarks();
                 }
                 if (now == rewritten) {
-                    EXPECT_EQ(Marks(), Released);
+                    EXPECT_EQ(host.JoinedMarks(), Released);
                 }
                 // Nothing stays beside the message, unless deleting is what failed.
                 if (step != Delete) {
@@ -198,7 +187,7 @@ TEST_F(RewriteFaultTest, ALeftoverStagedCopyIsReplacedByTheNextRewrite)
 {
     host.Write(MessagePath + ".chr", "stale");
     Scan(StepCount, 0, false);
-    EXPECT_EQ(Marks(), Released);
+    EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(GetFileAttributesA((host.root + MessagePath + ".chr").c_str()), INVALID_FILE_ATTRIBUTES);
 }
