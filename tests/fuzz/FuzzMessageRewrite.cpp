@@ -2,6 +2,7 @@
 #include "HeaderText.h"
 #include "MessageRewrite.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -37,9 +38,9 @@ public:
 };
 class Dates : public DateLineMaker {
 public:
-    bool NewDateLine(std::string& line) override
+    bool NewDateLine(char* line, size_t size) override
     {
-        line = "Date: Mon, 07 Dec 2026 07:30:00 +0900";
+        std::snprintf(line, size, "Date: Mon, 07 Dec 2026 07:30:00 +0900");
         return true;
     }
 };
