@@ -28,6 +28,27 @@ TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
     EXPECT_FALSE(run.Has("APCStartUp"));
 }
 
+// A host running under another file name, with a Quillpost.exe on disk beside it: the plug-in
+// takes only the running Quillpost.exe, so it refuses to load instead of binding to a second,
+// uninitialised copy of the executable mapped from disk.
+TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
+{
+    HostLayout host("host", "QuillpostNext.exe");
+    ASSERT_TRUE(host.AddBuildFile("host/Quillpost.exe", "Quillpost.exe"));
+    ASSERT_TRUE(host.Start(Start + "end 2026-12-07 06:58:30\n"));
+    HWND box = WaitForWindow("プラグインエラー", 60000);
+    ASSERT_NE(box, nullptr) << "no load-error box";
+    EXPECT_EQ(DialogStaticText(box),
+              "プラグイン「Chronel Plug」でエラーが発生しました。\r\n"
+              "Quillpost32とプラグインのバージョンを確認してください");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HostRunResult run = host.Wait();
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load")) << run.log;
+    EXPECT_FALSE(run.Has("APCStartUp"));
+}
+
 TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
 {
     HostLayout host;

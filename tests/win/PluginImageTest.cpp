@@ -24,7 +24,7 @@ PeImage Shipped(const std::string& name)
 // also under WOW64). A new import fails the suite until it is checked and added here.
 const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"kernel32.dll",
-     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteFileA",
+     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteFileA", "DisableThreadLibraryCalls",
       "FindClose", "FindFirstFileA", "FindNextFileA", "FreeLibrary", "FreeLibraryAndExitThread", "GetLastError",
       "GetLocalTime", "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW",
       "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA", "GetTempPathA", "GetTickCount",
