@@ -4,6 +4,7 @@
 #include "Globals.h"
 #include "Menu.h"
 #include "Reserve.h"
+#include "SettingsEditor.h"
 #include "Timer.h"
 #include "host/HostApi.h"
 #include "resource.h"
@@ -58,13 +59,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
     HWND main = MainWindow();
-    static const char* const editorNames[] = {"Plugins\\chronset.dll", "Setup\\chronset.dll", "chronset.dll"};
-    HMODULE editor = nullptr;
-    for (const char* name : editorNames) {
-        editor = LoadLibraryA(name);
-        if (editor)
-            break;
-    }
+    HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor)
         return 0;
     auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
