@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """Sums a GNU ld link map by input file: what each object or archive member puts into the
-loaded sections of a PE image (debug sections, which strip removes, are left out).
+sections of a stripped PE image (debug sections, which strip removes, and .bss, which takes no
+room in the file, are left out).
 
-usage: scripts/map-sizes.py MAP [COUNT]    prints the section totals and the COUNT largest
-                                           contributors (default 15) as Markdown table rows
+usage: scripts/map-sizes.py MAP [COUNT]    prints Markdown tables: the section totals, the totals
+                                           by origin (our objects and resources, each library),
+                                           and the COUNT largest inputs (default 15)
 """
 import re
 import sys
 from collections import defaultdict
 
-LOADED = (".text", ".data", ".rdata", ".eh_frame", ".bss", ".tls", ".CRT", ".pdata", ".xdata",
+LOADED = (".text", ".data", ".rdata", ".eh_frame", ".tls", ".CRT", ".pdata", ".xdata",
           ".idata", ".edata", ".rsrc", ".reloc", ".gcc_except_table", ".ctors", ".dtors")
 
 
@@ -52,11 +54,24 @@ def main():
             continue
         lone = re.match(r"^ (\.[\w$.]+|\*\(.*\)|COMMON)\s*$", line)
         pending = lone.group(1) if lone else None
+    by_origin = defaultdict(int)
+    for name, size in by_file.items():
+        library = re.match(r"([^(]+\.a)\(", name)
+        if library and not library.group(1).startswith("libchronel") and not library.group(1).startswith("libchronset"):
+            by_origin[library.group(1)] += size
+        elif name.endswith((".obj", ".res", ".obj)", ".res)")):
+            by_origin["our objects and resources"] += size
+        else:
+            by_origin[name] += size
     total = sum(by_file.values())
     print("| section | bytes |\n|---|---:|")
     for section, size in sorted(by_section.items(), key=lambda kv: -kv[1]):
         print(f"| `{section}` | {size} |")
     print(f"| all | {total} |\n")
+    print("| origin | bytes |\n|---|---:|")
+    for name, size in sorted(by_origin.items(), key=lambda kv: -kv[1]):
+        print(f"| `{name}` | {size} |")
+    print()
     print("| input | bytes |\n|---|---:|")
     for name, size in sorted(by_file.items(), key=lambda kv: -kv[1])[:count]:
         print(f"| `{name}` | {size} |")
