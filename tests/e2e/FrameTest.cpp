@@ -11,30 +11,10 @@ const std::string Start = "start 2026-12-07 06:58:00\n";  // a Monday
 
 class FrameTest : public testing_support::ClearedSettingsTest {};
 
-TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
+// Starts the host and expects the load-error box; once it is answered, the host ends without a
+// plug-in.
+void ExpectLoadErrorBoxAndNoPlugin(HostLayout& host)
 {
-    HostLayout host("host-missing-api");
-    ASSERT_TRUE(host.Start(Start + "end 2026-12-07 06:58:30\n"));
-    HWND box = WaitForWindow("プラグインエラー", 60000);
-    ASSERT_NE(box, nullptr) << "no load-error box";
-    EXPECT_EQ(DialogStaticText(box),
-              "プラグイン「Chronel Plug」でエラーが発生しました。\r\n"
-              "Quillpost32とプラグインのバージョンを確認してください");
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    HostRunResult run = host.Wait();
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load"));
-    EXPECT_FALSE(run.Has("APCStartUp"));
-}
-
-// A host running under another file name, with a Quillpost.exe on disk beside it: the plug-in
-// takes only the running Quillpost.exe, so it refuses to load instead of binding to a second,
-// uninitialised copy of the executable mapped from disk.
-TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
-{
-    HostLayout host("host", "QuillpostNext.exe");
-    ASSERT_TRUE(host.AddBuildFile("host/Quillpost.exe", "Quillpost.exe"));
     ASSERT_TRUE(host.Start(Start + "end 2026-12-07 06:58:30\n"));
     HWND box = WaitForWindow("プラグインエラー", 60000);
     ASSERT_NE(box, nullptr) << "no load-error box";
@@ -47,6 +27,22 @@ TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load")) << run.log;
     EXPECT_FALSE(run.Has("APCStartUp"));
+}
+
+TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
+{
+    HostLayout host("host-missing-api");
+    ExpectLoadErrorBoxAndNoPlugin(host);
+}
+
+// A host running under another file name, with a Quillpost.exe on disk beside it: the plug-in
+// takes only the running Quillpost.exe, so it refuses to load instead of binding to a second,
+// uninitialised copy of the executable mapped from disk.
+TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
+{
+    HostLayout host("host", "QuillpostNext.exe");
+    ASSERT_TRUE(host.AddBuildFile("host/Quillpost.exe", "Quillpost.exe"));
+    ExpectLoadErrorBoxAndNoPlugin(host);
 }
 
 TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
