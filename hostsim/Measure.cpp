@@ -278,6 +278,8 @@ bool RunMeasureAction(const std::string& line)
 
 void RunLoadCycles()
 {
+    if (Host.loadCycles <= 0)
+        return;
     struct Library {
         const char* label;
         std::string path;
