@@ -50,6 +50,8 @@ struct HostState {
     bool connecting = false;            // a connection command is under way
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
+    std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
+    int loadCycles = 0;                 // load and free each DLL this often before start-up
 };
 
 extern HostState Host;

@@ -1,10 +1,9 @@
 #include "SntpClient.h"
 
+#include "../common/Allocation.h"
 #include "../common/OwnedText.h"
 #include "Globals.h"
 #include "SntpExchange.h"
-
-#include <new>
 
 namespace {
 
@@ -32,7 +31,7 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
 
 void StartSntpAdjustClock()
 {
-    SntpRequest* request = new (std::nothrow) SntpRequest;
+    SntpRequest* request = new (NoThrow) SntpRequest;
     if (!request)
         return;
     request->server = CopyText(PlugSettings.SNTPServer);
