@@ -25,28 +25,24 @@ bool Seek(const FileHandle& file, LONGLONG offset, DWORD from, LONGLONG* at = nu
     return true;
 }
 
-// Copies source from its start over target from its start and cuts target to the copied length.
-// *wrote tells whether target may have changed on the way.
+// Copies source from its start over target from its start. *wrote tells whether target may have
+// changed on the way.
 bool CopyOver(const FileHandle& source, const FileHandle& target, LONGLONG length, bool* wrote)
 {
     if (!Seek(source, 0, FILE_BEGIN) || !Seek(target, 0, FILE_BEGIN))
         return false;
     static unsigned char chunk[CopyChunk];  // the UI thread's alone
-    LONGLONG copied = 0;
-    for (;;) {
+    for (LONGLONG copied = 0; copied < length;) {
+        DWORD want = length - copied < CopyChunk ? static_cast<DWORD>(length - copied) : CopyChunk;
         DWORD read = 0;
-        if (!Files.Read(source.Get(), chunk, sizeof chunk, &read, nullptr))
+        if (!Files.Read(source.Get(), chunk, want, &read, nullptr) || read == 0)
             return false;
-        if (read == 0)
-            break;
         *wrote = true;
         DWORD written = 0;
         if (!Files.Write(target.Get(), chunk, read, &written, nullptr) || written != read)
             return false;
         copied += read;
     }
-    if (copied != length || !Seek(target, length, FILE_BEGIN) || !Files.SetEnd(target.Get()))
-        return false;
     // Only for the disk: the bytes are in place whatever it says.
     Files.Flush(target.Get());
     return true;
@@ -66,20 +62,20 @@ StagedResult WriteOverInPlace(const char* stagingPath, const char* target)
     if (!source.Valid() || !file.Valid() || !Seek(source, 0, FILE_END, &length) ||
         !Seek(file, 0, FILE_END, &oldLength))
         return StagedResult::NotReplaced;
-    // Room first: a full disk then stops the rewrite before a byte of the message has changed.
-    bool grown = false;
-    if (length > oldLength) {
-        if (!Seek(file, length, FILE_BEGIN) || !Files.SetEnd(file.Get()))
-            return StagedResult::NotReplaced;
-        grown = true;
-    }
+    // The new length first: a full disk, or a host that maps the file and so forbids cutting it,
+    // then stops the rewrite before a byte of the message has changed.
+    if (length != oldLength && (!Seek(file, length, FILE_BEGIN) || !Files.SetEnd(file.Get())))
+        return StagedResult::NotReplaced;
     // A failure on the way: once more from the start.
     bool wrote = false;
     if (CopyOver(source, file, length, &wrote) || CopyOver(source, file, length, &wrote))
         return StagedResult::Replaced;
-    if (!wrote && (!grown || (Seek(file, oldLength, FILE_BEGIN) && Files.SetEnd(file.Get()))))
+    // Grown but not yet written: cut back, and the message is as it was.
+    if (!wrote && length > oldLength && Seek(file, oldLength, FILE_BEGIN) && Files.SetEnd(file.Get()))
         return StagedResult::NotReplaced;
-    // Part new, part old: the complete content stays in the staging file.
+    if (!wrote && length == oldLength)
+        return StagedResult::NotReplaced;
+    // Part new, part old, or cut short: the complete content stays in the staging file.
     return StagedResult::Damaged;
 }
 

@@ -172,16 +172,7 @@ TEST_F(ReleaseE2ETest, AMessageTheHostHoldsOpenIsWrittenOverInPlace)
     EXPECT_EQ(run.When("mask c1000000 on"), "2026-12-07 07:00:00.0") << run.log;
     ASSERT_EQ(run.When("send: Account1\\Outbox.box\\00000001 sent"), "2026-12-07 07:00:20.0") << run.log;
     EXPECT_EQ(ReadFileBytes(host.Dir() + "\\Mailbox\\Account1\\Sent.box\\00000001.qpm"), Unreserved);
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((host.Dir() + "\\Mailbox\\Account1\\Outbox.box\\*.*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::string> left;
-    do {
-        if (found.cFileName[0] != '.')
-            left.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    EXPECT_EQ(left, std::vector<std::string>{"Entry.lst"});
+    EXPECT_EQ(FilesIn(host.Dir() + "\\Mailbox\\Account1\\Outbox.box"), std::vector<std::string>{"Entry.lst"});
 }
 
 // Held open without any sharing, the message cannot even be read: it waits, reserved and

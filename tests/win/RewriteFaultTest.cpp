@@ -121,28 +121,33 @@ const std::string OutboxDir = "Account1\\Outbox.box\\";
 const std::string MessagePath = OutboxDir + "a.qpm";
 const std::string Released = FakeHost::ReleaseMarks("Account1\\Outbox.box\\a");
 
-std::string OldMessage()
+std::string Body()
 {
     std::string body;
     for (int i = 0; i < 200; ++i)
         body += "body line " + std::to_string(i) + " \x82\xa0\x82\xa2\r\n";  // several 1024-byte chunks
-    return "From: a@example.jp\nX-Reserve-Date: 100\nDate: Mon, 01 Dec 2026 10:00:00 +0900\nSubject: s\n\n" + body;
+    return body;
+}
+
+std::string OldMessage()
+{
+    return "From: a@example.jp\nX-Reserve-Date: 100\nDate: Mon, 01 Dec 2026 10:00:00 +0900\nSubject: s\n\n" + Body();
+}
+
+// A message that grows in the rewrite: its short "Date:" line gets the full one.
+std::string GrowingMessage()
+{
+    return "X-Reserve-Date: 100\nDate: x\nTo: a\nCc: b\nSubject: s\n\n" + Body();
 }
 
 // The names of the files in a folder of the fake mailbox, other than those given.
 std::vector<std::string> OtherFiles(const FakeHost& host, const std::string& dir, std::vector<std::string> known)
 {
     std::vector<std::string> others;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((host.root + dir + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return others;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != ".." && std::find(known.begin(), known.end(), name) == known.end())
+    for (const std::string& name : testing_support::FilesIn(host.root + dir)) {
+        if (std::find(known.begin(), known.end(), name) == known.end())
             others.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    }
     return others;
 }
 
@@ -169,12 +174,12 @@ protected:
     // One scan of a fresh outbox with one due message, with the given fault armed; held: the host
     // holds the message open, sharing reading and writing but not deletion, so that it cannot be
     // replaced by a rename.
-    void Scan(Step step, int nth, bool fromThenOn, bool held)
+    void Scan(Step step, int nth, bool fromThenOn, bool held, const std::string& old = OldMessage())
     {
         for (const std::string& name : OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}))
             DeleteFileA((host.root + OutboxDir + name).c_str());
         host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
-        host.Write(MessagePath, OldMessage());
+        host.Write(MessagePath, old);
         host.marks.clear();
         HANDLE holder = INVALID_HANDLE_VALUE;
         if (held) {
@@ -193,14 +198,13 @@ protected:
     }
 
     // Every fault of every step the clean scan takes; returns the calls of the clean scan.
-    Injection EveryFault(bool held)
+    Injection EveryFault(bool held, const std::string& old, const std::string& header)
     {
-        Scan(StepCount, 0, false, held);
+        Scan(StepCount, 0, false, held, old);
         const Injection clean = Faults;
         const std::string rewritten = host.Read(MessagePath);
         EXPECT_EQ(host.JoinedMarks(), Released);
-        EXPECT_EQ(rewritten.rfind("From: a@example.jp\r\nDate: Thu, 01 Jan 1970 09:01:40 +0900\r\nSubject: s\r\n\r\nbody", 0), 0u)
-            << rewritten;
+        EXPECT_EQ(rewritten, header + Body());
         EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}).empty());
 
         for (int step = 0; step < StepCount; ++step) {
@@ -210,7 +214,7 @@ protected:
                                  " of " + std::to_string(clean.calls[step]) + " (" +
                                  std::to_string(clean.callsBeforeMarks[step]) + " before the marks)" +
                                  (fromThenOn ? " and every later one" : " alone"));
-                    Scan(static_cast<Step>(step), nth, fromThenOn, held);
+                    Scan(static_cast<Step>(step), nth, fromThenOn, held, old);
                     std::string now = host.Read(MessagePath);
                     std::vector<std::string> left = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
                     // Released before the rewrite begins: a failure while the scan reads the
@@ -219,10 +223,10 @@ protected:
                     if (nth > clean.callsBeforeMarks[step]) {
                         EXPECT_EQ(host.JoinedMarks(), Released);
                     } else {
-                        EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == OldMessage()))
+                        EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == old))
                             << host.JoinedMarks();
                     }
-                    if (now == OldMessage() || now == rewritten) {
+                    if (now == old || now == rewritten) {
                         // Nothing stays beside the message, unless deleting fails every time.
                         if (!(step == Delete && fromThenOn)) {
                             EXPECT_TRUE(left.empty()) << left[0];
@@ -250,8 +254,12 @@ protected:
 
 TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage)
 {
-    Injection free = EveryFault(false);
-    Injection held = EveryFault(true);
+    const std::string shrunk = "From: a@example.jp\r\nDate: Thu, 01 Jan 1970 09:01:40 +0900\r\nSubject: s\r\n\r\n";
+    const std::string grown = "Date: Thu, 01 Jan 1970 09:01:40 +0900\r\nTo: a\r\nCc: b\r\nSubject: s\r\n\r\n";
+    ASSERT_GT(grown.size() + Body().size(), GrowingMessage().size());
+    Injection free = EveryFault(false, OldMessage(), shrunk);
+    Injection held = EveryFault(true, OldMessage(), shrunk);
+    EveryFault(true, GrowingMessage(), grown);
     // The seam is what the scan really uses: every step was taken at least once.
     for (int step = 0; step < StepCount; ++step)
         EXPECT_GT(free.calls[step] + held.calls[step], 0) << StepNames[step];
