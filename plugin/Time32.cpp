@@ -37,6 +37,13 @@ int32_t CurrentTime32()
     return static_cast<int32_t>(static_cast<int64_t>(value.QuadPart / 10000000ULL) - 11644473600LL);
 }
 
+int32_t CurrentMinute32()
+{
+    int32_t now = CurrentTime32();
+    int32_t second = now % 60;
+    return now - (second < 0 ? second + 60 : second);
+}
+
 bool LocalTime32(int32_t time, std::tm* out)
 {
     __time32_t value = time;

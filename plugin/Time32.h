@@ -10,6 +10,9 @@
 
 // The present moment as calendar time (from GetSystemTimeAsFileTime).
 int32_t CurrentTime32();
+// The present minute (its second 0) as calendar time. Read from the system's clock, not from
+// local fields, which in the hour a clock change repeats stand for two moments.
+int32_t CurrentMinute32();
 // Local date and time fields to calendar time. Fields out of range are normalised first (31 April
 // is 1 May, minute 75 the next hour's minute 15); whether daylight saving applies is decided by
 // the system's zone for that date itself. -1 when the moment lies outside 0 to INT32_MAX.

@@ -91,7 +91,8 @@ int __stdcall OnTimer(int, int)
     }
 
     if (PlugSettings.UseReserve) {
-        ReferenceTime = LocalFieldsToTime32(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+        // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
+        ReferenceTime = CurrentMinute32();
         if (ScanOutbox() && PlugSettings.SendQuick)
             SendNow = 1;
     }
