@@ -6,8 +6,13 @@
 
 namespace {
 
-// Local time in milliseconds since 1601-01-01. The plug-in's clock-adjustment thread sets it too.
+// UTC in milliseconds since 1601-01-01, as the system keeps its clock; local times come from it
+// through the system's zone, so that a daylight-saving change skips or repeats local times as on
+// a real machine. The plug-in's clock-adjustment thread sets it too.
 std::atomic<int64_t> Now;
+// How long the host has run, in the same steps: its own delays (a receive, a connection) count
+// on this, which setting the clock does not move.
+int64_t Elapsed;
 
 int64_t ToMilliseconds(const SYSTEMTIME& time)
 {
@@ -30,31 +35,35 @@ SYSTEMTIME FromMilliseconds(int64_t milliseconds)
     return time;
 }
 
-SYSTEMTIME Utc()
+SYSTEMTIME LocalOf(int64_t utcMilliseconds)
 {
-    SYSTEMTIME local = FromMilliseconds(Now);
-    SYSTEMTIME utc{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
-        return local;
-    return utc;
+    SYSTEMTIME utc = FromMilliseconds(utcMilliseconds);
+    SYSTEMTIME local{};
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return utc;
+    return local;
 }
 
 void WINAPI HookGetLocalTime(LPSYSTEMTIME time)
 {
-    *time = FromMilliseconds(Now);
+    *time = LocalOf(Now);
 }
 
 void WINAPI HookGetSystemTime(LPSYSTEMTIME time)
 {
-    *time = Utc();
+    *time = FromMilliseconds(Now);
 }
 
 void WINAPI HookGetSystemTimeAsFileTime(LPFILETIME file)
 {
-    SYSTEMTIME utc = Utc();
-    SystemTimeToFileTime(&utc, file);
+    ULARGE_INTEGER value;
+    value.QuadPart = static_cast<ULONGLONG>(Now.load()) * 10000;
+    file->dwLowDateTime = value.LowPart;
+    file->dwHighDateTime = value.HighPart;
 }
 
+// As Windows does it: the local time is taken with the offset from UTC in force now, daylight
+// saving included, not the one of the time being set.
 BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 {
     SYSTEMTIME fixed = *time;
@@ -66,7 +75,8 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    Now.store(to);
+    int64_t now = Now;
+    Now.store(to - (ToMilliseconds(LocalOf(now)) - now));
     LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
              time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
     return TRUE;
@@ -87,32 +97,65 @@ const Hook Hooks[] = {
 
 namespace SimClock {
 
+int64_t UtcOfLocal(const SYSTEMTIME& local)
+{
+    SYSTEMTIME utc{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
+        return ToMilliseconds(local);
+    return ToMilliseconds(utc);
+}
+
+int64_t UtcMilliseconds(const SYSTEMTIME& utc)
+{
+    return ToMilliseconds(utc);
+}
+
 void SetLocal(const SYSTEMTIME& local)
 {
-    Now = ToMilliseconds(local);
+    Now = UtcOfLocal(local);
 }
 
 void Advance(int milliseconds)
+{
+    Now += milliseconds;
+    Elapsed += milliseconds;
+}
+
+void Step(int64_t milliseconds)
 {
     Now += milliseconds;
 }
 
 SYSTEMTIME Local()
 {
-    return FromMilliseconds(Now);
+    return LocalOf(Now);
 }
 
-int64_t LocalMilliseconds()
+int64_t Milliseconds()
 {
     return Now;
 }
 
+int64_t HostMilliseconds()
+{
+    return Elapsed;
+}
+
 std::string Stamp()
 {
-    SYSTEMTIME t = FromMilliseconds(Now);
+    SYSTEMTIME t = Local();
     char text[40];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%u", t.wYear, t.wMonth, t.wDay, t.wHour,
                   t.wMinute, t.wSecond, t.wMilliseconds / 100);
+    return text;
+}
+
+std::string PreciseStamp()
+{
+    SYSTEMTIME t = Local();
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond, t.wMilliseconds);
     return text;
 }
 

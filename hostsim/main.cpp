@@ -55,7 +55,7 @@ void PumpMessages()
 // Inside a modal loop (a dialog of the plug-in, the settings editor) the host's timer goes on.
 VOID CALLBACK NestedTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (StepDepth > 0 && SimClock::LocalMilliseconds() < Current.end)
+    if (StepDepth > 0 && SimClock::Milliseconds() < Current.end)
         HostStep();
 }
 
@@ -71,7 +71,7 @@ void RunTimerDriven()
 {
     SetTimer(Host.mainFrame, StepTimer, static_cast<UINT>(Host.timerDrivenMs), StepTick);
     MSG msg;
-    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (!Host.quit && SimClock::Milliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == Host.mainFrame && msg.wParam == NestedTickTimer)
             continue;
         TranslateMessage(&msg);
@@ -90,6 +90,7 @@ void HostStep()
     RunDueHostActions();
     if (Host.timerProc)
         CallPluginTimer();
+    RunRandomStep();
     --StepDepth;
 }
 
@@ -215,13 +216,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     if (Host.timerDrivenMs > 0)
         RunTimerDriven();
-    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end) {
+    while (!Host.quit && SimClock::Milliseconds() < Current.end) {
         PumpMessages();
         if (Host.quit)
             break;
         HostStep();
     }
     PumpMessages();
+    LogEvent("host: clock stopped at %s", SimClock::PreciseStamp().c_str());
 
     KillTimer(Host.mainFrame, NestedTickTimer);
     ReportMeasurements();
