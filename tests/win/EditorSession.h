@@ -38,6 +38,8 @@ public:
     // Answers a dialog or message box with a button and waits until it has gone.
     bool Answer(HWND dialog, int id, DWORD timeoutMs = 15000) const;
     DWORD ThreadId() const { return threadId_; }
+    // The control that has the keyboard focus in the editor's thread.
+    HWND Focus() const;
 
 private:
     static DWORD WINAPI Run(void* self);
