@@ -5,5 +5,4 @@ set(CHRONEL_PLUGIN_PURE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/EntryIndex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DateLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineReader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MessageRewrite.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SntpPacket.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/MessageRewrite.cpp)
