@@ -49,6 +49,7 @@ struct HostState {
     bool receiveDialog = false;         // a receive shows "メール受信" while it runs
     bool connecting = false;            // a connection command is under way
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
+    int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
 };
 
@@ -63,8 +64,12 @@ SYSTEMTIME Local();
 std::string Stamp();
 int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
 // Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
-// SetLocalTime by the simulated clock. Returns the number of entries patched.
+// SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
+// gives chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
+// From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
+// right to change the clock); 0 lets it succeed.
+void RefuseChanges(DWORD error);
 }  // namespace SimClock
 
 // One line per event, stamped with the simulated time.
