@@ -52,27 +52,14 @@ bool LocalTimeOf(int64_t ticks, const SntpClock& clock, SYSTEMTIME* local)
            SystemTimeToTzSpecificLocalTime(const_cast<TIME_ZONE_INFORMATION*>(clock.zone), &utc, local);
 }
 
-// Stamps the outcome with the clock's present local time.
-void NoteEnd(const SntpClock& clock, SntpOutcome* outcome)
-{
-    SYSTEMTIME local{};
-    if (!LocalTimeOf(ReadTicks(clock), clock, &local))
-        return;
-    outcome->year = local.wYear;
-    outcome->month = local.wMonth;
-    outcome->day = local.wDay;
-    outcome->hour = local.wHour;
-    outcome->minute = local.wMinute;
-    outcome->second = local.wSecond;
-}
-
 int Fail(uint32_t result, uint32_t detail, const SntpClock& clock, SntpOutcome* outcome, int exitCode = -1)
 {
     outcome->result = result;
     outcome->detail = detail;
-    NoteEnd(clock, outcome);
+    StampSntpOutcome(clock, outcome);
     return exitCode;
 }
+
 
 // The server's IPv4 address in network order, or 0 when it cannot be found.
 u_long ServerAddress(const char* server)
@@ -198,6 +185,19 @@ SntpClock SystemSntpClock()
     return SntpClock{GetSystemTimeAsFileTime, SetLocalTime, nullptr};
 }
 
+void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome)
+{
+    SYSTEMTIME local{};
+    if (!LocalTimeOf(ReadTicks(clock), clock, &local))
+        return;
+    outcome->year = local.wYear;
+    outcome->month = local.wMonth;
+    outcome->day = local.wDay;
+    outcome->hour = local.wHour;
+    outcome->minute = local.wMinute;
+    outcome->second = local.wSecond;
+}
+
 void SetClockTo(int64_t utcTicks, const SntpClock& clock, SntpOutcome* outcome)
 {
     SYSTEMTIME local{};
@@ -231,6 +231,11 @@ int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock,
         return Fail(SntpNoServer, 0, clock, outcome);
     if (timeoutSeconds < 0)
         timeoutSeconds = 0;
+    // The wait is counted in milliseconds of 32 bits: a longer time-out (some 49 days) waits as
+    // long as that can count, rather than wrapping round to a short one.
+    constexpr int LongestWaitSeconds = 0xFFFFFFFFu / 1000 - 1;
+    if (timeoutSeconds > LongestWaitSeconds)
+        timeoutSeconds = LongestWaitSeconds;
     Answer answer;
     int64_t departure = 0;
     {

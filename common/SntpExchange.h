@@ -26,6 +26,9 @@ SntpClock SystemSntpClock();
 // Sockets.
 int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock, SntpOutcome* outcome);
 
+// Stamps outcome with the clock's present local date and time.
+void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome);
+
 // Sets the local clock to utcTicks (100-ns units since 1601, UTC) in the clock's zone, and records
 // the result in outcome (SntpClockSet, SntpNoRight, SntpSetFailed or SntpTimeOutOfRange).
 void SetClockTo(int64_t utcTicks, const SntpClock& clock, SntpOutcome* outcome);

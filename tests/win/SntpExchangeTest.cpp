@@ -356,3 +356,38 @@ TEST_F(SntpExchangeTest, NoReplyNoServerABusyPortOrASocketErrorLeaveTheClockAlon
 }
 
 }  // namespace
+
+namespace {
+
+struct ThreadRun {
+    const char* server;
+    int timeoutSeconds;
+    SntpOutcome outcome;
+    int exitCode;
+};
+
+DWORD WINAPI RunExchange(LPVOID parameter)
+{
+    auto* run = static_cast<ThreadRun*>(parameter);
+    run->exitCode = SntpExchange(run->server, run->timeoutSeconds, FakeClock::Clock(), &run->outcome);
+    return 0;
+}
+
+// A time-out beyond what 32 bits of milliseconds count (some 49 days) waits as long as they can,
+// instead of wrapping round: 4294968 s used to wait 704 ms.
+TEST_F(SntpExchangeTest, AHugeTimeOutDoesNotWrapToAShortWait)
+{
+    server.Answer({});
+    ThreadRun run{"127.0.0.1", 4294968, {}, 99};
+    HANDLE thread = CreateThread(nullptr, 0, RunExchange, &run, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(server.WaitForRequests(1, 30000));
+    Sleep(1500);
+    server.ReplyToLast(ReplyAt(Seven + 4 * Second));
+    ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.outcome.result, static_cast<uint32_t>(SntpClockSet));
+}
+
+}  // namespace
