@@ -117,6 +117,15 @@ void StoreSampleSettings()
     WriteDword(PlugKey, "ReserveMark", 3);
     WriteDword(PlugKey, "PostSec", 120);
     WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
+    WriteDword(PlugKey, "UseSNTP", 1);
+    // The last clock adjustment, refused as on a standard user's Windows: the longest status line.
+    const std::string status = std::string(PlugKey) + "\\Status";
+    WriteText(status, "Time", "2026/12/07 07:00:02", true);
+    WriteText(status, "Server", "ntp.example.jp", true);
+    WriteDword(status, "Result", 1);
+    WriteDword(status, "Detail", ERROR_PRIVILEGE_NOT_HELD);
+    int64_t correction = 1234;
+    WriteValue(status, "Correction", REG_QWORD, &correction, sizeof correction);
 }
 
 }  // namespace
