@@ -205,7 +205,8 @@ void SetClockTo(int64_t utcTicks, const SntpClock& clock, SntpOutcome* outcome)
         Fail(SntpTimeOutOfRange, 0, clock, outcome);
         return;
     }
-    if (!LocalTimeOf(utcTicks, clock, &local)) {
+    // The clock takes whole milliseconds: the nearest one, not the one before.
+    if (!LocalTimeOf(utcTicks + 5000, clock, &local)) {
         Fail(SntpSetFailed, GetLastError(), clock, outcome);
         return;
     }
