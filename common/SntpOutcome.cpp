@@ -81,7 +81,13 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
         out += "失敗: UDPポート1024が使用中です (別の時刻合わせが実行中かもしれません)";
         return;
     case SntpSocketError:
-        out += "失敗: 通信エラー";
+        // The errors a user can act on get words of their own (Windows Sockets' numbers).
+        if (outcome.detail == 10054)
+            out += "失敗: サーバーのUDPポート123に届きませんでした";  // port unreachable
+        else if (outcome.detail == 10051 || outcome.detail == 10065)
+            out += "失敗: サーバーへの経路がありません";  // network or host unreachable
+        else
+            out += "失敗: 通信エラー";
         AppendErrorCode(outcome.detail, out);
         return;
     case SntpReplyNotServer:

@@ -50,6 +50,8 @@ TEST(SntpOutcomeTest, EveryResultReadsAsAJapaneseLine)
         {At(SntpNoServer), "失敗: SNTPサーバーが設定されていません"},
         {At(SntpPortInUse, 0, 10048), "失敗: UDPポート1024が使用中です (別の時刻合わせが実行中かもしれません)"},
         {At(SntpSocketError, 0, 10013), "失敗: 通信エラー (エラー 10013)"},
+        {At(SntpSocketError, 0, 10054), "失敗: サーバーのUDPポート123に届きませんでした (エラー 10054)"},
+        {At(SntpSocketError, 0, 10065), "失敗: サーバーへの経路がありません (エラー 10065)"},
         {At(SntpReplyNotServer), "失敗: サーバーとしての応答ではありませんでした"},
         {At(SntpReplyUnsynchronised), "失敗: サーバーの時計が同期していません"},
         {At(SntpReplyKissOfDeath, 0, 0x52415445), "失敗: サーバーが応答を拒否しました (RATE)"},
