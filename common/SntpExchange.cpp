@@ -190,12 +190,7 @@ void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome)
     SYSTEMTIME local{};
     if (!LocalTimeOf(ReadTicks(clock), clock, &local))
         return;
-    outcome->year = local.wYear;
-    outcome->month = local.wMonth;
-    outcome->day = local.wDay;
-    outcome->hour = local.wHour;
-    outcome->minute = local.wMinute;
-    outcome->second = local.wSecond;
+    outcome->SetTime(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
 }
 
 void SetClockTo(int64_t utcTicks, const SntpClock& clock, SntpOutcome* outcome)

@@ -44,6 +44,16 @@ void SntpOutcome::SetServer(const char* name)
     server[sizeof server - 1] = '\0';
 }
 
+void SntpOutcome::SetTime(int newYear, int newMonth, int newDay, int newHour, int newMinute, int newSecond)
+{
+    year = newYear;
+    month = newMonth;
+    day = newDay;
+    hour = newHour;
+    minute = newMinute;
+    second = newSecond;
+}
+
 bool SntpMeasured(uint32_t result)
 {
     return result == SntpClockSet || result == SntpNoRight || result == SntpSetFailed || result == SntpTimeOutOfRange;
@@ -188,11 +198,6 @@ bool ParseSntpTime(const char* text, SntpOutcome* outcome)
             ++text;
         fields[i] = value;
     }
-    outcome->year = fields[0];
-    outcome->month = fields[1];
-    outcome->day = fields[2];
-    outcome->hour = fields[3];
-    outcome->minute = fields[4];
-    outcome->second = fields[5];
+    outcome->SetTime(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
     return true;
 }

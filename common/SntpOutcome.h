@@ -40,6 +40,7 @@ struct SntpOutcome {
     char server[256] = "";
 
     void SetServer(const char* name);
+    void SetTime(int year, int month, int day, int hour, int minute, int second);
 };
 
 // True for the results that come after a reply was accepted, which carry a correction.

@@ -14,12 +14,7 @@ SntpOutcome At(uint32_t result, int64_t correctionMs = 0, uint32_t detail = 0)
     outcome.result = result;
     outcome.correctionMs = correctionMs;
     outcome.detail = detail;
-    outcome.year = 2026;
-    outcome.month = 12;
-    outcome.day = 7;
-    outcome.hour = 7;
-    outcome.minute = 0;
-    outcome.second = 2;
+    outcome.SetTime(2026, 12, 7, 7, 0, 2);
     outcome.SetServer("ntp.example.jp");
     return outcome;
 }

@@ -90,6 +90,16 @@ protected:
         return editor && PatchKernel32Import(editor, "GetSystemTimeAsFileTime", reinterpret_cast<void*>(ReadClock)) == 1 &&
                PatchKernel32Import(editor, "SetLocalTime", reinterpret_cast<void*>(SetClock)) == 1;
     }
+    // Takes over the open editor's clock, shows the page and presses the button; none when the
+    // clock could not be taken over (then nothing was pressed).
+    static HWND PressAdjustNow(EditorSession& editor)
+    {
+        if (!editor.Sheet() || !TakeOverTheEditorsClock())
+            return nullptr;
+        HWND page = editor.ShowPage(SntpPage);
+        Click(page, AdjustNowButton);
+        return page;
+    }
     // Waits until the status line is no longer the running one.
     static std::string WaitForOutcome(HWND page)
     {
@@ -172,10 +182,8 @@ TEST_F(AdjustNowPageTest, TheButtonSetsTheClockWithoutFreezingTheSheet)
 {
     server.Answer({});
     EditorSession editor;
-    ASSERT_NE(editor.Sheet(), nullptr);
-    ASSERT_TRUE(TakeOverTheEditorsClock());
-    HWND page = editor.ShowPage(SntpPage);
-    Click(page, AdjustNowButton);
+    HWND page = PressAdjustNow(editor);
+    ASSERT_NE(page, nullptr);
     EXPECT_EQ(Text(page, StatusLine), "時刻合わせ中です… (応答を最大 30 秒待ちます)");
     EXPECT_FALSE(Enabled(page, AdjustNowButton));
     ASSERT_TRUE(server.WaitForRequests(1, 15000));
@@ -207,10 +215,8 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     server.Answer(ReplyAt(Seven() + 5 * Second));
     ClockRefusal = ERROR_PRIVILEGE_NOT_HELD;
     EditorSession editor;
-    ASSERT_NE(editor.Sheet(), nullptr);
-    ASSERT_TRUE(TakeOverTheEditorsClock());
-    HWND page = editor.ShowPage(SntpPage);
-    Click(page, AdjustNowButton);
+    HWND page = PressAdjustNow(editor);
+    ASSERT_NE(page, nullptr);
     EXPECT_EQ(WaitForOutcome(page),
               "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)");
     EXPECT_EQ(ClockNow, Seven());
@@ -241,10 +247,7 @@ TEST_F(AdjustNowPageTest, TheSheetCanCloseWhileTheExchangeWaits)
     server.Answer({});
     {
         EditorSession editor;
-        ASSERT_NE(editor.Sheet(), nullptr);
-        ASSERT_TRUE(TakeOverTheEditorsClock());
-        HWND page = editor.ShowPage(SntpPage);
-        Click(page, AdjustNowButton);
+        ASSERT_NE(PressAdjustNow(editor), nullptr);
         ASSERT_TRUE(server.WaitForRequests(1, 15000));
         editor.Press(PSBTN_CANCEL);
         EXPECT_EQ(editor.WaitForResult(), 2);

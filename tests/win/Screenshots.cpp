@@ -2,6 +2,7 @@
 // for scripts/screenshots.sh. Not a test: a person looks at the pictures.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "common/SntpStatus.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -119,13 +120,13 @@ void StoreSampleSettings()
     WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
     WriteDword(PlugKey, "UseSNTP", 1);
     // The last clock adjustment, refused as on a standard user's Windows: the longest status line.
-    const std::string status = std::string(PlugKey) + "\\Status";
-    WriteText(status, "Time", "2026/12/07 07:00:02", true);
-    WriteText(status, "Server", "ntp.example.jp", true);
-    WriteDword(status, "Result", 1);
-    WriteDword(status, "Detail", ERROR_PRIVILEGE_NOT_HELD);
-    int64_t correction = 1234;
-    WriteValue(status, "Correction", REG_QWORD, &correction, sizeof correction);
+    SntpOutcome refused;
+    refused.result = SntpNoRight;
+    refused.detail = ERROR_PRIVILEGE_NOT_HELD;
+    refused.correctionMs = 1234;
+    refused.SetTime(2026, 12, 7, 7, 0, 2);
+    refused.SetServer("ntp.example.jp");
+    WriteSntpStatus(refused);
 }
 
 }  // namespace

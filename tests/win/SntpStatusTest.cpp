@@ -17,12 +17,7 @@ SntpOutcome Sample()
     SntpOutcome outcome;
     outcome.result = SntpClockSet;
     outcome.correctionMs = -123456789012LL;
-    outcome.year = 2026;
-    outcome.month = 12;
-    outcome.day = 7;
-    outcome.hour = 7;
-    outcome.minute = 0;
-    outcome.second = 2;
+    outcome.SetTime(2026, 12, 7, 7, 0, 2);
     outcome.SetServer("ntp.example.jp");
     return outcome;
 }
