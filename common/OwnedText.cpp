@@ -1,14 +1,15 @@
 #include "OwnedText.h"
 
+#include "Allocation.h"
+
 #include <cstring>
-#include <new>
 
 char* CopyText(const char* text)
 {
     if (!text)
         return nullptr;
     size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
+    char* copy = new (NoThrow) char[size];
     if (copy)
         std::memcpy(copy, text, size);
     return copy;

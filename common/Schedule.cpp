@@ -1,9 +1,8 @@
 #include "Schedule.h"
 
+#include "Allocation.h"
 #include "LocalClock.h"
 #include "OwnedText.h"
-
-#include <new>
 
 const char* const WeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday",
                                      "Thursday", "Friday", "Saturday"};
@@ -51,7 +50,7 @@ int ScheduleList::SetDayName(const char* name)
 
 ScheduleEntry* ScheduleList::InsertSorted(const ScheduleEntry& entry)
 {
-    ScheduleEntry* node = new (std::nothrow) ScheduleEntry(entry);
+    ScheduleEntry* node = new (NoThrow) ScheduleEntry(entry);
     if (!node)
         return nullptr;
     node->Next = nullptr;

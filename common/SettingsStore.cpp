@@ -1,9 +1,9 @@
 #include "SettingsStore.h"
 
+#include "Allocation.h"
 #include "StoredValue.h"
 
 #include <memory>
-#include <new>
 
 RegKey CreateSubKey(HKEY parent, const char* name)
 {
@@ -55,7 +55,7 @@ static void ReadStoredBytes(HKEY key, const char* name, Take take)
     std::unique_ptr<unsigned char[]> large;
     unsigned char* bytes = small;
     if (size > sizeof small) {
-        large.reset(new (std::nothrow) unsigned char[size]);
+        large.reset(new (NoThrow) unsigned char[size]);
         if (!large)
             return;
         bytes = large.get();
@@ -79,7 +79,7 @@ static void ReadServer(HKEY key, Settings& settings)
     DWORD size = StoredSize(key, "SNTPServer");
     if (size == 0)
         return;
-    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[size]);
+    std::unique_ptr<unsigned char[]> bytes(new (NoThrow) unsigned char[size]);
     if (!bytes)
         return;
     DWORD got = size;

@@ -1,7 +1,8 @@
 #include "StoredValue.h"
 
+#include "Allocation.h"
+
 #include <cstring>
-#include <new>
 
 int32_t StoredNumber(int32_t preset, const unsigned char* bytes, size_t size)
 {
@@ -22,7 +23,7 @@ char* StoredText(const unsigned char* bytes, size_t size)
 {
     if (size == static_cast<size_t>(-1))
         return nullptr;  // no room for the terminator
-    char* text = new (std::nothrow) char[size + 1];
+    char* text = new (NoThrow) char[size + 1];
     if (!text)
         return nullptr;
     if (size)

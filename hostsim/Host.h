@@ -51,6 +51,8 @@ struct HostState {
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
+    std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
+    int loadCycles = 0;                 // load and free each DLL this often before start-up
 };
 
 extern HostState Host;
@@ -65,7 +67,7 @@ std::string Stamp();
 int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
 // Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
 // SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
-// gives chronset.dll, when it loads it, the same clock.
+// and LoadLibraryW give chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
 // From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
 // right to change the clock); 0 lets it succeed.

@@ -62,6 +62,11 @@ bool ApplyHostOption(const std::string& line)
         in >> Host.awaitThreadsSeconds;
         return Host.awaitThreadsSeconds > 0;
     }
+    if (verb == "plugin-path") {
+        // plugin-path PATH: where the plug-in is, relative to the host's folder
+        in >> Host.pluginPath;
+        return !Host.pluginPath.empty();
+    }
     if (verb == "timer-driven") {
         // Steps come from a WM_TIMER of this period, as a real host's timer does.
         Host.timerDrivenMs = 10;
@@ -104,6 +109,14 @@ bool RunHostAction(const std::string& line)
             counts += " " + std::to_string(FirstCallbackCommand + static_cast<int>(i)) + "=" +
                       std::to_string(Host.callbacks[i].delivered);
         LogEvent("host: callbacks delivered%s", counts.c_str());
+        return true;
+    }
+    if (verb == "chdir") {
+        // chdir DIR: the host's current directory moves, as a file dialog may leave it.
+        std::string dir;
+        std::getline(in >> std::ws, dir);
+        BOOL moved = SetCurrentDirectoryA(dir.c_str());
+        LogEvent("host: current directory %s%s", dir.c_str(), moved ? "" : " (not found)");
         return true;
     }
     if (verb == "close-stray") {

@@ -239,6 +239,13 @@ void LogRegistryReadCost()
 
 bool ApplyMeasureOption(const std::string& line)
 {
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "load-cycles") {
+        in >> Host.loadCycles;
+        return Host.loadCycles > 0;
+    }
     if (line.compare(0, 7, "measure") != 0 || line.find_first_not_of(" \t", 7) != std::string::npos)
         return false;
     Measuring = true;
@@ -267,6 +274,29 @@ bool RunMeasureAction(const std::string& line)
         return true;
     }
     return false;
+}
+
+void RunLoadCycles()
+{
+    if (Host.loadCycles <= 0)
+        return;
+    struct Library {
+        const char* label;
+        std::string path;
+    } libraries[] = {{"plugin", Host.pluginPath}, {"editor", "Plugins\\chronset.dll"}};
+    for (const Library& library : libraries) {
+        LogProcessStats(std::string(library.label) + "-before");
+        for (int cycle = 1; cycle <= Host.loadCycles; ++cycle) {
+            HMODULE module = LoadLibraryA(library.path.c_str());
+            if (!module) {
+                LogEvent("load-cycles: %s did not load (error %lu)", library.path.c_str(), GetLastError());
+                break;
+            }
+            FreeLibrary(module);
+            if (cycle == 1 || cycle == Host.loadCycles)
+                LogProcessStats(std::string(library.label) + "-" + std::to_string(cycle));
+        }
+    }
 }
 
 void CallPluginTimer()

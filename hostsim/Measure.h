@@ -6,7 +6,11 @@
 #include <string>
 
 // "measure": time start-up and every call of the plug-in's timer, reported at exit.
+// "load-cycles N": before start-up, load and free the plug-in N times, then Plugins\chronset.dll
+// N times, with the resource counts before, after the first cycle and after the last.
 bool ApplyMeasureOption(const std::string& line);
+// The load cycles asked for, if any.
+void RunLoadCycles();
 // "stats [LABEL]": handle, GDI and USER counts and private bytes to the log.
 // "setup-cancel": opens the settings, presses Cancel as soon as the sheet is up, logs the times.
 bool RunMeasureAction(const std::string& line);

@@ -8,10 +8,10 @@ PluginEntries Plugin;
 bool LoadPlugin()
 {
     int64_t loading = MeasureNow();
-    HMODULE module = LoadLibraryA("Plugins\\chronel.dll");
+    HMODULE module = LoadLibraryA(Host.pluginPath.c_str());
     MeasureSince("LoadLibrary", loading);
     if (!module) {
-        LogEvent("plugin: Plugins\\chronel.dll did not load (error %lu)", GetLastError());
+        LogEvent("plugin: %s did not load (error %lu)", Host.pluginPath.c_str(), GetLastError());
         return false;
     }
     static const char* const names[] = {

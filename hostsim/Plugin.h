@@ -23,7 +23,8 @@ struct PluginEntries {
 
 extern PluginEntries Plugin;
 
-// Loads Plugins\chronel.dll, resolves its entry points and substitutes the simulated clock.
+// Loads the plug-in (Plugins\chronel.dll unless the scenario names another path), resolves its
+// entry points and substitutes the simulated clock.
 // False (and logged) when the library refuses to load or lacks an entry point.
 bool LoadPlugin();
 void UnloadPlugin();

@@ -105,6 +105,7 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 }
 
 HMODULE WINAPI HookLoadLibraryA(LPCSTR name);
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name);
 
 struct Hook {
     const char* name;
@@ -119,9 +120,8 @@ const Hook ClockHooks[] = {
 
 // The plug-in loads its settings editor itself; the editor, which can also set the clock, gets
 // the simulated clock as soon as it is loaded.
-HMODULE WINAPI HookLoadLibraryA(LPCSTR name)
+HMODULE GiveEditorTheClock(HMODULE module)
 {
-    HMODULE module = LoadLibraryA(name);
     char path[MAX_PATH] = "";
     if (!module || !GetModuleFileNameA(module, path, sizeof path))
         return module;
@@ -130,6 +130,16 @@ HMODULE WINAPI HookLoadLibraryA(LPCSTR name)
     if (_stricmp(base, "chronset.dll") == 0)
         LogEvent("plugin: chronset.dll loaded, %d clock imports substituted", SimClock::PatchImports(module));
     return module;
+}
+
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryA(name));
+}
+
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryW(name));
 }
 
 }  // namespace
@@ -171,6 +181,7 @@ int PatchImports(HMODULE module)
     for (const Hook& hook : ClockHooks)
         patched += PatchKernel32Import(module, hook.name, hook.replacement);
     PatchKernel32Import(module, "LoadLibraryA", reinterpret_cast<void*>(HookLoadLibraryA));
+    PatchKernel32Import(module, "LoadLibraryW", reinterpret_cast<void*>(HookLoadLibraryW));
     return patched;
 }
 

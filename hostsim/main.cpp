@@ -194,6 +194,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 70;
     }
     LogEvent("host: started");
+    RunLoadCycles();
     if (!LoadPlugin()) {
         LogEvent("host: no plug-in, exiting");
         CloseEventLog();

@@ -1,13 +1,13 @@
 // The entry points the host calls, exported by name at fixed ordinals (chronel.def).
+#include "../common/Allocation.h"
 #include "../common/SettingsStore.h"
 #include "Globals.h"
 #include "Menu.h"
 #include "Reserve.h"
+#include "SettingsEditor.h"
 #include "Timer.h"
 #include "host/HostApi.h"
 #include "resource.h"
-
-#include <new>
 
 // Exported through chronel.def only, so the table holds the plain names and no Name@N twins.
 #define PLUGIN_EXPORT extern "C"
@@ -59,13 +59,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
     HWND main = MainWindow();
-    static const char* const editorNames[] = {"Plugins\\chronset.dll", "Setup\\chronset.dll", "chronset.dll"};
-    HMODULE editor = nullptr;
-    for (const char* name : editorNames) {
-        editor = LoadLibraryA(name);
-        if (editor)
-            break;
-    }
+    HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor)
         return 0;
     auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
@@ -84,7 +78,7 @@ PLUGIN_EXPORT int __stdcall APCRecFilter(int)
 
 PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 {
-    return FolderWindows.Append(new (std::nothrow) WindowRecord(window)) != nullptr;
+    return FolderWindows.Append(new (NoThrow) WindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
@@ -111,7 +105,7 @@ PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return 0;
-    return SendWindows.Append(new (std::nothrow) SendWindowRecord(window)) != nullptr;
+    return SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)

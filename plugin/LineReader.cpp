@@ -105,19 +105,3 @@ bool ReadFileLine(BufferedReader& file, char* buffer, int limit)
         buffer[stored] = '\0';
     return true;
 }
-
-LineEnd ReadWholeLine(BufferedReader& file, std::string& line)
-{
-    line.clear();
-    for (;;) {
-        int c = file.Next();
-        if (c == BufferedReader::End)
-            return LineEnd::EndOfFile;
-        if (c == BufferedReader::Failed)
-            return LineEnd::Failed;
-        if (c == '\n')
-            return LineEnd::Feed;
-        if (c != '\r')
-            line.push_back(static_cast<char>(c));
-    }
-}

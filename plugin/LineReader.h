@@ -4,7 +4,6 @@
 // No platform code: the file is reached through ByteSource.
 
 #include <cstddef>
-#include <string>
 
 class ByteSource {
 public:
@@ -51,8 +50,3 @@ private:
 // Reads one line into buffer, keeping at most limit - 1 bytes (the rest of the line is dropped).
 // True with the line when a LF ended it or a read failed; false at the end of the file.
 bool ReadFileLine(BufferedReader& file, char* buffer, int limit);
-
-enum class LineEnd { Feed, EndOfFile, Failed };
-// Reads one whole line, however long, into line (CR dropped, LF not stored). At EndOfFile line
-// holds the bytes of an unterminated last line.
-LineEnd ReadWholeLine(BufferedReader& file, std::string& line);

@@ -1,11 +1,11 @@
 #pragma once
 // The rewrite of a released message: header lines without the reservation, optionally a new
-// "Date:" line, CR LF line ends, then the body byte for byte. No platform code.
+// "Date:" line, CR LF line ends, then the body byte for byte. No platform code, and no memory of
+// its own beyond fixed buffers: a header line of any length streams through.
 
 #include "LineReader.h"
 
 #include <cstddef>
-#include <string>
 
 class ByteSink {
 public:
@@ -16,10 +16,14 @@ protected:
     ~ByteSink() = default;
 };
 
+// Room for a "Date:" line the rewrite writes, its terminator included.
+constexpr size_t DateLineSize = 80;
+
 class DateLineMaker {
 public:
-    // The line that replaces a "Date:" line; false to keep the line as it was.
-    virtual bool NewDateLine(std::string& line) = 0;
+    // Writes the line that replaces a "Date:" line into line (size bytes, NUL-terminated); false
+    // to keep the line as it was.
+    virtual bool NewDateLine(char* line, size_t size) = 0;
 
 protected:
     ~DateLineMaker() = default;

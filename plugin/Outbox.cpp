@@ -1,5 +1,6 @@
 #include "Outbox.h"
 
+#include "../common/Allocation.h"
 #include "DateLine.h"
 #include "EntryIndex.h"
 #include "FileHandle.h"
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -28,7 +28,7 @@ constexpr int IndexReadSize = 64 * 1024;
 class MovedDateLine : public DateLineMaker {
 public:
     explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
-    bool NewDateLine(std::string& line) override
+    bool NewDateLine(char* line, size_t size) override
     {
         std::srand(static_cast<unsigned>(CurrentTime32()));
         if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
@@ -36,11 +36,7 @@ public:
         std::tm local{};
         if (!LocalTime32(*reservation_, &local))
             return false;
-        char text[80];
-        if (!FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), text, sizeof text))
-            return false;
-        line = text;
-        return true;
+        return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
     }
 
 private:
@@ -86,7 +82,7 @@ bool ScanEntryList(const char* accountDir)
         return false;
     FileSource source(index);
     // Short of memory, the reader's own small buffer does the same work in more reads.
-    std::unique_ptr<unsigned char[]> readBuffer(new (std::nothrow) unsigned char[IndexReadSize]);
+    std::unique_ptr<unsigned char[]> readBuffer(new (NoThrow) unsigned char[IndexReadSize]);
     BufferedReader reader(source, readBuffer.get(), IndexReadSize);
     bool released = false;
     char line[LineLimit];

@@ -1,5 +1,7 @@
 #include "Reserve.h"
 
+#include "../common/Allocation.h"
+#include "../common/TextBuffer.h"
 #include "EntryIndex.h"
 #include "Globals.h"
 #include "HeaderText.h"
@@ -8,8 +10,6 @@
 #include "host/HostApi.h"
 
 #include <cstring>
-#include <new>
-#include <string>
 
 namespace {
 
@@ -108,12 +108,14 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
 {
     SendWindowRecord* record = FindSendRecord(window);
     if (!record) {
-        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (std::nothrow) SendWindowRecord(window)));
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
         if (!record)
             return 0;
     }
     // The host's text may change while the dialog runs; the rewrite uses the text read before it.
-    std::string header = CurrentHeader(window);
+    TextBuffer header(CurrentHeader(window));
+    if (header.Failed())
+        return 0;
     if (record->reserveTime == -1)
         record->reserveTime = FindReserveDate(header.c_str());
 
@@ -133,7 +135,7 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     if (ended != 1 || !record || result == record->reserveTime)
         return 0;
     record->reserveTime = result;
-    char* text = new (std::nothrow) char[header.size() + ReserveLineRoom];
+    char* text = new (NoThrow) char[header.size() + ReserveLineRoom];
     if (!text)
         return 0;
     SetReserveDate(header.c_str(), text, result);

@@ -1,11 +1,10 @@
 #include "SntpClient.h"
 
+#include "../common/Allocation.h"
 #include "../common/OwnedText.h"
 #include "../common/SntpExchange.h"
 #include "../common/SntpStatus.h"
 #include "Globals.h"
-
-#include <new>
 
 namespace {
 
@@ -36,7 +35,7 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
 
 void StartSntpAdjustClock()
 {
-    SntpRequest* request = new (std::nothrow) SntpRequest;
+    SntpRequest* request = new (NoThrow) SntpRequest;
     if (!request)
         return;
     request->server = CopyText(PlugSettings.SNTPServer);

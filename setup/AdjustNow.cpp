@@ -2,15 +2,15 @@
 
 #include "AdjustNow.h"
 
+#include "common/Allocation.h"
 #include "common/OwnedText.h"
 #include "common/SntpExchange.h"
 #include "common/SntpStatus.h"
 
-#include <new>
 
 AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int timeoutSeconds)
 {
-    AdjustNow* run = new (std::nothrow) AdjustNow;
+    AdjustNow* run = new (NoThrow) AdjustNow;
     if (!run)
         return nullptr;
     run->page_ = page;

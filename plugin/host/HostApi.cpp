@@ -48,16 +48,17 @@ int BindHostApi()
 {
     if (HostModule)
         return 1;
-    HMODULE module = LoadLibraryA("Quillpost.exe");
+    // The running host, already mapped: no reference is taken (so none is dropped at detach),
+    // and a host under another file name is refused instead of being bound to a second,
+    // uninitialised copy of Quillpost.exe loaded from disk.
+    HMODULE module = GetModuleHandleA("Quillpost.exe");
     if (!module)
         return 0;
     FARPROC resolved[34];
     for (int i = 0; i < 34; ++i) {
         resolved[i] = GetProcAddress(module, HostApiNames[i]);
-        if (!resolved[i]) {
-            FreeLibrary(module);
+        if (!resolved[i])
             return 0;
-        }
     }
     HostModule = module;
     std::memcpy(&Host, resolved, sizeof Host);
@@ -66,9 +67,6 @@ int BindHostApi()
 
 void ReleaseHostApi()
 {
-    if (!HostModule)
-        return;
-    FreeLibrary(HostModule);
     HostModule = nullptr;
     std::memset(&Host, 0, sizeof Host);
 }

@@ -11,9 +11,10 @@ const std::string Start = "start 2026-12-07 06:58:00\n";  // a Monday
 
 class FrameTest : public testing_support::ClearedSettingsTest {};
 
-TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
+// Starts the host and expects the load-error box; once it is answered, the host ends without a
+// plug-in.
+void ExpectLoadErrorBoxAndNoPlugin(HostLayout& host)
 {
-    HostLayout host("host-missing-api");
     ASSERT_TRUE(host.Start(Start + "end 2026-12-07 06:58:30\n"));
     HWND box = WaitForWindow("プラグインエラー", 60000);
     ASSERT_NE(box, nullptr) << "no load-error box";
@@ -24,8 +25,24 @@ TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
     HostRunResult run = host.Wait();
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load"));
+    EXPECT_TRUE(run.Has("plugin: Plugins\\chronel.dll did not load")) << run.log;
     EXPECT_FALSE(run.Has("APCStartUp"));
+}
+
+TEST_F(FrameTest, HostMissingOneApiFunctionGetsTheLoadErrorBoxAndNoPlugin)
+{
+    HostLayout host("host-missing-api");
+    ExpectLoadErrorBoxAndNoPlugin(host);
+}
+
+// A host running under another file name, with a Quillpost.exe on disk beside it: the plug-in
+// takes only the running Quillpost.exe, so it refuses to load instead of binding to a second,
+// uninitialised copy of the executable mapped from disk.
+TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
+{
+    HostLayout host("host", "QuillpostNext.exe");
+    ASSERT_TRUE(host.AddBuildFile("host/Quillpost.exe", "Quillpost.exe"));
+    ExpectLoadErrorBoxAndNoPlugin(host);
 }
 
 TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
@@ -85,6 +102,56 @@ TEST_F(FrameTest, SetupFindsTheEditorInEachPlaceAndReloadsAfterOk)
         HostRunResult run = host.Run(Start + "at 06:58:01 setup\nat 06:58:02 caption\nend 2026-12-07 06:58:05\n");
         EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;
         EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&K)\"")) << run.log;
+    }
+}
+
+// Where the host's places hold no editor, the one beside the plug-in is taken.
+TEST_F(FrameTest, SetupFindsTheEditorBesideThePluginAfterTheHostsPlaces)
+{
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronel.dll", "Other\\chronel.dll"));
+    ASSERT_TRUE(host.AddBuildFile("fake-editor/chronset.dll", "Other\\chronset.dll"));
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
+    WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'K');
+    HostRunResult run = host.Run("plugin-path Other\\chronel.dll\n" + Start +
+                                 "at 06:58:01 setup\nat 06:58:02 caption\nend 2026-12-07 06:58:05\n");
+    EXPECT_TRUE(run.Has("host: APCSetup -> 1")) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&K)\"")) << run.log;
+}
+
+// A chronset.dll in the host's current directory (a file dialog may have moved it anywhere) or
+// in a folder on PATH is never run as the editor.
+TEST_F(FrameTest, SetupNeverTakesAnEditorFromTheCurrentDirectoryOrPath)
+{
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
+    WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'K');
+    std::string fake = BuildPath("fake-editor/chronset.dll");
+    TempDir decoy("decoy");
+    CreateDirectoryA((decoy / "Plugins").c_str(), nullptr);
+    CreateDirectoryA((decoy / "Setup").c_str(), nullptr);
+    for (const char* place : {"chronset.dll", "Plugins\\chronset.dll", "Setup\\chronset.dll"})
+        ASSERT_TRUE(CopyFileA(fake.c_str(), (decoy / place).c_str(), FALSE)) << place;
+    {
+        SCOPED_TRACE("current directory");
+        HostLayout host;
+        HostRunResult run = host.Run(Start + "at 06:58:01 chdir " + decoy.Path() +
+                                     "\nat 06:58:02 setup\nat 06:58:03 caption\nend 2026-12-07 06:58:05\n");
+        ASSERT_TRUE(run.Has("host: current directory " + decoy.Path())) << run.log;
+        ASSERT_FALSE(run.Has("(not found)")) << run.log;
+        EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
+        EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
+    }
+    {
+        SCOPED_TRACE("PATH");
+        char saved[32768] = "";
+        DWORD length = GetEnvironmentVariableA("PATH", saved, sizeof saved);
+        ASSERT_LT(length, sizeof saved);
+        SetEnvironmentVariableA("PATH", (decoy.Path() + ";" + saved).c_str());
+        HostLayout host;
+        HostRunResult run = host.Run(Start + "at 06:58:02 setup\nat 06:58:03 caption\nend 2026-12-07 06:58:05\n");
+        SetEnvironmentVariableA("PATH", saved);
+        EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
+        EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
     }
 }
 

@@ -35,10 +35,10 @@ size_t HostRunResult::Count(const std::string& text) const
     return count;
 }
 
-HostLayout::HostLayout(const char* hostDir) : dir_("qphost")
+HostLayout::HostLayout(const char* hostDir, const char* exeName) : dir_("qphost"), exeName_(exeName)
 {
     CreateDirectoryA((dir_ / "Plugins").c_str(), nullptr);
-    CopyFileA(BuildPath(std::string(hostDir) + "/Quillpost.exe").c_str(), (dir_ / "Quillpost.exe").c_str(), FALSE);
+    CopyFileA(BuildPath(std::string(hostDir) + "/Quillpost.exe").c_str(), (dir_ / exeName_).c_str(), FALSE);
     CopyFileA(BuildPath("host/Plugins/chronel.dll").c_str(), (dir_ / "Plugins\\chronel.dll").c_str(), FALSE);
 }
 
@@ -59,7 +59,7 @@ bool HostLayout::Start(const std::string& scenario, const std::string& extraArgs
 {
     WriteFileBytes(dir_ / "scenario.txt", scenario);
     DeleteFileA((dir_ / "events.log").c_str());
-    std::string command = "\"" + (dir_ / "Quillpost.exe") + "\" --scenario \"" + (dir_ / "scenario.txt") +
+    std::string command = "\"" + (dir_ / exeName_) + "\" --scenario \"" + (dir_ / "scenario.txt") +
                           "\" --log \"" + (dir_ / "events.log") + "\" " + extraArgs;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

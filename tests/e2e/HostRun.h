@@ -23,9 +23,9 @@ struct HostRunResult {
 
 class HostLayout {
 public:
-    // Copies <build>/<hostDir>/Quillpost.exe and <build>/host/Plugins/chronel.dll into a fresh
-    // temporary directory.
-    explicit HostLayout(const char* hostDir = "host");
+    // Copies <build>/<hostDir>/Quillpost.exe (as exeName) and <build>/host/Plugins/chronel.dll
+    // into a fresh temporary directory.
+    explicit HostLayout(const char* hostDir = "host", const char* exeName = "Quillpost.exe");
 
     const std::string& Dir() const { return dir_.Path(); }
     // Copies a file of the build (relative path) to a path relative to the host's directory.
@@ -41,5 +41,6 @@ public:
 
 private:
     testing_support::TempDir dir_;
+    std::string exeName_;
     HANDLE process_ = nullptr;
 };

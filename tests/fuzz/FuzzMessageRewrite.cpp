@@ -1,7 +1,9 @@
-// A message file through the rewrite: it never loses body bytes and never keeps a reservation line.
+// A message file through the rewrite: it gives what the line rules give, never loses body bytes
+// and never keeps a reservation line.
 #include "HeaderText.h"
 #include "MessageRewrite.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -35,14 +37,55 @@ public:
     }
     std::string bytes;
 };
+const char NewDate[] = "Date: Mon, 07 Dec 2026 07:30:00 +0900";
 class Dates : public DateLineMaker {
 public:
-    bool NewDateLine(std::string& line) override
+    explicit Dates(bool give) : give_(give) {}
+    bool NewDateLine(char* line, size_t size) override
     {
-        line = "Date: Mon, 07 Dec 2026 07:30:00 +0900";
-        return true;
+        std::snprintf(line, size, "%s", NewDate);
+        return give_;
     }
+
+private:
+    bool give_;
 };
+
+// The rewrite as its rules read, one whole line at a time: the streaming rewrite must give the
+// same bytes.
+std::string Reference(const std::string& message, bool newDates)
+{
+    std::string out;
+    size_t at = 0;
+    for (;;) {
+        size_t feed = message.find('\n', at);
+        bool last = feed == std::string::npos;
+        size_t end = last ? message.size() : feed;
+        std::string line;
+        for (size_t i = at; i < end; ++i) {
+            if (message[i] != '\r')
+                line += message[i];
+        }
+        at = last ? message.size() : feed + 1;
+        if (line.empty()) {
+            if (last)
+                return out;
+            break;
+        }
+        if (StartsWithNoCase(line.c_str(), ReserveHeaderName)) {
+            if (last)
+                return out;
+            continue;
+        }
+        if (newDates && StartsWithNoCase(line.c_str(), "Date:"))
+            line = NewDate;
+        out += line;
+        if (last)
+            return out;
+        out += "\r\n";
+    }
+    return out + "\r\n" + message.substr(at);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -53,9 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Bytes source(message, data[0]);
     BufferedReader reader(source);
     Collect out;
-    Dates dates;
+    Dates dates((data[0] & 2) != 0);
     if (!RewriteMessageText(reader, out, (data[0] & 1) ? &dates : nullptr))
-        __builtin_trap();  // memory never fails
+        __builtin_trap();  // reads and writes never fail here
+    if (out.bytes != Reference(message, (data[0] & 3) == 3))
+        __builtin_trap();
     // The body after the first empty line is copied unchanged.
     size_t blank = std::string::npos;
     for (size_t at = 0, line = 0; at < message.size(); ++at) {

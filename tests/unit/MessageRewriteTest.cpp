@@ -4,14 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 class FixedDate : public DateLineMaker {
 public:
-    bool NewDateLine(std::string& line) override
+    bool NewDateLine(char* line, size_t size) override
     {
         ++calls;
-        line = "Date: new " + std::to_string(calls);
+        std::snprintf(line, size, "Date: new %d", calls);
         return true;
     }
     int calls = 0;
@@ -61,6 +63,60 @@ TEST(MessageRewriteTest, HeaderLinesLongerThanTheLineBufferComeThroughWhole)
     ASSERT_TRUE(Rewrite("References: " + longValue + "\nX-Reserve-Date: " + std::string(3000, '1') + "\n\nbody",
                         &out, nullptr, 100));
     EXPECT_EQ(out, "References: " + longValue + "\r\n\r\nbody");
+}
+
+// Lines are told apart by their first 15 characters and the rest streams through: lines just
+// shorter and longer than that, CRs inside the name, and a long "Date:" line replaced or kept.
+TEST(MessageRewriteTest, LinesAroundTheLengthOfTheReservationNameAreToldApart)
+{
+    for (int piece : {1, 5, 1 << 20}) {
+        SCOPED_TRACE(piece);
+        std::string out;
+        ASSERT_TRUE(Rewrite("X-Reserve-Date:\nX-Reserve-Date\nX-Reserve\r-Date: 5\n\r\r\n", &out, nullptr, piece));
+        EXPECT_EQ(out, "X-Reserve-Date\r\n\r\n");
+        ASSERT_TRUE(Rewrite("To: a\nX-RESERVE-DATE:", &out, nullptr, piece));
+        EXPECT_EQ(out, "To: a\r\n");
+        ASSERT_TRUE(Rewrite("Subject: 123456\nSubject: 1234567", &out, nullptr, piece));
+        EXPECT_EQ(out, "Subject: 123456\r\nSubject: 1234567");
+        FixedDate dates;
+        ASSERT_TRUE(Rewrite("Date: " + std::string(3000, 'd') + "\nDate\nD\r\rate: x\n\nDate: body", &out, &dates, piece));
+        EXPECT_EQ(out, "Date: new 1\r\nDate\r\nDate: new 2\r\n\r\nDate: body");
+    }
+}
+
+TEST(MessageRewriteTest, AKeptDateLineComesThroughWhole)
+{
+    class NoDate : public DateLineMaker {
+    public:
+        bool NewDateLine(char*, size_t) override { return false; }
+    } none;
+    std::string dateLine = "Date: " + std::string(4000, '7');
+    std::string out;
+    ASSERT_TRUE(Rewrite(dateLine + "\r\n\r\nbody", &out, &none, 100));
+    EXPECT_EQ(out, dateLine + "\r\n\r\nbody");
+}
+
+// The header goes out in writes of a kilobyte, not one per line or piece of a line.
+TEST(MessageRewriteTest, HeaderLinesAreWrittenInGatheredPieces)
+{
+    class CountingSink : public MemorySink {
+    public:
+        bool Write(const void* data, size_t size) override
+        {
+            ++writes;
+            return MemorySink::Write(data, size);
+        }
+        int writes = 0;
+    };
+    std::string header;
+    for (int i = 0; i < 200; ++i)
+        header += "X-Line: " + std::to_string(i) + "\r\n";
+    MemorySource source(header + "\r\nbody", 3);
+    BufferedReader reader(source);
+    CountingSink sink;
+    ASSERT_TRUE(RewriteMessageText(reader, sink, nullptr));
+    EXPECT_EQ(sink.bytes, header + "\r\nbody");
+    EXPECT_LE(sink.writes, 6);
 }
 
 TEST(MessageRewriteTest, AnUnterminatedLastHeaderLineIsWrittenAsItStands)

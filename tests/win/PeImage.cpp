@@ -40,9 +40,15 @@ PeImage PeImage::Read(const std::string& bytes)
     Get(bytes, optional, &image.magic);
     if (image.magic != 0x10b)
         return image;
+    Get(bytes, optional + 40, &image.majorOsVersion);
+    Get(bytes, optional + 42, &image.minorOsVersion);
+    Get(bytes, optional + 48, &image.majorSubsystemVersion);
+    Get(bytes, optional + 50, &image.minorSubsystemVersion);
     uint32_t exportRva = 0, importRva = 0;
     Get(bytes, optional + 96, &exportRva);
     Get(bytes, optional + 104, &importRva);
+    Get(bytes, optional + 96 + 9 * 8, &image.tlsRva);
+    Get(bytes, optional + 96 + 9 * 8 + 4, &image.tlsSize);
 
     std::vector<Section> table;
     size_t at = optional + optionalSize;

@@ -133,7 +133,10 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
+        // A dialog exists, hidden, before its set-up has run; a test acts on it once it shows.
         HWND window = FindWindowA(nullptr, title);
+        if (window && !IsWindowVisible(window))
+            window = nullptr;
         if (window || GetTickCount() - start > timeoutMs)
             return window;
         MSG msg;

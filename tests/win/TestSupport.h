@@ -50,7 +50,8 @@ private:
     std::string path_;
 };
 
-// Waits up to timeoutMs for a top-level window with this title (CP932 bytes), pumping messages.
+// Waits up to timeoutMs for a visible top-level window with this title (CP932 bytes), pumping
+// messages.
 HWND WaitForWindow(const char* title, DWORD timeoutMs);
 // The text of the dialog's first static control that has text other than the icon.
 std::string DialogStaticText(HWND dialog);

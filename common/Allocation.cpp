@@ -1,15 +1,16 @@
-// chronset.dll's own global operator new and delete, straight onto the C heap.
+// The global operator new and delete of chronel.dll and chronset.dll, straight onto the C heap.
 //
-// The host loads this DLL for each opening of the editor and frees it afterwards. The C++
-// library's allocation functions report failure by throwing, and linking them brings in the
-// exception runtime, which on start-up registers the DLL's unwind tables and an emergency
-// exception pool; that start-up gives the loading thread a per-thread record (a thread handle and
-// an event) that the unload leaves behind. With these replacements and no library strings or
-// vectors, the DLL links none of it, and every unload gives back what the load took.
+// Both DLLs live inside the host's process: chronel for the host's whole run, chronset for each
+// opening of the editor. The C++ library's allocation functions report failure by throwing, and
+// linking them brings in its exception runtime, whose start-up registers the DLL's unwind tables,
+// installs a process-wide exception handler and a TLS callback, and gives the loading thread a
+// per-thread record (a thread handle and an event) that the unload leaves behind. With these
+// replacements and no library strings or containers, neither DLL links any of it, and every unload
+// gives back what the load took.
 //
-// The editor's own code allocates only with the nothrow forms and checks the result. The plain
-// forms cannot throw here; out of memory they end the process at once, as an uncaught exception
-// would have.
+// Our own code allocates only with the nothrow forms and checks the result. The plain forms
+// cannot throw here; out of memory they end the process at once, as an uncaught exception would
+// have.
 #include <cstddef>
 #include <cstdlib>
 #include <new>
