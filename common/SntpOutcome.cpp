@@ -88,7 +88,14 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
         out += "失敗: SNTPサーバーが設定されていません";
         return;
     case SntpPortInUse:
-        out += "失敗: UDPポート1024が使用中です (別の時刻合わせが実行中かもしれません)";
+        // Windows refuses a port that another program holds for itself, or that the system keeps
+        // out of use, with 10013 rather than 10048.
+        if (outcome.detail == 10013) {
+            out += "失敗: UDPポート1024を使えません";
+            AppendErrorCode(outcome.detail, out);
+        } else {
+            out += "失敗: UDPポート1024が使用中です (別の時刻合わせが実行中かもしれません)";
+        }
         return;
     case SntpSocketError:
         // The errors a user can act on get words of their own (Windows Sockets' numbers).

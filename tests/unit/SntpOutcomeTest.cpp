@@ -44,6 +44,7 @@ TEST(SntpOutcomeTest, EveryResultReadsAsAJapaneseLine)
         {At(SntpNameNotFound, 0, 11001), "失敗: サーバー「ntp.example.jp」が見つかりません"},
         {At(SntpNoServer), "失敗: SNTPサーバーが設定されていません"},
         {At(SntpPortInUse, 0, 10048), "失敗: UDPポート1024が使用中です (別の時刻合わせが実行中かもしれません)"},
+        {At(SntpPortInUse, 0, 10013), "失敗: UDPポート1024を使えません (エラー 10013)"},
         {At(SntpSocketError, 0, 10013), "失敗: 通信エラー (エラー 10013)"},
         {At(SntpSocketError, 0, 10054), "失敗: サーバーのUDPポート123に届きませんでした (エラー 10054)"},
         {At(SntpSocketError, 0, 10065), "失敗: サーバーへの経路がありません (エラー 10065)"},
