@@ -28,8 +28,9 @@ struct Registration {
     int delivered;  // how often the host has called it
 };
 
-// How the host answers its connection command.
-enum class ConnectBehaviour { Succeed, Fail, ConfirmDisconnect };
+// How the host answers its connection command. Toggle: like Succeed, but a command that comes
+// while one is under way cancels it, as a dial-up connection's toggle does.
+enum class ConnectBehaviour { Succeed, Fail, ConfirmDisconnect, Toggle };
 
 struct HostState {
     HWND mainFrame = nullptr;
@@ -48,6 +49,7 @@ struct HostState {
     bool reportFolder = true;           // report the main frame as a folder window at start-up
     bool receiveDialog = false;         // a receive shows "メール受信" while it runs
     bool connecting = false;            // a connection command is under way
+    int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -35,6 +36,8 @@ void WriteText(const std::string& path, const char* name, const std::string& tex
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The names of the files and folders in a folder (without "." and ".."), sorted.
+std::vector<std::string> FilesIn(const std::string& dir);
 
 // A fresh, empty directory under the system's temporary folder; removed by the destructor.
 class TempDir {
