@@ -13,17 +13,6 @@ const char* const SheetCaption = "Chronel Plug 設定 Ver1.10";
 
 class EditorE2ETest : public testing_support::ClearedSettingsTest {};
 
-bool WaitGone(HWND window, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 // The user adds an every-day 08:15 entry through the sheet and presses OK: the armed schedule's
 // next time, shown in the menu caption, moves from 10:00 to 08:15 (read before 08:15 fires). The
 // host's clock stands still while the sheet is open, however long the user (this test) takes.
@@ -46,7 +35,7 @@ TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
     SetDlgItemTextA(detail, 1014, "8");
     SetDlgItemTextA(detail, 1018, "15");
     PostMessageA(detail, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitGone(detail, 20000));
+    ASSERT_TRUE(WaitForWindowGone(detail, 20000));
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     PostMessageA(sheet, WM_NULL, 0, 0);
     HostRunResult run = host.Wait();

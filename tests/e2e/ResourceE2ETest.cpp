@@ -29,17 +29,6 @@ Counts StatsOf(const HostRunResult& run, const std::string& label)
 
 class ResourceE2ETest : public testing_support::ClearedSettingsTest {};
 
-bool WaitGone(HWND window, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (IsWindow(window)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 // One opening of the editor, driven from outside the host as a user would: every page shown, the
 // detail dialog opened from the schedule page and closed, then the sheet closed, each with OK or
 // with Cancel. The host's clock stands still meanwhile.
@@ -57,10 +46,10 @@ void DriveOneOpening(bool ok)
     SetDlgItemTextA(detail, 1014, "5");  // the same time each round: added once
     SetDlgItemTextA(detail, 1018, "0");
     PostMessageA(detail, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
-    ASSERT_TRUE(WaitGone(detail, 20000));
+    ASSERT_TRUE(WaitForWindowGone(detail, 20000));
     SendMessageA(sheet, PSM_PRESSBUTTON, ok ? PSBTN_OK : PSBTN_CANCEL, 0);
     PostMessageA(sheet, WM_NULL, 0, 0);
-    ASSERT_TRUE(WaitGone(sheet, 60000));
+    ASSERT_TRUE(WaitForWindowGone(sheet, 60000));
 }
 
 TEST_F(ResourceE2ETest, EditorOpenedAndCancelledAgainLeaksNoObjectsOfItsOwn)

@@ -138,13 +138,7 @@ HWND EditorSession::WaitForOtherDialog(DWORD timeoutMs) const
 bool EditorSession::Answer(HWND dialog, int id, DWORD timeoutMs) const
 {
     PostMessageA(dialog, WM_COMMAND, id, 0);
-    DWORD start = GetTickCount();
-    while (IsWindow(dialog)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return WaitForWindowGone(dialog, timeoutMs);
 }
 
 bool EditorSession::ChooseFile(const std::string& path) const
