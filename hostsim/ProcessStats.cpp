@@ -75,6 +75,7 @@ static_assert(sizeof(WineGdiEntry) == 24, "Wine's layout");
 // region and bitmap each of them holds. Wine keeps the device contexts it hands out for painting
 // windows in a cache that grows with how many are in use at once and is never shrunk, so their
 // number after a run of dialogs depends on the timing of the painting, not on what was leaked.
+// Under Wine the count is taken directly from its handle table.
 unsigned long GdiObjects(long* withoutDcs)
 {
     *withoutDcs = -1;
@@ -92,6 +93,10 @@ unsigned long GdiObjects(long* withoutDcs)
                                                               0x94);
     if (!table)
         return 0;
+    // Wine makes the system colours' brushes when a painting first asks for one and keeps them for
+    // the process's life; asked for here, they are all in the count from the first one on.
+    for (int colour = 0; colour <= COLOR_MENUBAR; ++colour)
+        GetSysColorBrush(colour);
     // Wine's object types: device context 1, region 4, bitmap 5.
     long dcs = 0, regions = 0, bitmaps = 0;
     for (int i = 0; i < 0x10000; ++i) {
