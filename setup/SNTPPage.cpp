@@ -48,7 +48,7 @@ BOOL CSNTPPage::OnInitDialog()
     return TRUE;
 }
 
-void CSNTPPage::OnApply()
+bool CSNTPPage::OnApply(DWORD* error)
 {
     UpdateData(true);
     settings->UseSNTP = useSntp_;
@@ -56,7 +56,7 @@ void CSNTPPage::OnApply()
     settings->Accuracy = static_cast<int32_t>(accuracy_);
     settings->TimeOut = static_cast<int32_t>(timeOut_);
     settings->RunSNTPServer = runServer_;
-    SaveSettings(*settings);
+    return SaveSettings(*settings, error) != 0;
 }
 
 bool CSNTPPage::OnCommand(int id, int code)
