@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "ImportPatch.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -55,6 +57,7 @@ struct HostState {
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
     std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
     int loadCycles = 0;                 // load and free each DLL this often before start-up
+    int clockHeld = 0;                  // the clock stands still while this is above 0
 };
 
 extern HostState Host;
@@ -76,10 +79,27 @@ int PatchImports(HMODULE module);
 void RefuseChanges(DWORD error);
 }  // namespace SimClock
 
+// Logs "thread: N started" for each thread the module creates; "thread: N ended with CODE" once
+// ReportEndedPluginThreads, called on every step and while the clock is held, sees it gone.
+int WatchPluginThreads(HMODULE module);
+void ReportEndedPluginThreads();
+
+// Holds the clock while it lives: for windows driven from outside the host (the settings editor,
+// where a user or a test works in real time) and for waits on what does not follow the clock.
+class ClockHold {
+public:
+    ClockHold() { ++Host.clockHeld; }
+    ~ClockHold() { --Host.clockHeld; }
+    ClockHold(const ClockHold&) = delete;
+    ClockHold& operator=(const ClockHold&) = delete;
+};
+
 // One line per event, stamped with the simulated time.
 void LogEvent(const char* format, ...);
 void OpenEventLog(const char* path, bool echo);
 void CloseEventLog();
+// True when a line of the log file holds text; lines of the "wait:" kind are not searched.
+bool EventLogHas(const std::string& text);
 
 // Runs one simulated step: the clock moves on 500 ms, due scenario actions run, the
 // plug-in's timer is called.

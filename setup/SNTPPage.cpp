@@ -124,7 +124,7 @@ bool CSNTPPage::OnMessage(UINT message, WPARAM, LPARAM)
     return false;
 }
 
-void CSNTPPage::OnApply()
+bool CSNTPPage::OnApply(DWORD* error)
 {
     UpdateData(true);
     settings->UseSNTP = useSntp_;
@@ -132,7 +132,7 @@ void CSNTPPage::OnApply()
     settings->Accuracy = static_cast<int32_t>(accuracy_);
     settings->TimeOut = static_cast<int32_t>(timeOut_);
     settings->RunSNTPServer = runServer_;
-    SaveSettings(*settings);
+    return SaveSettings(*settings, error) != 0;
 }
 
 bool CSNTPPage::OnCommand(int id, int code)

@@ -156,6 +156,37 @@ int main(int argc, char** argv)
         Capture(detail, out + "\\detail-dialog.bmp");
         if (detail)
             editor.Answer(detail, IDCANCEL);
+
+        // An export to a file that another program holds open.
+        TempDir dir("screenshots");
+        const std::string held = dir / "chronel.reg";
+        WriteFileBytes(held, "");
+        HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ClickLater(editor.ShowPage(1), 1002);
+        if (editor.ChooseFile(held)) {
+            HWND box = editor.WaitForWindow("設定の書出");
+            Capture(box, out + "\\export-failed.bmp");
+            if (box)
+                editor.Answer(box, IDOK);
+        }
+        CloseHandle(holder);
+
+        // A registry that refuses Monday's entries: the key is made again as one kept in memory
+        // only, which takes no lasting subkeys.
+        const std::string monday = std::string(PlugKey) + "\\Schedule\\Monday";
+        RegDeleteTreeA(HKEY_CURRENT_USER, monday.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, monday.c_str());
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, monday.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS)
+            RegCloseKey(key);
+        editor.ShowPage(0);
+        editor.PressLater(PSBTN_APPLYNOW);
+        HWND box = editor.WaitForWindow("設定の保存");
+        Capture(box, out + "\\save-failed.bmp");
+        if (box)
+            editor.Answer(box, IDOK);
         editor.Press(PSBTN_CANCEL);
         editor.WaitForResult();
     }
