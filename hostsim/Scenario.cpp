@@ -244,6 +244,9 @@ void RunAction(const std::string& line)
         LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
         LogEvent("user: opens the plug-in's settings");
+        // The user (or a test) works at the sheet in real time: a clock running many times faster
+        // would carry the scenario past its later moments before the sheet is closed.
+        ClockHold hold;
         int result = Plugin.Setup(0);
         LogEvent("host: APCSetup -> %d", result);
     } else if (verb == "about") {

@@ -1,4 +1,5 @@
 #include "Host.h"
+#include "ImportPatch.h"
 
 #include <atomic>
 #include <cstdio>
@@ -13,6 +14,8 @@ std::atomic<int64_t> Now;
 // How long the host has run, in the same steps: its own delays (a receive, a connection) count
 // on this, which setting the clock does not move.
 int64_t Elapsed;
+// The error with which SetLocalTime fails, as Windows refuses a user without the right; 0 accepts.
+std::atomic<DWORD> Refusal{0};
 
 int64_t ToMilliseconds(const SYSTEMTIME& time)
 {
@@ -63,35 +66,75 @@ void WINAPI HookGetSystemTimeAsFileTime(LPFILETIME file)
 }
 
 // As Windows does it: the local time is taken with the offset from UTC in force now, daylight
-// saving included, not the one of the time being set.
+// saving included, not the one of the time being set, so across a daylight-saving boundary the
+// clock ends an hour off.
 BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 {
     SYSTEMTIME fixed = *time;
     fixed.wDayOfWeek = 0;
     int64_t to = ToMilliseconds(fixed);
-    if (to == 0) {
-        LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth,
-                 time->wDay, time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
-        SetLastError(ERROR_INVALID_PARAMETER);
+    DWORD refusal = to == 0 ? ERROR_INVALID_PARAMETER : Refusal.load();
+    if (refusal) {
+        LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u (error %lu)", time->wYear,
+                 time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, time->wMilliseconds,
+                 static_cast<unsigned long>(refusal));
+        SetLastError(refusal);
         return FALSE;
     }
-    int64_t now = Now;
-    Now.store(to - (ToMilliseconds(LocalOf(now)) - now));
-    LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
-             time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
+    int64_t now = Now.load();
+    int64_t utc = to - (ToMilliseconds(LocalOf(now)) - now);
+    Now.store(utc);
+    SYSTEMTIME shown = LocalOf(utc);
+    if (ToMilliseconds(shown) == to) {
+        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
+                 time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
+    } else {
+        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u under the old daylight-saving setting: shows "
+                 "%04u-%02u-%02u %02u:%02u:%02u.%03u",
+                 time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond,
+                 time->wMilliseconds, shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute,
+                 shown.wSecond, shown.wMilliseconds);
+    }
     return TRUE;
 }
+
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name);
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name);
 
 struct Hook {
     const char* name;
     void* replacement;
 };
-const Hook Hooks[] = {
+const Hook ClockHooks[] = {
     {"GetLocalTime", reinterpret_cast<void*>(HookGetLocalTime)},
     {"GetSystemTime", reinterpret_cast<void*>(HookGetSystemTime)},
     {"GetSystemTimeAsFileTime", reinterpret_cast<void*>(HookGetSystemTimeAsFileTime)},
     {"SetLocalTime", reinterpret_cast<void*>(HookSetLocalTime)},
 };
+
+// The plug-in loads its settings editor itself; the editor, which can also set the clock, gets
+// the simulated clock as soon as it is loaded.
+HMODULE GiveEditorTheClock(HMODULE module)
+{
+    char path[MAX_PATH] = "";
+    if (!module || !GetModuleFileNameA(module, path, sizeof path))
+        return module;
+    const char* base = std::strrchr(path, '\\');
+    base = base ? base + 1 : path;
+    if (_stricmp(base, "chronset.dll") == 0)
+        LogEvent("plugin: chronset.dll loaded, %d clock imports substituted", SimClock::PatchImports(module));
+    return module;
+}
+
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryA(name));
+}
+
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryW(name));
+}
 
 }  // namespace
 
@@ -161,35 +204,17 @@ std::string PreciseStamp()
 
 int PatchImports(HMODULE module)
 {
-    auto base = reinterpret_cast<BYTE*>(module);
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!dir.VirtualAddress)
-        return 0;
     int patched = 0;
-    for (auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        if (_stricmp(reinterpret_cast<char*>(base + desc->Name), "kernel32.dll") != 0)
-            continue;
-        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk
-                                                                                         : desc->FirstThunk));
-        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            for (const Hook& hook : Hooks) {
-                if (std::strcmp(reinterpret_cast<char*>(byName->Name), hook.name) != 0)
-                    continue;
-                DWORD old = 0;
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-                slots->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-                ++patched;
-            }
-        }
-    }
+    for (const Hook& hook : ClockHooks)
+        patched += PatchKernel32Import(module, hook.name, hook.replacement);
+    PatchKernel32Import(module, "LoadLibraryA", reinterpret_cast<void*>(HookLoadLibraryA));
+    PatchKernel32Import(module, "LoadLibraryW", reinterpret_cast<void*>(HookLoadLibraryW));
     return patched;
+}
+
+void RefuseChanges(DWORD error)
+{
+    Refusal = error;
 }
 
 }  // namespace SimClock

@@ -61,7 +61,7 @@ BOOL CReservePage::OnInitDialog()
     return TRUE;
 }
 
-void CReservePage::OnApply()
+bool CReservePage::OnApply(DWORD* error)
 {
     UpdateData(true);
     settings->UseReserve = useReserve_;
@@ -70,7 +70,7 @@ void CReservePage::OnApply()
     settings->PreSec = static_cast<int32_t>(preSec_);
     settings->PostSec = static_cast<int32_t>(postSec_);
     settings->ReserveMark = mark_;
-    SaveSettings(*settings);
+    return SaveSettings(*settings, error) != 0;
 }
 
 bool CReservePage::OnCommand(int id, int code)

@@ -24,35 +24,36 @@ PeImage Shipped(const std::string& name)
 // also under WOW64). A new import fails the suite until it is checked and added here.
 const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"kernel32.dll",
-     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteFileA", "DisableThreadLibraryCalls",
-      "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FreeLibrary", "FreeLibraryAndExitThread",
-      "GetCurrentProcessId", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
+     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
+      "DisableThreadLibraryCalls", "EnterCriticalSection", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
+      "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread",
+      "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
-      "GetTempPathA", "GetTickCount", "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "MoveFileExA",
-      "QueryPerformanceCounter", "ReadFile", "SetEndOfFile", "SetFilePointerEx", "SetLocalTime", "Sleep",
-      "SystemTimeToTzSpecificLocalTime", "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery",
-      "WriteFile"}},
+      "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
+      "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "QueryPerformanceCounter", "ReadFile",
+      "SetEndOfFile", "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
+      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile"}},
     {"user32.dll",
-     {"AppendMenuA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
+     {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
       "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem", "GetDlgItemTextA", "GetMenu",
       "GetMenuStringA", "GetParent", "GetSubMenu", "GetSystemMetrics", "GetWindow", "GetWindowLongA",
       "GetWindowPlacement", "GetWindowTextA", "GetWindowTextLengthA", "InsertMenuA", "IsDlgButtonChecked",
       "IsIconic", "IsWindow", "IsWindowVisible", "LoadImageA", "LoadStringA", "MessageBoxA", "ModifyMenuA", "PostMessageA",
       "SendDlgItemMessageA", "SendMessageA", "SetDlgItemTextA", "SetFocus", "SetWindowLongA",
       "SetWindowPlacement", "ShowWindow", "wsprintfA"}},
-    {"advapi32.dll",
-     {"RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA",
-      "RegSetValueExA", "SystemFunction036"}},
+    {"advapi32.dll",  // SystemFunction036 is RtlGenRandom
+     {"RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA", "RegEnumKeyExA", "RegEnumValueA",
+      "RegOpenKeyExA", "RegQueryInfoKeyA", "RegQueryValueExA", "RegSetValueExA", "SystemFunction036"}},
     {"comctl32.dll",
      {"CreatePropertySheetPageA", "DestroyPropertySheetPage", "ImageList_Create", "ImageList_Destroy",
       "ImageList_GetIcon", "ImageList_ReplaceIcon", "InitCommonControlsEx", "PropertySheetA"}},
     {"ws2_32.dll",
-     {"__WSAFDIsSet", "bind", "closesocket", "gethostbyname", "htonl", "htons", "inet_addr", "recvfrom", "select",
-      "sendto", "socket"}},
+     {"WSACleanup", "WSAGetLastError", "WSAStartup", "__WSAFDIsSet", "bind", "closesocket", "gethostbyname", "htonl",
+      "htons", "inet_addr", "recvfrom", "select", "sendto", "socket"}},
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
-      "fwrite", "localtime", "malloc", "memcpy", "memmove", "memset", "realloc",
-      "strchr", "strcmp", "strlen", "strncmp", "vfprintf", "vsprintf", "wcslen"}},
+      "fwrite", "malloc", "memcpy", "memmove", "memset", "realloc",
+      "strchr", "strcmp", "strlen", "strncmp", "strncpy", "vfprintf", "vsprintf", "wcslen"}},
 };
 
 TEST(PluginImageTest, ExportsExactlyTheEntryPointsAtTheirOrdinals)
@@ -138,12 +139,16 @@ TEST(PluginImageTest, TheStaticConstructorListIsAligned)
     }
 }
 
-TEST(PluginImageTest, ReadsTheClockOnlyThroughKernel32)
+// The C library reads the zone once, at its start: after the user changes the zone it converts
+// with the old one. Local times come from kernel32's zone functions.
+TEST(PluginImageTest, ReadsTheClockAndTheZoneOnlyThroughKernel32)
 {
     PeImage image = Shipped("chronel");
     ASSERT_TRUE(image.valid);
     const auto& crt = image.imports["msvcrt.dll"];
-    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock"})
+    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock", "localtime",
+                              "_localtime32", "_localtime64", "mktime", "_mktime32", "_mktime64", "_tzset",
+                              "strftime", "gmtime", "_gmtime32"})
         EXPECT_EQ(std::count(crt.begin(), crt.end(), clock), 0) << clock;
     // The clock the host substitutes is read through kernel32.
     const auto& kernel = image.imports["kernel32.dll"];

@@ -165,6 +165,17 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs)
     }
 }
 
+bool WaitForWindowGone(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 static BOOL CALLBACK FirstStaticText(HWND child, LPARAM param)
 {
     char cls[32] = "";

@@ -56,6 +56,8 @@ private:
 // Waits up to timeoutMs for a visible top-level window with this title (CP932 bytes), pumping
 // messages.
 HWND WaitForWindow(const char* title, DWORD timeoutMs);
+// Waits up to timeoutMs for a window (of any thread or process) to be destroyed.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs);
 // The text of the dialog's first static control that has text other than the icon.
 std::string DialogStaticText(HWND dialog);
 
