@@ -98,24 +98,12 @@ TEST_F(ClockAdjustmentTest, AClockSetBackDoesNotRunTheSameEntryAgain)
 // JST, which has no daylight saving, so local times never repeat except by a step.
 int64_t StampMilliseconds(const std::string& stamp)
 {
-    unsigned year, month, day, hour, minute, second;
+    int year, month, day, hour, minute, second;
     char fraction[8] = "";
-    if (std::sscanf(stamp.c_str(), "%u-%u-%u %u:%u:%u.%7[0-9]", &year, &month, &day, &hour, &minute, &second,
+    if (std::sscanf(stamp.c_str(), "%d-%d-%d %d:%d:%d.%7[0-9]", &year, &month, &day, &hour, &minute, &second,
                     fraction) != 7)
         return -1;
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
-    int64_t milliseconds = static_cast<int64_t>(value.QuadPart / 10000);
+    int64_t milliseconds = MillisecondsOf(SystemTimeOf(year, month, day, hour, minute, second));
     std::string digits = std::string(fraction) + "000";
     return milliseconds + std::atoi(digits.substr(0, 3).c_str());
 }

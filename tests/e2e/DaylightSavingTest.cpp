@@ -13,13 +13,7 @@ namespace {
 
 SYSTEMTIME Utc(int year, int month, int day, int hour, int minute)
 {
-    SYSTEMTIME utc{};
-    utc.wYear = static_cast<WORD>(year);
-    utc.wMonth = static_cast<WORD>(month);
-    utc.wDay = static_cast<WORD>(day);
-    utc.wHour = static_cast<WORD>(hour);
-    utc.wMinute = static_cast<WORD>(minute);
-    return utc;
+    return SystemTimeOf(year, month, day, hour, minute);
 }
 
 // The local hour and minute kernel32 gives a UTC time, as "hh:mm".
