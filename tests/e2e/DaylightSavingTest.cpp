@@ -90,6 +90,22 @@ TEST_F(DaylightSavingTest, TheRepeatedHourRunsEachOfItsEntriesOnce)
     EXPECT_TRUE(run.Has("2026-10-25 03:05:00.0 command: 32786")) << run.log;
 }
 
+// With one entry in the week, the entry pending after its run is the same weekday and time a week
+// on: the second pass of the repeated hour must not take it for that.
+TEST_F(DaylightSavingTest, TheWeeksOnlyEntryRunsOnceInTheRepeatedHour)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(
+        "setting AutoStart dword 1\n"
+        "entry Sunday 02:30\n"
+        "receive-seconds 5\n"
+        "start 2026-10-25 01:50:00\n"
+        "end 2026-10-25 03:00:00\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.Count("command: "), 1u) << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-10-25 02:30:00.0") << run.log;
+}
+
 // Messages released near the change-over carry the offset kernel32 gives their own moment: the
 // same local 02:30 is +0200 before the change and +0100 after it.
 TEST_F(DaylightSavingTest, DateLinesNearTheChangeOverCarryTheOffsetOfTheirMoment)
