@@ -267,6 +267,34 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
 
+// The file dialog moves the process's current directory to the folder the user chose (on Windows
+// the open form does so whatever its flags say). That directory is the host's own: the export puts
+// it back.
+TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
+{
+    char before[MAX_PATH] = "";
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    TempDir home("home"), dir("export");
+    ASSERT_TRUE(SetCurrentDirectoryA(home.Path().c_str()));
+    char now[MAX_PATH] = "";
+    {
+        EditorSession editor;
+        if (editor.Sheet()) {
+            HWND general = editor.ShowPage(GeneralPage);
+            ClickLater(general, 1002);
+            EXPECT_TRUE(editor.ChooseFile(dir / "settings.reg"));
+            for (int i = 0; i < 100 && GetFileAttributesA((dir / "settings.reg").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+                Sleep(50);
+            GetCurrentDirectoryA(MAX_PATH, now);
+            editor.Press(PSBTN_CANCEL);
+            EXPECT_EQ(editor.WaitForResult(), 2);
+        }
+    }
+    SetCurrentDirectoryA(before);  // before the folders go
+    EXPECT_NE(GetFileAttributesA((dir / "settings.reg").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_STRCASEEQ(now, home.Path().c_str());
+}
+
 // The system's text for an error, as a message shows it (no closing line break).
 std::string SystemText(DWORD error)
 {
