@@ -25,10 +25,10 @@ PeImage Shipped(const std::string& name)
 const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"kernel32.dll",
      {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteFileA", "DisableThreadLibraryCalls",
-      "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread", "GetLastError",
+      "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread", "GetCurrentDirectoryW", "GetLastError",
       "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW",
       "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA", "GetTempPathA", "GetTickCount",
-      "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "MoveFileExA", "ReadFile", "SetEndOfFile",
+      "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "MoveFileExA", "ReadFile", "SetCurrentDirectoryW", "SetEndOfFile",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile", "lstrcmpiA"}},
     {"user32.dll",
