@@ -123,12 +123,12 @@ LRESULT CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void After(int milliseconds, std::function<void()> action)
 {
-    PendingActions.push_back({SimClock::LocalMilliseconds() + milliseconds, std::move(action)});
+    PendingActions.push_back({SimClock::HostMilliseconds() + milliseconds, std::move(action)});
 }
 
 void RunDueHostActions()
 {
-    int64_t now = SimClock::LocalMilliseconds();
+    int64_t now = SimClock::HostMilliseconds();
     for (size_t i = 0; i < PendingActions.size();) {
         if (PendingActions[i].due <= now) {
             std::function<void()> action = std::move(PendingActions[i].action);

@@ -29,10 +29,3 @@ HWND MainWindow()
 {
     return FolderWindows.head ? FolderWindows.head->window : nullptr;
 }
-
-void FindNextEventNow()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    NextEventDay = PlugSettings.Schedule.FindNextEvent(now.wHour, now.wMinute, now.wDayOfWeek, &NextEvent);
-}

@@ -37,5 +37,6 @@ extern WindowList SendWindows;
 // The first folder window the host reported, or none while there is no folder window.
 HWND MainWindow();
 
-// Finds the next event from the local clock's present minute into NextEvent/NextEventDay.
+// Finds the next event after the local clock's present minute into NextEvent/NextEventDay, passing
+// over moments that have run (Timer.cpp, which keeps the event's date).
 void FindNextEventNow();

@@ -11,8 +11,9 @@
 #include "Time32.h"
 #include "host/HostApi.h"
 
+#include <ntsecapi.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -24,19 +25,44 @@ constexpr size_t PathSize = 2048;
 // several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
 constexpr int IndexReadSize = 64 * 1024;
 
+// One generator for the process, seeded at its first draw from what differs between processes
+// and runs: the system's random source, the performance counter, the process id and the time.
+uint32_t DrawOffset(uint32_t span)
+{
+    static DateDraw draw;
+    static bool seeded = false;
+    if (!seeded) {
+        uint64_t seed = 0;
+        RtlGenRandom(&seed, sizeof seed);
+        LARGE_INTEGER counter{};
+        QueryPerformanceCounter(&counter);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
+                (static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+        draw.Seed(seed);
+        seeded = true;
+    }
+    return draw.UpTo(span);
+}
+
 // The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
-// second "Date:" line moves on from the first), with the offset of the local time shown.
+// second "Date:" line moves on from the first), shown in the system's zone as it is now, with the
+// offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
     explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
     bool NewDateLine(char* line, size_t size) override
     {
-        std::srand(static_cast<unsigned>(CurrentTime32()));
-        if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
-            *reservation_ = MoveReservation(*reservation_, std::rand(), PlugSettings.PreSec, PlugSettings.PostSec);
-        std::tm local{};
-        if (!LocalTime32(*reservation_, &local))
+        uint32_t before = DateShiftSeconds(PlugSettings.PreSec);
+        uint32_t after = DateShiftSeconds(PlugSettings.PostSec);
+        if (before + after != 0)
+            *reservation_ = MoveReservation(*reservation_, DrawOffset(before + after), before);
+        SYSTEMTIME shown;
+        if (!Time32ToLocalFields(*reservation_, &shown))
             return false;
+        CivilFields local{shown.wYear, shown.wMonth,  shown.wDay,      shown.wHour,
+                          shown.wMinute, shown.wSecond, shown.wDayOfWeek};
         return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
     }
 

@@ -27,7 +27,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
      {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
       "DisableThreadLibraryCalls", "EnterCriticalSection", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
       "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread",
-      "GetCurrentDirectoryW", "GetCurrentThreadId", "GetLastError", "GetLocalTime", "GetModuleFileNameW",
+      "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError", "GetLocalTime", "GetModuleFileNameW",
       "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime",
       "GetTempFileNameA", "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "IsDBCSLeadByte",
       "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA",
@@ -53,7 +53,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "htons", "inet_addr", "recvfrom", "select", "sendto", "socket"}},
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
-      "fwrite", "localtime", "malloc", "memcpy", "memmove", "memset", "mktime", "rand", "realloc", "srand",
+      "fwrite", "malloc", "memcpy", "memmove", "memset", "realloc",
       "strchr", "strcmp", "strlen", "strncmp", "strncpy", "vfprintf", "vsprintf", "wcslen"}},
 };
 
@@ -140,12 +140,16 @@ TEST(PluginImageTest, TheStaticConstructorListIsAligned)
     }
 }
 
-TEST(PluginImageTest, ReadsTheClockOnlyThroughKernel32)
+// The C library reads the zone once, at its start: after the user changes the zone it converts
+// with the old one. Local times come from kernel32's zone functions.
+TEST(PluginImageTest, ReadsTheClockAndTheZoneOnlyThroughKernel32)
 {
     PeImage image = Shipped("chronel");
     ASSERT_TRUE(image.valid);
     const auto& crt = image.imports["msvcrt.dll"];
-    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock"})
+    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock", "localtime",
+                              "_localtime32", "_localtime64", "mktime", "_mktime32", "_mktime64", "_tzset",
+                              "strftime", "gmtime", "_gmtime32"})
         EXPECT_EQ(std::count(crt.begin(), crt.end(), clock), 0) << clock;
     // The clock the host substitutes is read through kernel32.
     const auto& kernel = image.imports["kernel32.dll"];
