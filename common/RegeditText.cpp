@@ -27,7 +27,10 @@ void AddString(TextBuffer& out, const char* name, const char* text)
     out += '\n';
 }
 
-void AddKey(TextBuffer& out, const char* path)
+// A path held in a TextBuffer is appended as one, so that a path cut short for want of memory
+// fails the whole text.
+template <typename Path>
+void AddKey(TextBuffer& out, const Path& path)
 {
     out += RootKey;
     out += path;
@@ -40,7 +43,7 @@ void AddEntry(TextBuffer& out, const TextBuffer& dayPath, int n, const ScheduleE
     std::snprintf(name, sizeof name, "\\data%d", n);
     TextBuffer path(dayPath);
     path += name;
-    AddKey(out, path.c_str());
+    AddKey(out, path);
     AddNumber(out, "Hour", entry.Hour);
     AddNumber(out, "Minute", entry.Minute);
     AddNumber(out, "EveryDay", entry.EveryDay);
@@ -110,7 +113,7 @@ TextBuffer BuildRegeditText(const Settings& s)
         // A list never read from the store has no name of its own; its weekday's name is the same.
         TextBuffer dayPath("\\ChronelPlug\\Schedule\\");
         dayPath += list.DayName ? list.DayName : WeekdayNames[day];
-        AddKey(out, dayPath.c_str());
+        AddKey(out, dayPath);
         out += '\n';
         int n = 0;
         for (const ScheduleEntry* entry = list.Head; entry; entry = entry->Next)

@@ -5,32 +5,48 @@
 
 #include <memory>
 
-RegKey CreateSubKey(HKEY parent, const char* name)
+RegKey CreateSubKey(HKEY parent, const char* name, LONG* status)
 {
-    if (!parent)
-        return RegKey();
+    LONG result = ERROR_INVALID_HANDLE;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, SettingsKeyAccess, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return RegKey();
-    return RegKey(key);
+    if (parent)
+        result = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, SettingsKeyAccess, nullptr,
+                                 &key, nullptr);
+    if (status)
+        *status = result;
+    return result == ERROR_SUCCESS ? RegKey(key) : RegKey();
 }
 
-RegKey OpenSettingsKey()
+RegKey OpenSettingsKey(LONG* status)
 {
     HKEY software = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Store::SoftwareKey, 0, SettingsKeyAccess, &software) != ERROR_SUCCESS)
+    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, Store::SoftwareKey, 0, SettingsKeyAccess, &software);
+    if (result != ERROR_SUCCESS) {
+        if (status)
+            *status = result;
         return RegKey();
+    }
     RegKey softwareKey(software);
-    RegKey company = CreateSubKey(softwareKey.Get(), Store::CompanyKey);
-    return CreateSubKey(company.Get(), Store::PlugKey);
+    LONG companyStatus = ERROR_SUCCESS;
+    RegKey company = CreateSubKey(softwareKey.Get(), Store::CompanyKey, &companyStatus);
+    RegKey plug = CreateSubKey(company.Get(), Store::PlugKey, status);
+    // Without the company key the plug-in's key fails for that key's reason.
+    if (!company && status)
+        *status = companyStatus;
+    return plug;
 }
 
-RegKey OpenDayKey(const char* dayName)
+RegKey OpenDayKey(const char* dayName, LONG* status)
 {
-    RegKey plug = OpenSettingsKey();
-    RegKey schedule = CreateSubKey(plug.Get(), Store::ScheduleKey);
-    return CreateSubKey(schedule.Get(), dayName);
+    LONG plugStatus = ERROR_SUCCESS, scheduleStatus = ERROR_SUCCESS;
+    RegKey plug = OpenSettingsKey(&plugStatus);
+    RegKey schedule = CreateSubKey(plug.Get(), Store::ScheduleKey, &scheduleStatus);
+    RegKey day = CreateSubKey(schedule.Get(), dayName, status);
+    if (status && !plug)
+        *status = plugStatus;
+    else if (status && !schedule)
+        *status = scheduleStatus;
+    return day;
 }
 
 // The size of a stored value, 0 when it is missing, empty or the key is none.

@@ -6,12 +6,14 @@
 // Access used for every key, by readers and writers alike.
 constexpr REGSAM SettingsKeyAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
-// HKCU\Software\Quor\ChronelPlug, creating Quor and ChronelPlug; empty when it cannot be had.
-RegKey OpenSettingsKey();
-// Creates (or opens) name under parent; empty on failure.
-RegKey CreateSubKey(HKEY parent, const char* name);
-// HKCU\...\ChronelPlug\Schedule\<dayName>, creating what is missing; empty on failure.
-RegKey OpenDayKey(const char* dayName);
+// Each of these is empty when the key cannot be had; *status (when given) then holds the
+// registry's reason.
+// HKCU\Software\Quor\ChronelPlug, creating Quor and ChronelPlug.
+RegKey OpenSettingsKey(LONG* status = nullptr);
+// Creates (or opens) name under parent.
+RegKey CreateSubKey(HKEY parent, const char* name, LONG* status = nullptr);
+// HKCU\...\ChronelPlug\Schedule\<dayName>, creating what is missing.
+RegKey OpenDayKey(const char* dayName, LONG* status = nullptr);
 
 // Reading: a missing key or value leaves the default. All report success (1).
 int LoadSettings(Settings& settings);

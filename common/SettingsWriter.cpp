@@ -8,15 +8,124 @@
 
 namespace {
 
-void WriteNumber(HKEY key, const char* name, int32_t value)
+// The first failure of a sequence of writes that goes on past it.
+class FirstFailure {
+public:
+    void Note(LONG status)
+    {
+        if (status != ERROR_SUCCESS && code_ == ERROR_SUCCESS)
+            code_ = static_cast<DWORD>(status);
+    }
+    bool Failed() const { return code_ != ERROR_SUCCESS; }
+    int Report(DWORD* error) const
+    {
+        if (error)
+            *error = code_;
+        return Failed() ? 0 : 1;
+    }
+
+private:
+    DWORD code_ = ERROR_SUCCESS;
+};
+
+LONG WriteNumber(HKEY key, const char* name, int32_t value)
 {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 // REG_SZ bytes without the terminator, as the store keeps its texts.
-void WriteBytes(HKEY key, const char* name, const char* bytes, DWORD size)
+LONG WriteBytes(HKEY key, const char* name, const char* bytes, DWORD size)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes), size);
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes), size);
+}
+
+const char* const EntryValueNames[5] = {"Hour", "Minute", "EveryDay", "Around", "SNTP"};
+
+void WriteEntry(HKEY key, const ScheduleEntry& entry, FirstFailure& failure)
+{
+    const int32_t values[5] = {entry.Hour, entry.Minute, entry.EveryDay, entry.Around, entry.SNTP};
+    for (int i = 0; i < 5; ++i)
+        failure.Note(WriteNumber(key, EntryValueNames[i], values[i]));
+    // The key may be an old entry's with values of its own: it ends up holding the five alone,
+    // as a freshly made one would.
+    char name[1024];
+    for (DWORD index = 0;;) {
+        DWORD length = sizeof name;
+        LONG status = RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
+            ++index;  // a longer name is none of the five, but cannot be named to delete it
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            break;
+        bool ours = false;
+        for (const char* known : EntryValueNames)
+            ours = ours || lstrcmpiA(name, known) == 0;
+        if (ours || RegDeleteValueA(key, name) != ERROR_SUCCESS)
+            ++index;
+    }
+}
+
+// True for the name of one of the first count entries ("data0" up to "data<count-1>"), in any
+// letter case, as the registry compares names.
+bool IsEntryName(const char* name, int count)
+{
+    for (int i = 0; i < 4; ++i) {
+        char c = name[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != "data"[i])
+            return false;
+    }
+    const char* digits = name + 4;
+    if (*digits < '0' || *digits > '9' || (*digits == '0' && digits[1]))
+        return false;
+    long long n = 0;
+    for (const char* d = digits; *d; ++d) {
+        if (*d < '0' || *d > '9' || n >= count)
+            return false;
+        n = n * 10 + (*d - '0');
+    }
+    return n < count;
+}
+
+bool HasSubkeys(HKEY parent, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD subkeys = 0;
+    LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && subkeys > 0;
+}
+
+// Deletes every subkey of a weekday key but the first count entries. A subkey that has subkeys of
+// its own cannot be deleted and is stepped over, so the walk ends whatever the key holds.
+void RemoveSurplusEntries(HKEY day, int count, FirstFailure& failure)
+{
+    char name[1024];
+    for (DWORD index = 0;;) {
+        DWORD length = sizeof name;
+        LONG status = RegEnumKeyExA(day, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
+            ++index;  // longer than any key name can be
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            break;
+        if (IsEntryName(name, count)) {
+            ++index;
+            continue;
+        }
+        status = RegDeleteKeyA(day, name);
+        if (status != ERROR_SUCCESS) {
+            if (!HasSubkeys(day, name))
+                failure.Note(status);
+            ++index;
+        }
+    }
 }
 
 // Owns a file handle; INVALID_HANDLE_VALUE is empty.
@@ -37,105 +146,151 @@ private:
     HANDLE handle_;
 };
 
+DWORD WriteWholeFile(const char* path, const char* bytes, size_t size)
+{
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), bytes, static_cast<DWORD>(size), &written, nullptr))
+        return GetLastError();
+    if (written != size)
+        return ERROR_DISK_FULL;
+    // What the disk refuses shows here, before the file takes the old one's place.
+    if (!FlushFileBuffers(file.Get()))
+        return GetLastError();
+    return ERROR_SUCCESS;
+}
+
+// Writes the bytes to a new file in path's folder and then moves it into path's place.
+// ERROR_SUCCESS, or the error of the step that failed; the new file is gone then.
+DWORD ReplaceFileWith(const char* path, const char* bytes, size_t size)
+{
+    // The folder part: up to the last separator, walking by characters, since the trail byte of
+    // a double-byte character may be a backslash.
+    const char* last = nullptr;
+    for (const char* p = path; *p; p = CharNextA(p)) {
+        if (*p == '\\' || *p == '/')
+            last = p;
+    }
+    char folder[MAX_PATH] = ".";
+    size_t folderLength = last ? static_cast<size_t>(last - path) + 1 : (path[0] && path[1] == ':' ? 2 : 0);
+    if (folderLength >= sizeof folder)
+        return ERROR_FILENAME_EXCED_RANGE;
+    if (folderLength > 0) {
+        std::memcpy(folder, path, folderLength);
+        folder[folderLength] = '\0';
+    }
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder, "chr", 0, temporary))
+        return GetLastError();
+    DWORD status = WriteWholeFile(temporary, bytes, size);
+    if (status == ERROR_SUCCESS && !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        status = GetLastError();
+    if (status != ERROR_SUCCESS)
+        DeleteFileA(temporary);
+    return status;
+}
+
 }  // namespace
 
-int SaveSettings(const Settings& s)
+int SaveSettings(const Settings& s, DWORD* error)
 {
-    RegKey key = OpenSettingsKey();
-    if (!key)
-        return 0;
+    FirstFailure failure;
+    LONG status = ERROR_SUCCESS;
+    RegKey key = OpenSettingsKey(&status);
+    if (!key) {
+        failure.Note(status);
+        return failure.Report(error);
+    }
     HKEY k = key.Get();
-    WriteNumber(k, "AutoStart", s.AutoStart);
-    WriteBytes(k, "ShortCut", &s.ShortCut, 1);
-    WriteNumber(k, "NoNomal", s.NoNomal);
-    WriteNumber(k, "AutoDistribute", s.AutoDistribute);
-    WriteNumber(k, "UseReserve", s.UseReserve);
-    WriteNumber(k, "SendQuick", s.SendQuick);
-    WriteNumber(k, "ChangeDate", s.ChangeDate);
-    WriteNumber(k, "PreSec", s.PreSec);
-    WriteNumber(k, "PostSec", s.PostSec);
-    WriteNumber(k, "ReserveMark", s.ReserveMark);
-    WriteNumber(k, "UseSNTP", s.UseSNTP);
+    failure.Note(WriteNumber(k, "AutoStart", s.AutoStart));
+    failure.Note(WriteBytes(k, "ShortCut", &s.ShortCut, 1));
+    failure.Note(WriteNumber(k, "NoNomal", s.NoNomal));
+    failure.Note(WriteNumber(k, "AutoDistribute", s.AutoDistribute));
+    failure.Note(WriteNumber(k, "UseReserve", s.UseReserve));
+    failure.Note(WriteNumber(k, "SendQuick", s.SendQuick));
+    failure.Note(WriteNumber(k, "ChangeDate", s.ChangeDate));
+    failure.Note(WriteNumber(k, "PreSec", s.PreSec));
+    failure.Note(WriteNumber(k, "PostSec", s.PostSec));
+    failure.Note(WriteNumber(k, "ReserveMark", s.ReserveMark));
+    failure.Note(WriteNumber(k, "UseSNTP", s.UseSNTP));
     // No text held: an empty value, which reads back as no text.
     const char* server = s.SNTPServer ? s.SNTPServer : "";
-    WriteBytes(k, "SNTPServer", server, static_cast<DWORD>(std::strlen(server)));
-    WriteNumber(k, "TimeOut", s.TimeOut);
-    WriteNumber(k, "Accuracy", s.Accuracy);
-    WriteNumber(k, "RunSNTPServer", s.RunSNTPServer);
-    return 1;
+    failure.Note(WriteBytes(k, "SNTPServer", server, static_cast<DWORD>(std::strlen(server))));
+    failure.Note(WriteNumber(k, "TimeOut", s.TimeOut));
+    failure.Note(WriteNumber(k, "Accuracy", s.Accuracy));
+    failure.Note(WriteNumber(k, "RunSNTPServer", s.RunSNTPServer));
+    return failure.Report(error);
 }
 
-int SaveSchedule(const Settings& s)
+int SaveSchedule(const Settings& s, DWORD* error)
 {
-    for (int day = 0; day < 7; ++day)
-        SaveDay(s.Schedule[day], WeekdayNames[day]);
+    FirstFailure failure;
+    for (int day = 0; day < 7; ++day) {
+        DWORD dayError = ERROR_SUCCESS;
+        SaveDay(s.Schedule[day], WeekdayNames[day], &dayError);
+        failure.Note(static_cast<LONG>(dayError));
+    }
 
+    LONG status = ERROR_SUCCESS;
     RegKey server;
     {
-        RegKey plug = OpenSettingsKey();
-        server = CreateSubKey(plug.Get(), Store::ServerKey);
+        RegKey plug = OpenSettingsKey(&status);
+        if (plug)
+            server = CreateSubKey(plug.Get(), Store::ServerKey, &status);
     }
-    if (!server)
-        return 1;
+    if (!server) {
+        failure.Note(status);
+        return failure.Report(error);
+    }
     HKEY k = server.Get();
-    WriteNumber(k, "Connect", s.Connect);
-    WriteNumber(k, "ConnectHour", s.ConnectHour);
-    WriteNumber(k, "ConnectMinute", s.ConnectMinute);
-    WriteNumber(k, "DisConnect", s.DisConnect);
-    WriteNumber(k, "DisConnectHour", s.DisConnectHour);
-    WriteNumber(k, "DisConnectMinute", s.DisConnectMinute);
-    return 1;
+    failure.Note(WriteNumber(k, "Connect", s.Connect));
+    failure.Note(WriteNumber(k, "ConnectHour", s.ConnectHour));
+    failure.Note(WriteNumber(k, "ConnectMinute", s.ConnectMinute));
+    failure.Note(WriteNumber(k, "DisConnect", s.DisConnect));
+    failure.Note(WriteNumber(k, "DisConnectHour", s.DisConnectHour));
+    failure.Note(WriteNumber(k, "DisConnectMinute", s.DisConnectMinute));
+    return failure.Report(error);
 }
 
-int SaveDay(const ScheduleList& list, const char* dayName)
+int SaveDay(const ScheduleList& list, const char* dayName, DWORD* error)
 {
-    RegKey day = OpenDayKey(dayName);
-    if (!day)
-        return 1;
-
-    // Delete every old entry. A subkey that cannot be deleted (one with subkeys of its own) is
-    // stepped over, so the loop ends whatever the key holds.
-    char name[1024];
-    DWORD index = 0;
-    for (;;) {
-        DWORD length = sizeof name;
-        LONG status = RegEnumKeyExA(day.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) {
-            ++index;
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            break;
-        if (RegDeleteKeyA(day.Get(), name) != ERROR_SUCCESS)
-            ++index;
+    FirstFailure failure;
+    LONG status = ERROR_SUCCESS;
+    RegKey day = OpenDayKey(dayName, &status);
+    if (!day) {
+        failure.Note(status);
+        return failure.Report(error);
     }
 
+    // The entries in list order, over the old ones of the same names. A subkey that cannot be
+    // created is a failure; its number is not reused, so the names follow the list positions.
     int n = 0;
     for (const ScheduleEntry* entry = list.Head; entry; entry = entry->Next) {
         char entryName[32];
         std::snprintf(entryName, sizeof entryName, Store::EntryKeyFormat, n++);
-        RegKey entryKey = CreateSubKey(day.Get(), entryName);
-        if (!entryKey)
+        RegKey entryKey = CreateSubKey(day.Get(), entryName, &status);
+        if (!entryKey) {
+            failure.Note(status);
             continue;
-        WriteNumber(entryKey.Get(), "Hour", entry->Hour);
-        WriteNumber(entryKey.Get(), "Minute", entry->Minute);
-        WriteNumber(entryKey.Get(), "EveryDay", entry->EveryDay);
-        WriteNumber(entryKey.Get(), "Around", entry->Around);
-        WriteNumber(entryKey.Get(), "SNTP", entry->SNTP);
+        }
+        WriteEntry(entryKey.Get(), *entry, failure);
     }
-    return 1;
+    // Only a day written whole loses its other subkeys: after a failure they may be all that is
+    // left of entries the list still holds.
+    if (!failure.Failed())
+        RemoveSurplusEntries(day.Get(), n, failure);
+    return failure.Report(error);
 }
 
-int ExportSettings(const Settings& settings, const char* path)
+int ExportSettings(const Settings& settings, const char* path, DWORD* error)
 {
-    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return 0;
+    FirstFailure failure;
     TextBuffer text = BuildRegeditText(settings);
     if (text.Failed())
-        return 0;
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr))
-        return 0;
-    return written == text.size() ? 1 : 0;
+        failure.Note(ERROR_NOT_ENOUGH_MEMORY);
+    else
+        failure.Note(static_cast<LONG>(ReplaceFileWith(path, text.c_str(), text.size())));
+    return failure.Report(error);
 }

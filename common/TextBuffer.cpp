@@ -87,6 +87,14 @@ void TextBuffer::Append(const char* text, size_t length)
     data_[size_] = '\0';
 }
 
+TextBuffer& TextBuffer::operator+=(const TextBuffer& text)
+{
+    const bool operandFailed = text.failed_;  // read first: the operand may be this text
+    Append(text.c_str(), text.size());
+    failed_ = failed_ || operandFailed;
+    return *this;
+}
+
 void TextBuffer::Append(const char* text)
 {
     if (text)

@@ -29,7 +29,8 @@ public:
     void Append(char c) { Append(&c, 1); }
     TextBuffer& operator+=(const char* text) { Append(text); return *this; }
     TextBuffer& operator+=(char c) { Append(c); return *this; }
-    TextBuffer& operator+=(const TextBuffer& text) { Append(text.c_str(), text.size()); return *this; }
+    // A failed operand makes this text failed too: it holds a shortened piece.
+    TextBuffer& operator+=(const TextBuffer& text);
 
     // Replaces the text; null counts as empty.
     void Assign(const char* text);

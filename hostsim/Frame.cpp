@@ -231,6 +231,12 @@ void StartReceive(bool patrol)
 
 void StartConnectionToggle()
 {
+    if (Host.connecting && Host.connectBehaviour == ConnectBehaviour::Toggle) {
+        Host.connecting = false;
+        ++Host.connectionCommands;
+        LogEvent("host: connection command cancels the one under way");
+        return;
+    }
     if (Host.connecting) {
         LogEvent("host: connection command ignored, one is under way");
         return;
@@ -246,7 +252,10 @@ void StartConnectionToggle()
         return;
     }
     Host.connecting = true;
-    After(Host.connectDelaySeconds * 1000, [connecting]() {
+    int command = ++Host.connectionCommands;
+    After(Host.connectDelaySeconds * 1000, [connecting, command]() {
+        if (command != Host.connectionCommands)
+            return;  // cancelled
         Host.connecting = false;
         if (connecting && Host.connectBehaviour == ConnectBehaviour::Fail) {
             ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", nullptr);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "ImportPatch.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,8 +30,9 @@ struct Registration {
     int delivered;  // how often the host has called it
 };
 
-// How the host answers its connection command.
-enum class ConnectBehaviour { Succeed, Fail, ConfirmDisconnect };
+// How the host answers its connection command. Toggle: like Succeed, but a command that comes
+// while one is under way cancels it, as a dial-up connection's toggle does.
+enum class ConnectBehaviour { Succeed, Fail, ConfirmDisconnect, Toggle };
 
 struct HostState {
     HWND mainFrame = nullptr;
@@ -48,10 +51,13 @@ struct HostState {
     bool reportFolder = true;           // report the main frame as a folder window at start-up
     bool receiveDialog = false;         // a receive shows "メール受信" while it runs
     bool connecting = false;            // a connection command is under way
+    int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
+    int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
     std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
     int loadCycles = 0;                 // load and free each DLL this often before start-up
+    int clockHeld = 0;                  // the clock stands still while this is above 0
 };
 
 extern HostState Host;
@@ -65,14 +71,35 @@ SYSTEMTIME Local();
 std::string Stamp();
 int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
 // Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
-// SetLocalTime by the simulated clock. Returns the number of entries patched.
+// SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
+// and LoadLibraryW give chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
+// From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
+// right to change the clock); 0 lets it succeed.
+void RefuseChanges(DWORD error);
 }  // namespace SimClock
+
+// Logs "thread: N started" for each thread the module creates; "thread: N ended with CODE" once
+// ReportEndedPluginThreads, called on every step and while the clock is held, sees it gone.
+int WatchPluginThreads(HMODULE module);
+void ReportEndedPluginThreads();
+
+// Holds the clock while it lives: for windows driven from outside the host (the settings editor,
+// where a user or a test works in real time) and for waits on what does not follow the clock.
+class ClockHold {
+public:
+    ClockHold() { ++Host.clockHeld; }
+    ~ClockHold() { --Host.clockHeld; }
+    ClockHold(const ClockHold&) = delete;
+    ClockHold& operator=(const ClockHold&) = delete;
+};
 
 // One line per event, stamped with the simulated time.
 void LogEvent(const char* format, ...);
 void OpenEventLog(const char* path, bool echo);
 void CloseEventLog();
+// True when a line of the log file holds text; lines of the "wait:" kind are not searched.
+bool EventLogHas(const std::string& text);
 
 // Runs one simulated step: the clock moves on 500 ms, due scenario actions run, the
 // plug-in's timer is called.

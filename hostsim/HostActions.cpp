@@ -49,6 +49,19 @@ bool ApplyHostOption(const std::string& line)
         Host.receiveDialog = true;
         return true;
     }
+    if (verb == "clock-refuse") {
+        // clock-refuse [ERROR]: SetLocalTime fails, by default as for a user without the right.
+        unsigned long error = ERROR_PRIVILEGE_NOT_HELD;
+        in >> error;
+        SimClock::RefuseChanges(static_cast<DWORD>(error));
+        return true;
+    }
+    if (verb == "await-plugin-threads") {
+        // await-plugin-threads SECONDS: at exit, wait that long for the plug-in's threads (a clock
+        // adjustment still under way) to let the libraries go, so that their work is not cut off.
+        in >> Host.awaitThreadsSeconds;
+        return Host.awaitThreadsSeconds > 0;
+    }
     if (verb == "plugin-path") {
         // plugin-path PATH: where the plug-in is, relative to the host's folder
         in >> Host.pluginPath;
@@ -105,6 +118,40 @@ bool RunHostAction(const std::string& line)
         BOOL moved = SetCurrentDirectoryA(dir.c_str());
         LogEvent("host: current directory %s%s", dir.c_str(), moved ? "" : " (not found)");
         return true;
+    }
+    if (verb == "wait") {
+        // wait log TEXT | wait file NAME: the clock stands still until a line of the host's log
+        // holds TEXT, or the file NAME exists, for what does not follow the simulated clock (a
+        // thread of the plug-in, a test's own steps). After two minutes the host gives up.
+        std::string kind, what;
+        in >> kind;
+        std::getline(in >> std::ws, what);
+        if (kind != "log" && kind != "file")
+            return false;
+        ClockHold hold;
+        LogEvent("wait: for %s \"%s\"", kind.c_str(), what.c_str());
+        const DWORD started = GetTickCount();
+        for (;;) {
+            ReportEndedPluginThreads();
+            if (kind == "log" ? EventLogHas(what) : GetFileAttributesA(what.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                LogEvent("wait: over");
+                return true;
+            }
+            if (Host.quit || GetTickCount() - started > 120000) {
+                LogEvent("wait: given up");
+                return true;
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    Host.quit = true;
+                    break;
+                }
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
     }
     if (verb == "close-stray") {
         if (StrayDialog)

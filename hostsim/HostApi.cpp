@@ -2,6 +2,10 @@
 #include "Host.h"
 #include "Mail.h"
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #define HOST_API extern "C" __stdcall
 
 HOST_API int APARegistCallback(PluginCallback callback, LPARAM value)
@@ -39,7 +43,15 @@ HOST_API const char* APAGetMailbox()
 HOST_API int APAMarkMail(const char* name, unsigned long mask, int set)
 {
     LogEvent("api: MarkMail %s mask %08lx %s", name ? name : "(null)", mask, set ? "on" : "off");
-    return MarkOutboxEntry(name, mask, set != 0) ? 1 : 0;
+    int marked = MarkOutboxEntry(name, mask, set != 0) ? 1 : 0;
+    // What the host would find after a crash right here: the message's file as it stands.
+    if (marked && set && (mask & ReleaseBits) == ReleaseBits) {
+        std::ifstream file(Host.mailboxRoot + name + ".qpm", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        bool reserved = text.rfind("X-Reserve-Date:", 0) == 0 || text.find("\nX-Reserve-Date:") != std::string::npos;
+        LogEvent("mailbox: %s release bits set, its file %s", name, reserved ? "reserved" : "rewritten");
+    }
+    return marked;
 }
 
 HOST_API const char* APASendGetHeader(HWND window)

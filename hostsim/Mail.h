@@ -20,6 +20,12 @@ void SendReleased(bool asCommand = true);
 // Logs every outbox entry with its flag word.
 void LogOutbox();
 
+// The host holds a message file of the outbox open ("Account1", "00000001"), as while it shows
+// it: sharing reading and writing, or nothing. False when it cannot be opened.
+bool HoldOutboxMessage(const std::string& account, const std::string& name, bool shareReadWrite);
+// Closes every message file the host holds open.
+void ReleaseHeldMessages();
+
 // Turns flag bits of an outbox entry ("Account\Outbox.box\name") on or off in its index.
 bool MarkOutboxEntry(const char* name, unsigned long mask, bool on);
 

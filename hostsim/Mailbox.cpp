@@ -103,7 +103,27 @@ std::vector<std::string> Accounts()
     return accounts;
 }
 
+std::vector<HANDLE> HeldMessages;
+
 }  // namespace
+
+bool HoldOutboxMessage(const std::string& account, const std::string& name, bool shareReadWrite)
+{
+    HANDLE file = CreateFileA((OutboxDir(account) + name + ".qpm").c_str(), GENERIC_READ | GENERIC_WRITE,
+                              shareReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    HeldMessages.push_back(file);
+    return true;
+}
+
+void ReleaseHeldMessages()
+{
+    for (HANDLE file : HeldMessages)
+        CloseHandle(file);
+    HeldMessages.clear();
+}
 
 bool MarkOutboxEntry(const char* name, unsigned long mask, bool on)
 {
@@ -160,8 +180,13 @@ void SendReleased(bool asCommand)
             }
             std::string sent = Host.mailboxRoot + account + "\\Sent.box\\";
             CreateDirectoryA(sent.c_str(), nullptr);
-            MoveFileExA((OutboxDir(account) + entry.name + ".qpm").c_str(), (sent + entry.name + ".qpm").c_str(),
-                        MOVEFILE_REPLACE_EXISTING);
+            if (!MoveFileExA((OutboxDir(account) + entry.name + ".qpm").c_str(),
+                             (sent + entry.name + ".qpm").c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                LogEvent("send: %s\\Outbox.box\\%s cannot be moved (error %lu)", account.c_str(),
+                         entry.name.c_str(), GetLastError());
+                kept.push_back(entry);
+                continue;
+            }
             LogEvent("send: %s\\Outbox.box\\%s sent", account.c_str(), entry.name.c_str());
         }
         if (kept.size() != entries.size())

@@ -143,6 +143,8 @@ bool ApplySetupLine(const std::string& line)
             Host.connectBehaviour = ConnectBehaviour::Fail;
         else if (mode == "confirm")
             Host.connectBehaviour = ConnectBehaviour::ConfirmDisconnect;
+        else if (mode == "toggle")
+            Host.connectBehaviour = ConnectBehaviour::Toggle;
         else
             return false;
         Host.connectDelaySeconds = delay;
@@ -235,14 +237,26 @@ void RunAction(const std::string& line)
         ShowWindow(main, SW_SHOWNORMAL);
         LogEvent("user: shows the main window");
     } else if (verb == "window") {
+        // window [N]: folder window N (the main frame by default)
+        size_t index = 0;
+        in >> index;
+        HWND frame = index < Host.folders.size() && Host.folders[index] ? Host.folders[index] : main;
         WINDOWPLACEMENT placement{};
         placement.length = sizeof placement;
-        GetWindowPlacement(main, &placement);
+        GetWindowPlacement(frame, &placement);
         const RECT& r = placement.rcNormalPosition;
-        LogEvent("window: visible %d iconic %d show %u normal (%ld,%ld)-(%ld,%ld)", IsWindowVisible(main) ? 1 : 0,
-                 IsIconic(main) ? 1 : 0, placement.showCmd, r.left, r.top, r.right, r.bottom);
+        LogEvent("window%s: visible %d iconic %d show %u normal (%ld,%ld)-(%ld,%ld)",
+                 index ? (" " + std::to_string(index)).c_str() : "", IsWindowVisible(frame) ? 1 : 0,
+                 IsIconic(frame) ? 1 : 0, placement.showCmd, r.left, r.top, r.right, r.bottom);
+    } else if (verb == "startup") {
+        LogEvent("host: APCStartUp -> %d", Plugin.StartUp(0));
+    } else if (verb == "cleanup") {
+        LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
         LogEvent("user: opens the plug-in's settings");
+        // The user (or a test) works at the sheet in real time: a clock running many times faster
+        // would carry the scenario past its later moments before the sheet is closed.
+        ClockHold hold;
         int result = Plugin.Setup(0);
         LogEvent("host: APCSetup -> %d", result);
     } else if (verb == "about") {

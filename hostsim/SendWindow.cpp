@@ -54,9 +54,28 @@ SendWindow* Find(int number)
     return found == SendWindows.end() || !found->second.window ? nullptr : &found->second;
 }
 
+// The reservation dialog: the window titled "送信予約" with the year field (a message box of the
+// same title has none).
 HWND ReserveDialog()
 {
-    return FindWindowA("#32770", "送信予約");
+    for (HWND window = FindWindowA("#32770", "送信予約"); window;
+         window = FindWindowExA(nullptr, window, "#32770", "送信予約")) {
+        if (GetDlgItem(window, 1003))
+            return window;
+    }
+    return nullptr;
+}
+
+// A message box the reservation dialog shows, owned by it.
+HWND ReserveDialogBox()
+{
+    HWND dialog = ReserveDialog();
+    for (HWND window = FindWindowA("#32770", nullptr); dialog && window;
+         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+        if (window != dialog && GetWindow(window, GW_OWNER) == dialog)
+            return window;
+    }
+    return nullptr;
 }
 
 const int FieldIds[5] = {1003, 1005, 1007, 1009, 1011};
@@ -162,6 +181,32 @@ bool RunMailAction(const std::string& verb, const std::string& line)
             shown += " " + value;
         }
         LogEvent("user: fills%s%s", shown.c_str(), dialog ? "" : " (no dialog)");
+    } else if (verb == "reserve-box") {
+        // reserve-box [ID]: the text and title of a box owned by the reservation dialog, then
+        // presses ID in it
+        int id = 0;
+        in >> id;
+        HWND box = ReserveDialogBox();
+        std::string text;
+        char title[64] = "";
+        if (box) {
+            EnumChildWindows(box, FirstText, reinterpret_cast<LPARAM>(&text));
+            GetWindowTextA(box, title, sizeof title);
+        }
+        LogEvent("box: %s", box ? ("\"" + std::string(title) + "\" " + Escaped(text)).c_str() : "(none)");
+        if (box && id)
+            PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    } else if (verb == "send-subject") {
+        // send-subject N TEXT: the user writes TEXT as the subject
+        in >> number;
+        SendWindow* send = Find(number);
+        std::string subject;
+        std::getline(in >> std::ws, subject);
+        if (send) {
+            size_t at = send->header.find("Subject: ");
+            size_t end = send->header.find("\r\n", at);
+            send->header.replace(at + 9, end - at - 9, subject);
+        }
     } else if (verb == "reserve-fields") {
         HWND dialog = ReserveDialog();
         std::string shown;
@@ -229,6 +274,16 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         std::string id = path.substr(Host.mailboxRoot.size());
         id.resize(id.size() - 4);
         MarkOutboxEntry(id.c_str(), 0x01000000, false);
+    } else if (verb == "hold-message") {
+        // hold-message ACCOUNT NAME rw|none: the host keeps the message file open
+        std::string account, name, share;
+        in >> account >> name >> share;
+        bool held = HoldOutboxMessage(account, name, share == "rw");
+        LogEvent("host: holds %s\\Outbox.box\\%s open, sharing %s%s", account.c_str(), name.c_str(),
+                 share == "rw" ? "reading and writing" : "nothing", held ? "" : " (cannot open it)");
+    } else if (verb == "unhold-messages") {
+        ReleaseHeldMessages();
+        LogEvent("host: closes the message files it held");
     } else if (verb == "send") {
         SendReleased();
     } else if (verb == "outbox") {

@@ -1,4 +1,5 @@
 #include "Host.h"
+#include "ImportPatch.h"
 
 #include <atomic>
 #include <cstdio>
@@ -8,6 +9,8 @@ namespace {
 
 // Local time in milliseconds since 1601-01-01. The plug-in's clock-adjustment thread sets it too.
 std::atomic<int64_t> Now;
+// The error with which SetLocalTime fails, as Windows refuses a user without the right; 0 accepts.
+std::atomic<DWORD> Refusal{0};
 
 int64_t ToMilliseconds(const SYSTEMTIME& time)
 {
@@ -30,13 +33,27 @@ SYSTEMTIME FromMilliseconds(int64_t milliseconds)
     return time;
 }
 
-SYSTEMTIME Utc()
+SYSTEMTIME UtcOf(int64_t localMilliseconds)
 {
-    SYSTEMTIME local = FromMilliseconds(Now);
+    SYSTEMTIME local = FromMilliseconds(localMilliseconds);
     SYSTEMTIME utc{};
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
         return local;
     return utc;
+}
+
+SYSTEMTIME Utc()
+{
+    return UtcOf(Now);
+}
+
+int64_t LocalOfUtc(int64_t utcMilliseconds)
+{
+    SYSTEMTIME utc = FromMilliseconds(utcMilliseconds);
+    SYSTEMTIME local{};
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return utcMilliseconds;
+    return ToMilliseconds(local);
 }
 
 void WINAPI HookGetLocalTime(LPSYSTEMTIME time)
@@ -60,28 +77,70 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
     SYSTEMTIME fixed = *time;
     fixed.wDayOfWeek = 0;
     int64_t to = ToMilliseconds(fixed);
-    if (to == 0) {
-        LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth,
-                 time->wDay, time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
-        SetLastError(ERROR_INVALID_PARAMETER);
+    DWORD refusal = to == 0 ? ERROR_INVALID_PARAMETER : Refusal.load();
+    if (refusal) {
+        LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u (error %lu)", time->wYear,
+                 time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, time->wMilliseconds,
+                 static_cast<unsigned long>(refusal));
+        SetLastError(refusal);
         return FALSE;
     }
-    Now.store(to);
-    LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
-             time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
+    // As Windows does: the local time becomes UTC by the zone's offset in force now, not by the
+    // offset at the new time, so across a daylight-saving boundary the clock ends an hour off.
+    int64_t now = Now.load();
+    int64_t bias = ToMilliseconds(UtcOf(now)) - now;
+    int64_t shown = LocalOfUtc(to + bias);
+    Now.store(shown);
+    if (shown == to) {
+        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
+                 time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
+    } else {
+        SYSTEMTIME t = FromMilliseconds(shown);
+        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u under the old daylight-saving setting: shows "
+                 "%04u-%02u-%02u %02u:%02u:%02u.%03u",
+                 time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond,
+                 time->wMilliseconds, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    }
     return TRUE;
 }
+
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name);
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name);
 
 struct Hook {
     const char* name;
     void* replacement;
 };
-const Hook Hooks[] = {
+const Hook ClockHooks[] = {
     {"GetLocalTime", reinterpret_cast<void*>(HookGetLocalTime)},
     {"GetSystemTime", reinterpret_cast<void*>(HookGetSystemTime)},
     {"GetSystemTimeAsFileTime", reinterpret_cast<void*>(HookGetSystemTimeAsFileTime)},
     {"SetLocalTime", reinterpret_cast<void*>(HookSetLocalTime)},
 };
+
+// The plug-in loads its settings editor itself; the editor, which can also set the clock, gets
+// the simulated clock as soon as it is loaded.
+HMODULE GiveEditorTheClock(HMODULE module)
+{
+    char path[MAX_PATH] = "";
+    if (!module || !GetModuleFileNameA(module, path, sizeof path))
+        return module;
+    const char* base = std::strrchr(path, '\\');
+    base = base ? base + 1 : path;
+    if (_stricmp(base, "chronset.dll") == 0)
+        LogEvent("plugin: chronset.dll loaded, %d clock imports substituted", SimClock::PatchImports(module));
+    return module;
+}
+
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryA(name));
+}
+
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name)
+{
+    return GiveEditorTheClock(LoadLibraryW(name));
+}
 
 }  // namespace
 
@@ -118,35 +177,17 @@ std::string Stamp()
 
 int PatchImports(HMODULE module)
 {
-    auto base = reinterpret_cast<BYTE*>(module);
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!dir.VirtualAddress)
-        return 0;
     int patched = 0;
-    for (auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        if (_stricmp(reinterpret_cast<char*>(base + desc->Name), "kernel32.dll") != 0)
-            continue;
-        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk
-                                                                                         : desc->FirstThunk));
-        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            for (const Hook& hook : Hooks) {
-                if (std::strcmp(reinterpret_cast<char*>(byName->Name), hook.name) != 0)
-                    continue;
-                DWORD old = 0;
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-                slots->u1.Function = reinterpret_cast<ULONG_PTR>(hook.replacement);
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-                ++patched;
-            }
-        }
-    }
+    for (const Hook& hook : ClockHooks)
+        patched += PatchKernel32Import(module, hook.name, hook.replacement);
+    PatchKernel32Import(module, "LoadLibraryA", reinterpret_cast<void*>(HookLoadLibraryA));
+    PatchKernel32Import(module, "LoadLibraryW", reinterpret_cast<void*>(HookLoadLibraryW));
     return patched;
+}
+
+void RefuseChanges(DWORD error)
+{
+    Refusal = error;
 }
 
 }  // namespace SimClock

@@ -52,10 +52,11 @@ void PumpMessages()
     }
 }
 
-// Inside a modal loop (a dialog of the plug-in, the settings editor) the host's timer goes on.
+// Inside a modal loop (a dialog of the plug-in) the host's timer goes on, unless the clock is
+// held (the settings editor, a wait).
 VOID CALLBACK NestedTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (StepDepth > 0 && SimClock::LocalMilliseconds() < Current.end)
+    if (StepDepth > 0 && Host.clockHeld == 0 && SimClock::LocalMilliseconds() < Current.end)
         HostStep();
 }
 
@@ -90,6 +91,7 @@ void HostStep()
     RunDueHostActions();
     if (Host.timerProc)
         CallPluginTimer();
+    ReportEndedPluginThreads();
     --StepDepth;
 }
 

@@ -1,5 +1,7 @@
 #include "DateLine.h"
 
+#include "CivilTime.h"
+
 #include <cstdio>
 
 int32_t MoveReservation(int32_t time, int r, int32_t preSec, int32_t postSec)
@@ -13,17 +15,6 @@ int32_t MoveReservation(int32_t time, int r, int32_t preSec, int32_t postSec)
     if (moved < INT32_MIN)
         return INT32_MIN;
     return static_cast<int32_t>(moved);
-}
-
-// Days from 1970-01-01 to a proleptic Gregorian date (month 1 to 12).
-static int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
-{
-    year -= month <= 2;
-    int64_t era = (year >= 0 ? year : year - 399) / 400;
-    int64_t yearOfEra = year - era * 400;
-    int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
 }
 
 long UtcOffsetSeconds(const std::tm& local, int32_t time)

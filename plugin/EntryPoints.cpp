@@ -2,6 +2,7 @@
 #include "../common/Allocation.h"
 #include "../common/SettingsStore.h"
 #include "Globals.h"
+#include "HostWindows.h"
 #include "Menu.h"
 #include "Reserve.h"
 #include "SettingsEditor.h"
@@ -37,6 +38,8 @@ PLUGIN_EXPORT int __stdcall APCVersionInfo(HWND parent)
 
 PLUGIN_EXPORT int __stdcall APCStartUp(int)
 {
+    // Started again during a run: the run is over, and its window goes back first.
+    PutBackMovedWindow(true);
     LoadSettings(PlugSettings);
     ScheduleMode = Stopped;
     if (PlugSettings.AutoStart) {
@@ -52,6 +55,8 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
 
 PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
+    // Not left off the screen for the host to store as the window's place.
+    PutBackMovedWindow(false);
     ScheduleMode = Stopped;
     return Host.KillTimer(TimerId);
 }
@@ -83,6 +88,9 @@ PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 {
+    // Put back while it still exists; it is not the next main window's to take.
+    if (window && window == MovedWindow)
+        PutBackMovedWindow(false);
     FolderWindows.Remove(window);
 }
 

@@ -1,5 +1,5 @@
 #include "FileCalls.h"
 
-const FileCalls SystemFileCalls = {CreateFileA, ReadFile,     WriteFile,    CopyFileA,
-                                   MoveFileExA, DeleteFileA, GetTempPathA, GetTempFileNameA};
+const FileCalls SystemFileCalls = {CreateFileA, ReadFile,         WriteFile,    MoveFileExA,
+                                   DeleteFileA, SetFilePointerEx, SetEndOfFile, FlushFileBuffers};
 FileCalls Files = SystemFileCalls;

@@ -9,11 +9,11 @@ struct FileCalls {
     decltype(&CreateFileA) Create;
     decltype(&ReadFile) Read;
     decltype(&WriteFile) Write;
-    decltype(&CopyFileA) Copy;
     decltype(&MoveFileExA) Move;
     decltype(&DeleteFileA) Delete;
-    decltype(&GetTempPathA) TempPath;
-    decltype(&GetTempFileNameA) TempName;
+    decltype(&SetFilePointerEx) Seek;
+    decltype(&SetEndOfFile) SetEnd;
+    decltype(&FlushFileBuffers) Flush;
 };
 
 extern const FileCalls SystemFileCalls;

@@ -9,12 +9,15 @@ WindowList SendWindows;
 
 int NextEventDay = 0;
 int ScheduleMode = Stopped;
+int ModeAfterRun = Armed;
 int AnsweredDialog = None;
 int ScheduledConnection = 0;
+int ScheduledConnectionUp = 0;
 int SendNow = 0;
 int WasHidden = 0;
 int WasIconic = 0;
 WINDOWPLACEMENT SavedPlacement;
+HWND MovedWindow = nullptr;
 int ScheduleMenuCommand = 0;
 int ConnectStepCommand = 0;
 int DisconnectStepCommand = 0;

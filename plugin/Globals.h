@@ -16,12 +16,15 @@ extern Settings PlugSettings;
 extern ScheduleEntry NextEvent;
 extern int NextEventDay;  // weekday of NextEvent, -1 for none
 extern int ScheduleMode;
+extern int ModeAfterRun;  // Armed, or Stopped for a run a release started while the schedule was stopped
 extern int AnsweredDialog;
 extern int ScheduledConnection;
+extern int ScheduledConnectionUp;  // the scheduled connect has found the host online
 extern int SendNow;
 extern int WasHidden;
 extern int WasIconic;
 extern WINDOWPLACEMENT SavedPlacement;
+extern HWND MovedWindow;  // the window a run moved off the screen, until it is put back
 extern int ScheduleMenuCommand;
 extern int ConnectStepCommand;
 extern int DisconnectStepCommand;

@@ -57,34 +57,21 @@ int32_t FindReserveDate(const char* header)
     return -1;
 }
 
-// Copies text to out (which may be text itself) without the reservation text; true when some was
-// dropped.
-static bool DropReserveText(const char* text, char* out)
-{
-    bool dropped = false;
-    while (*text) {
-        if (StartsWithNoCase(text, ReserveHeaderName)) {
-            dropped = true;
-            const char* feed = std::strchr(text, '\n');
-            if (!feed)
-                break;
-            text = feed + 1;
-            continue;
-        }
-        *out++ = *text++;
-    }
-    *out = '\0';
-    return dropped;
-}
-
 void SetReserveDate(const char* header, char* out, int32_t time)
 {
     if (time != -1)
         out += std::sprintf(out, "%s %d\r\n", ReserveHeaderName, static_cast<int>(time));
-    // Text around a dropped piece can join into a new "X-Reserve-Date:"; drop until none is left,
-    // so a cancelled reservation cannot come back. Each pass shortens the text.
-    if (DropReserveText(header ? header : "", out)) {
-        while (DropReserveText(out, out)) {
+    // Only whole lines that begin with the name go; every other byte stays as it was, so a
+    // subject that mentions the name keeps its line end and the next line stays a line.
+    const char* text = header ? header : "";
+    while (*text) {
+        const char* feed = std::strchr(text, '\n');
+        const char* next = feed ? feed + 1 : text + std::strlen(text);
+        if (!StartsWithNoCase(text, ReserveHeaderName)) {
+            std::memcpy(out, text, static_cast<size_t>(next - text));
+            out += next - text;
         }
+        text = next;
     }
+    *out = '\0';
 }

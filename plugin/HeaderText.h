@@ -21,6 +21,7 @@ int32_t ReadDecimal(const char* text);
 // "X-Reserve-Date:", or -1 when there is none. A null text has none.
 int32_t FindReserveDate(const char* header);
 
-// Writes into out (length of header + ReserveLineRoom bytes) the header without any
-// "X-Reserve-Date:" text, preceded by the reservation line for time unless time is -1.
+// Writes into out (length of header + ReserveLineRoom bytes) the header without its reservation
+// lines (those that begin with "X-Reserve-Date:", any case), preceded by the reservation line for
+// time unless time is -1. Every other line is copied byte for byte.
 void SetReserveDate(const char* header, char* out, int32_t time);

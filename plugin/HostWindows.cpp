@@ -76,7 +76,8 @@ bool IsConnected()
 void RestoreOffScreen()
 {
     HWND main = MainWindow();
-    if (!main)
+    // A window still off the screen from an earlier run keeps the placement saved then.
+    if (!main || MovedWindow)
         return;
     SavedPlacement.length = sizeof SavedPlacement;
     GetWindowPlacement(main, &SavedPlacement);
@@ -98,4 +99,27 @@ void RestoreOffScreen()
         SetWindowPlacement(main, &offScreen);
         SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
+    if (WasHidden || WasIconic)
+        MovedWindow = main;
+}
+
+void PutBackMovedWindow(bool viaTray)
+{
+    HWND window = MovedWindow;
+    MovedWindow = nullptr;
+    if (window && IsWindow(window)) {
+        if (WasIconic) {
+            ShowWindow(window, SW_HIDE);
+            SetWindowPlacement(window, &SavedPlacement);
+            ShowWindow(window, SW_SHOW);
+        }
+        if (WasHidden) {
+            if (viaTray)
+                SendMessageA(window, WM_COMMAND, HostCmdToTray, 0);
+            SavedPlacement.showCmd = SW_HIDE;
+            SetWindowPlacement(window, &SavedPlacement);
+        }
+    }
+    WasHidden = 0;
+    WasIconic = 0;
 }

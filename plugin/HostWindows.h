@@ -11,5 +11,10 @@ bool IsHostMainWindow(HWND window);
 void AnswerHostDialogs();
 // True while the host's connection item offers to disconnect.
 bool IsConnected();
-// Brings a hidden or minimised main window to a normal placement off the screen.
+// Brings a hidden or minimised main window to a normal placement off the screen, and remembers it
+// as MovedWindow with its placement.
 void RestoreOffScreen();
+// Puts MovedWindow back as the run found it, from every way a run ends. viaTray: a window that
+// was hidden goes back through the host's to-tray command (not while the host closes it or
+// unloads the plug-in, where only its placement is put back).
+void PutBackMovedWindow(bool viaTray);

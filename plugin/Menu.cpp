@@ -3,9 +3,16 @@
 #include "Globals.h"
 #include "host/HostApi.h"
 
+// A run that a release started while the schedule was stopped leaves it stopped: the item still
+// offers to start it.
+static bool ScheduleStopped()
+{
+    return ScheduleMode == Stopped || (ScheduleMode == Running && ModeAfterRun == Stopped);
+}
+
 void FormatScheduleCaption(char* buffer)
 {
-    if (ScheduleMode == Stopped)
+    if (ScheduleStopped())
         wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ実行(&%c)", PlugSettings.ShortCut);
     else
         wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", NextEvent.Hour, NextEvent.Minute,
@@ -43,9 +50,13 @@ void InsertScheduleMenuItem(HMENU menu)
 int __stdcall OnScheduleMenu(HWND window, LPARAM)
 {
     HMENU submenu = PluginSubmenu(window);
-    if (ScheduleMode == Stopped) {
+    if (ScheduleStopped()) {
         FindNextEventNow();
-        ScheduleMode = Armed;
+        // During such a run, the schedule is armed once the run ends.
+        if (ScheduleMode == Running)
+            ModeAfterRun = Armed;
+        else
+            ScheduleMode = Armed;
     } else {
         ScheduleMode = Stopped;
     }

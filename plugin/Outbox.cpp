@@ -7,6 +7,7 @@
 #include "Globals.h"
 #include "HeaderText.h"
 #include "MessageRewrite.h"
+#include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
 
@@ -43,14 +44,16 @@ private:
     int32_t* reservation_;
 };
 
-void MarkReleased(const char* accountDir, const char* entryName)
+// False when the entry cannot be named to the host (nothing is then marked).
+bool MarkReleased(const char* accountDir, const char* entryName)
 {
     char id[PathSize];
     int length = std::snprintf(id, sizeof id, "%s\\Outbox.box\\%s", accountDir, entryName);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof id)
-        return;
+        return false;
     Host.MarkMail(id, EntryReleaseBits, 1);
     Host.MarkMail(id, EntryMarkField, 0);
+    return true;
 }
 
 }  // namespace
@@ -120,8 +123,12 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         if (reservation > ReferenceTime)
             continue;
         message.Close();
+        // Released before it is rewritten: a crash in between then sends the message with its
+        // old header, where the other order would leave it without its reservation line and
+        // without release bits, held back for good with nobody told.
+        if (!MarkReleased(accountDir, entryName))
+            return false;
         RewriteMessage(path, reservation);
-        MarkReleased(accountDir, entryName);
         return true;
     }
     return false;
@@ -129,38 +136,28 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
 
 bool RewriteMessage(const char* path, int32_t reservationTime)
 {
-    char tempDir[MAX_PATH + 1];
-    char tempPath[MAX_PATH + 1];
-    DWORD dirLength = Files.TempPath(sizeof tempDir, tempDir);
-    if (dirLength == 0 || dirLength >= sizeof tempDir || !Files.TempName(tempDir, "chr", 1, tempPath))
+    char staging[PathSize];
+    FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
+    if (!staged.Valid())
         return false;
-    FileHandle temp(Files.Create(tempPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!temp.Valid())
-        return false;
-    bool rewritten = false;
+    bool written = false;
     {
-        FileHandle message = OpenShared(path, GENERIC_READ | GENERIC_WRITE);
+        FileHandle message = OpenShared(path, GENERIC_READ);
         if (message.Valid()) {
             FileSource source(message);
             BufferedReader reader(source);
-            FileSink sink(temp);
+            FileSink sink(staged);
             MovedDateLine dates(&reservationTime);
-            rewritten = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+            written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
         }
     }
-    temp.Close();
-    // The new text reaches the message only by a rename within its own folder, so the message
-    // is never left half copied: it is either the old file or the complete new one.
-    if (rewritten) {
-        char staged[PathSize];
-        int length = std::snprintf(staged, sizeof staged, "%s.chr", path);
-        rewritten = length > 0 && static_cast<size_t>(length) < sizeof staged &&
-                    Files.Copy(tempPath, staged, FALSE) &&
-                    Files.Move(staged, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        if (!rewritten && length > 0 && static_cast<size_t>(length) < sizeof staged)
-            Files.Delete(staged);
+    // On the disk before it takes the message's place, so that a power cut after the rename
+    // cannot leave an empty message.
+    written = written && Files.Flush(staged.Get());
+    staged.Close();
+    if (!written) {
+        RemoveStaging(staging);
+        return false;
     }
-    Files.Delete(tempPath);
-    return rewritten;
+    return ReplaceWithStaged(staging, path) == StagedResult::Replaced;
 }

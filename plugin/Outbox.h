@@ -13,7 +13,8 @@ bool ScanOutbox();
 bool ScanEntryList(const char* accountDir);
 // One outbox entry; true when its message was due and released.
 bool CheckOutboxMessage(const char* accountDir, const char* entryName);
-// Rewrites the message file in place without its reservation (and with a new "Date:" line when
-// ChangeDate is set). The file is left either as it was or completely rewritten; true when
-// rewritten.
+// Rewrites the message file without its reservation (and with a new "Date:" line when ChangeDate
+// is set), staged beside it and then put in its place. The file is left either as it was or
+// completely rewritten, short of a disk that fails in the middle of writing over a message the
+// host holds open; true when rewritten.
 bool RewriteMessage(const char* path, int32_t reservationTime);

@@ -119,15 +119,11 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     if (record->reserveTime == -1)
         record->reserveTime = FindReserveDate(header.c_str());
 
-    ReserveFields fields{};
-    std::tm local{};
-    if (record->reserveTime != -1 && LocalTime32(record->reserveTime, &local)) {
-        fields = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
-    } else {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        fields = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
-    }
+    // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
+    SYSTEMTIME shown;
+    if (record->reserveTime == -1 || !Time32ToLocalFields(record->reserveTime, &shown))
+        GetLocalTime(&shown);
+    ReserveFields fields = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
     int32_t result = -1;
     int ended = RunReserveDialog(window, fields, &result);
     // The window may have gone while the dialog ran.

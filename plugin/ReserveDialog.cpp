@@ -35,6 +35,26 @@ int ReadField(HWND dialog, int id)
     return value > bound ? bound : value < -bound ? -bound : value;
 }
 
+// "1970年1月1日 9:00": the local minute of a calendar time.
+void FormatLocalMinute(int32_t time, char* out)
+{
+    SYSTEMTIME local{};
+    Time32ToLocalFields(time, &local);
+    wsprintfA(out, "%d年%d月%d日 %d:%02d", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
+}
+
+// A date the calendar time cannot hold: said, and the dialog stays for the user to correct it.
+void ShowUnusableDate(HWND dialog)
+{
+    char first[64];
+    char last[64];
+    FormatLocalMinute(0, first);
+    FormatLocalMinute(INT32_MAX, last);
+    char text[256];
+    wsprintfA(text, "この日時では送信予約できません。\n%sから%sまでの日時を入力してください。", first, last);
+    MessageBoxA(dialog, text, "送信予約", MB_OK | MB_ICONEXCLAMATION);
+}
+
 INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
@@ -51,12 +71,19 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     if (message != WM_COMMAND)
         return FALSE;
     switch (LOWORD(wParam)) {
-    case IDB_RESERVE_SET:
-        DialogResult = LocalFieldsToTime32(ReadField(dialog, IDE_RESERVE_YEAR), ReadField(dialog, IDE_RESERVE_MONTH),
-                                           ReadField(dialog, IDE_RESERVE_DAY), ReadField(dialog, IDE_RESERVE_HOUR),
-                                           ReadField(dialog, IDE_RESERVE_MINUTE), 0);
+    case IDB_RESERVE_SET: {
+        int32_t chosen = LocalFieldsToTime32(ReadField(dialog, IDE_RESERVE_YEAR), ReadField(dialog, IDE_RESERVE_MONTH),
+                                             ReadField(dialog, IDE_RESERVE_DAY), ReadField(dialog, IDE_RESERVE_HOUR),
+                                             ReadField(dialog, IDE_RESERVE_MINUTE), 0);
+        // -1 would remove the reservation: only "予約取り消し" does that.
+        if (chosen == -1) {
+            ShowUnusableDate(dialog);
+            return TRUE;
+        }
+        DialogResult = chosen;
         EndDialog(dialog, 1);
         return TRUE;
+    }
     case IDB_RESERVE_REMOVE:
         DialogResult = -1;
         EndDialog(dialog, 1);

@@ -10,9 +10,15 @@
 
 // The present moment as calendar time (from GetSystemTimeAsFileTime).
 int32_t CurrentTime32();
-// Local date and time fields to calendar time by the C library's local-time conversion, with the
-// daylight-saving flag of the present moment as its base (fields out of range are normalised).
-// -1 when the conversion fails.
+// The present minute (its second 0) as calendar time. Read from the system's clock, not from
+// local fields, which in the hour a clock change repeats stand for two moments.
+int32_t CurrentMinute32();
+// Local date and time fields to calendar time. Fields out of range are normalised first (31 April
+// is 1 May, minute 75 the next hour's minute 15); whether daylight saving applies is decided by
+// the system's zone for that date itself. -1 when the moment lies outside 0 to INT32_MAX.
 int32_t LocalFieldsToTime32(int year, int month, int day, int hour, int minute, int second);
+// The local date and time of a calendar time by the system's zone, daylight saving as it applies
+// on that date; false for a negative time.
+bool Time32ToLocalFields(int32_t time, SYSTEMTIME* local);
 // Local broken-down time of a calendar time; false when it cannot be converted (before 1970).
 bool LocalTime32(int32_t time, std::tm* out);

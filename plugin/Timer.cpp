@@ -39,6 +39,44 @@ bool IsNextEventAt(const SYSTEMTIME& now)
     return NextEventDay == now.wDayOfWeek && NextEvent.Hour == now.wHour && NextEvent.Minute == now.wMinute;
 }
 
+// The minutes in which the scheduled connect and disconnect were last started. Two ticks fall on
+// second 0: a host that toggles its connection on each command would cancel a connect that the
+// second tick repeats while the host is still dialing.
+int64_t ConnectStartedIn = -1;
+int64_t DisconnectStartedIn = -1;
+
+int64_t MinuteOf(const SYSTEMTIME& time)
+{
+    return (((static_cast<int64_t>(time.wYear) * 13 + time.wMonth) * 32 + time.wDay) * 24 + time.wHour) * 60 +
+           time.wMinute;
+}
+
+bool IsSetTime(long hour, long minute)
+{
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+}
+
+void EndScheduledConnection()
+{
+    ScheduledConnection = 0;
+    ScheduledConnectionUp = 0;
+}
+
+// A scheduled connection holds the schedule's runs back only while a set daily disconnect will
+// end it. Once a tick finds the host offline after the connect came up (the user or the line
+// ended it), it is over.
+bool ConnectionHoldsRuns()
+{
+    if (!ScheduledConnection || !PlugSettings.DisConnect ||
+        !IsSetTime(PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute))
+        return false;
+    if (ScheduledConnectionUp && !IsConnected()) {
+        EndScheduledConnection();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int __stdcall OnTimer(int, int)
@@ -53,7 +91,8 @@ int __stdcall OnTimer(int, int)
     }
 
     if (PlugSettings.UseReserve) {
-        ReferenceTime = LocalFieldsToTime32(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+        // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
+        ReferenceTime = CurrentMinute32();
         if (ScanOutbox() && PlugSettings.SendQuick)
             SendNow = 1;
     }
@@ -61,18 +100,25 @@ int __stdcall OnTimer(int, int)
     // SendNow waits for one.
     if (!MainWindow())
         return 1;
+    // The minute of a connect or disconnect starts nothing else, on either tick.
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
+        if (ConnectStartedIn == MinuteOf(now))
+            return 1;
+        ConnectStartedIn = MinuteOf(now);
         StartScheduledConnect();
         return 1;
     }
     if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
         now.wMinute == PlugSettings.DisConnectMinute) {
+        if (DisconnectStartedIn == MinuteOf(now))
+            return 1;
+        DisconnectStartedIn = MinuteOf(now);
         StartScheduledDisconnect();
         return 0;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives.
-    bool eventDue = ScheduleMode == Armed && !ScheduledConnection && IsNextEventAt(now);
+    bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !ConnectionHoldsRuns();
     if (SendNow || eventDue) {
         SendNow = 0;
         StartScheduledRun();
@@ -84,11 +130,11 @@ int __stdcall OnTimer(int, int)
 
 void StartScheduledRun()
 {
+    // A run a release starts while the schedule is stopped leaves it stopped.
+    ModeAfterRun = ScheduleMode == Stopped ? Stopped : Armed;
     ScheduleMode = Running;
     AnsweredDialog = None;
     AnswerHostDialogs();
-    WasHidden = 0;
-    WasIconic = 0;
     if (!PlugSettings.NoNomal)
         RestoreOffScreen();
     if (PlugSettings.UseSNTP && NextEvent.SNTP)
@@ -113,10 +159,11 @@ int __stdcall ConnectStep(HWND, LPARAM)
     AnsweredDialog = None;
     AnswerHostDialogs();
     if (AnsweredDialog != None) {
-        ScheduledConnection = 0;
+        EndScheduledConnection();
         return 0;
     }
     if (IsConnected()) {
+        ScheduledConnectionUp = ScheduledConnection;
         AnsweredDialog = None;
         AnswerHostDialogs();
         return 0;
@@ -139,31 +186,21 @@ int __stdcall DisconnectStep(HWND, LPARAM)
     if (IsConnected())
         DisconnectStepWanted = true;
     else
-        ScheduledConnection = 0;
+        EndScheduledConnection();
     return 0;
 }
 
 int FolderEndRetrieve()
 {
+    // Also when the user stopped the schedule during the run: a window left off the screen
+    // would be out of the user's reach.
+    PutBackMovedWindow(true);
     if (ScheduleMode != Running)
         return ScheduleMode;
-    HWND main = MainWindow();
-    if (main && WasIconic) {
-        ShowWindow(main, SW_HIDE);
-        SetWindowPlacement(main, &SavedPlacement);
-        ShowWindow(main, SW_SHOW);
-    }
-    if (main && WasHidden) {
-        SendMessageA(main, WM_COMMAND, HostCmdToTray, 0);
-        SavedPlacement.showCmd = SW_HIDE;
-        SetWindowPlacement(main, &SavedPlacement);
-    }
-    WasHidden = 0;
-    WasIconic = 0;
     AnsweredDialog = None;
     AnswerHostDialogs();
-    if (main && PlugSettings.AutoDistribute)
+    if (MainWindow() && PlugSettings.AutoDistribute)
         PostToMain(HostCmdDistribute);
-    ScheduleMode = Armed;
+    ScheduleMode = ModeAfterRun;
     return ScheduleMode;
 }

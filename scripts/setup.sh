@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev googletest g++-mingw-w64-i686 wine wine32:i386 xvfb
           x11-apps imagemagick fonts-ipafont-gothic fonts-ipafont-mincho clang lld libclang-rt-14-dev
-          python3 unzip)
+          python3 unzip stress-ng)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

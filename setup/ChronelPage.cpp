@@ -1,5 +1,6 @@
 #include "ChronelPage.h"
 
+#include "FailureMessage.h"
 #include "FileDialog.h"
 #include "resource.h"
 
@@ -41,14 +42,14 @@ BOOL CChronelPage::OnInitDialog()
     return TRUE;
 }
 
-void CChronelPage::OnApply()
+bool CChronelPage::OnApply(DWORD* error)
 {
     UpdateData(true);
     settings->AutoStart = autoStart_;
     settings->NoNomal = noNormal_;
     settings->AutoDistribute = autoDistribute_;
     settings->ShortCut = shortCut_.empty() ? '\0' : shortCut_[0];
-    SaveSettings(*settings);
+    return SaveSettings(*settings, error) != 0;
 }
 
 void CChronelPage::ExportCommand()
@@ -63,8 +64,10 @@ void CChronelPage::ExportCommand()
     open.Flags = OFN_HIDEREADONLY;  // the file need not exist yet
     if (!ShowOpenFileDialog(open))
         return;
-    // The record as it stands: this page's unapplied changes are not in it.
-    ExportSettings(*settings, path);
+    // The record as it stands: this page's unapplied changes are not in it. Success says nothing.
+    DWORD error = ERROR_SUCCESS;
+    if (!ExportSettings(*settings, path, &error))
+        ShowFailure(GetParent(window_), "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
 }
 
 bool CChronelPage::OnCommand(int id, int code)

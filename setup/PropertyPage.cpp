@@ -1,5 +1,6 @@
 #include "PropertyPage.h"
 
+#include "FailureMessage.h"
 #include "PropertySheet.h"
 
 HPROPSHEETPAGE CPropertyPage::CreatePage(CPropertySheet* sheet)
@@ -15,9 +16,10 @@ HPROPSHEETPAGE CPropertyPage::CreatePage(CPropertySheet* sheet)
     return CreatePropertySheetPageA(&page);
 }
 
-void CPropertyPage::OnApply()
+bool CPropertyPage::OnApply(DWORD*)
 {
     UpdateData(true);
+    return true;
 }
 
 void CPropertyPage::SetModified(bool changed)
@@ -41,13 +43,22 @@ INT_PTR CPropertyPage::HandleSheetNotify(PSHNOTIFY* notify)
         // Non-zero keeps the page: the failing field has the focus.
         result = UpdateData(true) ? FALSE : TRUE;
         break;
-    case PSN_APPLY:
-        OnApply();
+    case PSN_APPLY: {
+        DWORD error = ERROR_SUCCESS;
+        if (!OnApply(&error)) {
+            // The pages after this one are not applied, OK does not close the sheet, and this
+            // page stays marked changed, so that the user can try again or cancel.
+            sheet_->NoteApplyFailed();
+            ShowFailure(GetParent(window_), "設定の保存", "設定を保存できませんでした。", nullptr, error);
+            result = PSNRET_INVALID_NOCHANGEPAGE;
+            break;
+        }
         SetModified(false);
         if (notify->lParam)
             sheet_->NoteClosedWithOk();
         result = PSNRET_NOERROR;
         break;
+    }
     default:
         return FALSE;
     }

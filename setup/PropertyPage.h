@@ -19,8 +19,9 @@ public:
 
 protected:
     // The page's apply step. Default: read the controls. Runs for every created page, in page
-    // order, at OK and at Apply.
-    virtual void OnApply();
+    // order, at OK and at Apply. False when the page's settings could not be saved, with the
+    // Win32 error in *error: the user is told, and the sheet stays open with the page changed.
+    virtual bool OnApply(DWORD* error);
     // Marks the page changed (the sheet's Apply button) or unchanged.
     void SetModified(bool changed);
     // A user edit: marks the page changed, unless the page itself is writing its controls.

@@ -23,6 +23,9 @@ public:
 
     // Called by a page when the sheet's OK applies it.
     void NoteClosedWithOk() { closedWithOk_ = true; }
+    // Called by a page whose apply step failed: the sheet stays open, whatever the pages before it
+    // noted.
+    void NoteApplyFailed() { closedWithOk_ = false; }
 
 private:
     static const int MaxPages = 8;

@@ -60,7 +60,7 @@ BOOL CReservePage::OnInitDialog()
     return TRUE;
 }
 
-void CReservePage::OnApply()
+bool CReservePage::OnApply(DWORD* error)
 {
     UpdateData(true);
     settings->UseReserve = useReserve_;
@@ -69,7 +69,7 @@ void CReservePage::OnApply()
     settings->PreSec = static_cast<int32_t>(preSec_);
     settings->PostSec = static_cast<int32_t>(postSec_);
     settings->ReserveMark = mark_;
-    SaveSettings(*settings);
+    return SaveSettings(*settings, error) != 0;
 }
 
 bool CReservePage::OnCommand(int id, int code)

@@ -16,7 +16,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange& dx) override;
     BOOL OnInitDialog() override;
-    void OnApply() override;
+    bool OnApply(DWORD* error) override;
     bool OnCommand(int id, int code) override;
 
 private:

@@ -9,9 +9,6 @@ class CScheduleDetailDialog : public CDialog {
 public:
     CScheduleDetailDialog();
 
-    // Shown with no owner, so the sheet stays enabled.
-    INT_PTR DoModal() { return CDialog::DoModal(nullptr); }
-
     uint32_t Hour = 0;
     uint32_t Minute = 0;
     int Around = 0;

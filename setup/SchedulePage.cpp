@@ -81,10 +81,10 @@ BOOL CSchedulePage::OnInitDialog()
     return TRUE;
 }
 
-void CSchedulePage::OnApply()
+bool CSchedulePage::OnApply(DWORD* error)
 {
     // The fields were read when the page was left, or by this OK or Apply.
-    SaveSchedule(*settings);
+    return SaveSchedule(*settings, error) != 0;
 }
 
 void CSchedulePage::EnableConnectRow()
@@ -149,10 +149,17 @@ ScheduleEntry* CSchedulePage::CurrentEntry() const
     return reinterpret_cast<ScheduleEntry*>(item.lParam);
 }
 
+INT_PTR CSchedulePage::ShowDetail(CScheduleDetailDialog& dialog)
+{
+    // Owned by the sheet, which is disabled while the dialog is open: the entry being edited, the
+    // weekday shown and the record cannot change under it, and the sheet cannot close before it.
+    return dialog.DoModal(GetParent(window_));
+}
+
 void CSchedulePage::AddCommand()
 {
     CScheduleDetailDialog dialog;
-    if (dialog.DoModal() != IDOK)
+    if (ShowDetail(dialog) != IDOK)
         return;
     int day = SelectedDay();
     auto hour = static_cast<int32_t>(dialog.Hour);
@@ -182,7 +189,7 @@ void CSchedulePage::EditCommand()
     dialog.EveryDay = entry->EveryDay;
     dialog.Around = entry->Around;
     dialog.SNTP = entry->SNTP;
-    if (dialog.DoModal() != IDOK)
+    if (ShowDetail(dialog) != IDOK)
         return;
     auto hour = static_cast<int32_t>(dialog.Hour);
     auto minute = static_cast<int32_t>(dialog.Minute);

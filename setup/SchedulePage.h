@@ -7,6 +7,8 @@
 
 #include "common/Settings.h"
 
+class CScheduleDetailDialog;
+
 class CSchedulePage : public CPropertyPage {
 public:
     CSchedulePage();
@@ -15,7 +17,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange& dx) override;
     BOOL OnInitDialog() override;
-    void OnApply() override;
+    bool OnApply(DWORD* error) override;
     bool OnCommand(int id, int code) override;
     bool OnNotify(NMHDR* header, LRESULT* result) override;
 
@@ -26,6 +28,7 @@ private:
     ScheduleEntry* CurrentEntry() const;
     void EnableConnectRow();
     void EnableDisconnectRow();
+    INT_PTR ShowDetail(CScheduleDetailDialog& dialog);
     void AddCommand();
     void EditCommand();
     void DeleteCommand();

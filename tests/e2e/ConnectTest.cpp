@@ -121,6 +121,57 @@ TEST_F(ConnectTest, AConnectAtTheEventsMinuteStartsOnlyTheConnect)
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:00](&X)\"")) << run.log;
 }
 
+// A daily connect without a daily disconnect holds nothing back: no disconnect would ever end
+// the scheduled connection, so the entries after it start their runs as usual.
+TEST_F(ConnectTest, AConnectWithoutADailyDisconnectHoldsNoRunBack)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("setting AutoStart dword 1\nentry Monday 07:01\nentry Monday 07:02 around\n") +
+                                 "connect succeed 3\nreceive-seconds 5\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "end 2026-12-07 07:02:40\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("host: connected"), "2026-12-07 07:00:03.0") << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0") << run.log;
+    EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:02:00.0") << run.log;
+}
+
+// With a daily disconnect set, the connection holds runs back until it ends; when the user ends
+// it first (or the line drops), the next tick finds the host offline and the runs go on.
+TEST_F(ConnectTest, AConnectionThatEndsBeforeTheDailyDisconnectHoldsNoLonger)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 9\nserver DisConnectMinute 0\n") +
+                                 "setting AutoStart dword 1\nentry Monday 07:01\n"
+                                 "connect succeed 3\nreceive-seconds 5\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:20 menu connection\n"
+                                 "end 2026-12-07 07:01:10\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("host: connected"), "2026-12-07 07:00:03.0") << run.log;
+    EXPECT_EQ(run.When("host: disconnected"), "2026-12-07 07:00:23.0") << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0") << run.log;
+}
+
+// A host that toggles its connection on every command, whose connection comes up two seconds
+// after it: the connect and the disconnect are each commanded once in their minute, although two
+// ticks fall on second 0 while the host is still dialing or hanging up.
+TEST_F(ConnectTest, EachScheduledToggleIsCommandedOnceInItsMinute)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 2\n") +
+                                 "connect toggle 2\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "end 2026-12-07 07:02:30\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_FALSE(run.Has("cancels the one under way")) << run.log;
+    auto commands = run.Events("command: 32835");
+    ASSERT_EQ(commands.size(), 2u) << run.log;
+    EXPECT_EQ(run.When("command: 32835"), "2026-12-07 07:00:00.0") << run.log;
+    EXPECT_EQ(run.When("host: connected"), "2026-12-07 07:00:02.0") << run.log;
+    EXPECT_EQ(run.When("host: disconnected"), "2026-12-07 07:02:02.0") << run.log;
+}
+
 // A host whose steps come from WM_TIMER, as a real host's timer does, and a connection that takes
 // a long time: the polling must leave room in the queue for the timer (and with it the tick,
 // input and paint). If each step re-posted itself at once the queue would always hold a posted

@@ -94,24 +94,74 @@ TEST_F(MainWindowTest, NoNomalLeavesTheWindowAloneAndWithoutAutoDistributeNothin
     EXPECT_FALSE(run.Has("command: 32825")) << run.log;
 }
 
-// Stopping the schedule during a run: the end of retrieval finds it stopped and leaves the window
-// off the screen, with no sorting.
-TEST_F(MainWindowTest, StoppedDuringARunTheEndOfRetrievalDoesNothing)
+// Stopping the schedule during a run: the end of retrieval still puts the window back as the run
+// found it (a hidden window back to the tray, a minimised one minimised at its place), but sorts
+// nothing, answers 0 and leaves the schedule stopped.
+TEST_F(MainWindowTest, StoppedDuringARunTheWindowIsStillPutBack)
 {
     HostLayout host;
     HostRunResult run = host.Run(
         "setting AutoStart dword 1\nsetting AutoDistribute dword 1\n"
-        "entry Monday 07:00\nreceive-seconds 10\n"
+        "entry Monday 07:00\nentry Monday 07:01\nreceive-seconds 10\n"
         "start 2026-12-07 06:59:50\n"
         "at 06:59:52 hide\nat 07:00:05 menu schedule\nat 07:00:15 window\nat 07:00:16 caption\n"
-        "end 2026-12-07 07:00:20\n");
+        "at 07:00:20 menu schedule\nat 07:00:30 minimize\nat 07:01:05 menu schedule\nat 07:01:15 window\n"
+        "end 2026-12-07 07:01:20\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_TRUE(run.Has("host: receive ended, APCFolderEndRetrieve -> 0")) << run.log;
-    auto windows = run.Events("window: ");
-    ASSERT_EQ(windows.size(), 1u) << run.log;
-    EXPECT_EQ(windows[0].rfind(OffScreenRunPrefix(), 0), 0u) << windows[0];
+    EXPECT_EQ(run.Events("APCFolderEndRetrieve"),
+              std::vector<std::string>(2, "host: receive ended, APCFolderEndRetrieve -> 0"))
+        << run.log;
+    EXPECT_EQ(run.Events("window: "), std::vector<std::string>({Hidden, Minimised})) << run.log;
+    EXPECT_EQ(run.Count("command: 32828 (to tray)"), 1u) << run.log;
     EXPECT_FALSE(run.Has("command: 32825")) << run.log;
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
+}
+
+// However a run ends, the window it moved goes back to its own place, and only that window:
+// the host closing the main folder window during the run (another folder window stays where it
+// is), the host starting the plug-in anew, the host cleaning it up.
+TEST_F(MainWindowTest, EveryWayARunEndsPutsTheMovedWindowBack)
+{
+    const std::string folderOne = "window 1: visible 1 iconic 0 show 1 normal (80,80)-(580,380)";
+    {
+        HostLayout host;
+        HostRunResult run = host.Run(
+            "setting AutoStart dword 1\nentry Monday 07:00\nreceive-seconds 10\n"
+            "start 2026-12-07 06:59:50\n"
+            "at 06:59:51 open-folder\nat 06:59:52 hide\nat 07:00:02 close-folder 0\n"
+            "at 07:00:03 window\nat 07:00:15 window\nat 07:00:15 window 1\n"
+            "end 2026-12-07 07:00:20\n");
+        ASSERT_EQ(run.exitCode, 0u) << run.log;
+        EXPECT_EQ(run.Events("window: "), std::vector<std::string>(2, Hidden)) << run.log;
+        EXPECT_EQ(run.Events("window 1: "), std::vector<std::string>{folderOne}) << run.log;
+    }
+    {
+        // Started anew during the run: the window goes back at once, and the next run saves and
+        // puts back its true place, not the one off the screen.
+        HostLayout host;
+        HostRunResult run = host.Run(
+            "setting AutoStart dword 1\nentry Monday 07:00\nentry Monday 07:01\nreceive-seconds 10\n"
+            "start 2026-12-07 06:59:50\n"
+            "at 06:59:52 hide\nat 07:00:02 startup\nat 07:00:03 window\n"
+            "at 07:01:02 window\nat 07:01:15 window\n"
+            "end 2026-12-07 07:01:20\n");
+        ASSERT_EQ(run.exitCode, 0u) << run.log;
+        auto windows = run.Events("window: ");
+        ASSERT_EQ(windows.size(), 3u) << run.log;
+        EXPECT_EQ(windows[0], Hidden);
+        EXPECT_EQ(windows[1].rfind(OffScreenRunPrefix(), 0), 0u) << windows[1];
+        EXPECT_EQ(windows[2], Hidden);
+    }
+    {
+        HostLayout host;
+        HostRunResult run = host.Run(
+            "setting AutoStart dword 1\nentry Monday 07:00\nreceive-seconds 10\n"
+            "start 2026-12-07 06:59:50\n"
+            "at 06:59:52 minimize\nat 07:00:02 cleanup\nat 07:00:03 window\n"
+            "end 2026-12-07 07:00:20\n");
+        ASSERT_EQ(run.exitCode, 0u) << run.log;
+        EXPECT_EQ(run.Events("window: "), std::vector<std::string>{Minimised}) << run.log;
+    }
 }
 
 // During a run every tick answers the host's dialogs: the receive dialog with cancel. A dialog of

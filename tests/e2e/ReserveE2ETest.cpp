@@ -113,6 +113,34 @@ TEST_F(ReserveE2ETest, ReopenChangeCancelAndTheReminderAcrossSeveralWindows)
     EXPECT_EQ(run.When("host: send window 2 closed"), "2026-12-07 06:58:21.0") << run.log;
 }
 
+// A date the reservation cannot hold (here no year): a box owned by the dialog says so and names
+// the range that can be used; the dialog stays open with the fields as typed, and the message
+// keeps its reservation. Only "予約取り消し" removes one.
+TEST_F(ReserveE2ETest, ADateThatCannotBeUsedIsSaidAndTheReservationStays)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 reserve-fill 2026 12 7 7 30\n"
+                                 "at 06:58:04 click 送信予約 1\n"
+                                 "at 06:58:05 send-menu 1\n"
+                                 "at 06:58:06 reserve-fill - 12 7 7 30\n"
+                                 "at 06:58:07 click 送信予約 1\n"
+                                 "at 06:58:12 reserve-box 1\n"
+                                 "at 06:58:17 reserve-fields\n"
+                                 "at 06:58:18 click 送信予約 2\n"
+                                 "at 06:58:19 send-header 1\n"
+                                 "end 2026-12-07 06:58:21\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("box: \"送信予約\" この日時では送信予約できません。\\n"
+                        "1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。"))
+        << run.log;
+    EXPECT_TRUE(run.Has("dialog: fields  12 7 7 30")) << run.log;
+    EXPECT_EQ(run.Count("header 1: set"), 1u) << run.log;
+    EXPECT_TRUE(run.Has("header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader)) << run.log;
+}
+
 TEST_F(ReserveE2ETest, WithoutUseReserveTheSendWindowGetsNothing)
 {
     HostLayout host;

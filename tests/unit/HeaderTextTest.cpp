@@ -42,9 +42,9 @@ TEST(HeaderTextTest, SetPutsTheLineFirstAndDropsEveryOtherOccurrence)
     EXPECT_EQ(Set("To: a\r\nSubject: s\r\n", 1800000000),
               "X-Reserve-Date: 1800000000\r\nTo: a\r\nSubject: s\r\n");
     EXPECT_EQ(Set("X-RESERVE-DATE: 1\r\nTo: a\r\n", 2), "X-Reserve-Date: 2\r\nTo: a\r\n");
-    // Cancelling removes the line; inside a line the text is dropped up to that line's end.
+    // Cancelling removes the line, every such line, and nothing else.
     EXPECT_EQ(Set("To: a\r\nX-Reserve-Date: 1\r\nCc: c\r\n", -1), "To: a\r\nCc: c\r\n");
-    EXPECT_EQ(Set("Subject: x X-Reserve-Date: 1\r\nCc: c\r\n", -1), "Subject: x Cc: c\r\n");
+    EXPECT_EQ(Set("x-reserve-date: 1\nTo: a\nX-Reserve-Date: 2\r\n", -1), "To: a\n");
     EXPECT_EQ(Set("To: a\r\nX-Reserve-Date: 1", -1), "To: a\r\n");
     EXPECT_EQ(Set("", -1), "");
     // The longest line still fits the room the caller gives.
@@ -54,12 +54,18 @@ TEST(HeaderTextTest, SetPutsTheLineFirstAndDropsEveryOtherOccurrence)
     EXPECT_STREQ(out.data(), "X-Reserve-Date: 7\r\n");
 }
 
-// Dropping text from the middle of a line can join its neighbours into a new reservation text;
-// that one goes too, so cancelling really cancels.
-TEST(HeaderTextTest, TextJoinedByADropIsDroppedAsWell)
+// The name inside a line is text of that line: setting or cancelling keeps the line whole, and the
+// line after it stays a line of its own (the recipient of a following "To:" is not lost).
+TEST(HeaderTextTest, TheNameInsideALineIsKeptWithTheLine)
 {
-    EXPECT_EQ(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c\r\n", -1), "To: a\r\nCc: c\r\n");
-    EXPECT_EQ(FindReserveDate(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\n", 9).c_str()), 9);
+    const std::string header = "Subject: About X-Reserve-Date: header\r\nTo: bob@example.jp\r\n";
+    EXPECT_EQ(Set(header, -1), header);
+    EXPECT_EQ(Set("X-Reserve-Date: 1\r\n" + header, -1), header);
+    EXPECT_EQ(Set(header, 9), "X-Reserve-Date: 9\r\n" + header);
+    EXPECT_EQ(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c", -1),
+              "To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c");
+    // A CR alone does not start a line.
+    EXPECT_EQ(Set("To: a\rX-Reserve-Date: 5\r\n", -1), "To: a\rX-Reserve-Date: 5\r\n");
 }
 
 TEST(HeaderTextTest, SetThenFindGivesTheTimeBack)

@@ -1,6 +1,8 @@
 // The export file's text: layout byte for byte, escaping, long and missing texts.
 #include "RegeditText.h"
 
+#include "FailingRealloc.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -147,6 +149,29 @@ TEST(RegeditTextTest, ListsNeverReadFromTheStoreUseTheirWeekdayName)
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Quor\\ChronelPlug\\Schedule\\Wednesday\\data0]\n"),
               std::string::npos)
         << text;
+}
+
+// Memory that runs out at any one growth of any buffer on the way (a quoted text, a key path, the
+// text itself) fails the whole text, however the later growths go: a file with a cut path or a
+// missing quotation mark is never taken for the whole.
+TEST(RegeditTextTest, RunningOutOfMemoryAtAnyStepFailsTheWholeText)
+{
+    Settings s;
+    FillAsEmptyStore(s);
+    s.SetServer("ntp\\\"example\".jp");
+    s.Schedule[1].AddEntry(7, 30, 0, 1, 0);
+    s.Schedule[5].AddEntry(12, 0, 1, 0, 1);
+    failing_realloc::Arm(-1);
+    const std::string whole = Regedit(s);
+    const long calls = failing_realloc::Calls();
+    ASSERT_GT(calls, 10);
+    for (long failing = 0; failing < calls; ++failing) {
+        failing_realloc::Arm(failing);
+        TextBuffer text = BuildRegeditText(s);
+        failing_realloc::Arm(-1);
+        EXPECT_TRUE(text.Failed()) << "growth " << failing << " failed, yet the text was taken as whole:\n"
+                                   << text.c_str();
+    }
 }
 
 }  // namespace

@@ -89,9 +89,13 @@ TEST(TextBufferTest, ATextTooLongToHoldFailsAndKeepsWhatItHad)
     text += "!";
     EXPECT_EQ(Bytes(text), "kept!");
     EXPECT_TRUE(text.Failed());
-    // The failure travels with copies, so a copy is never taken for the whole text.
+    // The failure travels with copies and appends, so neither is ever taken for the whole text.
     TextBuffer copy(text);
     EXPECT_TRUE(copy.Failed());
+    TextBuffer whole("whole ");
+    whole += text;
+    EXPECT_TRUE(whole.Failed());
+    EXPECT_EQ(Bytes(whole), "whole kept!");
     EXPECT_EQ(text.WritableOfLength(SIZE_MAX / 2), nullptr);
 }
 

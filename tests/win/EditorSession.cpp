@@ -138,13 +138,19 @@ HWND EditorSession::WaitForOtherDialog(DWORD timeoutMs) const
 bool EditorSession::Answer(HWND dialog, int id, DWORD timeoutMs) const
 {
     PostMessageA(dialog, WM_COMMAND, id, 0);
-    DWORD start = GetTickCount();
-    while (IsWindow(dialog)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
+    return WaitForWindowGone(dialog, timeoutMs);
+}
+
+bool EditorSession::ChooseFile(const std::string& path) const
+{
+    HWND dialog = WaitForOtherDialog();
+    if (!dialog)
+        return false;
+    for (int id : {0x47c /* file name combo */, 0x480 /* file name edit */}) {
+        if (GetDlgItem(dialog, id))
+            SetDlgItemTextA(dialog, id, path.c_str());
     }
-    return true;
+    return Answer(dialog, IDOK);
 }
 
 void Click(HWND dialog, int id)
@@ -155,6 +161,25 @@ void Click(HWND dialog, int id)
 void ClickLater(HWND dialog, int id)
 {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void UserClick(HWND window, const RECT& clientRect)
+{
+    POINT at{(clientRect.left + clientRect.right) / 2, (clientRect.top + clientRect.bottom) / 2};
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof input[0]);
+}
+
+void UserClick(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    UserClick(window, client);
 }
 
 void Type(HWND dialog, int id, const std::string& text)

@@ -38,6 +38,8 @@ public:
     // Answers a dialog or message box with a button and waits until it has gone.
     bool Answer(HWND dialog, int id, DWORD timeoutMs = 15000) const;
     DWORD ThreadId() const { return threadId_; }
+    // Types a path into the export's file dialog and confirms it.
+    bool ChooseFile(const std::string& path) const;
 
 private:
     static DWORD WINAPI Run(void* self);
@@ -53,6 +55,10 @@ private:
 void Click(HWND dialog, int id);         // a click on a button or check box (sent)
 void ClickLater(HWND dialog, int id);    // the same, posted: for a click that opens a modal window
 void Type(HWND dialog, int id, const std::string& text);  // replaces the field's text as typing does
+// A click of the mouse on the middle of a window (a control) or of a rectangle of it, through the
+// system's input as a user's own click: it reaches only what is enabled and not covered.
+void UserClick(HWND window);
+void UserClick(HWND window, const RECT& clientRect);
 std::string Text(HWND dialog, int id);
 bool Checked(HWND dialog, int id);
 bool Enabled(HWND dialog, int id);

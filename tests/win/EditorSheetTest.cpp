@@ -239,18 +239,6 @@ TEST_F(EditorSheetTest, LowerCaseShortCutSelectsTheCapitalAndIsStoredSo)
     EXPECT_EQ(StoredText("ShortCut"), "X");
 }
 
-// Types a path into the file dialog and confirms it.
-bool ChooseFile(EditorSession& editor, const std::string& path)
-{
-    HWND dialog = editor.WaitForOtherDialog();
-    if (!dialog)
-        return false;
-    for (int id : {0x47c /* file name combo */, 0x480 /* file name edit */}) {
-        if (GetDlgItem(dialog, id))
-            SetDlgItemTextA(dialog, id, path.c_str());
-    }
-    return editor.Answer(dialog, IDOK);
-}
 
 // The export writes the record as it stands: the general page's unapplied tick is not in it,
 // the schedule page's edits are.
@@ -264,7 +252,7 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     HWND general = editor.ShowPage(GeneralPage);
     Click(general, 1039);
     ClickLater(general, 1002);
-    ASSERT_TRUE(ChooseFile(editor, dir / "settings.reg"));
+    ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
     std::string file;
     for (int i = 0; i < 100 && file.empty(); ++i) {
         Sleep(50);
@@ -279,26 +267,112 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
 
-TEST_F(EditorSheetTest, ExportToAFolderThatDoesNotExistWritesNothingAndSaysNothing)
+// The system's text for an error, as a message shows it (no closing line break).
+std::string SystemText(DWORD error)
+{
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+        text[--length] = '\0';
+    return text;
+}
+
+// An export that cannot be written (the file is held open by another program) says so in a box
+// owned by the sheet, with the file and the system's reason, and the old file stays as it was.
+TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
 {
     TempDir dir("export");
+    const std::string path = dir / "settings.reg";
+    ASSERT_TRUE(WriteFileBytes(path, "old export"));
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
     ClickLater(general, 1002);
-    HWND dialog = editor.WaitForOtherDialog();
-    ASSERT_NE(dialog, nullptr);
-    // The file dialog itself may object to a missing folder; either way nothing is written.
-    std::string path = dir / "missing\\settings.reg";
-    for (int id : {0x47c, 0x480}) {
-        if (GetDlgItem(dialog, id))
-            SetDlgItemTextA(dialog, id, path.c_str());
-    }
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    Sleep(500);
-    for (HWND other = editor.WaitForOtherDialog(300); other; other = editor.WaitForOtherDialog(300))
-        editor.Answer(other, IDCANCEL);
-    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(editor.ChooseFile(path));
+    HWND box = editor.WaitForWindow("設定の書出");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), editor.Sheet());
+    EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));
+    const std::string head = "設定をファイルに書き出せませんでした。\n" + path + "\n\n";
+    std::string text = DialogStaticText(box);
+    ASSERT_EQ(text.compare(0, head.size(), head), 0) << text;
+    std::string reason = text.substr(head.size());
+    EXPECT_TRUE(reason == SystemText(ERROR_ACCESS_DENIED) || reason == SystemText(ERROR_SHARING_VIOLATION))
+        << reason;
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(path), "old export");
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+// Waits for the save failure's box, checks it and answers it; then the sheet must still be open.
+void ExpectSaveFailureBox(EditorSession& editor, DWORD error)
+{
+    HWND box = editor.WaitForWindow("設定の保存");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), editor.Sheet());
+    EXPECT_EQ(DialogStaticText(box), "設定を保存できませんでした。\n\n" + SystemText(error));
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    SendMessageA(editor.Sheet(), WM_NULL, 0, 0);  // the sheet's thread is back in its loop
+    EXPECT_EQ(editor.WaitForResult(0), -1);
+    EXPECT_TRUE(IsWindowVisible(editor.Sheet()));
+}
+
+// A schedule the registry refuses to store is said out loud at Apply and at OK, and the sheet
+// stays open with the change still to be applied; once the registry takes it, OK stores it.
+TEST_F(EditorSheetTest, ASaveThatFailsSaysSoAndKeepsTheSheetOpen)
+{
+    HKEY monday = nullptr;
+    const std::string mondayPath = std::string(PlugKey) + "\\Schedule\\Monday";
+    WriteDword(std::string(PlugKey) + "\\Schedule\\Friday", "x", 0);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, mondayPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &monday, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(monday);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+    ClickLater(page, 1034);
+    HWND detail = editor.WaitForWindow("スケジュール詳細");
+    ASSERT_NE(detail, nullptr);
+    Type(detail, 1014, "7");
+    Type(detail, 1018, "0");
+    ASSERT_TRUE(editor.Answer(detail, IDOK));
+
+    editor.PressLater(PSBTN_APPLYNOW);
+    ExpectSaveFailureBox(editor, ERROR_CHILD_MUST_BE_VOLATILE);
+    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    editor.PressLater(PSBTN_OK);
+    ExpectSaveFailureBox(editor, ERROR_CHILD_MUST_BE_VOLATILE);
+
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, mondayPath.c_str()), ERROR_SUCCESS);
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    uint32_t hour = 0;
+    EXPECT_TRUE(ReadDword(mondayPath + "\\data0", "Hour", &hour));
+    EXPECT_EQ(hour, 7u);
+}
+
+// After a failed OK, Cancel reports Cancel: the caller does not reload settings that were not all
+// saved.
+TEST_F(EditorSheetTest, CancelAfterAFailedOkReturnsTwo)
+{
+    HKEY quor = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quor", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &quor, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(quor);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    editor.ShowPage(GeneralPage);
+    editor.PressLater(PSBTN_OK);
+    ExpectSaveFailureBox(editor, ERROR_CHILD_MUST_BE_VOLATILE);
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }

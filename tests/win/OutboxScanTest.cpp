@@ -174,28 +174,48 @@ TEST_F(OutboxScanTest, DateLineOffsetFollowsDaylightSaving)
     EXPECT_EQ(winter, "Date: Fri, 15 Jan 2027 13:00:00 +0100\r\n\r\n");
 }
 
-// A rewrite that cannot finish leaves the message exactly as it was (it is still released, as
-// the host then sends it unchanged).
-TEST_F(OutboxScanTest, AFailedRewriteLeavesTheMessageWhole)
+// The rewrite stages beside the message, in a file of its own: it needs nothing of the temporary
+// folder (here gone), and a message that cannot be read leaves nothing behind.
+TEST_F(OutboxScanTest, TheRewriteStagesBesideTheMessage)
 {
     const std::string due = Message("X-Reserve-Date: 100\n");
     AddEntry("Account1", "a", NoFlags, due);
     char saved[MAX_PATH] = "";
     GetEnvironmentVariableA("TMP", saved, sizeof saved);
     SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
-    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
+    bool rewritten = RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100);
     SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
-    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), due);
-
-    // The copy back cannot be made.
-    CreateDirectoryA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str(), nullptr);
-    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
-    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), due);
-    RemoveDirectoryA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str());
+    EXPECT_TRUE(rewritten);
+    EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
+                                                        "Subject: s\r\n\r\n" + Body);
 
     EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100));
-    EXPECT_TRUE(RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100));
-    EXPECT_EQ(GetFileAttributesA((host.root + "Account1\\Outbox.box\\a.qpm.chr").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(testing_support::FilesIn(host.root + "Account1\\Outbox.box"),
+              (std::vector<std::string>{"Entry.lst", "a.qpm"}));
+}
+
+// A message whose path takes 256 to 259 characters is rewritten like any other: the staging file's
+// path is no longer than the message's own.
+TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
+{
+    for (size_t length : {256u, 259u}) {
+        SCOPED_TRACE(length);
+        // root + account + "\Outbox.box\" + "00000001.qpm"
+        size_t fixed = host.root.size() + 12 + 12;
+        ASSERT_LT(fixed + 7, length);
+        std::string account = "Account" + std::string(length - fixed - 7, static_cast<char>('a' + length % 26));
+        std::string dir = account + "\\Outbox.box\\";
+        ASSERT_EQ((host.root + dir + "00000001.qpm").size(), length);
+        index_.clear();
+        AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
+        host.marks.clear();
+        EXPECT_TRUE(ScanOutbox());
+        EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
+        EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
+                                                    "Subject: s\r\n\r\n" + Body);
+        EXPECT_EQ(testing_support::FilesIn(host.root + account + "\\Outbox.box"),
+                  (std::vector<std::string>{"00000001.qpm", "Entry.lst"}));
+    }
 }
 
 }  // namespace

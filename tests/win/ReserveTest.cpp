@@ -124,17 +124,91 @@ TEST_F(ReserveTest, ReservingWritesTheLineFirstAndReopeningShowsIt)
     EXPECT_EQ(host.headers[window], "To: b@example.jp\r\nSubject: s\r\nCc: marker-left-alone\r\n");
 }
 
-TEST_F(ReserveTest, FieldsAreNormalisedAndAnImpossibleDateActsAsCancel)
+// The message box a dialog shows, answered from a timer inside its modal loop: its owner, title
+// and text are kept.
+struct OwnedBox {
+    HWND owner = nullptr;
+    std::string title;
+    std::string text;
+    bool shown = false;
+};
+OwnedBox LastBox;
+HWND BoxOwner;
+void CALLBACK AnswerOwnedBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    for (HWND box = FindWindowA("#32770", nullptr); box; box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
+        if (box == BoxOwner || GetWindow(box, GW_OWNER) != BoxOwner)
+            continue;
+        KillTimer(nullptr, timer);
+        char title[64] = "";
+        GetWindowTextA(box, title, sizeof title);
+        LastBox = {BoxOwner, title, DialogStaticText(box), true};
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+}
+
+TEST_F(ReserveTest, FieldsOutOfRangeAreNormalised)
 {
     host.headers[window] = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
     Reserve(Fill("2026", "4", "31", "7", "75", 1));  // 31 April, minute 75: 1 May 08:15
     EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1777590900);
-    Reserve(Fill("", "12", "7", "7", "30", 1));
-    EXPECT_EQ(host.headers[window], "To: b\r\n");
+    Reserve(Fill("2027", "0", "0", "24", "0", 1));  // day 0 of month 0: 30 November 2026, hour 24
+    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1796050800);
     // The close box changes nothing.
     host.headers[window] = "To: c\r\n";
     Reserve(Fill("2026", "12", "7", "7", "30", 2));
     EXPECT_EQ(host.headers[window], "To: c\r\n");
+}
+
+// A date and time that a reservation cannot hold (no year or one that is no number, before
+// 1970-01-01 09:00 in Tokyo, after 2038-01-19 12:14): a box owned by the dialog says so and which range can be used, the
+// dialog stays open, and the header keeps its reservation. The first and last minutes can be used.
+TEST_F(ReserveTest, ADateThatCannotBeUsedIsSaidAndChangesNothing)
+{
+    const std::string header = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
+    struct Case {
+        const char* fields[5];
+    };
+    const Case unusable[] = {
+        {{"", "12", "7", "7", "30"}},
+        {{"1970", "1", "1", "8", "59"}},
+        {{"2038", "1", "19", "12", "15"}},
+    };
+    for (const Case& c : unusable) {
+        SCOPED_TRACE(std::string(c.fields[0]) + "-" + c.fields[1] + "-" + c.fields[2] + " " + c.fields[3] + ":" +
+                     c.fields[4]);
+        host.headers[window] = header;
+        LastBox = OwnedBox{};
+        Reserve([&](HWND dialog) {
+            BoxOwner = dialog;
+            SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+            Fill(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], 1)(dialog);
+            SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+        });
+        ASSERT_TRUE(LastBox.shown);
+        EXPECT_EQ(LastBox.title, "送信予約");
+        EXPECT_EQ(LastBox.text, "この日時では送信予約できません。\n"
+                                "1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。");
+        EXPECT_EQ(host.headers[window], header);
+    }
+    // The dialog is still there to be corrected.
+    Reserve([&](HWND dialog) {
+        BoxOwner = dialog;
+        SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+        Fill("abc", "12", "7", "7", "30", 1)(dialog);
+        Fill("2026", "12", "24", "10", "0", 1)(dialog);
+    });
+    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1798074000);
+    for (const Case& c : {Case{{"1970", "1", "1", "9", "0"}}, Case{{"2038", "1", "19", "12", "14"}}}) {
+        host.headers[window] = header;
+        LastBox = OwnedBox{};
+        BoxOwner = nullptr;
+        Reserve(Fill(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], 1));
+        EXPECT_FALSE(LastBox.shown);
+        EXPECT_EQ(host.headers[window], "X-Reserve-Date: " +
+                                            std::string(c.fields[0][0] == '1' ? "0" : "2147483640") + "\r\nTo: b\r\n");
+    }
 }
 
 TEST_F(ReserveTest, PostedPathMustLieUnderTheRootIgnoringCase)

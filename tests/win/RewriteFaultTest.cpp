@@ -1,5 +1,6 @@
 // Every file call of a scan that releases a message is made to fail in turn (once, or from then
-// on): the message file is always either the old one or the complete new one, and the release
+// on), with the message free and with the message held open by the host: the message file is
+// always either the old one or the complete new one, nothing is left beside it, and the release
 // bits follow the rule: a message found due is released, rewritten or not.
 #include "FakeHost.h"
 #include "plugin/FileCalls.h"
@@ -8,20 +9,27 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
-enum Step { Create, Read, Write, Copy, Move, Delete, TempPath, TempName, StepCount };
-const char* const StepNames[] = {"Create", "Read", "Write", "Copy", "Move", "Delete", "TempPath", "TempName"};
+enum Step { Create, Read, Write, Move, Delete, Seek, SetEnd, Flush, StepCount };
+const char* const StepNames[] = {"Create", "Read", "Write", "Move", "Delete", "Seek", "SetEnd", "Flush"};
 
 struct Injection {
     Step step = StepCount;  // none
     int nth = 0;
     bool fromThenOn = false;
     int calls[StepCount] = {};
-    int callsBeforeRewrite[StepCount] = {};
+    int callsBeforeMarks[StepCount] = {};
+    bool marked = false;
 } Faults;
+
+// Called before each write, in place of another host's work at that moment.
+std::function<void()> BeforeWrite;
 
 bool Fails(Step step)
 {
@@ -51,27 +59,17 @@ BOOL WINAPI FaultRead(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOV
 // A full disk: half of the bytes go out, then the call fails.
 BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
+    if (BeforeWrite) {
+        auto other = std::move(BeforeWrite);
+        BeforeWrite = nullptr;
+        other();
+    }
     if (Fails(Write)) {
         SystemFileCalls.Write(file, data, size / 2, written, overlapped);
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
     return SystemFileCalls.Write(file, data, size, written, overlapped);
-}
-
-// A copy that breaks off leaves part of the target behind.
-BOOL WINAPI FaultCopy(LPCSTR from, LPCSTR to, BOOL failIfExists)
-{
-    if (Fails(Copy)) {
-        HANDLE target = SystemFileCalls.Create(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                               nullptr);
-        DWORD written = 0;
-        SystemFileCalls.Write(target, "From: par", 9, &written, nullptr);
-        CloseHandle(target);
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return SystemFileCalls.Copy(from, to, failIfExists);
 }
 
 BOOL WINAPI FaultMove(LPCSTR from, LPCSTR to, DWORD flags)
@@ -92,28 +90,65 @@ BOOL WINAPI FaultDelete(LPCSTR path)
     return SystemFileCalls.Delete(path);
 }
 
-DWORD WINAPI FaultTempPath(DWORD size, LPSTR buffer)
+BOOL WINAPI FaultSeek(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD from)
 {
-    // Where the rewrite begins: what came before belongs to the scan's own reading.
-    for (int step = 0; step < StepCount; ++step)
-        Faults.callsBeforeRewrite[step] = Faults.calls[step];
-    return Fails(TempPath) ? 0 : SystemFileCalls.TempPath(size, buffer);
+    if (Fails(Seek)) {
+        SetLastError(ERROR_SEEK);
+        return FALSE;
+    }
+    return SystemFileCalls.Seek(file, distance, position, from);
 }
 
-UINT WINAPI FaultTempName(LPCSTR dir, LPCSTR prefix, UINT unique, LPSTR name)
+BOOL WINAPI FaultSetEnd(HANDLE file)
 {
-    return Fails(TempName) ? 0 : SystemFileCalls.TempName(dir, prefix, unique, name);
+    if (Fails(SetEnd)) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return SystemFileCalls.SetEnd(file);
 }
 
-const std::string MessagePath = "Account1\\Outbox.box\\a.qpm";
+BOOL WINAPI FaultFlush(HANDLE file)
+{
+    if (Fails(Flush)) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    return SystemFileCalls.Flush(file);
+}
+
+const std::string OutboxDir = "Account1\\Outbox.box\\";
+const std::string MessagePath = OutboxDir + "a.qpm";
 const std::string Released = FakeHost::ReleaseMarks("Account1\\Outbox.box\\a");
 
-std::string OldMessage()
+std::string Body()
 {
     std::string body;
     for (int i = 0; i < 200; ++i)
         body += "body line " + std::to_string(i) + " \x82\xa0\x82\xa2\r\n";  // several 1024-byte chunks
-    return "From: a@example.jp\nX-Reserve-Date: 100\nDate: Mon, 01 Dec 2026 10:00:00 +0900\nSubject: s\n\n" + body;
+    return body;
+}
+
+std::string OldMessage()
+{
+    return "From: a@example.jp\nX-Reserve-Date: 100\nDate: Mon, 01 Dec 2026 10:00:00 +0900\nSubject: s\n\n" + Body();
+}
+
+// A message that grows in the rewrite: its short "Date:" line gets the full one.
+std::string GrowingMessage()
+{
+    return "X-Reserve-Date: 100\nDate: x\nTo: a\nCc: b\nSubject: s\n\n" + Body();
+}
+
+// The names of the files in a folder of the fake mailbox, other than those given.
+std::vector<std::string> OtherFiles(const FakeHost& host, const std::string& dir, std::vector<std::string> known)
+{
+    std::vector<std::string> others;
+    for (const std::string& name : testing_support::FilesIn(host.root + dir)) {
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            others.push_back(name);
+    }
+    return others;
 }
 
 class RewriteFaultTest : public ::testing::Test {
@@ -121,75 +156,152 @@ protected:
     void SetUp() override
     {
         ResetScanSettings(1796596200, 1);
-        Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultCopy, FaultMove, FaultDelete, FaultTempPath,
-                          FaultTempName};
+        Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush};
+        host.onMark = [](const char*) {
+            if (Faults.marked)
+                return;
+            Faults.marked = true;
+            for (int step = 0; step < StepCount; ++step)
+                Faults.callsBeforeMarks[step] = Faults.calls[step];
+        };
     }
-    void TearDown() override { Files = SystemFileCalls; }
-
-    // One scan of a fresh outbox with one due message, with the given fault armed.
-    void Scan(Step step, int nth, bool fromThenOn)
+    void TearDown() override
     {
-        host.Write("Account1\\Outbox.box\\Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
-        host.Write(MessagePath, OldMessage());
+        Files = SystemFileCalls;
+        BeforeWrite = nullptr;
+    }
+
+    // One scan of a fresh outbox with one due message, with the given fault armed; held: the host
+    // holds the message open, sharing reading and writing but not deletion, so that it cannot be
+    // replaced by a rename.
+    void Scan(Step step, int nth, bool fromThenOn, bool held, const std::string& old = OldMessage())
+    {
+        for (const std::string& name : OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}))
+            DeleteFileA((host.root + OutboxDir + name).c_str());
+        host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
+        host.Write(MessagePath, old);
         host.marks.clear();
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (held) {
+            holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        }
         Faults = Injection{};
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
         ScanOutbox();
         Faults.step = StepCount;
+        if (holder != INVALID_HANDLE_VALUE)
+            CloseHandle(holder);
+    }
+
+    // Every fault of every step the clean scan takes; returns the calls of the clean scan.
+    Injection EveryFault(bool held, const std::string& old, const std::string& header)
+    {
+        Scan(StepCount, 0, false, held, old);
+        const Injection clean = Faults;
+        const std::string rewritten = host.Read(MessagePath);
+        EXPECT_EQ(host.JoinedMarks(), Released);
+        EXPECT_EQ(rewritten, header + Body());
+        EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}).empty());
+
+        for (int step = 0; step < StepCount; ++step) {
+            for (int nth = 1; nth <= clean.calls[step]; ++nth) {
+                for (bool fromThenOn : {false, true}) {
+                    SCOPED_TRACE(std::string(held ? "held, " : "") + StepNames[step] + " call " + std::to_string(nth) +
+                                 " of " + std::to_string(clean.calls[step]) + " (" +
+                                 std::to_string(clean.callsBeforeMarks[step]) + " before the marks)" +
+                                 (fromThenOn ? " and every later one" : " alone"));
+                    Scan(static_cast<Step>(step), nth, fromThenOn, held, old);
+                    std::string now = host.Read(MessagePath);
+                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
+                    // Released before the rewrite begins: a failure while the scan reads the
+                    // index or the header may keep it, untouched, for the next scan; any later
+                    // one never holds it back.
+                    if (nth > clean.callsBeforeMarks[step]) {
+                        EXPECT_EQ(host.JoinedMarks(), Released);
+                    } else {
+                        EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == old))
+                            << host.JoinedMarks();
+                    }
+                    if (now == old || now == rewritten) {
+                        // Nothing stays beside the message, unless deleting fails every time.
+                        if (!(step == Delete && fromThenOn)) {
+                            EXPECT_TRUE(left.empty()) << left[0];
+                        }
+                    } else {
+                        // Written over in place and the disk failing for good on the way: the
+                        // complete new message stays beside it.
+                        EXPECT_TRUE(held && fromThenOn) << now.substr(0, 200);
+                        ++damaged;
+                        EXPECT_EQ(left.size(), 1u);
+                        for (const std::string& name : left) {
+                            EXPECT_EQ(host.Read(OutboxDir + name), rewritten);
+                            DeleteFileA((host.root + OutboxDir + name).c_str());
+                        }
+                    }
+                }
+            }
+        }
+        return clean;
     }
 
     FakeHost host;
+    int damaged = 0;
 };
 
 TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage)
 {
-    Scan(StepCount, 0, false);
-    const Injection clean = Faults;
-    const std::string rewritten = host.Read(MessagePath);
-    ASSERT_EQ(host.JoinedMarks(), Released);
-    ASSERT_EQ(rewritten.rfind("From: a@example.jp\r\nDate: Thu, 01 Jan 1970 09:01:40 +0900\r\nSubject: s\r\n\r\nbody", 0), 0u)
-        << rewritten;
+    const std::string shrunk = "From: a@example.jp\r\nDate: Thu, 01 Jan 1970 09:01:40 +0900\r\nSubject: s\r\n\r\n";
+    const std::string grown = "Date: Thu, 01 Jan 1970 09:01:40 +0900\r\nTo: a\r\nCc: b\r\nSubject: s\r\n\r\n";
+    ASSERT_GT(grown.size() + Body().size(), GrowingMessage().size());
+    Injection free = EveryFault(false, OldMessage(), shrunk);
+    Injection held = EveryFault(true, OldMessage(), shrunk);
+    EveryFault(true, GrowingMessage(), grown);
     // The seam is what the scan really uses: every step was taken at least once.
     for (int step = 0; step < StepCount; ++step)
-        ASSERT_GT(clean.calls[step], 0) << StepNames[step];
-
-    for (int step = 0; step < StepCount; ++step) {
-        for (int nth = 1; nth <= clean.calls[step]; ++nth) {
-            for (bool fromThenOn : {false, true}) {
-                SCOPED_TRACE(std::string(StepNames[step]) + " call " + std::to_string(nth) +
-                             (fromThenOn ? " and every later one" : " alone"));
-                Scan(static_cast<Step>(step), nth, fromThenOn);
-                std::string now = host.Read(MessagePath);
-                EXPECT_TRUE(now == OldMessage() || now == rewritten) << now.substr(0, 200);
-                // A failure inside the rewrite never holds the message back; one while the scan
-                // reads the index or the header may keep it for the next scan, untouched.
-                if (nth > clean.callsBeforeRewrite[step]) {
-                    EXPECT_EQ(host.JoinedMarks(), Released);
-                } else {
-                    EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == OldMessage())) << host.JoinedMarks();
-                }
-                if (now == rewritten) {
-                    EXPECT_EQ(host.JoinedMarks(), Released);
-                }
-                // Nothing stays beside the message, unless deleting is what failed.
-                if (step != Delete) {
-                    EXPECT_EQ(GetFileAttributesA((host.root + MessagePath + ".chr").c_str()), INVALID_FILE_ATTRIBUTES);
-                }
-            }
-        }
-    }
+        EXPECT_GT(free.calls[step] + held.calls[step], 0) << StepNames[step];
+    // The rename is tried and refused while the host holds the message; then it is written over.
+    EXPECT_EQ(free.calls[Seek], 0);
+    EXPECT_GT(held.calls[SetEnd], 0);
+    // Writes that fail for good half way over a held message: the one case that leaves a file.
+    EXPECT_GT(damaged, 0);
 }
 
-// A staged copy left behind by a failed clean-up does not stand in the way of the next rewrite.
-TEST_F(RewriteFaultTest, ALeftoverStagedCopyIsReplacedByTheNextRewrite)
+// Another host process releasing a message of the same outbox at the same moment: each rewrite
+// stages in a file of its own, so neither message takes any of the other's text.
+TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
 {
-    host.Write(MessagePath + ".chr", "stale");
-    Scan(StepCount, 0, false);
+    std::string other = "From: b@example.jp\nX-Reserve-Date: 100\nSubject: other\n\n" + std::string(3000, 'b');
+    host.Write(OutboxDir + "b.qpm", other);
+    host.Write(MessagePath, OldMessage());
+    PlugSettings.ChangeDate = 0;
+    bool otherRewritten = false;
+    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100); };
+    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100));
+    EXPECT_TRUE(otherRewritten);
+    std::string expected = OldMessage();
+    expected.replace(0, expected.find("\n\n") + 2,
+                     "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
+    EXPECT_EQ(host.Read(MessagePath), expected);
+    EXPECT_EQ(host.Read(OutboxDir + "b.qpm"), "From: b@example.jp\r\nSubject: other\r\n\r\n" + std::string(3000, 'b'));
+    EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm", "b.qpm"}).empty());
+}
+
+// A file left beside the message by an earlier crash, under the name a rewrite would take first,
+// is passed over: the rewrite takes another name and leaves the old file alone.
+TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
+{
+    host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
+    host.Write(MessagePath, OldMessage());
+    host.Write(OutboxDir + "a.~00", "stale");
+    EXPECT_TRUE(ScanOutbox());
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
-    EXPECT_EQ(GetFileAttributesA((host.root + MessagePath + ".chr").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
+    EXPECT_EQ(OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}), std::vector<std::string>{"a.~00"});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <prsht.h>
 
 #include <string>
@@ -378,6 +379,61 @@ TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
     EXPECT_EQ(editor.WaitForWindow("スケジュール詳細", 500), nullptr);
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+// The detail dialog is modal to the sheet: while it edits an entry the user cannot delete that
+// entry, switch the weekday or close the sheet behind it (each of which left the dialog writing
+// into a freed entry, into another weekday's list, or its change lost while OK reported success).
+TEST_F(SchedulePageTest, TheDetailDialogKeepsTheSheetDisabledWhileItIsOpen)
+{
+    StoreEntry(1, 0, 9, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    HWND tab = GetDlgItem(page, 1010);
+    SelectWeekday(page, 1);
+    ASSERT_TRUE(SelectRow(page, " 9時 0分"));
+    HWND dialog = OpenDetail(editor, page, 1035);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), editor.Sheet());
+    EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));
+
+    // The dialog moved out of the way, as a user may; then clicks on 削除, on the 火曜 tab and on
+    // the sheet's OK.
+    RECT sheetArea;
+    GetWindowRect(editor.Sheet(), &sheetArea);
+    SetWindowPos(dialog, nullptr, sheetArea.right + 10, sheetArea.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    UserClick(GetDlgItem(page, 1036));
+    RECT tuesday;
+    SendMessageA(tab, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&tuesday));
+    UserClick(tab, tuesday);
+    UserClick(GetDlgItem(editor.Sheet(), IDOK));
+    EXPECT_EQ(editor.WaitForWindow("削除", 1500), nullptr);
+    EXPECT_EQ(SendMessageA(tab, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(editor.WaitForResult(0), -1);  // the sheet is still open
+
+    Type(dialog, 1014, "20");
+    Type(dialog, 1018, "20");
+    Click(dialog, 1029);
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_TRUE(IsWindowEnabled(editor.Sheet()));
+    EXPECT_EQ(Labels(page), (std::vector<std::string>{"20時20分"}));
+
+    // With the dialog gone the same click reaches the sheet again.
+    ASSERT_TRUE(SelectRow(page, "20時20分"));
+    UserClick(GetDlgItem(page, 1036));
+    HWND box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDCANCEL));
+
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    std::vector<Stored> monday = StoredDay(1);
+    ASSERT_EQ(monday.size(), 1u);
+    EXPECT_EQ(monday[0].hour, 20u);
+    EXPECT_EQ(monday[0].minute, 20u);
+    EXPECT_EQ(monday[0].sntp, 1u);
+    EXPECT_TRUE(StoredDay(2).empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // for scripts/screenshots.sh. Not a test: a person looks at the pictures.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "common/SntpStatus.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -117,6 +118,15 @@ void StoreSampleSettings()
     WriteDword(PlugKey, "ReserveMark", 3);
     WriteDword(PlugKey, "PostSec", 120);
     WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
+    WriteDword(PlugKey, "UseSNTP", 1);
+    // The last clock adjustment, refused as on a standard user's Windows: the longest status line.
+    SntpOutcome refused;
+    refused.result = SntpNoRight;
+    refused.detail = ERROR_PRIVILEGE_NOT_HELD;
+    refused.correctionMs = 1234;
+    refused.SetTime(2026, 12, 7, 7, 0, 2);
+    refused.SetServer("ntp.example.jp");
+    WriteSntpStatus(refused);
 }
 
 }  // namespace
@@ -146,6 +156,37 @@ int main(int argc, char** argv)
         Capture(detail, out + "\\detail-dialog.bmp");
         if (detail)
             editor.Answer(detail, IDCANCEL);
+
+        // An export to a file that another program holds open.
+        TempDir dir("screenshots");
+        const std::string held = dir / "chronel.reg";
+        WriteFileBytes(held, "");
+        HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ClickLater(editor.ShowPage(1), 1002);
+        if (editor.ChooseFile(held)) {
+            HWND box = editor.WaitForWindow("設定の書出");
+            Capture(box, out + "\\export-failed.bmp");
+            if (box)
+                editor.Answer(box, IDOK);
+        }
+        CloseHandle(holder);
+
+        // A registry that refuses Monday's entries: the key is made again as one kept in memory
+        // only, which takes no lasting subkeys.
+        const std::string monday = std::string(PlugKey) + "\\Schedule\\Monday";
+        RegDeleteTreeA(HKEY_CURRENT_USER, monday.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, monday.c_str());
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, monday.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS)
+            RegCloseKey(key);
+        editor.ShowPage(0);
+        editor.PressLater(PSBTN_APPLYNOW);
+        HWND box = editor.WaitForWindow("設定の保存");
+        Capture(box, out + "\\save-failed.bmp");
+        if (box)
+            editor.Answer(box, IDOK);
         editor.Press(PSBTN_CANCEL);
         editor.WaitForResult();
     }

@@ -3,6 +3,7 @@
 #include "common/SettingsStore.h"
 #include "common/SettingsWriter.h"
 #include "TestSupport.h"
+#include "tests/unit/FailingRealloc.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,33 @@ uint32_t Dword(const std::string& path, const char* name)
     uint32_t value = 0xdeadbeef;
     EXPECT_TRUE(ReadDword(path, name, &value)) << path << " " << name;
     return value;
+}
+
+// A key the registry keeps in memory only. It refuses lasting keys under it, which is how these
+// tests make a write fail the way a damaged or full registry would.
+void CreateVolatileKey(const std::string& path)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 // Runs Wine's regedit on a file, silently, and waits for it.
@@ -188,6 +216,82 @@ TEST_F(SettingsWriterTest, SaveDayStepsOverASubkeyThatCannotBeDeleted)
     EXPECT_EQ(Dword(Schedule + "Tuesday\\data1", "Hour"), 9u);
 }
 
+// The new entries go over the old ones first; a write that fails is reported, and the old subkeys
+// beyond what was written stay (before, the day's entries were deleted first and a failing
+// registry left the day empty, reported as success).
+TEST_F(SettingsWriterTest, SaveDayWritesBeforeItRemovesAndReportsAWriteThatFails)
+{
+    WriteDword(Schedule + "Friday\\data0", "Hour", 1);  // the Schedule key, lasting
+    CreateVolatileKey(Schedule + "Monday");
+    CreateVolatileKey(Schedule + "Monday\\data0");
+    CreateVolatileKey(Schedule + "Monday\\zzz");
+    WriteDword(Schedule + "Monday\\data0", "Hour", 6);
+    WriteDword(Schedule + "Monday\\zzz", "Hour", 4);
+    ScheduleList list;
+    list.AddEntry(5, 30, 0, 0, 0);
+    list.AddEntry(21, 0, 0, 0, 0);
+    DWORD error = 0;
+    EXPECT_EQ(SaveDay(list, "Monday", &error), 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
+    EXPECT_EQ(SubKeys(Schedule + "Monday"), (std::vector<std::string>{"data0", "zzz"}));
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Hour"), 5u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Minute"), 30u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\zzz", "Hour"), 4u);
+
+    Settings s;
+    LoadSettings(s);
+    s.Schedule[1].Clear();
+    s.Schedule[1].AddEntry(22, 0, 0, 0, 0);
+    s.Schedule[1].AddEntry(23, 0, 0, 0, 0);
+    s.Schedule[5].Clear();
+    error = 0;
+    EXPECT_EQ(SaveSchedule(s, &error), 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
+    // The other days and the Server values are written all the same.
+    EXPECT_TRUE(SubKeys(Schedule + "Friday").empty());
+    EXPECT_EQ(Dword(std::string(PlugKey) + "\\Server", "ConnectHour"), 0xffffffffu);
+}
+
+TEST_F(SettingsWriterTest, SavesReportAKeyThatCannotBeMade)
+{
+    CreateVolatileKey("Software\\Quor");
+    Settings s;
+    LoadSettings(s);
+    s.Schedule[2].AddEntry(8, 0, 0, 0, 0);
+    DWORD error = 0;
+    EXPECT_EQ(SaveSettings(s, &error), 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
+    error = 0;
+    EXPECT_EQ(SaveSchedule(s, &error), 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
+    EXPECT_EQ(SaveDay(s.Schedule[2], "Tuesday"), 0);
+}
+
+// Old entry keys written over end up as freshly made ones: the five values alone, and every other
+// subkey gone. Names compare in any letter case, as the registry's do.
+TEST_F(SettingsWriterTest, SaveDayOverOldEntriesLeavesWhatAFreshSaveWould)
+{
+    WriteDword(Schedule + "Sunday\\data0", "Hour", 1);
+    WriteText(Schedule + "Sunday\\data0", "Note", "kept by hand", true);
+    WriteDword(Schedule + "Sunday\\DATA1", "Hour", 2);
+    WriteDword(Schedule + "Sunday\\data2", "Hour", 3);
+    WriteDword(Schedule + "Sunday\\data01", "Hour", 4);
+    ScheduleList list;
+    list.AddEntry(8, 0, 1, 0, 0);
+    list.AddEntry(9, 0, 0, 1, 1);
+    DWORD error = 1;
+    EXPECT_EQ(SaveDay(list, "Sunday", &error), 1);
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(SubKeys(Schedule + "Sunday"), (std::vector<std::string>{"data0", "DATA1"}));
+    DWORD type = 0;
+    std::string bytes;
+    EXPECT_FALSE(ReadValue(Schedule + "Sunday\\data0", "Note", &type, &bytes));
+    EXPECT_EQ(Dword(Schedule + "Sunday\\data0", "Hour"), 8u);
+    EXPECT_EQ(Dword(Schedule + "Sunday\\data0", "EveryDay"), 1u);
+    EXPECT_EQ(Dword(Schedule + "Sunday\\DATA1", "Hour"), 9u);
+    EXPECT_EQ(Dword(Schedule + "Sunday\\DATA1", "SNTP"), 1u);
+}
+
 TEST_F(SettingsWriterTest, ExportWritesTheTextAndReplacesAnOldFile)
 {
     TempDir dir("export");
@@ -214,8 +318,48 @@ TEST_F(SettingsWriterTest, ExportToAFolderThatDoesNotExistCreatesNothing)
     std::string path = dir / "missing\\chronel.reg";
     Settings s;
     LoadSettings(s);
-    EXPECT_EQ(ExportSettings(s, path.c_str()), 0);
+    DWORD error = 0;
+    EXPECT_EQ(ExportSettings(s, path.c_str(), &error), 0);
+    EXPECT_NE(error, 0u);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// An export that fails leaves an older file as it was and nothing beside it: when the file is
+// held open by another program, and when memory runs out while the text is built (the file used
+// to be emptied before the text was made).
+TEST_F(SettingsWriterTest, AFailedExportLeavesTheOldFileAsItWas)
+{
+    TempDir dir("export");
+    std::string path = dir / "chronel.reg";
+    ASSERT_TRUE(WriteFileBytes(path, "REGEDIT4\n\nold export\n"));
+    Settings s;
+    LoadSettings(s);
+    s.Schedule[1].AddEntry(7, 30, 0, 1, 0);
+    {
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        DWORD error = 0;
+        EXPECT_EQ(ExportSettings(s, path.c_str(), &error), 0);
+        EXPECT_NE(error, 0u);
+        CloseHandle(held);
+    }
+    EXPECT_EQ(ReadFileBytes(path), "REGEDIT4\n\nold export\n");
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"chronel.reg"}));
+
+    failing_realloc::Arm(5);
+    DWORD error = 0;
+    int exported = ExportSettings(s, path.c_str(), &error);
+    failing_realloc::Arm(-1);
+    EXPECT_EQ(exported, 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(ReadFileBytes(path), "REGEDIT4\n\nold export\n");
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"chronel.reg"}));
+
+    // Once it can, the export takes the old file's place.
+    EXPECT_EQ(ExportSettings(s, path.c_str()), 1);
+    EXPECT_EQ(ReadFileBytes(path), BuildRegeditText(s).c_str());
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"chronel.reg"}));
 }
 
 // The file goes through the registry editor: every value comes back as it was exported,

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <algorithm>
+
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -100,6 +102,23 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(file);
 }
 
+std::vector<std::string> FilesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 static void RemoveTree(const std::string& path)
 {
     std::string from = path + '\0';  // double terminated for SHFileOperation
@@ -144,6 +163,17 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs)
             DispatchMessageA(&msg);
         Sleep(20);
     }
+}
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
 }
 
 static BOOL CALLBACK FirstStaticText(HWND child, LPARAM param)

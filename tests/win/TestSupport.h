@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -35,6 +36,8 @@ void WriteText(const std::string& path, const char* name, const std::string& tex
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The names of the files and folders in a folder (without "." and ".."), sorted.
+std::vector<std::string> FilesIn(const std::string& dir);
 
 // A fresh, empty directory under the system's temporary folder; removed by the destructor.
 class TempDir {
@@ -53,6 +56,8 @@ private:
 // Waits up to timeoutMs for a visible top-level window with this title (CP932 bytes), pumping
 // messages.
 HWND WaitForWindow(const char* title, DWORD timeoutMs);
+// Waits up to timeoutMs for a window (of any thread or process) to be destroyed.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs);
 // The text of the dialog's first static control that has text other than the icon.
 std::string DialogStaticText(HWND dialog);
 

@@ -1,0 +1,132 @@
+#include "StagedFile.h"
+
+#include <cstring>
+
+namespace {
+
+const char StagingDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr int StagingNames = 36 * 36;
+constexpr DWORD CopyChunk = 64 * 1024;
+
+bool IsAsciiAlnum(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool Seek(const FileHandle& file, LONGLONG offset, DWORD from, LONGLONG* at = nullptr)
+{
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position;
+    if (!Files.Seek(file.Get(), distance, &position, from))
+        return false;
+    if (at)
+        *at = position.QuadPart;
+    return true;
+}
+
+// Copies source from its start over target from its start. *wrote tells whether target may have
+// changed on the way.
+bool CopyOver(const FileHandle& source, const FileHandle& target, LONGLONG length, bool* wrote)
+{
+    if (!Seek(source, 0, FILE_BEGIN) || !Seek(target, 0, FILE_BEGIN))
+        return false;
+    static unsigned char chunk[CopyChunk];  // the UI thread's alone
+    for (LONGLONG copied = 0; copied < length;) {
+        DWORD want = length - copied < CopyChunk ? static_cast<DWORD>(length - copied) : CopyChunk;
+        DWORD read = 0;
+        if (!Files.Read(source.Get(), chunk, want, &read, nullptr) || read == 0)
+            return false;
+        *wrote = true;
+        DWORD written = 0;
+        if (!Files.Write(target.Get(), chunk, read, &written, nullptr) || written != read)
+            return false;
+        copied += read;
+    }
+    // Only for the disk: the bytes are in place whatever it says.
+    Files.Flush(target.Get());
+    return true;
+}
+
+// The rename could not replace target (the host holds it open, without delete sharing): the
+// staged content is written over target where it stands.
+StagedResult WriteOverInPlace(const char* stagingPath, const char* target)
+{
+    FileHandle source(Files.Create(stagingPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(Files.Create(target, GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    LONGLONG length = 0;
+    LONGLONG oldLength = 0;
+    if (!source.Valid() || !file.Valid() || !Seek(source, 0, FILE_END, &length) ||
+        !Seek(file, 0, FILE_END, &oldLength))
+        return StagedResult::NotReplaced;
+    // The new length first: a full disk, or a host that maps the file and so forbids cutting it,
+    // then stops the rewrite before a byte of the message has changed.
+    if (length != oldLength && (!Seek(file, length, FILE_BEGIN) || !Files.SetEnd(file.Get())))
+        return StagedResult::NotReplaced;
+    // A failure on the way: once more from the start.
+    bool wrote = false;
+    if (CopyOver(source, file, length, &wrote) || CopyOver(source, file, length, &wrote))
+        return StagedResult::Replaced;
+    // Grown but not yet written: cut back, and the message is as it was.
+    if (!wrote && length > oldLength && Seek(file, oldLength, FILE_BEGIN) && Files.SetEnd(file.Get()))
+        return StagedResult::NotReplaced;
+    if (!wrote && length == oldLength)
+        return StagedResult::NotReplaced;
+    // Part new, part old, or cut short: the complete content stays in the staging file.
+    return StagedResult::Damaged;
+}
+
+}  // namespace
+
+FileHandle CreateStagingBeside(const char* target, char* stagingPath, size_t size)
+{
+    size_t length = std::strlen(target);
+    if (length < 4 || length >= size || target[length - 4] != '.' || !IsAsciiAlnum(target[length - 3]) ||
+        !IsAsciiAlnum(target[length - 2]) || !IsAsciiAlnum(target[length - 1]))
+        return FileHandle();
+    std::memcpy(stagingPath, target, length + 1);
+    // "name.~xy": created only if no file of that name exists, so each staging file is its own
+    // even when two host processes release at the same moment, and a file left by a crash is
+    // passed over.
+    int refused = 0;
+    for (int n = 0; n < StagingNames; ++n) {
+        stagingPath[length - 3] = '~';
+        stagingPath[length - 2] = StagingDigits[n / 36];
+        stagingPath[length - 1] = StagingDigits[n % 36];
+        FileHandle file(Files.Create(stagingPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+        if (file.Valid())
+            return file;
+        // Taken (a folder of that name, or a file being deleted, refuses access): try the next
+        // name. Refused again and again, the folder itself is closed to us.
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED && ++refused < 8)
+            continue;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    stagingPath[0] = '\0';
+    return FileHandle();
+}
+
+StagedResult ReplaceWithStaged(const char* stagingPath, const char* target)
+{
+    // A rename within the folder: the message is either the old file or the complete new one.
+    if (Files.Move(stagingPath, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return StagedResult::Replaced;
+    StagedResult result = WriteOverInPlace(stagingPath, target);
+    if (result != StagedResult::Damaged)
+        RemoveStaging(stagingPath);
+    return result;
+}
+
+void RemoveStaging(const char* stagingPath)
+{
+    // Once more when the first try fails: a scanner that looks at every new file may hold it
+    // for a moment.
+    if (!Files.Delete(stagingPath))
+        Files.Delete(stagingPath);
+}
