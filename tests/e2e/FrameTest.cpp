@@ -45,6 +45,15 @@ TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
     ExpectLoadErrorBoxAndNoPlugin(host);
 }
 
+// The running host is found by its file name in any letter case, as Windows names modules.
+TEST_F(FrameTest, HostNamedInOtherLetterCaseBindsAndStarts)
+{
+    HostLayout host("host", "QUILLPOST.EXE");
+    HostRunResult run = host.Run(Start + "end 2026-12-07 06:58:02\n");
+    EXPECT_TRUE(run.Has("host: APCStartUp -> 1")) << run.log;
+    EXPECT_FALSE(run.Has("did not load")) << run.log;
+}
+
 TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
 {
     HostLayout host;
