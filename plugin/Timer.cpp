@@ -6,8 +6,13 @@
 #include "Outbox.h"
 #include "SntpClient.h"
 #include "Time32.h"
+#include "host/HostApi.h"
 
 namespace {
+
+// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
+// taken from its queue); the plug-in's work is over by then.
+bool TimerHeld = false;
 
 // A step that found the connection state unchanged asks for the next one here, and the next
 // tick posts it. Re-posting at once would keep a posted message in the host's queue at all
@@ -79,8 +84,26 @@ bool ConnectionHoldsRuns()
 
 }  // namespace
 
+void StartTimer()
+{
+    if (TimerHeld)
+        Host.KillTimer(TimerId);
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    TimerHeld = true;
+}
+
+int StopTimer()
+{
+    if (!TimerHeld)
+        return 0;
+    TimerHeld = false;
+    return Host.KillTimer(TimerId);
+}
+
 int __stdcall OnTimer(int, int)
 {
+    if (!TimerHeld)
+        return 1;
     SYSTEMTIME now;
     GetLocalTime(&now);
     PostWantedSteps();
@@ -143,7 +166,7 @@ void StartScheduledRun()
     if (main)
         SendMessageA(main, WM_COMMAND, NextEvent.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
     FindNextEventNow();
-    UpdateScheduleMenuItem(PluginSubmenu(main));
+    UpdateScheduleMenuItems();
 }
 
 void StartScheduledConnect()
