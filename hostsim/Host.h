@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "ImportPatch.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -58,6 +60,7 @@ struct HostState {
     bool connecting = false;            // a connection command is under way
     int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
+    int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
     std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
     int loadCycles = 0;                 // load and free each DLL this often before start-up
@@ -75,13 +78,14 @@ SYSTEMTIME Local();
 std::string Stamp();
 int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
 // Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
-// SetLocalTime by the simulated clock. Returns the number of entries patched.
+// SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
+// and LoadLibraryW give chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
+// From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
+// right to change the clock); 0 lets it succeed.
+void RefuseChanges(DWORD error);
 }  // namespace SimClock
 
-// Points the module's import of kernel32's function name at replacement; the number of entries
-// patched.
-int PatchKernel32Import(HMODULE module, const char* name, void* replacement);
 // Logs "thread: N started" for each thread the module creates; "thread: N ended with CODE" once
 // ReportEndedPluginThreads, called on every step and while the clock is held, sees it gone.
 int WatchPluginThreads(HMODULE module);

@@ -49,6 +49,19 @@ bool ApplyHostOption(const std::string& line)
         Host.receiveDialog = true;
         return true;
     }
+    if (verb == "clock-refuse") {
+        // clock-refuse [ERROR]: SetLocalTime fails, by default as for a user without the right.
+        unsigned long error = ERROR_PRIVILEGE_NOT_HELD;
+        in >> error;
+        SimClock::RefuseChanges(static_cast<DWORD>(error));
+        return true;
+    }
+    if (verb == "await-plugin-threads") {
+        // await-plugin-threads SECONDS: at exit, wait that long for the plug-in's threads (a clock
+        // adjustment still under way) to let the libraries go, so that their work is not cut off.
+        in >> Host.awaitThreadsSeconds;
+        return Host.awaitThreadsSeconds > 0;
+    }
     if (verb == "plugin-path") {
         // plugin-path PATH: where the plug-in is, relative to the host's folder
         in >> Host.pluginPath;

@@ -1,4 +1,4 @@
-#include "Host.h"
+#include "ImportPatch.h"
 
 #include <cstring>
 

@@ -44,4 +44,17 @@ void UnloadPlugin()
         LogEvent("plugin: unloaded");
     }
     Host.plugin = nullptr;
+    if (Host.awaitThreadsSeconds <= 0)
+        return;
+    // A thread that holds its own reference keeps a library loaded until it ends.
+    DWORD limit = static_cast<DWORD>(Host.awaitThreadsSeconds) * 1000;
+    DWORD started = GetTickCount();
+    while (GetModuleHandleA("chronel.dll") || GetModuleHandleA("chronset.dll")) {
+        if (GetTickCount() - started >= limit) {
+            LogEvent("plugin: still held by a thread after %d s", Host.awaitThreadsSeconds);
+            return;
+        }
+        Sleep(20);
+    }
+    LogEvent("plugin: released by every thread");
 }

@@ -6,5 +6,4 @@ set(CHRONEL_PLUGIN_PURE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DateLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CivilTime.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LineReader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MessageRewrite.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SntpPacket.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/MessageRewrite.cpp)

@@ -2,8 +2,9 @@
 
 #include "../common/Allocation.h"
 #include "../common/OwnedText.h"
+#include "../common/SntpExchange.h"
+#include "../common/SntpStatus.h"
 #include "Globals.h"
-#include "SntpExchange.h"
 
 namespace {
 
@@ -20,7 +21,10 @@ struct SntpRequest {
 DWORD WINAPI SntpAdjustClock(LPVOID parameter)
 {
     SntpRequest* request = static_cast<SntpRequest*>(parameter);
-    int result = SntpExchange(request->server, request->timeoutSeconds, SetLocalTime);
+    // kernel32's clock as imported by this library, which a host may substitute.
+    SntpOutcome outcome;
+    int result = SntpExchange(request->server, request->timeoutSeconds, SystemSntpClock(), &outcome);
+    WriteSntpStatus(outcome);
     HMODULE module = request->module;
     delete request;
     // The host may unload the plug-in while the exchange waits: the reference keeps the code

@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 total=${1:-600}
 cmake --preset native >/dev/null && cmake --build --preset native >/dev/null || exit 1
-targets=(FuzzHeaderText FuzzIndexLine FuzzMessageRewrite FuzzDateLine FuzzStoredValue)
+targets=(FuzzHeaderText FuzzIndexLine FuzzMessageRewrite FuzzDateLine FuzzStoredValue FuzzSntpReply)
 each=$(( total / ${#targets[@]} ))
 [ "$each" -ge 1 ] || each=1
 findings=build/fuzz-findings

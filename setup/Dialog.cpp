@@ -52,6 +52,11 @@ bool CDialog::OnNotify(NMHDR*, LRESULT*)
     return false;
 }
 
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM)
+{
+    return false;
+}
+
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -67,7 +72,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     default:
-        return FALSE;
+        return OnMessage(message, wParam, lParam) ? TRUE : FALSE;
     }
 }
 

@@ -33,6 +33,8 @@ protected:
     // True when handled.
     virtual bool OnCommand(int id, int code);
     virtual bool OnNotify(NMHDR* header, LRESULT* result);
+    // Any other message (WM_DESTROY, the dialog's own); true when handled.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }

@@ -1,13 +1,29 @@
 #include "SNTPPage.h"
 
+#include "AdjustNow.h"
 #include "resource.h"
 
 #include "common/SettingsWriter.h"
+#include "common/SntpExchange.h"
+#include "common/SntpStatus.h"
 
 #include <commctrl.h>
+#include <climits>
 #include <initializer_list>
 
+namespace {
+
+// Posted by the button's exchange when it has ended.
+constexpr UINT AdjustNowEndedMessage = WM_APP + 1;
+
+}  // namespace
+
 CSNTPPage::CSNTPPage() : CPropertyPage(IDD_SNTP) {}
+
+CSNTPPage::~CSNTPPage()
+{
+    LetGoOfRun();
+}
 
 void CSNTPPage::DoDataExchange(CDataExchange& dx)
 {
@@ -45,7 +61,67 @@ BOOL CSNTPPage::OnInitDialog()
     SendDlgItemMessageA(window_, IDU_NTP_ACCURACY, UDM_SETRANGE32, 0, 32767);
     // As a click on the master switch: the page counts as changed from the start.
     MasterClicked();
+    ShowStoredOutcome();
     return TRUE;
+}
+
+void CSNTPPage::ShowStoredOutcome()
+{
+    SntpOutcome outcome;
+    bool stored = ReadSntpStatus(&outcome);
+    TextBuffer line;
+    SntpStatusLine(stored ? &outcome : nullptr, line);
+    SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
+}
+
+// One exchange with the server and time-out now in the fields (read and checked as leaving the
+// page would), whether or not the master switch is on.
+void CSNTPPage::AdjustNowClicked()
+{
+    if (run_ || !UpdateData(true))
+        return;
+    int timeoutSeconds = timeOut_ > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(timeOut_);
+    run_ = AdjustNow::Start(window_, AdjustNowEndedMessage, server_.c_str(), timeoutSeconds);
+    TextBuffer line;
+    if (!run_) {
+        SntpOutcome outcome;
+        outcome.SetServer(server_.c_str());
+        StampSntpOutcome(SystemSntpClock(), &outcome);
+        SntpStatusLine(&outcome, line);
+    } else {
+        SntpRunningLine(timeoutSeconds, line);
+        EnableItem(IDB_NTP_ADJUST_NOW, false);
+    }
+    SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
+}
+
+void CSNTPPage::AdjustNowEnded()
+{
+    if (!run_)
+        return;
+    TextBuffer line;
+    SntpStatusLine(&run_->Outcome(), line);
+    LetGoOfRun();
+    SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
+    EnableItem(IDB_NTP_ADJUST_NOW, true);
+}
+
+void CSNTPPage::LetGoOfRun()
+{
+    if (run_)
+        run_->Release();
+    run_ = nullptr;
+}
+
+bool CSNTPPage::OnMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message == AdjustNowEndedMessage) {
+        AdjustNowEnded();
+        return true;
+    }
+    if (message == WM_DESTROY)
+        LetGoOfRun();  // the exchange goes on alone and stores its outcome
+    return false;
 }
 
 bool CSNTPPage::OnApply(DWORD* error)
@@ -63,6 +139,10 @@ bool CSNTPPage::OnCommand(int id, int code)
 {
     if (code == BN_CLICKED && id == IDX_NTP_USE) {
         MasterClicked();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDB_NTP_ADJUST_NOW) {
+        AdjustNowClicked();
         return true;
     }
     if (code == BN_CLICKED && id == IDX_NTP_RUN_SERVER) {

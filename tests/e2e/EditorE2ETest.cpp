@@ -1,5 +1,6 @@
 // The real settings editor from the simulated host: the plug-in's settings command opens the
 // sheet, and an OK there changes the schedule the plug-in runs.
+#include "SntpTestServer.h"  // winsock2.h before windows.h
 #include "HostRun.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,47 @@ TEST_F(EditorE2ETest, CancelInTheSheetLeavesTheSchedule)
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_EQ(run.When("host: APCSetup -> 1"), "2026-12-07 06:58:02.0") << run.log;  // FreeLibrary's result
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"")) << run.log;
+}
+
+// "今すぐ合わせる" on the time-adjustment page: the editor, loaded by the plug-in, sets the
+// host's clock (the host gives it the simulated clock as it is loaded) and shows the outcome.
+TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
+{
+    SntpTestServer server;
+    ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
+    server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+    ASSERT_TRUE(host.Start("setting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 10\nawait-plugin-threads 60\n"
+                           "start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 09:00:00\n"));
+    HWND sheet = WaitForWindow(SheetCaption, 60000);
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    SendMessageA(GetDlgItem(page, 1041), BM_CLICK, 0, 0);
+    std::string line;
+    for (DWORD waited = 0; waited < 30000; waited += 20) {
+        char text[512] = "";
+        GetWindowTextA(GetDlgItem(page, 1040), text, sizeof text);
+        line = text;
+        if (line.rfind("前回の時刻合わせ", 0) == 0)
+            break;
+        Sleep(20);
+    }
+    // The host's clock stood before 07:00 and the server said 07:00:30.
+    EXPECT_EQ(line.rfind("前回の時刻合わせ: 2026/12/07 07:0", 0), 0u) << line;
+    EXPECT_NE(line.find(" 成功 (+"), std::string::npos) << line;
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    PostMessageA(sheet, WM_NULL, 0, 0);
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(run.Has("plugin: chronset.dll loaded, ")) << run.log;
+    std::vector<std::string> sets = run.Events("clock: set to 2026-12-07 07:0");
+    EXPECT_EQ(sets.size(), 2u) << run.log;
+    uint32_t result = 99;
+    ASSERT_TRUE(ReadDword(std::string(PlugKey) + "\\Status", "Result", &result));
+    EXPECT_EQ(result, 0u);
 }
 
 // Apply, then Cancel: the applied schedule is stored, and the plug-in runs it at once, not from

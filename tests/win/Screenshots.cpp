@@ -2,6 +2,7 @@
 // for scripts/screenshots.sh. Not a test: a person looks at the pictures.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "common/SntpStatus.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -117,6 +118,15 @@ void StoreSampleSettings()
     WriteDword(PlugKey, "ReserveMark", 3);
     WriteDword(PlugKey, "PostSec", 120);
     WriteText(PlugKey, "SNTPServer", "ntp.example.jp", false);
+    WriteDword(PlugKey, "UseSNTP", 1);
+    // The last clock adjustment, refused as on a standard user's Windows: the longest status line.
+    SntpOutcome refused;
+    refused.result = SntpNoRight;
+    refused.detail = ERROR_PRIVILEGE_NOT_HELD;
+    refused.correctionMs = 1234;
+    refused.SetTime(2026, 12, 7, 7, 0, 2);
+    refused.SetServer("ntp.example.jp");
+    WriteSntpStatus(refused);
 }
 
 }  // namespace

@@ -4,15 +4,36 @@
 
 namespace testing_support {
 
-std::vector<uint8_t> SntpReply(uint32_t seconds, uint32_t fraction, int leap, int mode, int stratum)
+namespace {
+
+void PutTimestamp(std::vector<uint8_t>& data, size_t at, uint32_t seconds, uint32_t fraction)
+{
+    for (int i = 0; i < 4; ++i) {
+        data[at + i] = static_cast<uint8_t>(seconds >> (24 - 8 * i));
+        data[at + 4 + i] = static_cast<uint8_t>(fraction >> (24 - 8 * i));
+    }
+}
+
+// The reply as sent to a request: its originate field carries the request's transmit time.
+std::vector<uint8_t> Answering(std::vector<uint8_t> reply, const uint8_t* request, int requestLength)
+{
+    if (reply.size() >= 32 && requestLength >= 48)
+        std::copy(request + 40, request + 48, reply.begin() + 24);
+    return reply;
+}
+
+}  // namespace
+
+std::vector<uint8_t> SntpReply(uint32_t seconds, uint32_t fraction, int leap, int mode, int stratum,
+                               const char* referenceId)
 {
     std::vector<uint8_t> data(48, 0);
     data[0] = static_cast<uint8_t>(leap << 6 | 3 << 3 | mode);
     data[1] = static_cast<uint8_t>(stratum);
-    for (int i = 0; i < 4; ++i) {
-        data[40 + i] = static_cast<uint8_t>(seconds >> (24 - 8 * i));
-        data[44 + i] = static_cast<uint8_t>(fraction >> (24 - 8 * i));
-    }
+    for (int i = 0; i < 4 && referenceId[i]; ++i)
+        data[12 + i] = static_cast<uint8_t>(referenceId[i]);
+    PutTimestamp(data, 32, seconds, fraction);
+    PutTimestamp(data, 40, seconds, fraction);
     return data;
 }
 
@@ -75,11 +96,24 @@ void SntpTestServer::Stop()
     socket_ = foreignSocket_ = INVALID_SOCKET;
 }
 
-void SntpTestServer::Answer(const std::vector<uint8_t>& reply, const std::vector<uint8_t>& foreign)
+void SntpTestServer::Answer(const std::vector<uint8_t>& reply, const std::vector<uint8_t>& foreign,
+                           const std::vector<uint8_t>& forged)
 {
     EnterCriticalSection(&lock_);
     reply_ = reply;
     foreign_ = foreign;
+    forged_ = forged;
+    live_ = false;
+    LeaveCriticalSection(&lock_);
+}
+
+void SntpTestServer::AnswerLive(int64_t aheadMs, DWORD inMs, DWORD outMs)
+{
+    EnterCriticalSection(&lock_);
+    live_ = true;
+    aheadMs_ = aheadMs;
+    inMs_ = inMs;
+    outMs_ = outMs;
     LeaveCriticalSection(&lock_);
 }
 
@@ -87,9 +121,18 @@ void SntpTestServer::ReplyToLast(const std::vector<uint8_t>& reply)
 {
     EnterCriticalSection(&lock_);
     sockaddr_in to = lastClient_;
+    std::vector<uint8_t> answer = Answering(reply, lastRequest_.data(), static_cast<int>(lastRequest_.size()));
     LeaveCriticalSection(&lock_);
-    sendto(socket_, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
+    sendto(socket_, reinterpret_cast<const char*>(answer.data()), static_cast<int>(answer.size()), 0,
            reinterpret_cast<sockaddr*>(&to), sizeof to);
+}
+
+int64_t SntpTestServer::LastTransmitTicks()
+{
+    EnterCriticalSection(&lock_);
+    int64_t ticks = lastTransmit_;
+    LeaveCriticalSection(&lock_);
+    return ticks;
 }
 
 int SntpTestServer::Requests()
@@ -147,11 +190,35 @@ DWORD WINAPI SntpTestServer::Serve(LPVOID parameter)
         ++self->requests_;
         self->lastRequest_.assign(data, data + got);
         self->lastClient_ = from;
-        std::vector<uint8_t> reply = self->reply_, foreign = self->foreign_;
+        std::vector<uint8_t> reply = self->reply_, foreign = self->foreign_, forged = self->forged_;
+        bool live = self->live_;
+        int64_t aheadMs = self->aheadMs_;
+        DWORD inMs = self->inMs_, outMs = self->outMs_;
         LeaveCriticalSection(&self->lock_);
+        if (live) {
+            // The request reaches the server inMs later; the reply, stamped as it leaves, takes outMs.
+            Sleep(inMs);
+            FILETIME now;
+            GetSystemTimeAsFileTime(&now);
+            int64_t ticks = static_cast<int64_t>(static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) +
+                            aheadMs * 10000;
+            int64_t ntp = ticks - 9435484800LL * 10000000LL;  // since 1900
+            uint32_t seconds = static_cast<uint32_t>(ntp / 10000000);
+            uint32_t fraction = static_cast<uint32_t>(((ntp % 10000000) << 32) / 10000000);
+            reply = SntpReply(seconds, fraction);
+            EnterCriticalSection(&self->lock_);
+            self->lastTransmit_ = ticks;
+            LeaveCriticalSection(&self->lock_);
+            Sleep(outMs);
+        }
+        reply = Answering(reply, data, got);
+        foreign = Answering(foreign, data, got);
         if (!foreign.empty())
             sendto(self->foreignSocket_, reinterpret_cast<const char*>(foreign.data()), static_cast<int>(foreign.size()),
                    0, reinterpret_cast<sockaddr*>(&from), sizeof from);
+        if (!forged.empty())
+            sendto(self->socket_, reinterpret_cast<const char*>(forged.data()), static_cast<int>(forged.size()), 0,
+                   reinterpret_cast<sockaddr*>(&from), sizeof from);
         if (!reply.empty())
             sendto(self->socket_, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
                    reinterpret_cast<sockaddr*>(&from), sizeof from);

@@ -10,8 +10,10 @@
 
 namespace testing_support {
 
-// A server reply: leap indicator, mode and stratum as given, the transmit timestamp.
-std::vector<uint8_t> SntpReply(uint32_t seconds, uint32_t fraction, int leap = 0, int mode = 4, int stratum = 2);
+// A server reply: leap indicator, mode and stratum as given, the receive and transmit timestamps
+// both the time given. The server puts the request's transmit time in its originate field.
+std::vector<uint8_t> SntpReply(uint32_t seconds, uint32_t fraction, int leap = 0, int mode = 4, int stratum = 2,
+                               const char* referenceId = "GPS");
 // NTP seconds of a local time in the tests' zone (JST, nine hours ahead of UTC).
 uint32_t NtpSecondsOfJst(int year, int month, int day, int hour, int minute, int second);
 
@@ -25,10 +27,18 @@ public:
     // Binds 127.0.0.1:123 and starts answering. False when the port cannot be had.
     bool Start();
     // What each request gets: first a datagram from another port of this machine (if any), then
-    // the reply from port 123 (none when empty: the request is held).
-    void Answer(const std::vector<uint8_t>& reply, const std::vector<uint8_t>& foreign = {});
-    // Sends a reply from port 123 to the last request's sender now.
+    // a forged one from port 123 that does not answer the request (if any; sent as given), then
+    // the reply from port 123 (none when empty: the request is held). The reply and the datagram
+    // from another port answer the request: their originate is the request's transmit time.
+    void Answer(const std::vector<uint8_t>& reply, const std::vector<uint8_t>& foreign = {},
+                const std::vector<uint8_t>& forged = {});
+    // Instead of a fixed reply, each request is answered with this machine's clock moved by
+    // aheadMs, as a server behind a path that delays the request by inMs and the reply by outMs.
+    void AnswerLive(int64_t aheadMs, DWORD inMs, DWORD outMs);
+    // Sends a reply from port 123 to the last request's sender now, answering that request.
     void ReplyToLast(const std::vector<uint8_t>& reply);
+    // The transmit time of the last live reply, in 100-ns units since 1601 (UTC).
+    int64_t LastTransmitTicks();
     int Requests();
     std::vector<uint8_t> LastRequest();
     int LastClientPort();
@@ -44,7 +54,11 @@ private:
     HANDLE thread_ = nullptr;
     volatile LONG stop_ = 0;
     CRITICAL_SECTION lock_;
-    std::vector<uint8_t> reply_, foreign_, lastRequest_;
+    std::vector<uint8_t> reply_, foreign_, forged_, lastRequest_;
+    bool live_ = false;
+    int64_t aheadMs_ = 0;
+    DWORD inMs_ = 0, outMs_ = 0;
+    int64_t lastTransmit_ = 0;
     sockaddr_in lastClient_{};
     int requests_ = 0;
 };

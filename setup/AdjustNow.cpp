@@ -1,0 +1,84 @@
+#include <winsock2.h>
+
+#include "AdjustNow.h"
+
+#include "common/Allocation.h"
+#include "common/OwnedText.h"
+#include "common/SntpExchange.h"
+#include "common/SntpStatus.h"
+
+
+AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int timeoutSeconds)
+{
+    AdjustNow* run = new (NoThrow) AdjustNow;
+    if (!run)
+        return nullptr;
+    run->page_ = page;
+    run->message_ = message;
+    run->timeoutSeconds_ = timeoutSeconds;
+    run->server_ = CopyText(server ? server : "");
+    if (!run->server_) {
+        delete run;
+        return nullptr;
+    }
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&AdjustNow::Run),
+                            &run->module_)) {
+        delete run;
+        return nullptr;
+    }
+    InitializeCriticalSection(&run->lock_);
+    HMODULE module = run->module_;
+    HANDLE thread = CreateThread(nullptr, 0, Run, run, 0, nullptr);
+    if (!thread) {
+        DeleteCriticalSection(&run->lock_);
+        delete run;
+        FreeLibrary(module);
+        return nullptr;
+    }
+    CloseHandle(thread);
+    return run;
+}
+
+AdjustNow::~AdjustNow()
+{
+    delete[] server_;
+}
+
+void AdjustNow::Drop()
+{
+    if (InterlockedDecrement(&references_) == 0) {
+        DeleteCriticalSection(&lock_);
+        delete this;
+    }
+}
+
+void AdjustNow::Release()
+{
+    EnterCriticalSection(&lock_);
+    page_ = nullptr;
+    LeaveCriticalSection(&lock_);
+    Drop();
+}
+
+DWORD WINAPI AdjustNow::Run(LPVOID self)
+{
+    AdjustNow* run = static_cast<AdjustNow*>(self);
+    // The host may not have started Windows Sockets for an editor; the count is per process, so
+    // this is harmless when it has.
+    WSADATA sockets;
+    bool started = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
+    SntpExchange(run->server_, run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
+    if (started)
+        WSACleanup();
+    WriteSntpStatus(run->outcome_);
+    // Posted under the lock: the page's window cannot go before the message is queued, and once
+    // it has let go nothing more is sent to it.
+    EnterCriticalSection(&run->lock_);
+    if (run->page_)
+        PostMessageA(run->page_, run->message_, 0, 0);
+    LeaveCriticalSection(&run->lock_);
+    HMODULE module = run->module_;
+    run->Drop();
+    FreeLibraryAndExitThread(module, 0);
+    return 0;
+}

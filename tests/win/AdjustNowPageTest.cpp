@@ -1,0 +1,269 @@
+// The time-adjustment page's status line and its "今すぐ合わせる" button, through the real editor
+// against a time server on 127.0.0.1:123. The editor's clock imports are pointed at a clock of
+// the test's own, as the simulated host does for the plug-in: the machine's clock is never set.
+#include "SntpTestServer.h"  // winsock2.h before windows.h
+#include "EditorSession.h"
+#include "TestSupport.h"
+#include "hostsim/ImportPatch.h"
+
+#include <gtest/gtest.h>
+#include <prsht.h>
+
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+enum { SntpPage = 3 };
+enum { StatusLine = 1040, AdjustNowButton = 1041, ServerField = 1021, TimeOutField = 1023 };
+const std::string StatusKey = std::string(PlugKey) + "\\Status";
+
+constexpr int64_t Second = 10000000;
+
+// 2026-12-07 07:00:00 in Tokyo, as 100-ns units since 1601 (UTC).
+int64_t Seven()
+{
+    SYSTEMTIME utc{};
+    utc.wYear = 2026;
+    utc.wMonth = 12;
+    utc.wDay = 6;
+    utc.wHour = 22;
+    FILETIME file;
+    SystemTimeToFileTime(&utc, &file);
+    return static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
+}
+
+std::vector<uint8_t> ReplyAt(int64_t ticks)
+{
+    int64_t ntp = ticks - 9435484800LL * Second;
+    return SntpReply(static_cast<uint32_t>(ntp / Second),
+                     static_cast<uint32_t>((static_cast<uint64_t>(ntp % Second) << 32) / Second));
+}
+
+// The editor's clock while a test runs: it stands still until it is set.
+volatile int64_t ClockNow;
+volatile DWORD ClockRefusal;
+volatile LONG ClockSets;
+SYSTEMTIME LastSet;
+
+void WINAPI ReadClock(LPFILETIME out)
+{
+    int64_t now = ClockNow;
+    out->dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(now));
+    out->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(now) >> 32);
+}
+
+BOOL WINAPI SetClock(const SYSTEMTIME* local)
+{
+    InterlockedIncrement(&ClockSets);
+    LastSet = *local;
+    if (ClockRefusal) {
+        SetLastError(ClockRefusal);
+        return FALSE;
+    }
+    SYSTEMTIME utc;
+    FILETIME file;
+    TzSpecificLocalTimeToSystemTime(nullptr, local, &utc);
+    SystemTimeToFileTime(&utc, &file);
+    ClockNow = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
+    return TRUE;
+}
+
+class AdjustNowPageTest : public ClearedSettingsTest {
+protected:
+    void SetUp() override
+    {
+        ClearedSettingsTest::SetUp();
+        ClockNow = Seven();
+        ClockRefusal = 0;
+        ClockSets = 0;
+        ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
+        WriteText(PlugKey, "SNTPServer", "127.0.0.1", false);
+        WriteDword(PlugKey, "TimeOut", 30);
+    }
+    // The open editor's clock is the test's; false if an import could not be replaced (then
+    // nothing may be clicked).
+    static bool TakeOverTheEditorsClock()
+    {
+        HMODULE editor = GetModuleHandleA("chronset.dll");
+        return editor && PatchKernel32Import(editor, "GetSystemTimeAsFileTime", reinterpret_cast<void*>(ReadClock)) == 1 &&
+               PatchKernel32Import(editor, "SetLocalTime", reinterpret_cast<void*>(SetClock)) == 1;
+    }
+    // Takes over the open editor's clock, shows the page and presses the button; none when the
+    // clock could not be taken over (then nothing was pressed).
+    static HWND PressAdjustNow(EditorSession& editor)
+    {
+        if (!editor.Sheet() || !TakeOverTheEditorsClock())
+            return nullptr;
+        HWND page = editor.ShowPage(SntpPage);
+        Click(page, AdjustNowButton);
+        return page;
+    }
+    // Waits until the status line is no longer the running one.
+    static std::string WaitForOutcome(HWND page)
+    {
+        std::string line;
+        for (DWORD waited = 0; waited < 30000; waited += 20) {
+            line = Text(page, StatusLine);
+            if (line.rfind("前回の時刻合わせ", 0) == 0)
+                break;
+            Sleep(20);
+        }
+        return line;
+    }
+    SntpTestServer server;
+};
+
+// The page's template in dialog units, as it was before the status line and the button came.
+struct Place {
+    int id, x, y, width, height;
+};
+const Place ExistingPlaces[] = {
+    {1027, 14, 32, 200, 10}, {1032, 24, 53, 42, 8},  {1021, 68, 51, 150, 12}, {1033, 24, 73, 42, 8},
+    {1030, 107, 73, 117, 8}, {1034, 24, 93, 42, 8},  {1031, 107, 93, 117, 8}, {1035, 14, 116, 200, 10},
+};
+
+TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheirPlaces)
+{
+    {
+        EditorSession editor;
+        ASSERT_NE(editor.Sheet(), nullptr);
+        HWND page = editor.ShowPage(SntpPage);
+        EXPECT_EQ(Text(page, StatusLine), "前回の時刻合わせ: 記録はありません");
+        EXPECT_EQ(Text(page, AdjustNowButton), "今すぐ合わせる");
+        EXPECT_TRUE(Enabled(page, AdjustNowButton)) << "usable with the switch off";
+        EXPECT_FALSE(Checked(page, 1027));
+        for (const Place& place : ExistingPlaces) {
+            // Position and size are converted apart, as the dialog manager does.
+            RECT expected{place.x, place.y, place.width, place.height};
+            MapDialogRect(page, &expected);
+            RECT actual;
+            GetWindowRect(GetDlgItem(page, place.id), &actual);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
+            EXPECT_EQ(actual.left, expected.left) << place.id;
+            EXPECT_EQ(actual.top, expected.top) << place.id;
+            EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << place.id;
+        }
+        // The new controls lie below the old ones and inside the page.
+        RECT page_{}, line{}, button{}, hidden{};
+        GetClientRect(page, &page_);
+        GetWindowRect(GetDlgItem(page, StatusLine), &line);
+        GetWindowRect(GetDlgItem(page, AdjustNowButton), &button);
+        GetWindowRect(GetDlgItem(page, 1035), &hidden);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&button), 2);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&hidden), 2);
+        EXPECT_GE(line.top, hidden.bottom);
+        EXPECT_GE(button.top, line.bottom);
+        EXPECT_LE(button.bottom, page_.bottom);
+        editor.Press(PSBTN_CANCEL);
+        editor.WaitForResult();
+    }
+    WriteText(StatusKey, "Time", "2026/12/07 07:00:02", true);
+    WriteText(StatusKey, "Server", "ntp.example.jp", true);
+    WriteDword(StatusKey, "Result", 1);
+    WriteDword(StatusKey, "Detail", ERROR_PRIVILEGE_NOT_HELD);
+    int64_t correction = 1234;
+    WriteValue(StatusKey, "Correction", REG_QWORD, &correction, sizeof correction);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.ShowPage(SntpPage);
+    EXPECT_EQ(Text(page, StatusLine),
+              "前回の時刻合わせ: 2026/12/07 07:00:02 失敗: 時計を変更する権限がありません (ずれ +1.234 秒)");
+    editor.Press(PSBTN_CANCEL);
+    editor.WaitForResult();
+}
+
+// The exchange runs beside the sheet: while the server holds its answer the sheet answers at once,
+// and the outcome then appears in the line and under Status.
+TEST_F(AdjustNowPageTest, TheButtonSetsTheClockWithoutFreezingTheSheet)
+{
+    server.Answer({});
+    EditorSession editor;
+    HWND page = PressAdjustNow(editor);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Text(page, StatusLine), "時刻合わせ中です… (応答を最大 30 秒待ちます)");
+    EXPECT_FALSE(Enabled(page, AdjustNowButton));
+    ASSERT_TRUE(server.WaitForRequests(1, 15000));
+    EXPECT_EQ(server.LastClientPort(), 1024);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(editor.Sheet(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    editor.ShowPage(1);
+    page = editor.ShowPage(SntpPage);
+    Click(page, AdjustNowButton);  // a second press while one runs starts nothing
+    EXPECT_EQ(server.Requests(), 1);
+
+    server.ReplyToLast(ReplyAt(Seven() + 5 * Second));
+    EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:05 成功 (+5.000 秒)");
+    EXPECT_TRUE(Enabled(page, AdjustNowButton));
+    EXPECT_EQ(ClockSets, 2);
+    EXPECT_EQ(LastSet.wHour, 7);
+    EXPECT_EQ(LastSet.wSecond, 5);
+    EXPECT_EQ(LastSet.wMilliseconds, 0);
+    uint32_t result = 99;
+    ASSERT_TRUE(ReadDword(StatusKey, "Result", &result));
+    EXPECT_EQ(result, 0u);
+    // The button does not count as an edit of the settings.
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
+{
+    server.Answer(ReplyAt(Seven() + 5 * Second));
+    ClockRefusal = ERROR_PRIVILEGE_NOT_HELD;
+    EditorSession editor;
+    HWND page = PressAdjustNow(editor);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WaitForOutcome(page),
+              "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)");
+    EXPECT_EQ(ClockNow, Seven());
+
+    // The server now typed in the field is the one asked; here one with no name.
+    Type(page, ServerField, "");
+    Click(page, AdjustNowButton);
+    EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: SNTPサーバーが設定されていません");
+    EXPECT_EQ(server.Requests(), 1);
+
+    // An empty time-out field is refused as leaving the page would, and nothing is started.
+    Type(page, ServerField, "127.0.0.1");
+    Type(page, TimeOutField, "");
+    ClickLater(page, AdjustNowButton);
+    HWND box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
+    editor.Answer(box, IDOK);
+    EXPECT_EQ(server.Requests(), 1);
+    editor.Press(PSBTN_CANCEL);
+    editor.WaitForResult();
+}
+
+// chronel frees the editor as soon as the sheet closes: the exchange keeps the library loaded on
+// its own reference, stores its outcome, and only then lets the library go.
+TEST_F(AdjustNowPageTest, TheSheetCanCloseWhileTheExchangeWaits)
+{
+    server.Answer({});
+    {
+        EditorSession editor;
+        ASSERT_NE(PressAdjustNow(editor), nullptr);
+        ASSERT_TRUE(server.WaitForRequests(1, 15000));
+        editor.Press(PSBTN_CANCEL);
+        EXPECT_EQ(editor.WaitForResult(), 2);
+    }
+    EXPECT_NE(GetModuleHandleA("chronset.dll"), nullptr) << "held by the exchange";
+    server.ReplyToLast(ReplyAt(Seven() + 5 * Second));
+    bool unloaded = false;
+    for (DWORD waited = 0; waited < 30000 && !unloaded; waited += 20) {
+        Sleep(20);
+        unloaded = GetModuleHandleA("chronset.dll") == nullptr;
+    }
+    EXPECT_TRUE(unloaded);
+    EXPECT_EQ(ClockSets, 2);
+    uint32_t result = 99;
+    ASSERT_TRUE(ReadDword(StatusKey, "Result", &result));
+    EXPECT_EQ(result, 0u);
+}
+
+}  // namespace
