@@ -95,6 +95,18 @@ HWND ReserveDialogBox()
     return nullptr;
 }
 
+// The user clicks button id of window; where names the window in the log.
+void ClickButton(HWND window, int id, const std::string& where)
+{
+    HWND button = window ? GetDlgItem(window, id) : nullptr;
+    char caption[64] = "";
+    if (button)
+        GetWindowTextA(button, caption, sizeof caption);
+    LogEvent("user: clicks \"%s\"%s%s", caption, where.c_str(), button ? "" : " (no such button)");
+    if (button)
+        SendMessageA(button, BM_CLICK, 0, 0);
+}
+
 const int FieldIds[5] = {1003, 1005, 1007, 1009, 1011};
 
 void OpenSendWindow(int number, const std::string& account)
@@ -206,14 +218,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         HWND owner = ChosenSendWindow(in, &label);
         int id = 0;
         in >> id;
-        HWND dialog = owner ? ReserveDialog(owner) : nullptr;
-        HWND button = dialog ? GetDlgItem(dialog, id) : nullptr;
-        char caption[64] = "";
-        if (button)
-            GetWindowTextA(button, caption, sizeof caption);
-        LogEvent("user: clicks \"%s\"%s%s", caption, label.c_str(), button ? "" : " (no such button)");
-        if (button)
-            SendMessageA(button, BM_CLICK, 0, 0);
+        ClickButton(owner ? ReserveDialog(owner) : nullptr, id, label);
     } else if (verb == "reserve-box") {
         // reserve-box [ID]: the text and title of a box owned by the reservation dialog, then
         // presses ID in it
@@ -268,14 +273,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         std::string title;
         int id = 0;
         in >> title >> id;
-        HWND window = FindWindowA(nullptr, title.c_str());
-        HWND button = window ? GetDlgItem(window, id) : nullptr;
-        char caption[64] = "";
-        if (button)
-            GetWindowTextA(button, caption, sizeof caption);
-        LogEvent("user: clicks \"%s\" in \"%s\"%s", caption, title.c_str(), button ? "" : " (no such button)");
-        if (button)
-            SendMessageA(button, BM_CLICK, 0, 0);
+        ClickButton(FindWindowA(nullptr, title.c_str()), id, " in \"" + title + "\"");
     } else if (verb == "window-text") {
         std::string title, text;
         in >> title;
