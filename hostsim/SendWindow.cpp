@@ -55,13 +55,13 @@ SendWindow* Find(int number)
     return found == SendWindows.end() || !found->second.window ? nullptr : &found->second;
 }
 
-// The send window of an optional "#N" before an action's arguments, or none (then any dialog);
+// The send window of an optional "@N" before an action's arguments, or none (then any dialog);
 // the word is taken from in only when it is one.
 HWND ChosenSendWindow(std::istringstream& in, std::string* label)
 {
     std::streampos at = in.tellg();
     std::string word;
-    if (in >> word && word.size() > 1 && word[0] == '#') {
+    if (in >> word && word.size() > 1 && word[0] == '@') {
         SendWindow* send = Find(std::atoi(word.c_str() + 1));
         *label = " in send window " + word.substr(1);
         return send ? send->window : reinterpret_cast<HWND>(-1);
@@ -201,7 +201,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         if (item)
             SendMessageA(send->window, WM_COMMAND, static_cast<WPARAM>(item), 0);
     } else if (verb == "reserve-fill") {
-        // reserve-fill [#N] YEAR MONTH DAY HOUR MINUTE (a field given as "-" is emptied); #N: the
+        // reserve-fill [@N] YEAR MONTH DAY HOUR MINUTE (a field given as "-" is emptied); @N: the
         // dialog of send window N
         std::string label;
         HWND dialog = ReserveDialog(ChosenSendWindow(in, &label));
@@ -213,7 +213,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         }
         LogEvent("user: fills%s%s%s", shown.c_str(), label.c_str(), dialog ? "" : " (no dialog)");
     } else if (verb == "reserve-click") {
-        // reserve-click #N ID: presses button ID of the dialog send window N opened
+        // reserve-click @N ID: presses button ID of the dialog send window N opened
         std::string label;
         HWND owner = ChosenSendWindow(in, &label);
         int id = 0;
@@ -257,7 +257,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         }
         LogEvent("user: deletes the %s line in send window %d", prefix.c_str(), number);
     } else if (verb == "reserve-fields") {
-        // reserve-fields [#N]
+        // reserve-fields [@N]
         std::string label;
         HWND dialog = ReserveDialog(ChosenSendWindow(in, &label));
         std::string shown;
