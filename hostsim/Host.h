@@ -17,12 +17,18 @@ enum : int {
     CmdToTray = 32828,
     CmdConnection = 32835,
     CmdPatrolReceive = 32859,
+    CmdPluginSettings = 0xE180,  // the file menu's "プラグインの設定": the plug-in's APCSetup
 };
 constexpr UINT TrayIconMessage = WM_USER + 223;
 constexpr int FirstCallbackCommand = 40000;
 
 typedef int(__stdcall* PluginCallback)(HWND, LPARAM);
 typedef int(__stdcall* PluginTimerProc)(int, int);
+
+struct PluginTimer {
+    int id;
+    PluginTimerProc proc;
+};
 
 struct Registration {
     PluginCallback callback;
@@ -41,8 +47,9 @@ struct HostState {
     HMODULE plugin = nullptr;
     std::string mailboxRoot;    // ends with "\"
     std::vector<Registration> callbacks;  // command id = FirstCallbackCommand + index
-    PluginTimerProc timerProc = nullptr;
-    int timerId = 0;
+    std::vector<PluginTimer> timers;    // the plug-in's timers that run, in the order asked for
+    int timersAsked = 0;                // timer ids are 1, 2, ... in the order asked for
+    PluginTimerProc endedTimer = nullptr;  // the callback of the timer ended last
     bool connected = false;
     ConnectBehaviour connectBehaviour = ConnectBehaviour::Succeed;
     int connectDelaySeconds = 3;
@@ -125,6 +132,8 @@ bool CreateHostWindows(HINSTANCE instance);
 HMENU ConnectionSubmenu(HWND frame = nullptr);  // submenu 3 of a frame's menu (the main frame's by default)
 // Opens another folder window (a frame with its own menu bar) and reports it to the plug-in.
 HWND OpenFolderWindow();
+// The user opens the plug-in's settings (APCSetup), from the scenario or the host's menu.
+void OpenPluginSettings();
 void StartReceive(bool patrol);
 void StartConnectionToggle();
 // Host options and scenario actions of HostActions.cpp; false when the line is not theirs.

@@ -171,6 +171,22 @@ bool RunHostAction(const std::string& line)
         LogEvent("host: callbacks delivered%s", counts.c_str());
         return true;
     }
+    if (verb == "timers") {
+        // timers: the ids of the plug-in's timers that run
+        std::string ids;
+        for (const PluginTimer& timer : Host.timers)
+            ids += " " + std::to_string(timer.id);
+        LogEvent("host: timers%s", ids.empty() ? " none" : ids.c_str());
+        return true;
+    }
+    if (verb == "late-tick") {
+        // late-tick: the callback of the timer ended last is called once more, as a host may
+        // deliver a tick it had already taken from its queue
+        LogEvent("host: a late tick of an ended timer%s", Host.endedTimer ? "" : " (none ended)");
+        if (Host.endedTimer)
+            Host.endedTimer(0, 0);
+        return true;
+    }
     if (verb == "chdir") {
         // chdir DIR: the host's current directory moves, as a file dialog may leave it.
         std::string dir;

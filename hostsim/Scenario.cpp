@@ -183,11 +183,16 @@ void RunAction(const std::string& line)
         std::string item;
         in >> item;
         if (item == "schedule") {
+            // menu schedule [N]: in folder window N (the main frame by default)
+            size_t index = 0;
+            in >> index;
+            HWND frame = index < Host.folders.size() && Host.folders[index] ? Host.folders[index] : main;
             std::string caption;
-            int id = ScheduleItem(&caption);
-            LogEvent("user: chooses \"%s\"", caption.c_str());
+            int id = ScheduleItem(&caption, frame);
+            LogEvent("user: chooses \"%s\"%s", caption.c_str(),
+                     index ? (" in folder window " + std::to_string(index)).c_str() : "");
             if (id)
-                PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+                PostMessageA(frame, WM_COMMAND, static_cast<WPARAM>(id), 0);
         } else if (item == "connection") {
             LogEvent("user: chooses the connection item");
             PostMessageA(main, WM_COMMAND, CmdConnection, 0);
@@ -243,12 +248,7 @@ void RunAction(const std::string& line)
     } else if (verb == "cleanup") {
         LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
-        LogEvent("user: opens the plug-in's settings");
-        // The user (or a test) works at the sheet in real time: a clock running many times faster
-        // would carry the scenario past its later moments before the sheet is closed.
-        ClockHold hold;
-        int result = Plugin.Setup(0);
-        LogEvent("host: APCSetup -> %d", result);
+        OpenPluginSettings();
     } else if (verb == "about") {
         LogEvent("user: opens the plug-in's about box");
         int result = Plugin.VersionInfo(main);

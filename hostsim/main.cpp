@@ -89,8 +89,16 @@ void HostStep()
     SimClock::Advance(500);
     RunDueScenarioActions(Current);
     RunDueHostActions();
-    if (Host.timerProc)
-        CallPluginTimer();
+    // Each timer the plug-in holds; a call may end or start timers, so the list is taken first.
+    std::vector<PluginTimer> running = Host.timers;
+    for (const PluginTimer& timer : running) {
+        for (const PluginTimer& still : Host.timers) {
+            if (still.id == timer.id) {
+                CallPluginTimer(timer.proc);
+                break;
+            }
+        }
+    }
     ReportEndedPluginThreads();
     RunRandomStep();
     --StepDepth;

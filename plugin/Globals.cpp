@@ -18,7 +18,6 @@ int WasHidden = 0;
 int WasIconic = 0;
 WINDOWPLACEMENT SavedPlacement;
 HWND MovedWindow = nullptr;
-int ScheduleMenuCommand = 0;
 int ConnectStepCommand = 0;
 int DisconnectStepCommand = 0;
 int TimerId = 0;

@@ -25,7 +25,6 @@ extern int WasHidden;
 extern int WasIconic;
 extern WINDOWPLACEMENT SavedPlacement;
 extern HWND MovedWindow;  // the window a run moved off the screen, until it is put back
-extern int ScheduleMenuCommand;
 extern int ConnectStepCommand;
 extern int DisconnectStepCommand;
 extern int TimerId;

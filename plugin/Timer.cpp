@@ -7,6 +7,7 @@
 #include "PendingEvent.h"
 #include "SntpClient.h"
 #include "Time32.h"
+#include "host/HostApi.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
 {
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
+
+// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
+// taken from its queue); the plug-in's work is over by then.
+bool TimerHeld = false;
 
 // A step that found the connection state unchanged asks for the next one here, and the next
 // tick posts it. Re-posting at once would keep a posted message in the host's queue at all
@@ -83,7 +88,7 @@ bool FollowClock(const SYSTEMTIME& now)
     PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
     if (tick.refound) {
         NextEventDay = tick.day;
-        UpdateScheduleMenuItem(PluginSubmenu(MainWindow()));
+        UpdateScheduleMenuItems();
     }
     return tick.due;
 }
@@ -97,8 +102,26 @@ void FindNextEventNow()
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
 }
 
+void StartTimer()
+{
+    if (TimerHeld)
+        Host.KillTimer(TimerId);
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    TimerHeld = true;
+}
+
+int StopTimer()
+{
+    if (!TimerHeld)
+        return 0;
+    TimerHeld = false;
+    return Host.KillTimer(TimerId);
+}
+
 int __stdcall OnTimer(int, int)
 {
+    if (!TimerHeld)
+        return 1;
     SYSTEMTIME now;
     GetLocalTime(&now);
     PostWantedSteps();
@@ -165,7 +188,7 @@ void StartScheduledRun()
     if (main)
         SendMessageA(main, WM_COMMAND, NextEvent.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
     FindNextEventNow();
-    UpdateScheduleMenuItem(PluginSubmenu(main));
+    UpdateScheduleMenuItems();
 }
 
 void StartScheduledConnect()

@@ -101,7 +101,8 @@ TEST_F(EditorSheetTest, OkAppliesEveryCreatedPageAndEachWritesAllMainValues)
     EXPECT_EQ(StoredText("ShortCut"), "X");
 }
 
-TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsTwo)
+// Settings were saved, so the result tells the caller to reload them.
+TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsOne)
 {
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
@@ -114,7 +115,7 @@ TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsTwo)
     EXPECT_EQ(Stored("AutoStart"), 1u);
     Click(general, 1001);
     editor.Press(PSBTN_CANCEL);
-    EXPECT_EQ(editor.WaitForResult(), 2);
+    EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("AutoStart"), 1u);
     EXPECT_EQ(Stored("NoNomal"), 0u);
 }
