@@ -45,8 +45,9 @@ int32_t MoveReservation(int32_t time, uint32_t offset, uint32_t preSec)
 
 int32_t MessageDate::Moment(uint32_t (*draw)(uint32_t span))
 {
-    if (preSec_ + postSec_ != 0)
+    if (!drawn_ && preSec_ + postSec_ != 0)
         reservation_ = MoveReservation(reservation_, draw(preSec_ + postSec_), preSec_);
+    drawn_ = true;
     return reservation_;
 }
 
