@@ -30,6 +30,24 @@ private:
 // range.
 int32_t MoveReservation(int32_t time, uint32_t offset, uint32_t preSec);
 
+// The moment a released message's "Date:" lines show: the reservation moved by an offset that
+// draw(span) gives from 0 to span, both included. It is drawn once per message, so a header with
+// more than one "Date:" line shows one moment, within the window, on each.
+class MessageDate {
+public:
+    MessageDate(int32_t reservation, uint32_t preSec, uint32_t postSec)
+        : reservation_(reservation), preSec_(preSec), postSec_(postSec)
+    {
+    }
+    int32_t Moment(uint32_t (*draw)(uint32_t span));
+
+private:
+    int32_t reservation_;
+    uint32_t preSec_;
+    uint32_t postSec_;
+    bool drawn_ = false;
+};
+
 // Seconds east of UTC of local date and time fields that show the calendar time `time`.
 long UtcOffsetSeconds(const CivilFields& local, int32_t time);
 

@@ -46,28 +46,27 @@ uint32_t DrawOffset(uint32_t span)
     return draw.UpTo(span);
 }
 
-// The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
-// second "Date:" line moves on from the first), shown in the system's zone as it is now, with the
-// offset from UTC of that moment.
+// The "Date:" line of the settings: the reservation moved by a random offset, shown in the
+// system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
+    explicit MovedDateLine(int32_t reservation)
+        : date_(reservation, DateShiftSeconds(PlugSettings.PreSec), DateShiftSeconds(PlugSettings.PostSec))
+    {
+    }
     bool NewDateLine(char* line, size_t size) override
     {
-        uint32_t before = DateShiftSeconds(PlugSettings.PreSec);
-        uint32_t after = DateShiftSeconds(PlugSettings.PostSec);
-        if (before + after != 0)
-            *reservation_ = MoveReservation(*reservation_, DrawOffset(before + after), before);
+        int32_t moment = date_.Moment(DrawOffset);
         SYSTEMTIME shown;
-        if (!Time32ToLocalFields(*reservation_, &shown))
+        if (!Time32ToLocalFields(moment, &shown))
             return false;
         CivilFields local{shown.wYear, shown.wMonth,  shown.wDay,      shown.wHour,
                           shown.wMinute, shown.wSecond, shown.wDayOfWeek};
-        return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
+        return FormatDateLine(local, UtcOffsetSeconds(local, moment), line, size);
     }
 
 private:
-    int32_t* reservation_;
+    MessageDate date_;
 };
 
 // Passes reads through and keeps a digest (64-bit FNV-1a) and the count of the bytes read.
@@ -214,7 +213,7 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
             DigestSource source(file);
             BufferedReader reader(source);
             FileSink sink(staged);
-            MovedDateLine dates(&reservationTime);
+            MovedDateLine dates(reservationTime);
             // A rewrite reads the message to its end; read once more, it must be the same.
             written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr) &&
                       UnchangedSince(path, source);

@@ -60,6 +60,24 @@ TEST(DateLineTest, MoveStaysInsideTheWindowAroundTheReservation)
     EXPECT_EQ(MoveReservation(INT32_MIN, 0, 1), INT32_MIN);
 }
 
+// A header with more than one "Date:" line: each shows the same moment, one draw for the message,
+// so none lies outside the window around the reservation however often the draw ends at an edge.
+TEST(DateLineTest, EveryDateLineOfAMessageShowsTheOneMovedMoment)
+{
+    const int32_t at = 1800000000;
+    MessageDate late(at, 60, 120);
+    uint32_t (*widest)(uint32_t) = [](uint32_t span) { return span; };
+    EXPECT_EQ(late.Moment(widest), at + 120);
+    EXPECT_EQ(late.Moment(widest), at + 120);
+    EXPECT_EQ(late.Moment(widest), at + 120);
+    MessageDate early(at, 60, 120);
+    uint32_t (*none)(uint32_t) = [](uint32_t) { return 0u; };
+    EXPECT_EQ(early.Moment(none), at - 60);
+    EXPECT_EQ(early.Moment(widest), at - 60);
+    MessageDate still(at, 0, 0);
+    EXPECT_EQ(still.Moment(widest), at);
+}
+
 // What the editor stores (any unsigned number typed, kept as a signed 32-bit value) is read the way
 // the editor shows it, and no stored value moves a line further than a day.
 TEST(DateLineTest, StoredSecondsAreReadAsTypedAndAtMostADay)
