@@ -5,7 +5,7 @@
 # the host's log checked: no entry ran twice, none ran without its entry, and every entry whose
 # minute the clock ran into while no run was going ran. Usage: scripts/clock-steps.sh [DAYS] [SEED]
 # Take the Wine lock first when other runs share the machine:
-#   flock /tmp/chronel-wine.lock scripts/clock-steps.sh 7 16
+#   flock -o /tmp/chronel-wine.lock scripts/clock-steps.sh 7 16
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -d build/mingw ] || scripts/setup.sh >/dev/null
