@@ -146,6 +146,28 @@ TEST_F(ReserveE2ETest, TwoDialogsOpenAtOnceEachWritesItsOwnTime)
     EXPECT_TRUE(run.Has("header 2: " + Morning + "From:")) << run.log;
 }
 
+// The host closes window 1 while its dialog is open under window 2's: the dialog goes with its
+// window and writes nothing; window 2's dialog goes on and writes its own time.
+TEST_F(ReserveE2ETest, AWindowClosedUnderItsOpenDialogTakesItAndTheOtherDialogGoesOn)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:01 send-open 2\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 send-menu 2\n"
+                                 "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n"
+                                 "at 06:58:05 send-close 1\n"
+                                 "at 06:58:07 reserve-fill @2 2026 12 8 9 30\n"
+                                 "at 06:58:08 reserve-click @2 1\n"
+                                 "at 06:58:09 send-header 2\n"
+                                 "end 2026-12-07 06:58:11\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("host: send window 1 closed"), "2026-12-07 06:58:05.0") << run.log;
+    EXPECT_FALSE(run.Has("header 1: set")) << run.log;
+    EXPECT_TRUE(run.Has("header 2: X-Reserve-Date: 1796689800\\r\\nFrom:")) << run.log;
+}
+
 // The reservation line goes from the header some other way (the user deletes it): reopened, the
 // dialog shows the present moment, not the old time, and "予約" at the old time writes the line
 // again instead of nothing, so the message is not sent at once.
