@@ -12,6 +12,12 @@ const std::string Start = "clear-settings\nsetting UseReserve dword 1\nstart 202
 const std::string HostHeader =
     "From: user@example.jp\\r\\nTo: friend@example.jp\\r\\nSubject: message 1\\r\\nDate: Mon, 07 Dec 2026 06:00:00 +0900\\r\\n";
 
+// Window 1's reservation dialog open under window 2's, filled with Christmas evening.
+const std::string TwoDialogsOpen = Start +
+                                   "at 06:58:01 send-open 1\nat 06:58:01 send-open 2\n"
+                                   "at 06:58:02 send-menu 1\nat 06:58:03 send-menu 2\n"
+                                   "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n";
+
 class ReserveE2ETest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
@@ -120,12 +126,7 @@ TEST_F(ReserveE2ETest, ReopenChangeCancelAndTheReminderAcrossSeveralWindows)
 TEST_F(ReserveE2ETest, TwoDialogsOpenAtOnceEachWritesItsOwnTime)
 {
     HostLayout host;
-    HostRunResult run = host.Run(Start +
-                                 "at 06:58:01 send-open 1\n"
-                                 "at 06:58:01 send-open 2\n"
-                                 "at 06:58:02 send-menu 1\n"
-                                 "at 06:58:03 send-menu 2\n"
-                                 "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n"
+    HostRunResult run = host.Run(TwoDialogsOpen +
                                  "at 06:58:05 reserve-click @1 1\n"
                                  "at 06:58:06 send-header 1\n"
                                  "at 06:58:06 send-post 1\n"
@@ -151,12 +152,7 @@ TEST_F(ReserveE2ETest, TwoDialogsOpenAtOnceEachWritesItsOwnTime)
 TEST_F(ReserveE2ETest, AWindowClosedUnderItsOpenDialogTakesItAndTheOtherDialogGoesOn)
 {
     HostLayout host;
-    HostRunResult run = host.Run(Start +
-                                 "at 06:58:01 send-open 1\n"
-                                 "at 06:58:01 send-open 2\n"
-                                 "at 06:58:02 send-menu 1\n"
-                                 "at 06:58:03 send-menu 2\n"
-                                 "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n"
+    HostRunResult run = host.Run(TwoDialogsOpen +
                                  "at 06:58:05 send-close 1\n"
                                  "at 06:58:07 reserve-fill @2 2026 12 8 9 30\n"
                                  "at 06:58:08 reserve-click @2 1\n"
