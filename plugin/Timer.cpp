@@ -201,6 +201,9 @@ void StartScheduledConnect()
 
 int __stdcall ConnectStep(HWND, LPARAM)
 {
+    // A step the host still had in its queue at clean-up: the plug-in's work is over.
+    if (!TimerHeld)
+        return 0;
     AnsweredDialog = None;
     AnswerHostDialogs();
     if (AnsweredDialog != None) {
@@ -226,6 +229,8 @@ void StartScheduledDisconnect()
 
 int __stdcall DisconnectStep(HWND, LPARAM)
 {
+    if (!TimerHeld)
+        return 0;
     AnsweredDialog = None;
     AnswerHostDialogs();
     if (IsConnected())
