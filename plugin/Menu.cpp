@@ -1,6 +1,7 @@
 #include "Menu.h"
 
 #include "Globals.h"
+#include "LogLines.h"
 #include "host/HostApi.h"
 
 // A run that a release started while the schedule was stopped leaves it stopped: the item still
@@ -60,6 +61,7 @@ int __stdcall OnScheduleMenu(HWND window, LPARAM)
     } else {
         ScheduleMode = Stopped;
     }
+    LogScheduleSwitched();
     UpdateScheduleMenuItem(submenu);
     return 0;
 }

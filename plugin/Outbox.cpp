@@ -6,6 +6,7 @@
 #include "FileHandle.h"
 #include "Globals.h"
 #include "HeaderText.h"
+#include "LogLines.h"
 #include "MessageRewrite.h"
 #include "StagedFile.h"
 #include "Time32.h"
@@ -28,8 +29,18 @@ constexpr int IndexReadSize = 64 * 1024;
 // second "Date:" line moves on from the first), with the offset of the local time shown.
 class MovedDateLine : public DateLineMaker {
 public:
-    explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
+    MovedDateLine(int32_t* reservation, char* written) : reservation_(reservation), written_(written) {}
     bool NewDateLine(char* line, size_t size) override
+    {
+        if (!MakeLine(line, size))
+            return false;
+        std::strncpy(written_, line, DateLineSize - 1);
+        written_[DateLineSize - 1] = '\0';
+        return true;
+    }
+
+private:
+    bool MakeLine(char* line, size_t size)
     {
         std::srand(static_cast<unsigned>(CurrentTime32()));
         if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
@@ -40,20 +51,21 @@ public:
         return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
     }
 
-private:
     int32_t* reservation_;
+    char* written_;  // DateLineSize bytes: the last line made
 };
 
-// False when the entry cannot be named to the host (nothing is then marked).
-bool MarkReleased(const char* accountDir, const char* entryName)
+// The entry's id as the host names it, into id (PathSize bytes); false when it does not fit.
+bool EntryId(const char* accountDir, const char* entryName, char* id)
 {
-    char id[PathSize];
-    int length = std::snprintf(id, sizeof id, "%s\\Outbox.box\\%s", accountDir, entryName);
-    if (length <= 0 || static_cast<size_t>(length) >= sizeof id)
-        return false;
+    int length = std::snprintf(id, PathSize, "%s\\Outbox.box\\%s", accountDir, entryName);
+    return length > 0 && static_cast<size_t>(length) < PathSize;
+}
+
+void MarkReleased(const char* id)
+{
     Host.MarkMail(id, EntryReleaseBits, 1);
     Host.MarkMail(id, EntryMarkField, 0);
-    return true;
 }
 
 }  // namespace
@@ -123,41 +135,72 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         if (reservation > ReferenceTime)
             continue;
         message.Close();
+        RewriteReport report;
+        char id[PathSize];
+        if (!EntryId(accountDir, entryName, id)) {
+            report.result = RewriteReport::NotNamed;
+            LogRelease(entryName, reservation, report);
+            return false;
+        }
         // Released before it is rewritten: a crash in between then sends the message with its
         // old header, where the other order would leave it without its reservation line and
         // without release bits, held back for good with nobody told.
-        if (!MarkReleased(accountDir, entryName))
-            return false;
-        RewriteMessage(path, reservation);
+        MarkReleased(id);
+        RewriteMessage(path, reservation, &report);
+        LogRelease(id, reservation, report);
         return true;
     }
     return false;
 }
 
-bool RewriteMessage(const char* path, int32_t reservationTime)
+bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* report)
 {
+    RewriteReport unread;
+    if (!report)
+        report = &unread;
+    auto fail = [report](RewriteReport::Result result, unsigned long error) {
+        report->result = result;
+        report->error = error;
+        report->dateLine[0] = '\0';
+        return false;
+    };
     char staging[PathSize];
     FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
     if (!staged.Valid())
-        return false;
+        return fail(RewriteReport::NoStaging, GetLastError());
     bool written = false;
     {
         FileHandle message = OpenShared(path, GENERIC_READ);
-        if (message.Valid()) {
-            FileSource source(message);
-            BufferedReader reader(source);
-            FileSink sink(staged);
-            MovedDateLine dates(&reservationTime);
-            written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+        if (!message.Valid()) {
+            unsigned long error = GetLastError();
+            staged.Close();
+            RemoveStaging(staging);
+            return fail(RewriteReport::NotOpened, error);
         }
+        FileSource source(message);
+        BufferedReader reader(source);
+        FileSink sink(staged);
+        MovedDateLine dates(&reservationTime, report->dateLine);
+        written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
     }
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.
     written = written && Files.Flush(staged.Get());
+    unsigned long error = written ? 0 : GetLastError();
     staged.Close();
     if (!written) {
         RemoveStaging(staging);
-        return false;
+        return fail(RewriteReport::CopyFailed, error);
     }
-    return ReplaceWithStaged(staging, path) == StagedResult::Replaced;
+    StagedResult placed = ReplaceWithStaged(staging, path);
+    if (placed == StagedResult::Replaced) {
+        report->result = RewriteReport::Rewritten;
+        return true;
+    }
+    if (placed == StagedResult::Damaged) {
+        const char* name = std::strrchr(staging, '\\');
+        std::snprintf(report->kept, sizeof report->kept, "%s", name ? name + 1 : staging);
+    }
+    // The error behind a failed replacement is lost among the calls that put things back.
+    return fail(placed == StagedResult::Damaged ? RewriteReport::Damaged : RewriteReport::NotReplaced, 0);
 }

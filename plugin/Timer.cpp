@@ -1,6 +1,7 @@
 #include "Timer.h"
 
 #include "Globals.h"
+#include "LogLines.h"
 #include "HostWindows.h"
 #include "Menu.h"
 #include "Outbox.h"
@@ -72,9 +73,29 @@ bool ConnectionHoldsRuns()
         return false;
     if (ScheduledConnectionUp && !IsConnected()) {
         EndScheduledConnection();
+        LogConnectionLost();
         return false;
     }
     return true;
+}
+
+// The minute in which the pending event was last logged as passed over: both ticks of second 0
+// come to the same decision.
+int64_t PassedOverIn = -1;
+
+// Logs, once in its minute, that the pending event's minute has come and starts no run. A stopped
+// schedule's event is logged only when it is one of the schedule's entries: the event a library
+// just loaded holds is the load time, not an entry.
+void PassOverIfDue(const SYSTEMTIME& now, PassOverReason why)
+{
+    if (!IsNextEventAt(now) || PassedOverIn == MinuteOf(now))
+        return;
+    if (why == PassOverReason::ScheduleStopped &&
+        (NextEventDay < 0 || NextEventDay > 6 ||
+         !PlugSettings.Schedule[NextEventDay].FindExact(NextEvent.Hour, NextEvent.Minute)))
+        return;
+    PassedOverIn = MinuteOf(now);
+    LogPassedOver(NextEvent, NextEventDay, why);
 }
 
 }  // namespace
@@ -85,8 +106,11 @@ int __stdcall OnTimer(int, int)
     GetLocalTime(&now);
     PostWantedSteps();
     if (now.wSecond != 0 || ScheduleMode == Running) {
-        if (ScheduleMode == Running)
+        if (ScheduleMode == Running) {
+            if (now.wSecond == 0)
+                PassOverIfDue(now, ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
             AnswerHostDialogs();
+        }
         return 1;
     }
 
@@ -98,14 +122,17 @@ int __stdcall OnTimer(int, int)
     }
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
-    if (!MainWindow())
+    if (!MainWindow()) {
+        PassOverIfDue(now, ScheduleMode == Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
         return 1;
+    }
     // The minute of a connect or disconnect starts nothing else, on either tick.
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
         if (ConnectStartedIn == MinuteOf(now))
             return 1;
         ConnectStartedIn = MinuteOf(now);
         StartScheduledConnect();
+        PassOverIfDue(now, ScheduleMode == Armed ? PassOverReason::ConnectMinute : PassOverReason::ScheduleStopped);
         return 1;
     }
     if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
@@ -114,14 +141,21 @@ int __stdcall OnTimer(int, int)
             return 1;
         DisconnectStartedIn = MinuteOf(now);
         StartScheduledDisconnect();
+        PassOverIfDue(now,
+                      ScheduleMode == Armed ? PassOverReason::DisconnectMinute : PassOverReason::ScheduleStopped);
         return 0;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives.
-    bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !ConnectionHoldsRuns();
+    bool held = ScheduleMode == Armed && IsNextEventAt(now) && ConnectionHoldsRuns();
+    bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !held;
     if (SendNow || eventDue) {
         SendNow = 0;
+        LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
+                      PlugSettings.UseSNTP && NextEvent.SNTP);
         StartScheduledRun();
+    } else {
+        PassOverIfDue(now, held ? PassOverReason::ConnectionHeld : PassOverReason::ScheduleStopped);
     }
     if (ScheduleMode == Running)
         AnswerHostDialogs();
@@ -148,7 +182,9 @@ void StartScheduledRun()
 
 void StartScheduledConnect()
 {
-    if (!IsConnected())
+    bool connected = IsConnected();
+    LogConnectStarted(connected);
+    if (!connected)
         PostToMain(HostCmdConnection);
     ScheduledConnection = 1;
     PostToMain(static_cast<WPARAM>(ConnectStepCommand));
@@ -160,9 +196,11 @@ int __stdcall ConnectStep(HWND, LPARAM)
     AnswerHostDialogs();
     if (AnsweredDialog != None) {
         EndScheduledConnection();
+        LogConnectEnded(false);
         return 0;
     }
     if (IsConnected()) {
+        LogConnectEnded(true);
         ScheduledConnectionUp = ScheduledConnection;
         AnsweredDialog = None;
         AnswerHostDialogs();
@@ -174,7 +212,9 @@ int __stdcall ConnectStep(HWND, LPARAM)
 
 void StartScheduledDisconnect()
 {
-    if (IsConnected())
+    bool connected = IsConnected();
+    LogDisconnectStarted(connected);
+    if (connected)
         PostToMain(HostCmdConnection);
     PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
 }
@@ -183,10 +223,12 @@ int __stdcall DisconnectStep(HWND, LPARAM)
 {
     AnsweredDialog = None;
     AnswerHostDialogs();
-    if (IsConnected())
+    if (IsConnected()) {
         DisconnectStepWanted = true;
-    else
-        EndScheduledConnection();
+        return 0;
+    }
+    EndScheduledConnection();
+    LogDisconnectEnded();
     return 0;
 }
 
@@ -199,7 +241,9 @@ int FolderEndRetrieve()
         return ScheduleMode;
     AnsweredDialog = None;
     AnswerHostDialogs();
-    if (MainWindow() && PlugSettings.AutoDistribute)
+    bool distribute = MainWindow() && PlugSettings.AutoDistribute;
+    LogRunEnded(distribute);
+    if (distribute)
         PostToMain(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;

@@ -2,6 +2,7 @@
 
 #include "AdjustNow.h"
 
+#include "common/ActivityLog.h"
 #include "common/Allocation.h"
 #include "common/OwnedText.h"
 #include "common/SntpExchange.h"
@@ -71,6 +72,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     if (started)
         WSACleanup();
     WriteSntpStatus(run->outcome_);
+    LogClockAdjusted(run->outcome_, true);
     // Posted under the lock: the page's window cannot go before the message is queued, and once
     // it has let go nothing more is sent to it.
     EnterCriticalSection(&run->lock_);

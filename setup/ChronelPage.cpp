@@ -4,7 +4,11 @@
 #include "FileDialog.h"
 #include "resource.h"
 
+#include "common/ActivityLog.h"
 #include "common/SettingsWriter.h"
+#include "common/TextBuffer.h"
+
+#include <shellapi.h>
 
 namespace {
 
@@ -70,6 +74,37 @@ void CChronelPage::ExportCommand()
         ShowFailure(GetParent(window_), "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
 }
 
+// chronel's log in the program the system opens text files with (Notepad unless the user chose
+// another); Notepad itself when ".log" has no program.
+void CChronelPage::OpenLogCommand()
+{
+    HWND owner = GetParent(window_);
+    char path[MAX_PATH];
+    if (!ActivityLogPath(path, sizeof path, false)) {
+        ShowFailure(owner, "動作記録", "動作記録の場所 (アプリケーションデータのフォルダー) がわかりません。", nullptr,
+                    ERROR_PATH_NOT_FOUND);
+        return;
+    }
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        TextBuffer text("動作記録はまだありません。\nchronel が動くと、次のファイルに記録されます。\n");
+        text += path;
+        MessageBoxA(owner, text.c_str(), "動作記録", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+    if (opened == SE_ERR_NOASSOC || opened == SE_ERR_ASSOCINCOMPLETE) {
+        TextBuffer quoted("\"");
+        quoted += path;
+        quoted += '"';
+        opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", "notepad.exe", quoted.c_str(), nullptr,
+                                                         SW_SHOWNORMAL));
+    }
+    if (opened <= 32) {
+        DWORD error = GetLastError();
+        ShowFailure(owner, "動作記録", "動作記録を開けませんでした。", path, error ? error : ERROR_NO_ASSOCIATION);
+    }
+}
+
 bool CChronelPage::OnCommand(int id, int code)
 {
     if (code == BN_CLICKED) {
@@ -81,6 +116,9 @@ bool CChronelPage::OnCommand(int id, int code)
             return true;
         case IDB_GEN_EXPORT:
             ExportCommand();
+            return true;
+        case IDB_GEN_OPEN_LOG:
+            OpenLogCommand();
             return true;
         default:
             return false;

@@ -24,15 +24,16 @@ PeImage Shipped(const std::string& name)
 // also under WOW64). A new import fails the suite until it is checked and added here.
 const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"kernel32.dll",
-     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
+     {"CloseHandle", "CopyFileA", "CreateDirectoryA", "CreateEventA", "CreateFileA", "CreateMutexA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
       "DisableThreadLibraryCalls", "EnterCriticalSection", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
       "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread",
-      "GetCurrentThreadId", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
+      "GetCurrentThreadId", "GetFileAttributesA", "GetFileSizeEx", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
       "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
       "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "QueryPerformanceCounter", "ReadFile",
-      "SetEndOfFile", "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
-      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile"}},
+      "ReleaseMutex", "SetEndOfFile", "SetEvent", "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
+      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},
+    {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
     {"user32.dll",
      {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
       "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem", "GetDlgItemTextA", "GetMenu",
@@ -53,7 +54,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
       "fwrite", "localtime", "malloc", "memcpy", "memmove", "memset", "mktime", "rand", "realloc", "srand",
-      "strchr", "strcmp", "strlen", "strncmp", "strncpy", "vfprintf", "vsprintf", "wcslen"}},
+      "strchr", "strcmp", "strlen", "strncmp", "strncpy", "strrchr", "vfprintf", "vsprintf", "wcslen"}},
 };
 
 TEST(PluginImageTest, ExportsExactlyTheEntryPointsAtTheirOrdinals)

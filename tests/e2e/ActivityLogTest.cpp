@@ -1,0 +1,126 @@
+// chronel's log through the simulated host: what a day of scheduled runs, connections,
+// reservations and clock adjustments leaves in it. The host gives the plug-in a folder of its own
+// as the user's application-data folder, and its clock as the local time.
+#include "SntpTestServer.h"  // winsock2.h before windows.h
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+using namespace testing_support;
+
+namespace {
+
+std::string LogPath(const HostLayout& host, const char* name = "chronel.log")
+{
+    return host.Dir() + "\\AppData\\Quor\\ChronelPlug\\" + name;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearSettings();
+        ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
+    }
+    void TearDown() override { ClearSettings(); }
+    SntpTestServer server;
+};
+
+// A Monday morning: a run with a clock adjustment, entries passed over for each reason the tick
+// knows, a scheduled connect and disconnect, the user stopping and starting the schedule, and a
+// reservation posted and released with its Date: line. An entry passed over stays the pending
+// event, so the user's stop and start find the next one each time.
+TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
+{
+    server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
+    HostLayout host;
+    HostRunResult run = host.Run(
+        "clear-settings\n"
+        "setting AutoStart dword 1\nsetting AutoDistribute dword 1\n"
+        "setting UseSNTP dword 1\nsetting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 5\n"
+        "setting UseReserve dword 1\nsetting ChangeDate dword 1\n"
+        "entry Monday 07:00 sntp\n"    // runs, and sets the clock 30 s ahead
+        "entry Monday 07:01\n"         // the 07:00 run still goes
+        "entry Monday 07:05\n"         // the scheduled connect's minute
+        "entry Monday 07:06 around\n"  // the connection holds runs back
+        "entry Monday 07:08\n"         // the scheduled disconnect's minute
+        "entry Monday 07:10\n"         // the user has stopped the schedule
+        "entry Monday 07:12 around\n"  // runs again
+        "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 5\n"
+        "server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 8\n"
+        "connect confirm 3\nreceive-seconds 90\ntimer-driven 10\nawait-plugin-threads 60\n"
+        "start 2026-12-07 06:58:00\n"
+        "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:04 reserve-fill 2026 12 7 7 3\n"
+        "at 06:58:05 click 送信予約 1\nat 06:58:07 send-post 1\n"
+        "at 07:00:01 wait log clock: set to\n"
+        "at 07:04:30 menu schedule\nat 07:04:40 menu schedule\n"
+        "at 07:05:30 menu schedule\nat 07:05:40 menu schedule\n"
+        "at 07:06:30 menu schedule\nat 07:06:40 menu schedule\n"
+        "at 07:09:00 menu schedule\nat 07:09:10 menu schedule\nat 07:09:30 menu schedule\n"
+        "at 07:11:00 menu schedule\n"
+        "end 2026-12-07 07:14:00\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    std::string log = ReadFileBytes(LogPath(host));
+    std::vector<std::string> lines = Lines(log);
+    for (std::string& line : lines) {
+        ASSERT_FALSE(line.empty());
+        EXPECT_EQ(line.back(), '\r') << "CR LF line ends: " << line;
+        line.pop_back();
+    }
+    const std::vector<std::string> expected = {
+        "2026/12/07 06:58:00 chronel を開始しました (スケジュール: 実行中, 次の予定 月曜 07:00)",
+        "2026/12/07 06:58:07 送信予約を登録しました: Account1\\Outbox.box\\00000001 (予約 2026/12/07 07:03:00)",
+        "2026/12/07 07:00:00 スケジュール受信を開始しました: 月曜 07:00 の予定, 受信, 時刻合わせあり",
+        "2026/12/07 07:00:30 時刻合わせ (サーバー 127.0.0.1): 成功 (+30.000 秒)",
+        "2026/12/07 07:01:00 月曜 07:01 の予定を見送りました: 前の受信がまだ終わっていません",
+        "2026/12/07 07:01:30 受信が終わりました (振り分けを実行します)",
+        "2026/12/07 07:03:00 予約メールを送信待ちにしました: Account1\\Outbox.box\\00000001 "
+        "(予約 2026/12/07 07:03:00), Date: Mon, 07 Dec 2026 07:03:00 +0900",
+        "2026/12/07 07:04:30 スケジュールを停止しました",
+        "2026/12/07 07:04:40 スケジュールを開始しました (次の予定 月曜 07:05)",
+        "2026/12/07 07:05:00 予定の接続を始めました",
+        "2026/12/07 07:05:00 月曜 07:05 の予定を見送りました: 同じ分に予定の接続を始めました",
+        "2026/12/07 07:05:03 接続しました",
+        "2026/12/07 07:05:30 スケジュールを停止しました",
+        "2026/12/07 07:05:40 スケジュールを開始しました (次の予定 月曜 07:06)",
+        "2026/12/07 07:06:00 月曜 07:06 の予定を見送りました: 予定の接続が切断の時刻まで続いています",
+        "2026/12/07 07:06:30 スケジュールを停止しました",
+        "2026/12/07 07:06:40 スケジュールを開始しました (次の予定 月曜 07:08)",
+        "2026/12/07 07:08:00 予定の切断を始めました",
+        "2026/12/07 07:08:00 月曜 07:08 の予定を見送りました: 同じ分に予定の切断を始めました",
+        "2026/12/07 07:08:00 切断しました",
+        "2026/12/07 07:09:00 スケジュールを停止しました",
+        "2026/12/07 07:09:10 スケジュールを開始しました (次の予定 月曜 07:10)",
+        "2026/12/07 07:09:30 スケジュールを停止しました",
+        "2026/12/07 07:10:00 月曜 07:10 の予定を見送りました: スケジュールが停止しています",
+        "2026/12/07 07:11:00 スケジュールを開始しました (次の予定 月曜 07:12)",
+        "2026/12/07 07:12:00 スケジュール受信を開始しました: 月曜 07:12 の予定, 巡回受信",
+        "2026/12/07 07:13:30 受信が終わりました (振り分けを実行します)",
+        "2026/12/07 07:14:00 chronel を終了しました",
+    };
+    // The clock adjustment's line is written by its own thread, beside the queued lines: its
+    // place among the lines of the same moments may vary.
+    std::vector<std::string> rest = lines;
+    std::vector<std::string> expectedRest = expected;
+    const std::string clockLine = expected[3];
+    rest.erase(std::remove(rest.begin(), rest.end(), clockLine), rest.end());
+    expectedRest.erase(expectedRest.begin() + 3);
+    EXPECT_EQ(rest, expectedRest) << log;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), clockLine), 1) << log;
+    EXPECT_EQ(GetFileAttributesA(LogPath(host, "chronel.old.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
