@@ -123,4 +123,70 @@ TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
     EXPECT_EQ(GetFileAttributesA(LogPath(host, "chronel.old.log").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// What went wrong is in the line: a clock change the system refuses, a connect that ends in the
+// host's error.
+TEST_F(ActivityLogTest, FailuresSayWhy)
+{
+    server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
+    HostLayout host;
+    HostRunResult run = host.Run(
+        "clear-settings\nclock-refuse\n"
+        "setting AutoStart dword 1\nsetting UseSNTP dword 1\nsetting SNTPServer sz 127.0.0.1\n"
+        "setting TimeOut dword 5\nentry Monday 07:00 sntp\n"
+        "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 2\n"
+        "connect fail 2\nreceive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\n"
+        "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetLocalTime refused\n"
+        "end 2026-12-07 07:03:00\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    ASSERT_TRUE(run.Has("clock: SetLocalTime refused")) << run.log;
+    std::string log = ReadFileBytes(LogPath(host));
+    EXPECT_NE(log.find(" 時刻合わせ (サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +30.000 秒)\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("2026/12/07 07:02:00 予定の接続を始めました\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" 接続できませんでした (Quillpost のエラー表示を閉じました)\r\n"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 7) << log;
+}
+
+// A log that cannot be written (its folder cannot be made, or another program holds the file
+// shut) leaves out its lines and changes nothing else: the run, the release and the host's
+// closing happen as without it.
+TEST_F(ActivityLogTest, ALogThatCannotBeWrittenChangesNothingElse)
+{
+    const std::string scenario =
+        "clear-settings\nsetting AutoStart dword 1\nsetting UseReserve dword 1\n"
+        "entry Monday 07:00\nreceive-seconds 5\n"
+        "start 2026-12-07 06:58:00\n"
+        "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:04 reserve-fill 2026 12 7 6 59\n"
+        "at 06:58:05 click 送信予約 1\nat 06:58:07 send-post 1\n"
+        "end 2026-12-07 07:01:00\n";
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way == 0 ? "no folder" : "file held");
+        HostLayout host;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (way == 0) {
+            // A file where the application-data folder should be.
+            ASSERT_TRUE(WriteFileBytes(host.Dir() + "\\AppData", "not a folder"));
+        } else {
+            std::string folder = host.Dir() + "\\AppData";
+            CreateDirectoryA(folder.c_str(), nullptr);
+            CreateDirectoryA((folder + "\\Quor").c_str(), nullptr);
+            CreateDirectoryA((folder + "\\Quor\\ChronelPlug").c_str(), nullptr);
+            held = CreateFileA(LogPath(host).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        HostRunResult run = host.Run(scenario);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        ASSERT_EQ(run.exitCode, 0u) << run.log;
+        EXPECT_EQ(run.Count("command: 32786"), 1u) << run.log;
+        EXPECT_TRUE(run.Has("mailbox: Account1\\Outbox.box\\00000001 flags c1000000")) << run.log;
+        EXPECT_TRUE(run.Has("host: stopped")) << run.log;
+        if (way == 1) {
+            EXPECT_EQ(ReadFileBytes(LogPath(host)), "");
+        }
+    }
+}
+
 }  // namespace
