@@ -8,6 +8,7 @@
 #include "common/SettingsWriter.h"
 #include "common/TextBuffer.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace {
@@ -91,6 +92,9 @@ void CChronelPage::OpenLogCommand()
         MessageBoxA(owner, text.c_str(), "動作記録", MB_OK | MB_ICONINFORMATION);
         return;
     }
+    // The program that opens it may be reached through COM, which ShellExecute expects ready on the
+    // calling thread; a host that has made it ready already keeps its own set-up.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
     if (opened == SE_ERR_NOASSOC || opened == SE_ERR_ASSOCINCOMPLETE) {
         TextBuffer quoted("\"");
@@ -99,8 +103,10 @@ void CChronelPage::OpenLogCommand()
         opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", "notepad.exe", quoted.c_str(), nullptr,
                                                          SW_SHOWNORMAL));
     }
+    DWORD error = GetLastError();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     if (opened <= 32) {
-        DWORD error = GetLastError();
         ShowFailure(owner, "動作記録", "動作記録を開けませんでした。", path, error ? error : ERROR_NO_ASSOCIATION);
     }
 }

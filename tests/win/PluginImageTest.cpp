@@ -34,6 +34,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "ReleaseMutex", "SetEndOfFile", "SetEvent", "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},
     {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
+    {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
     {"user32.dll",
      {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
       "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem", "GetDlgItemTextA", "GetMenu",
