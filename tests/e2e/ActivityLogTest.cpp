@@ -28,14 +28,13 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-class ActivityLogTest : public ::testing::Test {
+class ActivityLogTest : public ClearedSettingsTest {
 protected:
     void SetUp() override
     {
-        ClearSettings();
+        ClearedSettingsTest::SetUp();
         ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
     }
-    void TearDown() override { ClearSettings(); }
     SntpTestServer server;
 };
 
