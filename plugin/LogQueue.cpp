@@ -140,8 +140,9 @@ bool StopLogWriter(DWORD timeoutMs)
     {
         QueueLock held;
         Queue.keepWaiting = false;
+        // None started, or an earlier stop gave up waiting for it.
         if (!Queue.writer)
-            return true;
+            return !Queue.writerRunning;
         writer = Queue.writer;
         Queue.writer = nullptr;
     }
