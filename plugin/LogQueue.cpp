@@ -113,6 +113,7 @@ void QueueLogLine(const char* message)
 {
     TextBuffer line;
     AppendLogLine(line, LocalLogStamp(), message);
+    bool wake = false;
     {
         QueueLock held;
         size_t before = Queue.pending.size();
@@ -123,8 +124,12 @@ void QueueLogLine(const char* message)
             ++Queue.dropped;
         if (!EnsureWriter())
             return;
+        // The writer waits only after finding the queue empty under the lock, so only the line
+        // that ends an empty queue needs to wake it: each wake costs a call into the system.
+        wake = before == 0;
     }
-    SetEvent(Queue.wake);
+    if (wake)
+        SetEvent(Queue.wake);
 }
 
 void StartLogWriter()

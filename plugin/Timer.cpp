@@ -79,8 +79,9 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
-// The minute in which the pending event was last logged as passed over: both ticks of second 0
-// come to the same decision.
+// The minute in which the pending event was last logged as passed over, or in which a run
+// started: both ticks of second 0 come to the same decision, and the event a run finds next (the
+// same entry a week on, when it is the week's only one) is not passed over in its own minute.
 int64_t PassedOverIn = -1;
 
 // Logs, once in its minute, that the pending event's minute has come and starts no run. A stopped
@@ -151,6 +152,7 @@ int __stdcall OnTimer(int, int)
     bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !held;
     if (SendNow || eventDue) {
         SendNow = 0;
+        PassedOverIn = MinuteOf(now);
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
         StartScheduledRun();
