@@ -205,6 +205,9 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
         message += ", 書き換えできず予約の行を残したまま送ります: 読み書きに失敗しました";
         AppendError(message, report.error);
         break;
+    case RewriteReport::Changed:
+        message += ", 書き換えできず予約の行を残したまま送ります: 読んでいる間にメールが書き換えられました";
+        break;
     case RewriteReport::NotReplaced:
         message += ", 書き換えできず予約の行を残したまま送ります: メールのファイルを置き換えられません";
         break;

@@ -55,6 +55,46 @@ private:
     char* written_;  // DateLineSize bytes: the last line made
 };
 
+// Passes reads through and keeps a digest (64-bit FNV-1a) and the count of the bytes read.
+class DigestSource : public ByteSource {
+public:
+    explicit DigestSource(ByteSource& inner) : inner_(inner) {}
+    int Read(unsigned char* buffer, int size) override
+    {
+        int count = inner_.Read(buffer, size);
+        for (int i = 0; i < count; ++i)
+            digest_ = (digest_ ^ buffer[i]) * 1099511628211ULL;
+        if (count > 0)
+            length_ += count;
+        return count;
+    }
+    bool SameAs(const DigestSource& other) const { return digest_ == other.digest_ && length_ == other.length_; }
+
+private:
+    ByteSource& inner_;
+    uint64_t digest_ = 14695981039346656037ULL;
+    int64_t length_ = 0;
+};
+
+// Reads the message once more, whole: true when it holds what was read for the rewrite. Another
+// host process that releases the same message may write it over in place while it was read.
+bool UnchangedSince(const char* path, const DigestSource& read)
+{
+    FileHandle message = OpenShared(path, GENERIC_READ);
+    if (!message.Valid())
+        return false;
+    FileSource file(message);
+    DigestSource again(file);
+    unsigned char chunk[4096];
+    for (;;) {
+        int count = again.Read(chunk, static_cast<int>(sizeof chunk));
+        if (count == 0)
+            return again.SameAs(read);
+        if (count < 0)
+            return false;
+    }
+}
+
 // The entry's id as the host names it, into id (PathSize bytes); false when it does not fit.
 bool EntryId(const char* accountDir, const char* entryName, char* id)
 {
@@ -177,11 +217,18 @@ bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* re
             RemoveStaging(staging);
             return fail(RewriteReport::NotOpened, error);
         }
-        FileSource source(message);
+        FileSource file(message);
+        DigestSource source(file);
         BufferedReader reader(source);
         FileSink sink(staged);
         MovedDateLine dates(&reservationTime, report->dateLine);
         written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+        // A rewrite reads the message to its end; read once more, it must be the same.
+        if (written && !UnchangedSince(path, source)) {
+            staged.Close();
+            RemoveStaging(staging);
+            return fail(RewriteReport::Changed, 0);
+        }
     }
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.

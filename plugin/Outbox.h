@@ -16,6 +16,7 @@ struct RewriteReport {
         NoStaging,    // released, but no staging file could be made beside it
         NotOpened,    // released, but the message could not be opened for reading
         CopyFailed,   // released, but reading it or writing the new text failed
+        Changed,      // released, but the message changed while it was read (another host process)
         NotReplaced,  // released, but the new text could not take the message's place
         Damaged,      // released; the message was partly written over, the new text kept beside it
     };

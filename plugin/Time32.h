@@ -15,7 +15,9 @@ int32_t CurrentTime32();
 int32_t CurrentMinute32();
 // Local date and time fields to calendar time. Fields out of range are normalised first (31 April
 // is 1 May, minute 75 the next hour's minute 15); whether daylight saving applies is decided by
-// the system's zone for that date itself. -1 when the moment lies outside 0 to INT32_MAX.
+// the system's zone for that date itself. A time the spring change-over skips is the moment an
+// unchanged clock would have shown it (02:30 is 03:30 summer time), never one before the clock
+// passed it. -1 when the moment lies outside 0 to INT32_MAX.
 int32_t LocalFieldsToTime32(int year, int month, int day, int hour, int minute, int second);
 // The local date and time of a calendar time by the system's zone, daylight saving as it applies
 // on that date; false for a negative time.

@@ -267,6 +267,46 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
 
+// The file dialog moves the process's current directory to each folder the user opens in it (on
+// Windows the open form does so whatever its flags say). That directory is the host's own: the
+// export puts it back.
+TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
+{
+    char before[MAX_PATH] = "";
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    TempDir home("home"), dir("export");
+    ASSERT_TRUE(SetCurrentDirectoryA(home.Path().c_str()));
+    char now[MAX_PATH] = "";
+    {
+        EditorSession editor;
+        if (editor.Sheet()) {
+            HWND general = editor.ShowPage(GeneralPage);
+            ClickLater(general, 1002);
+            // The user opens the folder first, then names the file in it.
+            HWND dialog = editor.WaitForOtherDialog();
+            if (dialog) {
+                const int nameField = GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480;
+                SetDlgItemTextA(dialog, nameField, dir.Path().c_str());
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                // Opened when the look-in box (cmb2) names it.
+                const std::string folder = dir.Path().substr(dir.Path().rfind('\\') + 1);
+                for (int i = 0; i < 200 && Text(dialog, 0x471).find(folder) == std::string::npos; ++i)
+                    Sleep(50);
+                EXPECT_NE(Text(dialog, 0x471).find(folder), std::string::npos);
+                EXPECT_TRUE(editor.ChooseFile("settings.reg"));
+            }
+            for (int i = 0; i < 100 && GetFileAttributesA((dir / "settings.reg").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+                Sleep(50);
+            GetCurrentDirectoryA(MAX_PATH, now);
+            editor.Press(PSBTN_CANCEL);
+            EXPECT_EQ(editor.WaitForResult(), 2);
+        }
+    }
+    SetCurrentDirectoryA(before);  // before the folders go
+    EXPECT_NE(GetFileAttributesA((dir / "settings.reg").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_STRCASEEQ(now, home.Path().c_str());
+}
+
 // An export that cannot be written (the file is held open by another program) says so in a box
 // owned by the sheet, with the file and the system's reason, and the old file stays as it was.
 TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
