@@ -1,8 +1,8 @@
 #include "Timer.h"
 
 #include "Globals.h"
-#include "LogLines.h"
 #include "HostWindows.h"
+#include "LogLines.h"
 #include "Menu.h"
 #include "Outbox.h"
 #include "SntpClient.h"
@@ -109,7 +109,8 @@ int __stdcall OnTimer(int, int)
     if (now.wSecond != 0 || ScheduleMode == Running) {
         if (ScheduleMode == Running) {
             if (now.wSecond == 0)
-                PassOverIfDue(now, ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
+                PassOverIfDue(now,
+                              ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
             AnswerHostDialogs();
         }
         return 1;
