@@ -255,11 +255,13 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     Click(page, AdjustNowButton);
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: SNTPサーバーが設定されていません");
     EXPECT_EQ(server.Requests(), 1);
-    // Each press leaves its line in chronel's log, written before the page is told.
+    // Each press leaves its line in chronel's log, written once the page has been told.
     const std::vector<std::string> logged = {
         "時刻合わせ (今すぐ合わせる, サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
         "時刻合わせ (今すぐ合わせる): 失敗: SNTPサーバーが設定されていません",
     };
+    for (DWORD waited = 0; waited < 30000 && LogMessages().size() < logged.size(); waited += 20)
+        Sleep(20);
     EXPECT_EQ(LogMessages(), logged);
 
     // An empty time-out field is refused as leaving the page would, and nothing is started.
