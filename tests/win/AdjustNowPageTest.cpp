@@ -10,6 +10,7 @@
 #include <prsht.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace testing_support;
@@ -255,14 +256,18 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     Click(page, AdjustNowButton);
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: SNTPサーバーが設定されていません");
     EXPECT_EQ(server.Requests(), 1);
-    // Each press leaves its line in chronel's log, written once the page has been told.
-    const std::vector<std::string> logged = {
-        "時刻合わせ (今すぐ合わせる, サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
+    // Each press leaves its line in chronel's log, written once the page has been told (so the
+    // two threads' lines may come in either order).
+    std::vector<std::string> logged = {
         "時刻合わせ (今すぐ合わせる): 失敗: SNTPサーバーが設定されていません",
+        "時刻合わせ (今すぐ合わせる, サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
     };
     for (DWORD waited = 0; waited < 30000 && LogMessages().size() < logged.size(); waited += 20)
         Sleep(20);
-    EXPECT_EQ(LogMessages(), logged);
+    std::vector<std::string> messages = LogMessages();
+    std::sort(messages.begin(), messages.end());
+    std::sort(logged.begin(), logged.end());
+    EXPECT_EQ(messages, logged);
 
     // An empty time-out field is refused as leaving the page would, and nothing is started.
     Type(page, ServerField, "127.0.0.1");
