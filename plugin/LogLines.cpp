@@ -2,6 +2,7 @@
 
 #include "../common/LogText.h"
 #include "../common/TextBuffer.h"
+#include "CivilTime.h"
 #include "Globals.h"
 #include "LogQueue.h"
 #include "Time32.h"
@@ -47,6 +48,19 @@ void AppendReservation(TextBuffer& out, int32_t reserved)
         return;
     }
     AppendDateTime(out, local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+}
+
+// A minute of local time as LocalMinute counts it: "2026/12/07 07:02".
+void AppendMinute(TextBuffer& out, int64_t minute)
+{
+    CivilFields at = FieldsFromSeconds(minute * 60);
+    AppendDecimal(out, static_cast<unsigned>(at.year < 0 ? 0 : at.year), 4);
+    out += '/';
+    AppendDecimal(out, static_cast<unsigned>(at.month), 2);
+    out += '/';
+    AppendDecimal(out, static_cast<unsigned>(at.day), 2);
+    out += ' ';
+    AppendEntry(out, ScheduleEntry(at.hour, at.minute), -1);
 }
 
 void AppendError(TextBuffer& out, unsigned long error)
@@ -112,31 +126,56 @@ void LogRunEnded(bool distribute)
     QueueLogLine(distribute ? "受信が終わりました (振り分けを実行します)" : "受信が終わりました");
 }
 
+const char* PassOverText(PassOverReason why)
+{
+    switch (why) {
+    case PassOverReason::ScheduleStopped:
+        return "スケジュールが停止しています";
+    case PassOverReason::ConnectionHeld:
+        return "予定の接続が切断の時刻まで続いています";
+    case PassOverReason::RunGoing:
+        return "前の受信がまだ終わっていません";
+    case PassOverReason::ConnectMinute:
+        return "同じ分に予定の接続を始めました";
+    case PassOverReason::DisconnectMinute:
+        return "同じ分に予定の切断を始めました";
+    case PassOverReason::NoHostWindow:
+        return "Quillpost のメインウィンドウがありません";
+    case PassOverReason::NoTick:
+        return "その分の間に一度も動作できませんでした (スリープ, 時計の進み, Quillpost の処理待ちなど)";
+    case PassOverReason::AlreadyRan:
+        return "時計が戻りましたが, この時刻の予定は実行済みです";
+    case PassOverReason::Reloaded:
+        return "その分に設定を読み直しました";
+    }
+    return "";
+}
+
 void LogPassedOver(const ScheduleEntry& entry, int weekday, PassOverReason why)
 {
     TextBuffer message;
     AppendEntry(message, entry, weekday);
     message += " の予定を見送りました: ";
-    switch (why) {
-    case PassOverReason::ScheduleStopped:
-        message += "スケジュールが停止しています";
-        break;
-    case PassOverReason::ConnectionHeld:
-        message += "予定の接続が切断の時刻まで続いています";
-        break;
-    case PassOverReason::RunGoing:
-        message += "前の受信がまだ終わっていません";
-        break;
-    case PassOverReason::ConnectMinute:
-        message += "同じ分に予定の接続を始めました";
-        break;
-    case PassOverReason::DisconnectMinute:
-        message += "同じ分に予定の切断を始めました";
-        break;
-    case PassOverReason::NoHostWindow:
-        message += "Quillpost のメインウィンドウがありません";
-        break;
-    }
+    message += PassOverText(why);
+    Queue(message);
+}
+
+void LogMorePassedOver(int count, bool atLeast, PassOverReason why)
+{
+    TextBuffer message("ほかに ");
+    AppendDecimal(message, static_cast<unsigned>(count));
+    message += atLeast ? " 件以上の予定を見送りました: " : " 件の予定を見送りました: ";
+    message += PassOverText(why);
+    Queue(message);
+}
+
+void LogClockWentBack(int64_t fromMinute, int64_t toMinute)
+{
+    TextBuffer message("時計が戻りました: ");
+    AppendMinute(message, fromMinute);
+    message += " から ";
+    AppendMinute(message, toMinute);
+    message += " へ";
     Queue(message);
 }
 

@@ -26,8 +26,15 @@ enum class PassOverReason {
     ConnectMinute,    // the scheduled connect starts in the same minute
     DisconnectMinute, // the scheduled disconnect starts in the same minute
     NoHostWindow,     // there is no folder window to send the command to
+    NoTick,           // no tick came in its minute: the computer asleep, the host busy, the clock set forward
+    AlreadyRan,       // the clock went back over it after it ran: it does not run again
+    Reloaded,         // the schedule was read anew in its minute
 };
 void LogPassedOver(const ScheduleEntry& entry, int weekday, PassOverReason why);
+// More entries passed over for the same reason than were named: count of them, or at least count.
+void LogMorePassedOver(int count, bool atLeast, PassOverReason why);
+// The local clock showed an earlier minute than on the tick before (minutes as LocalMinute counts).
+void LogClockWentBack(int64_t fromMinute, int64_t toMinute);
 
 void LogConnectStarted(bool alreadyConnected);
 // connected: the host went online; otherwise the host's error dialog was answered.

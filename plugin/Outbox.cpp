@@ -12,8 +12,9 @@
 #include "Time32.h"
 #include "host/HostApi.h"
 
+#include <ntsecapi.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -25,11 +26,36 @@ constexpr size_t PathSize = 2048;
 // several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
 constexpr int IndexReadSize = 64 * 1024;
 
-// The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
-// second "Date:" line moves on from the first), with the offset of the local time shown.
+// One generator for the process, seeded at its first draw from what differs between processes
+// and runs: the system's random source, the performance counter, the process id and the time.
+uint32_t DrawOffset(uint32_t span)
+{
+    static DateDraw draw;
+    static bool seeded = false;
+    if (!seeded) {
+        uint64_t seed = 0;
+        RtlGenRandom(&seed, sizeof seed);
+        LARGE_INTEGER counter{};
+        QueryPerformanceCounter(&counter);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
+                (static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+        draw.Seed(seed);
+        seeded = true;
+    }
+    return draw.UpTo(span);
+}
+
+// The "Date:" line of the settings: the reservation moved by a random offset, shown in the
+// system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    MovedDateLine(int32_t* reservation, char* written) : reservation_(reservation), written_(written) {}
+    MovedDateLine(int32_t reservation, char* written)
+        : date_(reservation, DateShiftSeconds(PlugSettings.PreSec), DateShiftSeconds(PlugSettings.PostSec)),
+          written_(written)
+    {
+    }
     bool NewDateLine(char* line, size_t size) override
     {
         if (!MakeLine(line, size))
@@ -42,16 +68,16 @@ public:
 private:
     bool MakeLine(char* line, size_t size)
     {
-        std::srand(static_cast<unsigned>(CurrentTime32()));
-        if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
-            *reservation_ = MoveReservation(*reservation_, std::rand(), PlugSettings.PreSec, PlugSettings.PostSec);
-        std::tm local{};
-        if (!LocalTime32(*reservation_, &local))
+        int32_t moment = date_.Moment(DrawOffset);
+        SYSTEMTIME shown;
+        if (!Time32ToLocalFields(moment, &shown))
             return false;
-        return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
+        CivilFields local{shown.wYear, shown.wMonth,  shown.wDay,      shown.wHour,
+                          shown.wMinute, shown.wSecond, shown.wDayOfWeek};
+        return FormatDateLine(local, UtcOffsetSeconds(local, moment), line, size);
     }
 
-    int32_t* reservation_;
+    MessageDate date_;
     char* written_;  // DateLineSize bytes: the last line made
 };
 
@@ -221,7 +247,7 @@ bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* re
         DigestSource source(file);
         BufferedReader reader(source);
         FileSink sink(staged);
-        MovedDateLine dates(&reservationTime, report->dateLine);
+        MovedDateLine dates(reservationTime, report->dateLine);
         written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
         // A rewrite reads the message to its end; read once more, it must be the same.
         if (written && !UnchangedSince(path, source)) {

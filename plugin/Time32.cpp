@@ -44,16 +44,6 @@ int32_t CurrentMinute32()
     return now - (second < 0 ? second + 60 : second);
 }
 
-bool LocalTime32(int32_t time, std::tm* out)
-{
-    __time32_t value = time;
-    std::tm* local = _localtime32(&value);
-    if (!local)
-        return false;
-    *out = *local;
-    return true;
-}
-
 // The system's zone functions, not the C library's: the C library keeps the zone it read at its
 // start, and under a TZ rule (as Wine passes it on) it applies change-over dates of its own.
 int32_t LocalFieldsToTime32(int year, int month, int day, int hour, int minute, int second)

@@ -5,10 +5,24 @@
 #include "LogLines.h"
 #include "Menu.h"
 #include "Outbox.h"
+#include "PendingEvent.h"
 #include "SntpClient.h"
 #include "Time32.h"
+#include "host/HostApi.h"
 
 namespace {
+
+// The date of NextEvent, and the moments that have run.
+PendingEvent Pending;
+
+int64_t LocalMinuteOf(const SYSTEMTIME& local)
+{
+    return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
+}
+
+// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
+// taken from its queue); the plug-in's work is over by then.
+bool TimerHeld = false;
 
 // A step that found the connection state unchanged asks for the next one here, and the next
 // tick posts it. Re-posting at once would keep a posted message in the host's queue at all
@@ -35,22 +49,11 @@ void PostWantedSteps()
     }
 }
 
-bool IsNextEventAt(const SYSTEMTIME& now)
-{
-    return NextEventDay == now.wDayOfWeek && NextEvent.Hour == now.wHour && NextEvent.Minute == now.wMinute;
-}
-
-// The minutes in which the scheduled connect and disconnect were last started. Two ticks fall on
-// second 0: a host that toggles its connection on each command would cancel a connect that the
-// second tick repeats while the host is still dialing.
+// The local minutes in which the scheduled connect and disconnect were last started. Two ticks
+// fall on second 0: a host that toggles its connection on each command would cancel a connect
+// that the second tick repeats while the host is still dialing.
 int64_t ConnectStartedIn = -1;
 int64_t DisconnectStartedIn = -1;
-
-int64_t MinuteOf(const SYSTEMTIME& time)
-{
-    return (((static_cast<int64_t>(time.wYear) * 13 + time.wMonth) * 32 + time.wDay) * 24 + time.wHour) * 60 +
-           time.wMinute;
-}
 
 bool IsSetTime(long hour, long minute)
 {
@@ -79,86 +82,177 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
-// The minute in which the pending event was last logged as passed over, or in which a run
-// started: both ticks of second 0 come to the same decision, and the event a run finds next (the
-// same entry a week on, when it is the week's only one) is not passed over in its own minute.
-int64_t PassedOverIn = -1;
+// The pending event found on every tick, including those where nothing may start. A tick that
+// finds it due and cannot start it notes why here; should its minute end without the run, the
+// log says so.
+int64_t HeldMoment = PendingEvent::NoMoment;
+PassOverReason HeldWhy = PassOverReason::ScheduleStopped;
 
-// Logs, once in its minute, that the pending event's minute has come and starts no run. A stopped
-// schedule's event is logged only when it is one of the schedule's entries: the event a library
-// just loaded holds is the load time, not an entry.
-void PassOverIfDue(const SYSTEMTIME& now, PassOverReason why)
+// The pending event is due on this tick and does not start, for the reason given.
+void HoldBack(PassOverReason why)
 {
-    if (!IsNextEventAt(now) || PassedOverIn == MinuteOf(now))
+    HeldMoment = Pending.Moment();
+    HeldWhy = why;
+}
+
+void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
+{
+    LogPassedOver(ScheduleEntry(hour, minute), day, why);
+}
+
+// At most this many entries passed over at once are named each on its own line; a count stands
+// for the rest.
+constexpr int NamedAtOnce = 8;
+
+// The entries whose moments lie strictly between after and before, in a minute no tick saw or
+// one the clock went back over after they ran: one line each, up to NamedAtOnce.
+void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why)
+{
+    PendingEvent::EntryMoment passed[NamedAtOnce];
+    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, NamedAtOnce);
+    for (int i = 0; i < count && i < NamedAtOnce; ++i)
+        LogPassedMoment(passed[i].hour, passed[i].minute, passed[i].day, why);
+    if (count > NamedAtOnce)
+        LogMorePassedOver(count - NamedAtOnce, count >= PendingEvent::WalkLimit, why);
+}
+
+// The pending event (entry at weekday, moment) is left behind unrun at the present minute: it
+// is logged with the reason a tick of its minute found, or as a minute no tick saw; so are the
+// entries after it that no tick saw.
+void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int64_t present,
+                   PassOverReason unseen)
+{
+    if (moment == PendingEvent::NoMoment || moment > present || Pending.HasRun(moment))
         return;
-    if (why == PassOverReason::ScheduleStopped &&
-        (NextEventDay < 0 || NextEventDay > 6 ||
-         !PlugSettings.Schedule[NextEventDay].FindExact(NextEvent.Hour, NextEvent.Minute)))
-        return;
-    PassedOverIn = MinuteOf(now);
-    LogPassedOver(NextEvent, NextEventDay, why);
+    LogPassedOver(entry, weekday, HeldMoment == moment ? HeldWhy : unseen);
+    HeldMoment = PendingEvent::NoMoment;
+    if (moment < present)
+        LogPassedBetween(moment, present, false, PassOverReason::NoTick);
+}
+
+// The pending event follows the clock on every tick, including those where nothing may start:
+// once its moment has passed unrun, or the clock has gone back, the next one is found from the
+// present, and the caption shows it. True when the pending moment is the present minute.
+bool FollowClock(const SYSTEMTIME& now)
+{
+    const ScheduleEntry before = NextEvent;
+    const int beforeDay = NextEventDay;
+    const int64_t present = LocalMinuteOf(now);
+    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, present, &NextEvent);
+    if (tick.passed != PendingEvent::NoMoment)
+        LogLeftBehind(before, beforeDay, tick.passed, present, PassOverReason::NoTick);
+    if (tick.backFrom != PendingEvent::NoMoment) {
+        LogClockWentBack(tick.backFrom, present);
+        // What ran in the minutes the clock shows again does not run again.
+        LogPassedBetween(present - 1, tick.backFrom + 1, true, PassOverReason::AlreadyRan);
+    }
+    if (tick.refound) {
+        NextEventDay = tick.day;
+        UpdateScheduleMenuItems();
+    }
+    return tick.due;
 }
 
 }  // namespace
 
-int __stdcall OnTimer(int, int)
+void FindNextEventNow()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
+    const int64_t present = LocalMinuteOf(now);
+    // The event found replaces one that may be due now and not started (a run a release started,
+    // the schedule armed or reloaded in its minute): its minute starts nothing more.
+    bool armed = ScheduleMode == Armed || (ScheduleMode == Running && ModeAfterRun == Armed);
+    LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
+                  !armed                      ? PassOverReason::ScheduleStopped
+                  : ScheduleMode == Running ? PassOverReason::RunGoing
+                                            : PassOverReason::Reloaded);
+    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
+}
+
+void StartTimer()
+{
+    if (TimerHeld)
+        Host.KillTimer(TimerId);
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    TimerHeld = true;
+}
+
+int StopTimer()
+{
+    if (!TimerHeld)
+        return 0;
+    TimerHeld = false;
+    return Host.KillTimer(TimerId);
+}
+
+int __stdcall OnTimer(int, int)
+{
+    if (!TimerHeld)
+        return 1;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     PostWantedSteps();
-    if (now.wSecond != 0 || ScheduleMode == Running) {
-        if (ScheduleMode == Running) {
-            if (now.wSecond == 0)
-                PassOverIfDue(now,
-                              ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
-            AnswerHostDialogs();
-        }
+    if (ScheduleMode == Running) {
+        // A run a release started while the schedule was stopped leaves it stopped.
+        if (FollowClock(now))
+            HoldBack(ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
+        AnswerHostDialogs();
         return 1;
     }
-
-    if (PlugSettings.UseReserve) {
+    const bool secondZero = now.wSecond == 0;
+    if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
         ReferenceTime = CurrentMinute32();
         if (ScanOutbox() && PlugSettings.SendQuick)
             SendNow = 1;
     }
+    bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
     if (!MainWindow()) {
-        PassOverIfDue(now, ScheduleMode == Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
         return 1;
     }
-    // The minute of a connect or disconnect starts nothing else, on either tick.
+    // The minute of a connect or disconnect starts nothing else, on any tick.
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
-        if (ConnectStartedIn == MinuteOf(now))
-            return 1;
-        ConnectStartedIn = MinuteOf(now);
-        StartScheduledConnect();
-        PassOverIfDue(now, ScheduleMode == Armed ? PassOverReason::ConnectMinute : PassOverReason::ScheduleStopped);
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::ConnectMinute : PassOverReason::ScheduleStopped);
+        if (secondZero && ConnectStartedIn != LocalMinuteOf(now)) {
+            ConnectStartedIn = LocalMinuteOf(now);
+            StartScheduledConnect();
+        }
         return 1;
     }
     if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
         now.wMinute == PlugSettings.DisConnectMinute) {
-        if (DisconnectStartedIn == MinuteOf(now))
-            return 1;
-        DisconnectStartedIn = MinuteOf(now);
-        StartScheduledDisconnect();
-        PassOverIfDue(now,
-                      ScheduleMode == Armed ? PassOverReason::DisconnectMinute : PassOverReason::ScheduleStopped);
-        return 0;
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::DisconnectMinute : PassOverReason::ScheduleStopped);
+        if (secondZero && DisconnectStartedIn != LocalMinuteOf(now)) {
+            DisconnectStartedIn = LocalMinuteOf(now);
+            StartScheduledDisconnect();
+            return 0;
+        }
+        return 1;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
-    // still sends and receives.
-    bool held = ScheduleMode == Armed && IsNextEventAt(now) && ConnectionHoldsRuns();
-    bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !held;
-    if (SendNow || eventDue) {
+    // still sends and receives. The event is due on the first tick of its minute that may start
+    // it, also when the tick at second 0 did not come (the host busy).
+    if (eventDue && ScheduleMode != Armed) {
+        HoldBack(PassOverReason::ScheduleStopped);
+        eventDue = false;
+    } else if (eventDue && ConnectionHoldsRuns()) {
+        HoldBack(PassOverReason::ConnectionHeld);
+        eventDue = false;
+    }
+    if ((secondZero && SendNow) || eventDue) {
+        if (eventDue)
+            Pending.MarkStarted();
         SendNow = 0;
-        PassedOverIn = MinuteOf(now);
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
         StartScheduledRun();
-    } else {
-        PassOverIfDue(now, held ? PassOverReason::ConnectionHeld : PassOverReason::ScheduleStopped);
     }
     if (ScheduleMode == Running)
         AnswerHostDialogs();
@@ -180,7 +274,7 @@ void StartScheduledRun()
     if (main)
         SendMessageA(main, WM_COMMAND, NextEvent.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
     FindNextEventNow();
-    UpdateScheduleMenuItem(PluginSubmenu(main));
+    UpdateScheduleMenuItems();
 }
 
 void StartScheduledConnect()

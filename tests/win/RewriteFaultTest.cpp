@@ -305,12 +305,13 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
 // message's place; the message is the other's complete rewrite.
 TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasRead)
 {
-    host.Write(MessagePath, OldMessage());
+    const std::string old = OldMessage() + Body();
+    ASSERT_GT(old.size(), 4096u);  // read in more than one piece
+    host.Write(MessagePath, old);
     PlugSettings.ChangeDate = 0;
-    std::string expected = OldMessage();
+    std::string expected = old;
     expected.replace(0, expected.find("\n\n") + 2,
                      "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
-    ASSERT_GT(OldMessage().size(), 4096u);  // read in more than one piece
     bool otherRewritten = false;
     BeforeReadAt = 2;
     BeforeRead = [&]() {
