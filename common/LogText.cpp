@@ -19,7 +19,18 @@ void AppendLogLine(TextBuffer& out, const LogStamp& at, const char* message)
     out += ' ';
     for (const char* c = message ? message : ""; *c; ++c) {
         unsigned char byte = static_cast<unsigned char>(*c);
-        // The trail byte of a double-byte character can be below 0x80 but never below 0x40.
+        if ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) {
+            // A double-byte character goes whole; a lead byte without its trail byte (0x40 to
+            // 0xFC but 0x7F) would take the byte after it into one character.
+            unsigned char trail = static_cast<unsigned char>(c[1]);
+            if (trail >= 0x40 && trail <= 0xFC && trail != 0x7F) {
+                out += *c;
+                out += *++c;
+            } else {
+                out += ' ';
+            }
+            continue;
+        }
         out += byte < 0x20 || byte == 0x7F ? ' ' : *c;
     }
     out += "\r\n";

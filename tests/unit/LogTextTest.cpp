@@ -25,6 +25,21 @@ TEST(LogTextTest, ALineIsTheLocalTimeTheMessageAndCrLfWithControlBytesBlanked)
     EXPECT_EQ(Line(nullptr), "2026/12/07 07:00:02 \r\n");
 }
 
+// A lead byte without its trail byte (a name cut in the middle of a character) would take the byte
+// after it, the line's CR among them, into one character in a viewer: it becomes a blank.
+TEST(LogTextTest, ALeadByteWithoutItsTrailByteIsBlanked)
+{
+    EXPECT_EQ(Line("abc\x82"), "2026/12/07 07:00:02 abc \r\n");
+    EXPECT_EQ(Line("\x82)"), "2026/12/07 07:00:02  )\r\n");
+    EXPECT_EQ(Line("\xe0\r"), "2026/12/07 07:00:02   \r\n");
+    // A trail byte that is also a lead byte belongs to the character before it.
+    EXPECT_EQ(Line("\x82\x82\x82)"), "2026/12/07 07:00:02 \x82\x82 )\r\n");
+    // In Shift JIS bytes: "表" (0x95 0x5C) and a lone lead byte; single-byte katakana (0xA1 to 0xDF,
+    // "ｽｹ") stand alone.
+    EXPECT_EQ(Line("\x95\x5c\x81"), "2026/12/07 07:00:02 \x95\x5c \r\n");
+    EXPECT_EQ(Line("\xbd\xb9"), "2026/12/07 07:00:02 \xbd\xb9\r\n");
+}
+
 TEST(LogTextTest, AFullLogIsMovedAsideAndAFailedMoveStillHasAHardLimit)
 {
     EXPECT_EQ(RoomForLogWrite(0, 100, false), LogRoom::Append);
