@@ -82,6 +82,10 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
+// A run's start is in the log and its end not yet: the end is logged also when the user stopped
+// the schedule during the run.
+bool RunLogged = false;
+
 // The pending event found on every tick, including those where nothing may start. A tick that
 // finds it due and cannot start it notes why here; should its minute end without the run, the
 // log says so.
@@ -104,16 +108,16 @@ void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
 // for the rest.
 constexpr int NamedAtOnce = 8;
 
-// The entries whose moments lie strictly between after and before, in a minute no tick saw or
-// one the clock went back over after they ran: one line each, up to NamedAtOnce.
-void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why)
+// The entries whose moments lie strictly between after and before, in minutes no tick saw or
+// minutes the clock went back over after they ran: one line each for up to named of them.
+void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why, int named)
 {
     PendingEvent::EntryMoment passed[NamedAtOnce];
-    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, NamedAtOnce);
-    for (int i = 0; i < count && i < NamedAtOnce; ++i)
+    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, named);
+    for (int i = 0; i < count && i < named; ++i)
         LogPassedMoment(passed[i].hour, passed[i].minute, passed[i].day, why);
-    if (count > NamedAtOnce)
-        LogMorePassedOver(count - NamedAtOnce, count >= PendingEvent::WalkLimit, why);
+    if (count > named)
+        LogMorePassedOver(count - named, count >= PendingEvent::WalkLimit, why);
 }
 
 // The pending event (entry at weekday, moment) is left behind unrun at the present minute: it
@@ -127,7 +131,7 @@ void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int6
     LogPassedOver(entry, weekday, HeldMoment == moment ? HeldWhy : unseen);
     HeldMoment = PendingEvent::NoMoment;
     if (moment < present)
-        LogPassedBetween(moment, present, false, PassOverReason::NoTick);
+        LogPassedBetween(moment, present, false, PassOverReason::NoTick, NamedAtOnce - 1);
 }
 
 // The pending event follows the clock on every tick, including those where nothing may start:
@@ -144,7 +148,7 @@ bool FollowClock(const SYSTEMTIME& now)
     if (tick.backFrom != PendingEvent::NoMoment) {
         LogClockWentBack(tick.backFrom, present);
         // What ran in the minutes the clock shows again does not run again.
-        LogPassedBetween(present - 1, tick.backFrom + 1, true, PassOverReason::AlreadyRan);
+        LogPassedBetween(present - 1, tick.backFrom + 1, true, PassOverReason::AlreadyRan, NamedAtOnce);
     }
     if (tick.refound) {
         NextEventDay = tick.day;
@@ -252,6 +256,7 @@ int __stdcall OnTimer(int, int)
         SendNow = 0;
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
+        RunLogged = true;
         StartScheduledRun();
     }
     if (ScheduleMode == Running)
@@ -334,8 +339,14 @@ int FolderEndRetrieve()
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
     PutBackMovedWindow(true);
-    if (ScheduleMode != Running)
+    bool logged = RunLogged;
+    RunLogged = false;
+    if (ScheduleMode != Running) {
+        // The run still ends when the user stopped the schedule during it.
+        if (logged)
+            LogRunEnded(false);
         return ScheduleMode;
+    }
     AnsweredDialog = None;
     AnswerHostDialogs();
     bool distribute = MainWindow() && PlugSettings.AutoDistribute;

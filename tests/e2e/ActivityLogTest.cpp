@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 using namespace testing_support;
@@ -39,9 +40,10 @@ protected:
 };
 
 // A Monday morning: a run with a clock adjustment, entries passed over for each reason the tick
-// knows, a scheduled connect and disconnect, the user stopping and starting the schedule, and a
-// reservation posted and released with its Date: line. An entry passed over stays the pending
-// event, so the user's stop and start find the next one each time.
+// knows, a scheduled connect and disconnect, the user stopping and starting the schedule (and
+// stopping it during the last run, which still ends), and a reservation posted and released with
+// its Date: line. An entry's minute is logged as passed
+// over once it has ended without the entry's run, with the reason the tick found in it.
 TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
 {
     server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
@@ -65,11 +67,7 @@ TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
         "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:04 reserve-fill 2026 12 7 7 3\n"
         "at 06:58:05 click 送信予約 1\nat 06:58:07 send-post 1\n"
         "at 07:00:01 wait log clock: set to\n"
-        "at 07:04:30 menu schedule\nat 07:04:40 menu schedule\n"
-        "at 07:05:30 menu schedule\nat 07:05:40 menu schedule\n"
-        "at 07:06:30 menu schedule\nat 07:06:40 menu schedule\n"
-        "at 07:09:00 menu schedule\nat 07:09:10 menu schedule\nat 07:09:30 menu schedule\n"
-        "at 07:11:00 menu schedule\n"
+        "at 07:09:30 menu schedule\nat 07:11:00 menu schedule\nat 07:12:30 menu schedule\n"
         "end 2026-12-07 07:14:00\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     std::string log = ReadFileBytes(LogPath(host));
@@ -84,30 +82,23 @@ TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
         "2026/12/07 06:58:07 送信予約を登録しました: Account1\\Outbox.box\\00000001 (予約 2026/12/07 07:03:00)",
         "2026/12/07 07:00:00 スケジュール受信を開始しました: 月曜 07:00 の予定, 受信, 時刻合わせあり",
         "2026/12/07 07:00:30 時刻合わせ (サーバー 127.0.0.1): 成功 (+30.000 秒)",
-        "2026/12/07 07:01:00 月曜 07:01 の予定を見送りました: 前の受信がまだ終わっていません",
-        "2026/12/07 07:01:30 受信が終わりました (振り分けを実行します)",
+        "2026/12/07 07:02:00 受信が終わりました (振り分けを実行します)",
+        "2026/12/07 07:02:00 月曜 07:01 の予定を見送りました: 前の受信がまだ終わっていません",
         "2026/12/07 07:03:00 予約メールを送信待ちにしました: Account1\\Outbox.box\\00000001 "
         "(予約 2026/12/07 07:03:00), Date: Mon, 07 Dec 2026 07:03:00 +0900",
-        "2026/12/07 07:04:30 スケジュールを停止しました",
-        "2026/12/07 07:04:40 スケジュールを開始しました (次の予定 月曜 07:05)",
         "2026/12/07 07:05:00 予定の接続を始めました",
-        "2026/12/07 07:05:00 月曜 07:05 の予定を見送りました: 同じ分に予定の接続を始めました",
         "2026/12/07 07:05:03 接続しました",
-        "2026/12/07 07:05:30 スケジュールを停止しました",
-        "2026/12/07 07:05:40 スケジュールを開始しました (次の予定 月曜 07:06)",
-        "2026/12/07 07:06:00 月曜 07:06 の予定を見送りました: 予定の接続が切断の時刻まで続いています",
-        "2026/12/07 07:06:30 スケジュールを停止しました",
-        "2026/12/07 07:06:40 スケジュールを開始しました (次の予定 月曜 07:08)",
+        "2026/12/07 07:06:00 月曜 07:05 の予定を見送りました: 同じ分に予定の接続を始めました",
+        "2026/12/07 07:07:00 月曜 07:06 の予定を見送りました: 予定の接続が切断の時刻まで続いています",
         "2026/12/07 07:08:00 予定の切断を始めました",
-        "2026/12/07 07:08:00 月曜 07:08 の予定を見送りました: 同じ分に予定の切断を始めました",
         "2026/12/07 07:08:00 切断しました",
-        "2026/12/07 07:09:00 スケジュールを停止しました",
-        "2026/12/07 07:09:10 スケジュールを開始しました (次の予定 月曜 07:10)",
+        "2026/12/07 07:09:00 月曜 07:08 の予定を見送りました: 同じ分に予定の切断を始めました",
         "2026/12/07 07:09:30 スケジュールを停止しました",
-        "2026/12/07 07:10:00 月曜 07:10 の予定を見送りました: スケジュールが停止しています",
+        "2026/12/07 07:11:00 月曜 07:10 の予定を見送りました: スケジュールが停止しています",
         "2026/12/07 07:11:00 スケジュールを開始しました (次の予定 月曜 07:12)",
         "2026/12/07 07:12:00 スケジュール受信を開始しました: 月曜 07:12 の予定, 巡回受信",
-        "2026/12/07 07:13:30 受信が終わりました (振り分けを実行します)",
+        "2026/12/07 07:12:30 スケジュールを停止しました",
+        "2026/12/07 07:13:30 受信が終わりました",
         "2026/12/07 07:14:00 chronel を終了しました",
     };
     // The clock adjustment's line is written by its own thread, beside the queued lines: its
@@ -145,6 +136,68 @@ TEST_F(ActivityLogTest, FailuresSayWhy)
     EXPECT_NE(log.find("2026/12/07 07:02:00 予定の接続を始めました\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" 接続できませんでした (Quillpost のエラー表示を閉じました)\r\n"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 7) << log;
+}
+
+// The clock set forward over three entries and then back over the one that ran: the three are
+// passed over as minutes no tick saw, the one that ran is not run again, and the three run when
+// the clock shows their minutes once more.
+TEST_F(ActivityLogTest, TimeThatMovesSaysWhichEntriesWerePassedOverAndWhy)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(
+        "clear-settings\nsetting AutoStart dword 1\n"
+        "entry Monday 07:00\nentry Monday 07:01\nentry Monday 07:02\nentry Monday 07:03 around\n"
+        "receive-seconds 5\n"
+        "start 2026-12-07 06:59:50\n"
+        "at 07:00:30 step 210000\n"    // to 07:04:00
+        "at 07:04:30 step -360000\n"   // to 06:58:30
+        "end 2026-12-07 07:04:40\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    std::string log = ReadFileBytes(LogPath(host));
+    const char* const noTick = "その分の間に一度も動作できませんでした (スリープ, 時計の進み, Quillpost の処理待ちなど)";
+    const std::string expected = std::string() +
+        "2026/12/07 06:59:50 chronel を開始しました (スケジュール: 実行中, 次の予定 月曜 07:00)\r\n"
+        "2026/12/07 07:00:00 スケジュール受信を開始しました: 月曜 07:00 の予定, 受信\r\n"
+        "2026/12/07 07:00:05 受信が終わりました\r\n"
+        "2026/12/07 07:04:00 月曜 07:01 の予定を見送りました: " + noTick + "\r\n"
+        "2026/12/07 07:04:00 月曜 07:02 の予定を見送りました: " + noTick + "\r\n"
+        "2026/12/07 07:04:00 月曜 07:03 の予定を見送りました: " + noTick + "\r\n"
+        "2026/12/07 06:58:30 時計が戻りました: 2026/12/07 07:04 から 2026/12/07 06:58 へ\r\n"
+        "2026/12/07 06:58:30 月曜 07:00 の予定を見送りました: 時計が戻りましたが, この時刻の予定は実行済みです\r\n"
+        "2026/12/07 07:01:00 スケジュール受信を開始しました: 月曜 07:01 の予定, 受信\r\n"
+        "2026/12/07 07:01:05 受信が終わりました\r\n"
+        "2026/12/07 07:02:00 スケジュール受信を開始しました: 月曜 07:02 の予定, 受信\r\n"
+        "2026/12/07 07:02:05 受信が終わりました\r\n"
+        "2026/12/07 07:03:00 スケジュール受信を開始しました: 月曜 07:03 の予定, 巡回受信\r\n"
+        "2026/12/07 07:03:05 受信が終わりました\r\n"
+        "2026/12/07 07:04:40 chronel を終了しました\r\n";
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(run.Count("command: "), 4u) << run.log;
+}
+
+// Asleep from 06:59:30 to 11:00:30 over a morning of an entry every ten minutes: eight are named,
+// and a count stands for the rest.
+TEST_F(ActivityLogTest, ALongSleepNamesEightEntriesAndCountsTheRest)
+{
+    std::string scenario = "clear-settings\nsetting AutoStart dword 1\nreceive-seconds 5\n";
+    for (int minute = 7 * 60; minute < 11 * 60; minute += 10) {
+        char line[32];
+        std::snprintf(line, sizeof line, "entry Monday %02d:%02d\n", minute / 60, minute % 60);
+        scenario += line;
+    }
+    HostLayout host;
+    HostRunResult run = host.Run(scenario + "start 2026-12-07 06:59:00\nat 06:59:30 jump 14460000\n"
+                                            "end 2026-12-07 11:01:00\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    std::vector<std::string> lines = Lines(ReadFileBytes(LogPath(host)));
+    ASSERT_EQ(lines.size(), 11u) << ReadFileBytes(LogPath(host));
+    EXPECT_EQ(lines[1], "2026/12/07 11:00:30 月曜 07:00 の予定を見送りました: その分の間に一度も動作できませんでした "
+                        "(スリープ, 時計の進み, Quillpost の処理待ちなど)\r");
+    const std::string eighth = "2026/12/07 11:00:30 月曜 08:10 の予定を見送りました: ";
+    EXPECT_EQ(lines[8].substr(0, eighth.size()), eighth);
+    EXPECT_EQ(lines[9], "2026/12/07 11:00:30 ほかに 16 件の予定を見送りました: その分の間に一度も動作できませんでした "
+                        "(スリープ, 時計の進み, Quillpost の処理待ちなど)\r");
+    EXPECT_EQ(run.Count("command: "), 0u) << run.log;
 }
 
 // A log that cannot be written (its folder cannot be made, or another program holds the file
