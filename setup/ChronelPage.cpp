@@ -104,6 +104,13 @@ void CChronelPage::OpenLogCommand()
                                                          SW_SHOWNORMAL));
     }
     DWORD error = GetLastError();
+    // Those of ShellExecute's results that are system error codes say what failed better than the
+    // last error, which the shell's own probing may have left behind.
+    if (opened == ERROR_FILE_NOT_FOUND || opened == ERROR_PATH_NOT_FOUND || opened == ERROR_ACCESS_DENIED ||
+        opened == ERROR_NOT_ENOUGH_MEMORY || opened == ERROR_BAD_FORMAT)
+        error = static_cast<DWORD>(opened);
+    // Ended only where it was started here or was already started the same way (S_OK, S_FALSE);
+    // a thread in another apartment (RPC_E_CHANGED_MODE) is left as it is.
     if (SUCCEEDED(com))
         CoUninitialize();
     if (opened <= 32) {

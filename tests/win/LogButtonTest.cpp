@@ -22,6 +22,9 @@ enum { GeneralPage = 1, OpenLogButton = 1003 };
 std::string AppData;
 std::vector<std::string> Opened;  // "verb|file|parameters" of each call, on the editor's thread
 std::vector<INT_PTR> Answers;     // what the calls return, in order; 33 (success) when none left
+std::vector<DWORD> LastErrors;    // the last error each call leaves, in order; one that fits the answer when none left
+std::vector<HRESULT> ComAnswers;  // what CoInitializeEx returns, in order
+int ComEnded = 0;                 // CoUninitialize calls
 
 HRESULT WINAPI TestFolderPath(HWND, int folder, HANDLE, DWORD, LPSTR path)
 {
@@ -39,8 +42,28 @@ HINSTANCE WINAPI TestShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR paramet
         answer = Answers.front();
         Answers.erase(Answers.begin());
     }
-    SetLastError(answer == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : ERROR_FILE_NOT_FOUND);
+    DWORD error = answer == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : ERROR_FILE_NOT_FOUND;
+    if (!LastErrors.empty()) {
+        error = LastErrors.front();
+        LastErrors.erase(LastErrors.begin());
+    }
+    SetLastError(error);
     return reinterpret_cast<HINSTANCE>(answer);
+}
+
+HRESULT WINAPI TestComStart(LPVOID, DWORD)
+{
+    HRESULT answer = S_OK;
+    if (!ComAnswers.empty()) {
+        answer = ComAnswers.front();
+        ComAnswers.erase(ComAnswers.begin());
+    }
+    return answer;
+}
+
+void WINAPI TestComEnd()
+{
+    ++ComEnded;
 }
 
 class LogButtonTest : public ClearedSettingsTest {
@@ -51,6 +74,9 @@ protected:
         AppData = dir.Path();
         Opened.clear();
         Answers.clear();
+        LastErrors.clear();
+        ComAnswers.clear();
+        ComEnded = 0;
         logPath = dir / "Quor\\ChronelPlug\\chronel.log";
     }
     // The open editor's folder and viewer are the test's; false when an import was not found.
@@ -164,6 +190,39 @@ TEST_F(LogButtonTest, NoLogYetOrNoViewerIsSaidInABox)
     EXPECT_EQ(DialogStaticText(box), "動作記録を開けませんでした。\n" + logPath + "\n\n" + SystemText(ERROR_FILE_NOT_FOUND));
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(Opened.size(), 2u);
+
+    // Access denied, said by the result, whatever the shell left as the last error.
+    Answers = {SE_ERR_ACCESSDENIED};
+    LastErrors = {ERROR_MORE_DATA};
+    ClickLater(page, OpenLogButton);
+    box = editor.WaitForWindow("動作記録");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "動作記録を開けませんでした。\n" + logPath + "\n\n" + SystemText(ERROR_ACCESS_DENIED));
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+// COM is ended after the open only where the button's own call started it or found it started the
+// same way; a host thread in another apartment keeps its COM as it was.
+TEST_F(LogButtonTest, ComIsEndedOnlyWhereTheButtonMayEndIt)
+{
+    WriteLog();
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.ShowPage(GeneralPage);
+    ASSERT_TRUE(TakeOverTheEditorsShell());
+    HMODULE chronset = GetModuleHandleA("chronset.dll");
+    ASSERT_EQ(PatchImport(chronset, "ole32.dll", "CoInitializeEx", reinterpret_cast<void*>(TestComStart)), 1);
+    ASSERT_EQ(PatchImport(chronset, "ole32.dll", "CoUninitialize", reinterpret_cast<void*>(TestComEnd)), 1);
+    ComAnswers = {RPC_E_CHANGED_MODE, S_FALSE, S_OK};
+    Click(page, OpenLogButton);
+    EXPECT_EQ(ComEnded, 0);
+    Click(page, OpenLogButton);
+    EXPECT_EQ(ComEnded, 1);
+    Click(page, OpenLogButton);
+    EXPECT_EQ(ComEnded, 2);
+    EXPECT_EQ(Opened.size(), 3u);
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
