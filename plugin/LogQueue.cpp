@@ -16,6 +16,7 @@ struct LogQueueState {
     HANDLE wake;          // auto-reset: lines were queued, or the writer may end
     TextBuffer pending;   // whole lines, oldest first
     unsigned long dropped = 0;  // lines left out for want of room, since the last write
+    unsigned long lost = 0;     // lines of writes that failed, until a write says so
     bool keepWaiting = false;   // between StartLogWriter and StopLogWriter
     bool writerRunning = false;
     HANDLE writer = nullptr;    // the last writer thread started, until it is waited for
@@ -56,11 +57,29 @@ void AppendDroppedLine(TextBuffer& batch, unsigned long dropped)
     AppendLogLine(batch, LocalLogStamp(), message.c_str());
 }
 
+// The line that says how many lines could not be written, stamped now.
+void AppendLostLine(TextBuffer& batch, unsigned long lost)
+{
+    TextBuffer message("動作記録に書き込めず ");
+    AppendDecimal(message, lost);
+    message += " 行を失いました";
+    AppendLogLine(batch, LocalLogStamp(), message.c_str());
+}
+
+unsigned long LinesIn(const TextBuffer& text)
+{
+    unsigned long lines = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        lines += text.c_str()[i] == '\n';
+    return lines;
+}
+
 DWORD WINAPI WriteQueuedLines(LPVOID parameter)
 {
     HMODULE module = static_cast<HMODULE>(parameter);
     for (;;) {
         TextBuffer batch;
+        unsigned long dropped = 0, lost = 0;
         {
             QueueLock held;
             if (Queue.pending.empty() && !Queue.dropped) {
@@ -70,8 +89,12 @@ DWORD WINAPI WriteQueuedLines(LPVOID parameter)
                 }
             } else {
                 batch = std::move(Queue.pending);
-                if (Queue.dropped)
-                    AppendDroppedLine(batch, Queue.dropped);
+                dropped = Queue.dropped;
+                lost = Queue.lost;
+                if (dropped)
+                    AppendDroppedLine(batch, dropped);
+                if (lost)
+                    AppendLostLine(batch, lost);
                 Queue.dropped = 0;
             }
         }
@@ -79,8 +102,14 @@ DWORD WINAPI WriteQueuedLines(LPVOID parameter)
             WaitForSingleObject(Queue.wake, INFINITE);
             continue;
         }
-        // A failed write changes nothing else: the lines are gone, the plug-in goes on.
-        AppendActivityLog(batch.c_str(), batch.size());
+        // A failed write changes nothing else: the lines are gone, the plug-in goes on, and the
+        // next write that succeeds says how many.
+        bool written = AppendActivityLog(batch.c_str(), batch.size());
+        QueueLock held;
+        if (written)
+            Queue.lost -= lost;
+        else
+            Queue.lost += LinesIn(batch) - (dropped ? 1 : 0) - (lost ? 1 : 0) + dropped;
     }
     FreeLibraryAndExitThread(module, 0);
     return 0;
@@ -145,14 +174,25 @@ bool StopLogWriter(DWORD timeoutMs)
     {
         QueueLock held;
         Queue.keepWaiting = false;
-        // None started, or an earlier stop gave up waiting for it.
-        if (!Queue.writer)
-            return !Queue.writerRunning;
         writer = Queue.writer;
         Queue.writer = nullptr;
+        // None started, or it has ended.
+        if (!writer && !Queue.writerRunning)
+            return true;
     }
     SetEvent(Queue.wake);
+    if (!writer)
+        return false;
     bool ended = WaitForSingleObject(writer, timeoutMs) == WAIT_OBJECT_0;
-    CloseHandle(writer);
+    if (!ended) {
+        // Still writing: a later stop waits for it again.
+        QueueLock held;
+        if (!Queue.writer) {
+            Queue.writer = writer;
+            writer = nullptr;
+        }
+    }
+    if (writer)
+        CloseHandle(writer);
     return ended;
 }

@@ -2,11 +2,13 @@
 // on several threads (the plug-in's writer, a clock adjustment, the editor) each adding whole lines.
 #include "TestSupport.h"
 #include "common/ActivityLog.h"
+#include "plugin/LogQueue.h"
 #include "hostsim/ImportPatch.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -115,6 +117,36 @@ TEST_F(ActivityLogFileTest, WritersOnSeveralThreadsEachAddWholeLinesAcrossAMoveA
         ++next[id];
     }
     EXPECT_EQ(next[1] + next[2] + next[3], 3000);
+}
+
+// The plug-in's writer while another writer holds the log for longer than it waits: a stop that
+// gives up waiting leaves the writer known, so that the next stop waits for it again; the lines
+// that could not be written are counted, and the next write that succeeds says how many.
+TEST_F(ActivityLogFileTest, LinesThatCouldNotBeWrittenAreCountedAndAStopWaitsForAWriterStillWriting)
+{
+    HANDLE other = CreateMutexA(nullptr, FALSE, "Quor.ChronelPlug.Log");
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(WaitForSingleObject(other, 0), WAIT_OBJECT_0);
+    QueueLogLine("one");
+    QueueLogLine("two");
+    EXPECT_FALSE(StopLogWriter(100));
+    StartLogWriter();
+    // The writer gives up on the log after its own wait, and ends.
+    EXPECT_TRUE(StopLogWriter(60000));
+    ReleaseMutex(other);
+    CloseHandle(other);
+    EXPECT_EQ(Log(), "");
+    QueueLogLine("three");
+    EXPECT_TRUE(StopLogWriter(60000));
+    std::string log = Log();
+    EXPECT_NE(log.find(" three\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" 動作記録に書き込めず 2 行を失いました\r\n"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    // Said once.
+    QueueLogLine("four");
+    EXPECT_TRUE(StopLogWriter(60000));
+    log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
 }
 
 }  // namespace
