@@ -23,7 +23,9 @@ struct RewriteReport {
     Result result = Rewritten;
     unsigned long error = 0;  // the system's error code, where one is known
     char dateLine[DateLineSize] = "";  // the last "Date:" line written, "" for none
-    char kept[64] = "";  // Damaged: the name of the file beside the message that holds the new text
+    // Damaged: the name of the file beside the message that holds the new text; a name in a
+    // folder is at most 255 characters.
+    char kept[260] = "";
 };
 
 // Releases the reserved messages of every account's outbox that are due at ReferenceTime.
