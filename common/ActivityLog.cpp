@@ -119,7 +119,12 @@ bool AppendActivityLog(const char* lines, size_t length)
     char folder[MAX_PATH];
     if (!LogFolderPath(folder, sizeof folder, true))
         return false;
-    OwnedHandle mutex(CreateMutexA(nullptr, FALSE, LogMutexName));
+    HANDLE shared = CreateMutexA(nullptr, FALSE, LogMutexName);
+    // Made by a process of the user with more rights (a host run as administrator), it may grant
+    // this one no more than waiting on it and releasing it, which is all a writer does.
+    if (!shared && GetLastError() == ERROR_ACCESS_DENIED)
+        shared = OpenMutexA(SYNCHRONIZE, FALSE, LogMutexName);
+    OwnedHandle mutex(shared);
     if (!mutex)
         return false;
     DWORD waited = WaitForSingleObject(mutex.Get(), LogWaitMs);

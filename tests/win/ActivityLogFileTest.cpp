@@ -6,6 +6,7 @@
 #include "hostsim/ImportPatch.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -147,6 +148,35 @@ TEST_F(ActivityLogFileTest, LinesThatCouldNotBeWrittenAreCountedAndAStopWaitsFor
     EXPECT_TRUE(StopLogWriter(60000));
     log = Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
+}
+
+// Another process of the user that runs with more rights (an elevated host) makes the log's mutex
+// with a security that lets others wait on it, not do all else: the log is still written, taking
+// turns with it.
+TEST_F(ActivityLogFileTest, AMutexMadeByAProcessWithMoreRightsIsStillWaitedOn)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    // Everyone: SYNCHRONIZE only.
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    HANDLE other = CreateMutexA(&security, FALSE, "Quor.ChronelPlug.Log");
+    ASSERT_NE(other, nullptr);
+    LocalFree(descriptor);
+    // As another process would find it.
+    SetLastError(0);
+    HANDLE again = CreateMutexA(nullptr, FALSE, "Quor.ChronelPlug.Log");
+    DWORD refused = GetLastError();
+    if (again)
+        CloseHandle(again);
+    if (refused != ERROR_ACCESS_DENIED) {
+        CloseHandle(other);
+        GTEST_SKIP() << "this system gives every right to the mutex's maker (" << refused << ")";
+    }
+    std::string line = NumberedLine(1);
+    EXPECT_TRUE(AppendActivityLog(line.data(), line.size()));
+    EXPECT_EQ(Log(), line);
+    CloseHandle(other);
 }
 
 }  // namespace
