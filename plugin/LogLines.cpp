@@ -201,7 +201,7 @@ void LogDisconnectEnded()
 
 void LogConnectionLost()
 {
-    QueueLogLine("予定の接続が切断の時刻より前に切れました: スケジュール受信を再開します");
+    QueueLogLine("予定の接続が切断の時刻より前に切れていました: スケジュール受信を再開します");
 }
 
 void LogReservationPosted(const char* id, int32_t reserved)
