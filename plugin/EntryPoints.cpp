@@ -3,6 +3,8 @@
 #include "../common/SettingsStore.h"
 #include "Globals.h"
 #include "HostWindows.h"
+#include "LogLines.h"
+#include "LogQueue.h"
 #include "Menu.h"
 #include "Reserve.h"
 #include "SettingsEditor.h"
@@ -49,6 +51,8 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
     ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
     ReserveHeaderLength = 15;
+    StartLogWriter();
+    LogPluginStarted();
     StartTimer();
     return 1;
 }
@@ -58,7 +62,12 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
     ScheduleMode = Stopped;
-    return StopTimer();
+    int killed = StopTimer();
+    LogPluginEnded();
+    // The lines still queued go to the file before the host goes; a disk that does not answer
+    // holds the host's closing this long at most, and the writer finishes on its own.
+    StopLogWriter(3000);
+    return killed;
 }
 
 // The editor while its sheet is open. The sheet has no owner, so the host's menu stays usable

@@ -1,6 +1,7 @@
 #include "Menu.h"
 
 #include "Globals.h"
+#include "LogLines.h"
 #include "host/HostApi.h"
 
 // A run that a release started while the schedule was stopped leaves it stopped: the item still
@@ -76,6 +77,7 @@ int __stdcall OnScheduleMenu(HWND, LPARAM)
     } else {
         ScheduleMode = Stopped;
     }
+    LogScheduleSwitched();
     UpdateScheduleMenuItems();
     return 0;
 }

@@ -2,9 +2,31 @@
 // The outbox scan: every account's outbox index, the header of each message that may still be
 // held, and the release of those whose reservation is due at ReferenceTime.
 
+#include "MessageRewrite.h"  // DateLineSize
 #include "LineReader.h"  // ReadFileLine: index and header lines, at most limit - 1 bytes
 
+#include <cstddef>
 #include <cstdint>
+
+// How the release of one due message went.
+struct RewriteReport {
+    enum Result {
+        Rewritten,    // released, the reservation line removed (and "Date:" written when asked)
+        NotNamed,     // its id does not fit what the host takes: not released
+        NoStaging,    // released, but no staging file could be made beside it
+        NotOpened,    // released, but the message could not be opened for reading
+        CopyFailed,   // released, but reading it or writing the new text failed
+        Changed,      // released, but the message changed while it was read (another host process)
+        NotReplaced,  // released, but the new text could not take the message's place
+        Damaged,      // released; the message was partly written over, the new text kept beside it
+    };
+    Result result = Rewritten;
+    unsigned long error = 0;  // the system's error code, where one is known
+    char dateLine[DateLineSize] = "";  // the last "Date:" line written, "" for none
+    // Damaged: the name of the file beside the message that holds the new text; a name in a
+    // folder is at most 255 characters.
+    char kept[260] = "";
+};
 
 // Releases the reserved messages of every account's outbox that are due at ReferenceTime.
 // True when at least one was released.
@@ -16,5 +38,5 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName);
 // Rewrites the message file without its reservation (and with a new "Date:" line when ChangeDate
 // is set), staged beside it and then put in its place. The file is left either as it was or
 // completely rewritten, short of a disk that fails in the middle of writing over a message the
-// host holds open; true when rewritten.
-bool RewriteMessage(const char* path, int32_t reservationTime);
+// host holds open; true when rewritten. report, when given, says how it went.
+bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* report = nullptr);

@@ -2,6 +2,7 @@
 
 #include "Globals.h"
 #include "HostWindows.h"
+#include "LogLines.h"
 #include "Menu.h"
 #include "Outbox.h"
 #include "PendingEvent.h"
@@ -75,9 +76,62 @@ bool ConnectionHoldsRuns()
         return false;
     if (ScheduledConnectionUp && !IsConnected()) {
         EndScheduledConnection();
+        LogConnectionLost();
         return false;
     }
     return true;
+}
+
+// A run's start is in the log and its end not yet: the end is logged also when the user stopped
+// the schedule during the run.
+bool RunLogged = false;
+
+// The pending event found on every tick, including those where nothing may start. A tick that
+// finds it due and cannot start it notes why here; should its minute end without the run, the
+// log says so.
+int64_t HeldMoment = PendingEvent::NoMoment;
+PassOverReason HeldWhy = PassOverReason::ScheduleStopped;
+
+// The pending event is due on this tick and does not start, for the reason given.
+void HoldBack(PassOverReason why)
+{
+    HeldMoment = Pending.Moment();
+    HeldWhy = why;
+}
+
+void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
+{
+    LogPassedOver(ScheduleEntry(hour, minute), day, why);
+}
+
+// At most this many entries passed over at once are named each on its own line; a count stands
+// for the rest.
+constexpr int NamedAtOnce = 8;
+
+// The entries whose moments lie strictly between after and before, in minutes no tick saw or
+// minutes the clock went back over after they ran: one line each for up to named of them.
+void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why, int named)
+{
+    PendingEvent::EntryMoment passed[NamedAtOnce];
+    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, named);
+    for (int i = 0; i < count && i < named; ++i)
+        LogPassedMoment(passed[i].hour, passed[i].minute, passed[i].day, why);
+    if (count > named)
+        LogMorePassedOver(count - named, count >= PendingEvent::WalkLimit, why);
+}
+
+// The pending event (entry at weekday, moment) is left behind unrun at the present minute: it
+// is logged with the reason a tick of its minute found, or as a minute no tick saw; so are the
+// entries after it that no tick saw.
+void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int64_t present,
+                   PassOverReason unseen)
+{
+    if (moment == PendingEvent::NoMoment || moment > present || Pending.HasRun(moment))
+        return;
+    LogPassedOver(entry, weekday, HeldMoment == moment ? HeldWhy : unseen);
+    HeldMoment = PendingEvent::NoMoment;
+    if (moment < present)
+        LogPassedBetween(moment, present, false, PassOverReason::NoTick, NamedAtOnce - 1);
 }
 
 // The pending event follows the clock on every tick, including those where nothing may start:
@@ -85,7 +139,17 @@ bool ConnectionHoldsRuns()
 // present, and the caption shows it. True when the pending moment is the present minute.
 bool FollowClock(const SYSTEMTIME& now)
 {
-    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+    const ScheduleEntry before = NextEvent;
+    const int beforeDay = NextEventDay;
+    const int64_t present = LocalMinuteOf(now);
+    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, present, &NextEvent);
+    if (tick.passed != PendingEvent::NoMoment)
+        LogLeftBehind(before, beforeDay, tick.passed, present, PassOverReason::NoTick);
+    if (tick.backFrom != PendingEvent::NoMoment) {
+        LogClockWentBack(tick.backFrom, present);
+        // What ran in the minutes the clock shows again does not run again.
+        LogPassedBetween(present - 1, tick.backFrom + 1, true, PassOverReason::AlreadyRan, NamedAtOnce);
+    }
     if (tick.refound) {
         NextEventDay = tick.day;
         UpdateScheduleMenuItems();
@@ -99,7 +163,15 @@ void FindNextEventNow()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+    const int64_t present = LocalMinuteOf(now);
+    // The event found replaces one that may be due now and not started (a run a release started,
+    // the schedule armed or reloaded in its minute): its minute starts nothing more.
+    bool armed = ScheduleMode == Armed || (ScheduleMode == Running && ModeAfterRun == Armed);
+    LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
+                  !armed                      ? PassOverReason::ScheduleStopped
+                  : ScheduleMode == Running ? PassOverReason::RunGoing
+                                            : PassOverReason::Reloaded);
+    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
 void StartTimer()
@@ -126,6 +198,9 @@ int __stdcall OnTimer(int, int)
     GetLocalTime(&now);
     PostWantedSteps();
     if (ScheduleMode == Running) {
+        // A run a release started while the schedule was stopped leaves it stopped.
+        if (FollowClock(now))
+            HoldBack(ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
         AnswerHostDialogs();
         return 1;
     }
@@ -139,10 +214,15 @@ int __stdcall OnTimer(int, int)
     bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
-    if (!MainWindow())
+    if (!MainWindow()) {
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
         return 1;
+    }
     // The minute of a connect or disconnect starts nothing else, on any tick.
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::ConnectMinute : PassOverReason::ScheduleStopped);
         if (secondZero && ConnectStartedIn != LocalMinuteOf(now)) {
             ConnectStartedIn = LocalMinuteOf(now);
             StartScheduledConnect();
@@ -151,6 +231,8 @@ int __stdcall OnTimer(int, int)
     }
     if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
         now.wMinute == PlugSettings.DisConnectMinute) {
+        if (eventDue)
+            HoldBack(ScheduleMode == Armed ? PassOverReason::DisconnectMinute : PassOverReason::ScheduleStopped);
         if (secondZero && DisconnectStartedIn != LocalMinuteOf(now)) {
             DisconnectStartedIn = LocalMinuteOf(now);
             StartScheduledDisconnect();
@@ -161,11 +243,20 @@ int __stdcall OnTimer(int, int)
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives. The event is due on the first tick of its minute that may start
     // it, also when the tick at second 0 did not come (the host busy).
-    eventDue = eventDue && ScheduleMode == Armed && !ConnectionHoldsRuns();
+    if (eventDue && ScheduleMode != Armed) {
+        HoldBack(PassOverReason::ScheduleStopped);
+        eventDue = false;
+    } else if (eventDue && ConnectionHoldsRuns()) {
+        HoldBack(PassOverReason::ConnectionHeld);
+        eventDue = false;
+    }
     if ((secondZero && SendNow) || eventDue) {
         if (eventDue)
             Pending.MarkStarted();
         SendNow = 0;
+        LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
+                      PlugSettings.UseSNTP && NextEvent.SNTP);
+        RunLogged = true;
         StartScheduledRun();
     }
     if (ScheduleMode == Running)
@@ -193,7 +284,9 @@ void StartScheduledRun()
 
 void StartScheduledConnect()
 {
-    if (!IsConnected())
+    bool connected = IsConnected();
+    LogConnectStarted(connected);
+    if (!connected)
         PostToMain(HostCmdConnection);
     ScheduledConnection = 1;
     PostToMain(static_cast<WPARAM>(ConnectStepCommand));
@@ -208,9 +301,11 @@ int __stdcall ConnectStep(HWND, LPARAM)
     AnswerHostDialogs();
     if (AnsweredDialog != None) {
         EndScheduledConnection();
+        LogConnectEnded(false);
         return 0;
     }
     if (IsConnected()) {
+        LogConnectEnded(true);
         ScheduledConnectionUp = ScheduledConnection;
         AnsweredDialog = None;
         AnswerHostDialogs();
@@ -222,7 +317,9 @@ int __stdcall ConnectStep(HWND, LPARAM)
 
 void StartScheduledDisconnect()
 {
-    if (IsConnected())
+    bool connected = IsConnected();
+    LogDisconnectStarted(connected);
+    if (connected)
         PostToMain(HostCmdConnection);
     PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
 }
@@ -233,10 +330,12 @@ int __stdcall DisconnectStep(HWND, LPARAM)
         return 0;
     AnsweredDialog = None;
     AnswerHostDialogs();
-    if (IsConnected())
+    if (IsConnected()) {
         DisconnectStepWanted = true;
-    else
-        EndScheduledConnection();
+        return 0;
+    }
+    EndScheduledConnection();
+    LogDisconnectEnded();
     return 0;
 }
 
@@ -245,11 +344,19 @@ int FolderEndRetrieve()
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
     PutBackMovedWindow(true);
-    if (ScheduleMode != Running)
+    bool logged = RunLogged;
+    RunLogged = false;
+    if (ScheduleMode != Running) {
+        // The run still ends when the user stopped the schedule during it.
+        if (logged)
+            LogRunEnded(false);
         return ScheduleMode;
+    }
     AnsweredDialog = None;
     AnswerHostDialogs();
-    if (MainWindow() && PlugSettings.AutoDistribute)
+    bool distribute = MainWindow() && PlugSettings.AutoDistribute;
+    LogRunEnded(distribute);
+    if (distribute)
         PostToMain(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;
