@@ -187,6 +187,12 @@ int StopTimer()
     if (!TimerHeld)
         return 0;
     TimerHeld = false;
+    // The connect or disconnect under way ends with the plug-in's work: a later start-up polls
+    // nothing for it (each poll answers the host's dialogs) and holds no run back for it. The
+    // minutes they started in stay, so a start-up in that minute does not command them again.
+    ConnectStepWanted = false;
+    DisconnectStepWanted = false;
+    EndScheduledConnection();
     return Host.KillTimer(TimerId);
 }
 
