@@ -66,7 +66,7 @@ bool ScanOutbox()
         return false;
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(pattern, &found));
-    if (!find.Valid())
+    if (!find)
         return false;
     bool released = false;
     do {
@@ -81,7 +81,7 @@ bool ScanEntryList(const char* accountDir)
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
     FileHandle index = OpenShared(path, GENERIC_READ);
-    if (!path[0] || !index.Valid())
+    if (!path[0] || !index)
         return false;
     FileSource source(index);
     // Short of memory, the reader's own small buffer does the same work in more reads.
@@ -111,7 +111,7 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     FileHandle message = OpenShared(path, GENERIC_READ);
-    if (!path[0] || !message.Valid())
+    if (!path[0] || !message)
         return false;
     FileSource source(message);
     BufferedReader reader(source);
@@ -122,7 +122,7 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
         if (reservation > ReferenceTime)
             continue;
-        message.Close();
+        message.Reset();
         // Released before it is rewritten: a crash in between then sends the message with its
         // old header, where the other order would leave it without its reservation line and
         // without release bits, held back for good with nobody told.
@@ -138,12 +138,12 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
 {
     char staging[PathSize];
     FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
-    if (!staged.Valid())
+    if (!staged)
         return false;
     bool written = false;
     {
         FileHandle message = OpenShared(path, GENERIC_READ);
-        if (message.Valid()) {
+        if (message) {
             FileSource source(message);
             BufferedReader reader(source);
             FileSink sink(staged);
@@ -154,7 +154,7 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.
     written = written && Files.Flush(staged.Get());
-    staged.Close();
+    staged.Reset();
     if (!written) {
         RemoveStaging(staging);
         return false;

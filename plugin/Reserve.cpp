@@ -1,6 +1,8 @@
 #include "Reserve.h"
 
 #include "../common/Allocation.h"
+#include "../common/OwnedText.h"
+#include "../common/ShiftJis.h"
 #include "../common/TextBuffer.h"
 #include "EntryIndex.h"
 #include "Globals.h"
@@ -29,11 +31,6 @@ const char* CurrentHeader(HWND window)
     return header ? header : "";
 }
 
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -46,7 +43,7 @@ const char* PathUnderRoot(const char* path, const char* root)
     const char* at = path;
     bool afterSeparator = false;
     while (*root) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(*root))) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(*root))) {
             if (at[0] != root[0] || root[1] == '\0' || at[1] != root[1])
                 return nullptr;
             at += 2;
@@ -131,12 +128,11 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     if (ended != 1 || !record || result == record->reserveTime)
         return 0;
     record->reserveTime = result;
-    char* text = new (NoThrow) char[header.size() + ReserveLineRoom];
+    OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
     if (!text)
         return 0;
-    SetReserveDate(header.c_str(), text, result);
-    Host.SendSetHeader(window, text);
-    delete[] text;
+    SetReserveDate(header.c_str(), text.Get(), result);
+    Host.SendSetHeader(window, text.Get());
     return 0;
 }
 

@@ -3,7 +3,6 @@
 #include "AdjustNow.h"
 
 #include "common/Allocation.h"
-#include "common/OwnedText.h"
 #include "common/SntpExchange.h"
 #include "common/SntpStatus.h"
 
@@ -39,11 +38,6 @@ AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int tim
     return run;
 }
 
-AdjustNow::~AdjustNow()
-{
-    delete[] server_;
-}
-
 void AdjustNow::Drop()
 {
     if (InterlockedDecrement(&references_) == 0) {
@@ -67,7 +61,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     // this is harmless when it has.
     WSADATA sockets;
     bool started = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
-    SntpExchange(run->server_, run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
+    SntpExchange(run->server_.Get(), run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
     if (started)
         WSACleanup();
     WriteSntpStatus(run->outcome_);
