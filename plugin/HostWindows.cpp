@@ -2,16 +2,11 @@
 
 #include "Globals.h"
 #include "Menu.h"
+#include "host/HostUi.h"
 
 #include <cstring>
 
 namespace {
-
-const char* const MainFrameTitle = "Quillpost";
-const char* const MainFrameSuffix = "- Quillpost";
-const char* const MainFrameViewClass = "AfxFrameOrView42s";
-const char* const TrayWindowClass = "Quillpost32Class";
-const char* const ConnectedCaption = "サーバから切断する(&S)";
 
 struct HostDialog {
     const char* title;
@@ -20,9 +15,9 @@ struct HostDialog {
 };
 // In the order the titles are compared.
 const HostDialog HostDialogs[] = {
-    {"エラー", IDCANCEL, ErrorDialog},
-    {"メール受信", IDCANCEL, ReceiveDialog},
-    {"ダイヤル切断の確認", IDYES, DisconnectDialog},
+    {ErrorDialogTitle, IDCANCEL, ErrorDialog},
+    {ReceiveDialogTitle, IDCANCEL, ReceiveDialog},
+    {DisconnectDialogTitle, IDYES, DisconnectDialog},
 };
 
 BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM)

@@ -1,17 +1,8 @@
 #pragma once
 
-#include <windows.h>
+#include "host/HostUi.h"
 
-// The host's menu commands and window-level interface that the plug-in relies on.
-enum HostCommands {
-    HostCmdReceive = 32786,
-    HostCmdDistribute = 32825,
-    HostCmdToTray = 32828,
-    HostCmdConnection = 32835,
-    HostCmdPatrolReceive = 32859,
-};
-constexpr int PluginSubmenuPosition = 3;  // the fourth top-level menu of a folder window
-constexpr UINT TrayIconMessage = WM_USER + 223;
+#include <windows.h>
 
 // Adds the schedule item (and a separator) before the host's connection item of the submenu.
 void InsertScheduleMenuItem(HMENU menu);

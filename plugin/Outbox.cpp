@@ -10,6 +10,7 @@
 #include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/MailboxPath.h"
 
 #include <cstdio>
 #include <cstdlib>

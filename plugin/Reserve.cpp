@@ -10,14 +10,11 @@
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
 
 #include <cstring>
 
 namespace {
-
-constexpr int SendMenuBar = 301;     // the send window's menu bar: the item goes to its fourth menu
-constexpr int SendMenuPopup = 302;   // a menu that takes the item itself
-constexpr int SendSubmenuPosition = 3;
 
 SendWindowRecord* FindSendRecord(HWND window)
 {
