@@ -4,7 +4,7 @@
 # set amount. Compares the offset of the four timestamps with the old way (the clock set to the
 # server's transmit time). The clock itself is never changed. Binds the fixed ports 123 and 1024:
 # run it under the Wine lock. Usage:
-#   flock /tmp/chronel-wine.lock bench/run-sntp-correction-bench.sh [RUNS]
+#   flock -o /tmp/chronel-wine.lock bench/run-sntp-correction-bench.sh [RUNS]
 set -euo pipefail
 runs=${1:-7}
 cd "$(dirname "$0")/.."

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// The most seconds PreSec and PostSec move a released message's "Date:" line before or after its
+// reservation: the editor takes no more, and chronel reads a larger stored value as this.
+constexpr uint32_t MaxDateShiftSeconds = 86400;
+
 // The one settings record of both libraries; fields bear the registry value names.
 struct Settings {
     WeekSchedule Schedule;

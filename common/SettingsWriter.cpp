@@ -1,11 +1,13 @@
 #include "SettingsWriter.h"
 
+#include "Allocation.h"
 #include "RegeditText.h"
 #include "SettingsStore.h"
 #include "ShiftJis.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -87,23 +89,31 @@ bool IsEntryName(const char* name, int count)
     return n < count;
 }
 
-bool HasSubkeys(HKEY parent, const char* name)
+// Deletes a key with everything under it (RegDeleteKey takes only a key without subkeys). Key names
+// are at most 255 characters, and the registry nests at most 512 levels.
+LONG DeleteKeyTree(HKEY parent, const char* name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD subkeys = 0;
-    LONG status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && subkeys > 0;
+    LONG status = RegOpenKeyExA(parent, name, 0, KEY_READ, &key);
+    if (status == ERROR_SUCCESS) {
+        char child[256];
+        for (DWORD index = 0;;) {
+            DWORD length = sizeof child;
+            if (RegEnumKeyExA(key, index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (DeleteKeyTree(key, child) != ERROR_SUCCESS)
+                ++index;  // stays; the key above it then fails to go and says why
+        }
+        RegCloseKey(key);
+    }
+    return RegDeleteKeyA(parent, name);
 }
 
-// Deletes every subkey of a weekday key but the first count entries. A subkey that has subkeys of
-// its own cannot be deleted and is stepped over, so the walk ends whatever the key holds.
+// Deletes every subkey of a weekday key but the first count entries, with whatever lies under
+// them: any subkey of a weekday key is read as an entry.
 void RemoveSurplusEntries(HKEY day, int count, FirstFailure& failure)
 {
-    char name[1024];
+    char name[256];
     for (DWORD index = 0;;) {
         DWORD length = sizeof name;
         LONG status = RegEnumKeyExA(day, index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -117,13 +127,51 @@ void RemoveSurplusEntries(HKEY day, int count, FirstFailure& failure)
             ++index;
             continue;
         }
-        status = RegDeleteKeyA(day, name);
+        status = DeleteKeyTree(day, name);
         if (status != ERROR_SUCCESS) {
-            if (!HasSubkeys(day, name))
-                failure.Note(status);
+            failure.Note(status);
             ++index;
         }
     }
+}
+
+// The key of every entry of a day, data0 up to data<count-1>, made or opened before anything is
+// written. Null (with the failure noted) when one cannot be had: the keys this call made are
+// taken away again, and the day stays as it was stored.
+struct EntryKey {
+    RegKey key;
+    bool made = false;
+};
+
+std::unique_ptr<EntryKey[]> OpenEntryKeys(HKEY day, int count, FirstFailure& failure)
+{
+    std::unique_ptr<EntryKey[]> keys(new (NoThrow) EntryKey[count > 0 ? count : 1]);
+    if (!keys) {
+        failure.Note(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    for (int n = 0; n < count; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, Store::EntryKeyFormat, n);
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        LONG status = RegCreateKeyExA(day, name, 0, nullptr, REG_OPTION_NON_VOLATILE, SettingsKeyAccess, nullptr,
+                                      &key, &disposition);
+        if (status != ERROR_SUCCESS) {
+            failure.Note(status);
+            for (int made = 0; made < n; ++made) {
+                keys[made].key.Reset();
+                if (keys[made].made) {
+                    std::snprintf(name, sizeof name, Store::EntryKeyFormat, made);
+                    RegDeleteKeyA(day, name);
+                }
+            }
+            return nullptr;
+        }
+        keys[n].key = RegKey(key);
+        keys[n].made = disposition == REG_CREATED_NEW_KEY;
+    }
+    return keys;
 }
 
 DWORD WriteWholeFile(const char* path, const char* bytes, size_t size)
@@ -244,23 +292,21 @@ int SaveDay(const ScheduleList& list, const char* dayName, DWORD* error)
         return failure.Report(error);
     }
 
-    // The entries in list order, over the old ones of the same names. A subkey that cannot be
-    // created is a failure; its number is not reused, so the names follow the list positions.
+    // Each entry goes to the key named after its position, written over the old entry of that
+    // name. A key that cannot be had fails the day before anything is written: written over one
+    // by one, the old entries would be lost to the first new ones while the last could not be
+    // stored.
+    const int count = list.Count();
+    std::unique_ptr<EntryKey[]> keys = OpenEntryKeys(day.Get(), count, failure);
+    if (!keys)
+        return failure.Report(error);
     int n = 0;
-    for (const ScheduleEntry* entry = list.Head; entry; entry = entry->Next) {
-        char entryName[32];
-        std::snprintf(entryName, sizeof entryName, Store::EntryKeyFormat, n++);
-        RegKey entryKey = CreateSubKey(day.Get(), entryName, &status);
-        if (!entryKey) {
-            failure.Note(status);
-            continue;
-        }
-        WriteEntry(entryKey.Get(), *entry, failure);
-    }
+    for (const ScheduleEntry* entry = list.Head; entry && n < count; entry = entry->Next)
+        WriteEntry(keys[n++].key.Get(), *entry, failure);
     // Only a day written whole loses its other subkeys: after a failure they may be all that is
     // left of entries the list still holds.
     if (!failure.Failed())
-        RemoveSurplusEntries(day.Get(), n, failure);
+        RemoveSurplusEntries(day.Get(), count, failure);
     return failure.Report(error);
 }
 

@@ -21,14 +21,17 @@ void WriteDword(HKEY key, const char* name, uint32_t value)
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
 }
 
-// A stored text of at most size - 1 bytes, ended; false when missing, not text or too long.
+// A stored text of at most size - 1 bytes, ended; false when missing, not text or too long. The
+// whole buffer is offered: a text of size - 1 bytes is stored with its terminator.
 bool ReadText(HKEY key, const char* name, char* out, DWORD size)
 {
     DWORD type = 0;
-    DWORD got = size - 1;
+    DWORD got = size;
     if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &got) != ERROR_SUCCESS ||
         type != REG_SZ)
         return false;
+    if (got >= size && out[size - 1] != '\0')
+        return false;  // no room left for the end
     out[got < size ? got : size - 1] = '\0';
     return true;
 }

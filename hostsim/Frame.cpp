@@ -38,7 +38,9 @@ LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         const char* name = CommandName(command);
         if (name)
             LogEvent("command: %d (%s)", command, name);
-        if (command == CmdReceive || command == CmdPatrolReceive)
+        if (command == CmdPluginSettings)
+            OpenPluginSettings();
+        else if (command == CmdReceive || command == CmdPatrolReceive)
             StartReceive(command == CmdPatrolReceive);
         else if (command == CmdConnection)
             StartConnectionToggle();
@@ -87,6 +89,8 @@ HMENU BuildMenuBar()
             AppendMenuA(sub, MF_STRING, CmdPatrolReceive, "巡回受信(&P)");
             AppendMenuA(sub, MF_SEPARATOR, 0, nullptr);
             AppendMenuA(sub, MF_STRING, CmdConnection, DisconnectedCaption);
+        } else if (i == 0) {
+            AppendMenuA(sub, MF_STRING, CmdPluginSettings, "プラグインの設定(&G)");
         } else {
             AppendMenuA(sub, MF_STRING, 0xE100 + i, "(なし)");
         }
@@ -123,12 +127,12 @@ LRESULT CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void After(int milliseconds, std::function<void()> action)
 {
-    PendingActions.push_back({SimClock::LocalMilliseconds() + milliseconds, std::move(action)});
+    PendingActions.push_back({SimClock::HostMilliseconds() + milliseconds, std::move(action)});
 }
 
 void RunDueHostActions()
 {
-    int64_t now = SimClock::LocalMilliseconds();
+    int64_t now = SimClock::HostMilliseconds();
     for (size_t i = 0; i < PendingActions.size();) {
         if (PendingActions[i].due <= now) {
             std::function<void()> action = std::move(PendingActions[i].action);
@@ -198,6 +202,16 @@ HWND OpenFolderWindow()
     Plugin.FolderInitMenu(frame, GetMenu(frame), 101);
     DrawMenuBar(frame);
     return frame;
+}
+
+void OpenPluginSettings()
+{
+    LogEvent("user: opens the plug-in's settings");
+    // The user (or a test) works at the sheet in real time: a clock running many times faster
+    // would carry the scenario past its later moments before the sheet is closed.
+    ClockHold hold;
+    int result = Plugin.Setup(0);
+    LogEvent("host: APCSetup -> %d", result);
 }
 
 HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,

@@ -17,12 +17,18 @@ enum : int {
     CmdToTray = 32828,
     CmdConnection = 32835,
     CmdPatrolReceive = 32859,
+    CmdPluginSettings = 0xE180,  // the file menu's "プラグインの設定": the plug-in's APCSetup
 };
 constexpr UINT TrayIconMessage = WM_USER + 223;
 constexpr int FirstCallbackCommand = 40000;
 
 typedef int(__stdcall* PluginCallback)(HWND, LPARAM);
 typedef int(__stdcall* PluginTimerProc)(int, int);
+
+struct PluginTimer {
+    int id;
+    PluginTimerProc proc;
+};
 
 struct Registration {
     PluginCallback callback;
@@ -41,8 +47,9 @@ struct HostState {
     HMODULE plugin = nullptr;
     std::string mailboxRoot;    // ends with "\"
     std::vector<Registration> callbacks;  // command id = FirstCallbackCommand + index
-    PluginTimerProc timerProc = nullptr;
-    int timerId = 0;
+    std::vector<PluginTimer> timers;    // the plug-in's timers that run, in the order asked for
+    int timersAsked = 0;                // timer ids are 1, 2, ... in the order asked for
+    PluginTimerProc endedTimer = nullptr;  // the callback of the timer ended last
     bool connected = false;
     ConnectBehaviour connectBehaviour = ConnectBehaviour::Succeed;
     int connectDelaySeconds = 3;
@@ -62,14 +69,22 @@ struct HostState {
 
 extern HostState Host;
 
-// The simulated clock, substituted for the plug-in's kernel32 clock functions.
+// The simulated clock, substituted for the plug-in's kernel32 clock functions. It keeps UTC;
+// local times go through the system's zone.
 namespace SimClock {
 void SetLocal(const SYSTEMTIME& local);
+// The clock and the host's own running time move on together (a tick, a busy thread).
 void Advance(int milliseconds);
+// The clock alone is set forward or back (by its owner, another program, a time service).
+void Step(int64_t milliseconds);
 SYSTEMTIME Local();
-// Local time as "YYYY-MM-DD hh:mm:ss.s".
+// Local time as "YYYY-MM-DD hh:mm:ss.s", and to the millisecond.
 std::string Stamp();
-int64_t LocalMilliseconds();  // milliseconds since 1601 in local time, for comparisons
+std::string PreciseStamp();
+int64_t Milliseconds();  // UTC milliseconds since 1601, for comparisons
+int64_t UtcOfLocal(const SYSTEMTIME& local);  // the same for a local time
+int64_t UtcMilliseconds(const SYSTEMTIME& utc);
+int64_t HostMilliseconds();  // how long the host has run, whatever the clock says
 // Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
 // SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
 // and LoadLibraryW give chronset.dll, when it loads it, the same clock.
@@ -107,7 +122,7 @@ void HostStep();
 // Calls the plug-in callback registered under the command, if any. True when one was called.
 bool RunCallbackCommand(HWND window, int command);
 
-// Runs action when the simulated clock has moved on by the given milliseconds.
+// Runs action once the host has run for the given milliseconds more (clock steps do not count).
 void After(int milliseconds, std::function<void()> action);
 // Runs the host's own delayed actions that are due.
 void RunDueHostActions();
@@ -117,11 +132,15 @@ bool CreateHostWindows(HINSTANCE instance);
 HMENU ConnectionSubmenu(HWND frame = nullptr);  // submenu 3 of a frame's menu (the main frame's by default)
 // Opens another folder window (a frame with its own menu bar) and reports it to the plug-in.
 HWND OpenFolderWindow();
+// The user opens the plug-in's settings (APCSetup), from the scenario or the host's menu.
+void OpenPluginSettings();
 void StartReceive(bool patrol);
 void StartConnectionToggle();
 // Host options and scenario actions of HostActions.cpp; false when the line is not theirs.
 bool ApplyHostOption(const std::string& line);
 bool RunHostAction(const std::string& line);
+// With random-steps set, steps the clock when the next random step is due.
+void RunRandomStep();
 
 // Shows one of the host's small dialogs, owned by owner, with a single button id.
 HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* buttonText,

@@ -2,9 +2,45 @@
 #include "Host.h"
 #include "Measure.h"
 
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <random>
 #include <sstream>
 
 namespace {
+
+// Steps the clock by a signed amount and logs from where to where, to the millisecond.
+void StepClock(int64_t milliseconds, const char* why)
+{
+    std::string from = SimClock::PreciseStamp();
+    SimClock::Step(milliseconds);
+    LogEvent("clock: steps %+" PRId64 " ms from %s to %s (%s)", milliseconds, from.c_str(),
+             SimClock::PreciseStamp().c_str(), why);
+}
+
+// Random steps of the clock: after a random stretch of the host's own time, the clock is set back
+// or forward (even odds) by an amount drawn evenly on a log scale from 100 ms up to the greatest
+// step that way, so that steps of a second are as common as steps of an hour.
+struct RandomSteps {
+    bool on = false;
+    std::mt19937_64 draw;
+    int64_t everyMs = 0;
+    int64_t backMs = 0;
+    int64_t forwardMs = 0;
+    int64_t nextAt = 0;  // host milliseconds
+    int64_t Uniform(int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(draw); }
+    int64_t Magnitude(int64_t most)
+    {
+        double low = std::log(100.0), high = std::log(static_cast<double>(std::max<int64_t>(most, 100)));
+        return static_cast<int64_t>(std::exp(std::uniform_real_distribution<double>(low, high)(draw)));
+    }
+    int64_t Step()
+    {
+        bool back = backMs > 0 && (forwardMs == 0 || Uniform(0, 1) == 0);
+        return back ? -Magnitude(backMs) : Magnitude(forwardMs);
+    }
+} Random;
 
 HWND StrayOwner;
 HWND StrayDialog;
@@ -67,6 +103,23 @@ bool ApplyHostOption(const std::string& line)
         in >> Host.pluginPath;
         return !Host.pluginPath.empty();
     }
+    if (verb == "random-steps") {
+        // random-steps SEED EVERY BACK FORWARD: about every EVERY seconds of the host's time (from
+        // a second to twice that), the clock steps back by up to BACK seconds or forward by up to
+        // FORWARD seconds.
+        uint64_t seed = 0;
+        double every = 0, back = 0, forward = 0;
+        if (!(in >> seed >> every >> back >> forward) || every <= 0 || back < 0 || forward < 0 ||
+            back + forward <= 0)
+            return false;
+        Random.on = true;
+        Random.draw.seed(seed);
+        Random.everyMs = static_cast<int64_t>(every * 1000);
+        Random.backMs = static_cast<int64_t>(back * 1000);
+        Random.forwardMs = static_cast<int64_t>(forward * 1000);
+        Random.nextAt = Random.Uniform(1000, 2 * Random.everyMs);
+        return true;
+    }
     if (verb == "timer-driven") {
         // Steps come from a WM_TIMER of this period, as a real host's timer does.
         Host.timerDrivenMs = 10;
@@ -89,6 +142,13 @@ bool RunHostAction(const std::string& line)
         LogEvent("clock: jumps %d ms", milliseconds);
         return true;
     }
+    if (verb == "step") {
+        // step MS: the clock is set forward or back by MS milliseconds (its owner, a time service).
+        long long milliseconds = 0;
+        in >> milliseconds;
+        StepClock(milliseconds, "scenario");
+        return true;
+    }
     if (verb == "host-dialog") {
         // host-dialog TITLE: one of the host's dialogs, owned by the main frame.
         std::string title;
@@ -109,6 +169,22 @@ bool RunHostAction(const std::string& line)
             counts += " " + std::to_string(FirstCallbackCommand + static_cast<int>(i)) + "=" +
                       std::to_string(Host.callbacks[i].delivered);
         LogEvent("host: callbacks delivered%s", counts.c_str());
+        return true;
+    }
+    if (verb == "timers") {
+        // timers: the ids of the plug-in's timers that run
+        std::string ids;
+        for (const PluginTimer& timer : Host.timers)
+            ids += " " + std::to_string(timer.id);
+        LogEvent("host: timers%s", ids.empty() ? " none" : ids.c_str());
+        return true;
+    }
+    if (verb == "late-tick") {
+        // late-tick: the callback of the timer ended last is called once more, as a host may
+        // deliver a tick it had already taken from its queue
+        LogEvent("host: a late tick of an ended timer%s", Host.endedTimer ? "" : " (none ended)");
+        if (Host.endedTimer)
+            Host.endedTimer(0, 0);
         return true;
     }
     if (verb == "chdir") {
@@ -161,4 +237,12 @@ bool RunHostAction(const std::string& line)
         return true;
     }
     return RunMeasureAction(line);
+}
+
+void RunRandomStep()
+{
+    if (!Random.on || SimClock::HostMilliseconds() < Random.nextAt)
+        return;
+    StepClock(Random.Step(), "random");
+    Random.nextAt = SimClock::HostMilliseconds() + Random.Uniform(1000, 2 * Random.everyMs);
 }

@@ -18,18 +18,23 @@ HOST_API int APARegistCallback(PluginCallback callback, LPARAM value)
 
 HOST_API int APASetTimer(int milliseconds, PluginTimerProc callback, int)
 {
-    Host.timerProc = callback;
-    Host.timerId = 1;
-    LogEvent("api: SetTimer %d ms -> %d", milliseconds, Host.timerId);
-    return Host.timerId;
+    // Every call starts a timer of its own, as a host's timer table does.
+    int id = ++Host.timersAsked;
+    Host.timers.push_back({id, callback});
+    LogEvent("api: SetTimer %d ms -> %d", milliseconds, id);
+    return id;
 }
 
 HOST_API int APAKillTimer(int timerId)
 {
-    bool known = timerId != 0 && timerId == Host.timerId;
-    if (known) {
-        Host.timerProc = nullptr;
-        Host.timerId = 0;
+    bool known = false;
+    for (size_t i = 0; i < Host.timers.size(); ++i) {
+        if (Host.timers[i].id == timerId) {
+            Host.endedTimer = Host.timers[i].proc;
+            Host.timers.erase(Host.timers.begin() + static_cast<long>(i));
+            known = true;
+            break;
+        }
     }
     LogEvent("api: KillTimer %d -> %d", timerId, known ? 1 : 0);
     return known ? 1 : 0;

@@ -114,8 +114,9 @@ double MeanNs(std::vector<uint32_t> samples, double share)
 // (seconds 1 to 58 of one minute).
 void ReplayIdleTicks()
 {
-    if (!PluginClock || !Host.timerProc)
+    if (!PluginClock || Host.timers.empty())
         return;
+    PluginTimerProc timer = Host.timers.front().proc;
     // A receive the last tick started ends first, so that the replayed ticks find the schedule
     // armed, as idle ticks do (with receive-seconds 0 its end is due now).
     RunDueHostActions();
@@ -127,7 +128,7 @@ void ReplayIdleTicks()
     SimClock::SetLocal(first);
     int64_t probe = MeasureNow();
     for (int i = 0; i < 1000; ++i)
-        Host.timerProc(0, 0);
+        timer(0, 0);
     int64_t perThousand = std::max<int64_t>(1, MeasureNow() - probe);
     const int count =
         static_cast<int>(std::min<int64_t>(20000000, std::max<int64_t>(10000, Frequency() * 1000 / perThousand)));
@@ -138,7 +139,7 @@ void ReplayIdleTicks()
         uint64_t cpu = ThreadCpu();
         for (int i = 0; i < count; ++i) {
             if (variant == 0)
-                Host.timerProc(0, 0);
+                timer(0, 0);
             else if (variant == 1)
                 PluginClock(&read);
             SimClock::Advance(i % 116 == 115 ? -57500 : 500);
@@ -299,10 +300,10 @@ void RunLoadCycles()
     }
 }
 
-void CallPluginTimer()
+void CallPluginTimer(PluginTimerProc proc)
 {
     if (!Measuring) {
-        Host.timerProc(0, 0);
+        proc(0, 0);
         return;
     }
     if (!LoopStarted) {
@@ -316,7 +317,7 @@ void CallPluginTimer()
     TickSamples& into = now.wSecond != 0 ? Idle : now.wMilliseconds < 500 ? MinuteFirst : MinuteSecond;
 
     int64_t t0 = MeasureNow();
-    Host.timerProc(0, 0);
+    proc(0, 0);
     int64_t t1 = MeasureNow();
 
     SYSTEMTIME read;

@@ -18,8 +18,9 @@ bool RunMeasureAction(const std::string& line);
 // Logs the process's kernel handle, GDI and USER object counts and private bytes.
 void LogProcessStats(const std::string& label);
 
-// Calls the plug-in's timer once, timed when measuring.
-void CallPluginTimer();
+// Calls a timer of the plug-in once, timed when measuring.
+typedef int(__stdcall* PluginTimerProc)(int, int);
+void CallPluginTimer(PluginTimerProc proc);
 
 // A moment for MeasureSince (performance counter).
 int64_t MeasureNow();

@@ -29,16 +29,6 @@ bool ParseDate(const std::string& date, const std::string& time, SYSTEMTIME& out
     return SystemTimeToFileTime(&out, &check) != 0;
 }
 
-int64_t Milliseconds(const SYSTEMTIME& time)
-{
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
-    return static_cast<int64_t>(value.QuadPart / 10000);
-}
-
 // The rest of the line after the first n words.
 std::string Rest(const std::string& line, int words)
 {
@@ -193,11 +183,16 @@ void RunAction(const std::string& line)
         std::string item;
         in >> item;
         if (item == "schedule") {
+            // menu schedule [N]: in folder window N (the main frame by default)
+            size_t index = 0;
+            in >> index;
+            HWND frame = index < Host.folders.size() && Host.folders[index] ? Host.folders[index] : main;
             std::string caption;
-            int id = ScheduleItem(&caption);
-            LogEvent("user: chooses \"%s\"", caption.c_str());
+            int id = ScheduleItem(&caption, frame);
+            LogEvent("user: chooses \"%s\"%s", caption.c_str(),
+                     index ? (" in folder window " + std::to_string(index)).c_str() : "");
             if (id)
-                PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+                PostMessageA(frame, WM_COMMAND, static_cast<WPARAM>(id), 0);
         } else if (item == "connection") {
             LogEvent("user: chooses the connection item");
             PostMessageA(main, WM_COMMAND, CmdConnection, 0);
@@ -253,12 +248,7 @@ void RunAction(const std::string& line)
     } else if (verb == "cleanup") {
         LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
-        LogEvent("user: opens the plug-in's settings");
-        // The user (or a test) works at the sheet in real time: a clock running many times faster
-        // would carry the scenario past its later moments before the sheet is closed.
-        ClockHold hold;
-        int result = Plugin.Setup(0);
-        LogEvent("host: APCSetup -> %d", result);
+        OpenPluginSettings();
     } else if (verb == "about") {
         LogEvent("user: opens the plug-in's about box");
         int result = Plugin.VersionInfo(main);
@@ -314,7 +304,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
                 scenario.start = moment;
                 haveStart = true;
             } else {
-                scenario.end = Milliseconds(moment);
+                scenario.end = SimClock::UtcOfLocal(moment);
             }
         } else if (verb == "at") {
             std::string first, second;
@@ -349,10 +339,12 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
             error = "bad time \"" + when + "\"";
             return false;
         }
-        scenario.actions.push_back({Milliseconds(moment), command});
+        // A time that ends in "Z" is UTC: it names one pass of an hour that the clock shows twice.
+        bool utc = !time.empty() && time.back() == 'Z';
+        scenario.actions.push_back({utc ? SimClock::UtcMilliseconds(moment) : SimClock::UtcOfLocal(moment), command});
     }
     if (scenario.end == 0)
-        scenario.end = Milliseconds(scenario.start) + 60 * 60 * 1000;
+        scenario.end = SimClock::UtcOfLocal(scenario.start) + 60 * 60 * 1000;
     return true;
 }
 
@@ -369,7 +361,7 @@ bool ApplyScenarioSetup(const Scenario& scenario)
 
 void RunDueScenarioActions(Scenario& scenario)
 {
-    int64_t now = SimClock::LocalMilliseconds();
+    int64_t now = SimClock::Milliseconds();
     for (size_t i = 0; i < scenario.actions.size(); ++i) {
         if (scenario.actions[i].done || scenario.actions[i].due > now)
             continue;

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ScenarioAction {
-    int64_t due;  // local milliseconds since 1601
+    int64_t due;  // UTC milliseconds since 1601
     std::string command;
     bool done = false;
 };

@@ -6,6 +6,7 @@
 #include "Plugin.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -54,13 +55,29 @@ SendWindow* Find(int number)
     return found == SendWindows.end() || !found->second.window ? nullptr : &found->second;
 }
 
+// The send window of an optional "@N" before an action's arguments, or none (then any dialog);
+// the word is taken from in only when it is one.
+HWND ChosenSendWindow(std::istringstream& in, std::string* label)
+{
+    std::streampos at = in.tellg();
+    std::string word;
+    if (in >> word && word.size() > 1 && word[0] == '@') {
+        SendWindow* send = Find(std::atoi(word.c_str() + 1));
+        *label = " in send window " + word.substr(1);
+        return send ? send->window : reinterpret_cast<HWND>(-1);
+    }
+    in.clear();
+    in.seekg(at);
+    return nullptr;
+}
+
 // The reservation dialog: the window titled "送信予約" with the year field (a message box of the
-// same title has none).
-HWND ReserveDialog()
+// same title has none); with an owner, the one that window opened.
+HWND ReserveDialog(HWND owner = nullptr)
 {
     for (HWND window = FindWindowA("#32770", "送信予約"); window;
          window = FindWindowExA(nullptr, window, "#32770", "送信予約")) {
-        if (GetDlgItem(window, 1003))
+        if (GetDlgItem(window, 1003) && (!owner || GetWindow(window, GW_OWNER) == owner))
             return window;
     }
     return nullptr;
@@ -76,6 +93,18 @@ HWND ReserveDialogBox()
             return window;
     }
     return nullptr;
+}
+
+// The user clicks button id of window; where names the window in the log.
+void ClickButton(HWND window, int id, const std::string& where)
+{
+    HWND button = window ? GetDlgItem(window, id) : nullptr;
+    char caption[64] = "";
+    if (button)
+        GetWindowTextA(button, caption, sizeof caption);
+    LogEvent("user: clicks \"%s\"%s%s", caption, where.c_str(), button ? "" : " (no such button)");
+    if (button)
+        SendMessageA(button, BM_CLICK, 0, 0);
 }
 
 const int FieldIds[5] = {1003, 1005, 1007, 1009, 1011};
@@ -172,15 +201,24 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         if (item)
             SendMessageA(send->window, WM_COMMAND, static_cast<WPARAM>(item), 0);
     } else if (verb == "reserve-fill") {
-        // reserve-fill YEAR MONTH DAY HOUR MINUTE (a field given as "-" is emptied)
-        HWND dialog = ReserveDialog();
+        // reserve-fill [@N] YEAR MONTH DAY HOUR MINUTE (a field given as "-" is emptied); @N: the
+        // dialog of send window N
+        std::string label;
+        HWND dialog = ReserveDialog(ChosenSendWindow(in, &label));
         std::string value, shown;
         for (int i = 0; i < 5 && in >> value; ++i) {
             if (dialog)
                 SetDlgItemTextA(dialog, FieldIds[i], value == "-" ? "" : value.c_str());
             shown += " " + value;
         }
-        LogEvent("user: fills%s%s", shown.c_str(), dialog ? "" : " (no dialog)");
+        LogEvent("user: fills%s%s%s", shown.c_str(), label.c_str(), dialog ? "" : " (no dialog)");
+    } else if (verb == "reserve-click") {
+        // reserve-click @N ID: presses button ID of the dialog send window N opened
+        std::string label;
+        HWND owner = ChosenSendWindow(in, &label);
+        int id = 0;
+        in >> id;
+        ClickButton(owner ? ReserveDialog(owner) : nullptr, id, label);
     } else if (verb == "reserve-box") {
         // reserve-box [ID]: the text and title of a box owned by the reservation dialog, then
         // presses ID in it
@@ -207,8 +245,21 @@ bool RunMailAction(const std::string& verb, const std::string& line)
             size_t end = send->header.find("\r\n", at);
             send->header.replace(at + 9, end - at - 9, subject);
         }
+    } else if (verb == "send-drop-line") {
+        // send-drop-line N PREFIX: the user deletes the header line that begins with PREFIX
+        std::string prefix;
+        in >> number >> prefix;
+        SendWindow* send = Find(number);
+        size_t at = send ? send->header.find(prefix) : std::string::npos;
+        if (at != std::string::npos && (at == 0 || send->header[at - 1] == '\n')) {
+            size_t end = send->header.find('\n', at);
+            send->header.erase(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+        }
+        LogEvent("user: deletes the %s line in send window %d", prefix.c_str(), number);
     } else if (verb == "reserve-fields") {
-        HWND dialog = ReserveDialog();
+        // reserve-fields [@N]
+        std::string label;
+        HWND dialog = ReserveDialog(ChosenSendWindow(in, &label));
         std::string shown;
         for (int id : FieldIds) {
             char text[32] = "";
@@ -216,20 +267,13 @@ bool RunMailAction(const std::string& verb, const std::string& line)
                 GetDlgItemTextA(dialog, id, text, sizeof text);
             shown += std::string(" ") + text;
         }
-        LogEvent("dialog: fields%s", shown.c_str());
+        LogEvent("dialog: fields%s%s", shown.c_str(), label.c_str());
     } else if (verb == "click") {
         // click TITLE ID: presses the button of a window with that title
         std::string title;
         int id = 0;
         in >> title >> id;
-        HWND window = FindWindowA(nullptr, title.c_str());
-        HWND button = window ? GetDlgItem(window, id) : nullptr;
-        char caption[64] = "";
-        if (button)
-            GetWindowTextA(button, caption, sizeof caption);
-        LogEvent("user: clicks \"%s\" in \"%s\"%s", caption, title.c_str(), button ? "" : " (no such button)");
-        if (button)
-            SendMessageA(button, BM_CLICK, 0, 0);
+        ClickButton(FindWindowA(nullptr, title.c_str()), id, " in \"" + title + "\"");
     } else if (verb == "window-text") {
         std::string title, text;
         in >> title;

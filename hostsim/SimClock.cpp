@@ -7,8 +7,13 @@
 
 namespace {
 
-// Local time in milliseconds since 1601-01-01. The plug-in's clock-adjustment thread sets it too.
+// UTC in milliseconds since 1601-01-01, as the system keeps its clock; local times come from it
+// through the system's zone, so that a daylight-saving change skips or repeats local times as on
+// a real machine. The plug-in's clock-adjustment thread sets it too.
 std::atomic<int64_t> Now;
+// How long the host has run, in the same steps: its own delays (a receive, a connection) count
+// on this, which setting the clock does not move.
+int64_t Elapsed;
 // The error with which SetLocalTime fails, as Windows refuses a user without the right; 0 accepts.
 std::atomic<DWORD> Refusal{0};
 
@@ -33,45 +38,36 @@ SYSTEMTIME FromMilliseconds(int64_t milliseconds)
     return time;
 }
 
-SYSTEMTIME UtcOf(int64_t localMilliseconds)
-{
-    SYSTEMTIME local = FromMilliseconds(localMilliseconds);
-    SYSTEMTIME utc{};
-    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
-        return local;
-    return utc;
-}
-
-SYSTEMTIME Utc()
-{
-    return UtcOf(Now);
-}
-
-int64_t LocalOfUtc(int64_t utcMilliseconds)
+SYSTEMTIME LocalOf(int64_t utcMilliseconds)
 {
     SYSTEMTIME utc = FromMilliseconds(utcMilliseconds);
     SYSTEMTIME local{};
     if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-        return utcMilliseconds;
-    return ToMilliseconds(local);
+        return utc;
+    return local;
 }
 
 void WINAPI HookGetLocalTime(LPSYSTEMTIME time)
 {
-    *time = FromMilliseconds(Now);
+    *time = LocalOf(Now);
 }
 
 void WINAPI HookGetSystemTime(LPSYSTEMTIME time)
 {
-    *time = Utc();
+    *time = FromMilliseconds(Now);
 }
 
 void WINAPI HookGetSystemTimeAsFileTime(LPFILETIME file)
 {
-    SYSTEMTIME utc = Utc();
-    SystemTimeToFileTime(&utc, file);
+    ULARGE_INTEGER value;
+    value.QuadPart = static_cast<ULONGLONG>(Now.load()) * 10000;
+    file->dwLowDateTime = value.LowPart;
+    file->dwHighDateTime = value.HighPart;
 }
 
+// As Windows does it: the local time is taken with the offset from UTC in force now, daylight
+// saving included, not the one of the time being set, so across a daylight-saving boundary the
+// clock ends an hour off.
 BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 {
     SYSTEMTIME fixed = *time;
@@ -85,21 +81,19 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
         SetLastError(refusal);
         return FALSE;
     }
-    // As Windows does: the local time becomes UTC by the zone's offset in force now, not by the
-    // offset at the new time, so across a daylight-saving boundary the clock ends an hour off.
     int64_t now = Now.load();
-    int64_t bias = ToMilliseconds(UtcOf(now)) - now;
-    int64_t shown = LocalOfUtc(to + bias);
-    Now.store(shown);
-    if (shown == to) {
+    int64_t utc = to - (ToMilliseconds(LocalOf(now)) - now);
+    Now.store(utc);
+    SYSTEMTIME shown = LocalOf(utc);
+    if (ToMilliseconds(shown) == to) {
         LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
                  time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
     } else {
-        SYSTEMTIME t = FromMilliseconds(shown);
         LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u under the old daylight-saving setting: shows "
                  "%04u-%02u-%02u %02u:%02u:%02u.%03u",
                  time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond,
-                 time->wMilliseconds, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+                 time->wMilliseconds, shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute,
+                 shown.wSecond, shown.wMilliseconds);
     }
     return TRUE;
 }
@@ -146,32 +140,65 @@ HMODULE WINAPI HookLoadLibraryW(LPCWSTR name)
 
 namespace SimClock {
 
+int64_t UtcOfLocal(const SYSTEMTIME& local)
+{
+    SYSTEMTIME utc{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
+        return ToMilliseconds(local);
+    return ToMilliseconds(utc);
+}
+
+int64_t UtcMilliseconds(const SYSTEMTIME& utc)
+{
+    return ToMilliseconds(utc);
+}
+
 void SetLocal(const SYSTEMTIME& local)
 {
-    Now = ToMilliseconds(local);
+    Now = UtcOfLocal(local);
 }
 
 void Advance(int milliseconds)
+{
+    Now += milliseconds;
+    Elapsed += milliseconds;
+}
+
+void Step(int64_t milliseconds)
 {
     Now += milliseconds;
 }
 
 SYSTEMTIME Local()
 {
-    return FromMilliseconds(Now);
+    return LocalOf(Now);
 }
 
-int64_t LocalMilliseconds()
+int64_t Milliseconds()
 {
     return Now;
 }
 
+int64_t HostMilliseconds()
+{
+    return Elapsed;
+}
+
 std::string Stamp()
 {
-    SYSTEMTIME t = FromMilliseconds(Now);
+    SYSTEMTIME t = Local();
     char text[40];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%u", t.wYear, t.wMonth, t.wDay, t.wHour,
                   t.wMinute, t.wSecond, t.wMilliseconds / 100);
+    return text;
+}
+
+std::string PreciseStamp()
+{
+    SYSTEMTIME t = Local();
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond, t.wMilliseconds);
     return text;
 }
 

@@ -56,7 +56,7 @@ void PumpMessages()
 // held (the settings editor, a wait).
 VOID CALLBACK NestedTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (StepDepth > 0 && Host.clockHeld == 0 && SimClock::LocalMilliseconds() < Current.end)
+    if (StepDepth > 0 && Host.clockHeld == 0 && SimClock::Milliseconds() < Current.end)
         HostStep();
 }
 
@@ -72,7 +72,7 @@ void RunTimerDriven()
 {
     SetTimer(Host.mainFrame, StepTimer, static_cast<UINT>(Host.timerDrivenMs), StepTick);
     MSG msg;
-    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (!Host.quit && SimClock::Milliseconds() < Current.end && GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == Host.mainFrame && msg.wParam == NestedTickTimer)
             continue;
         TranslateMessage(&msg);
@@ -89,9 +89,18 @@ void HostStep()
     SimClock::Advance(500);
     RunDueScenarioActions(Current);
     RunDueHostActions();
-    if (Host.timerProc)
-        CallPluginTimer();
+    // Each timer the plug-in holds; a call may end or start timers, so the list is taken first.
+    std::vector<PluginTimer> running = Host.timers;
+    for (const PluginTimer& timer : running) {
+        for (const PluginTimer& still : Host.timers) {
+            if (still.id == timer.id) {
+                CallPluginTimer(timer.proc);
+                break;
+            }
+        }
+    }
     ReportEndedPluginThreads();
+    RunRandomStep();
     --StepDepth;
 }
 
@@ -217,13 +226,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     if (Host.timerDrivenMs > 0)
         RunTimerDriven();
-    while (!Host.quit && SimClock::LocalMilliseconds() < Current.end) {
+    while (!Host.quit && SimClock::Milliseconds() < Current.end) {
         PumpMessages();
         if (Host.quit)
             break;
         HostStep();
     }
     PumpMessages();
+    LogEvent("host: clock stopped at %s", SimClock::PreciseStamp().c_str());
 
     KillTimer(Host.mainFrame, NestedTickTimer);
     ReportMeasurements();

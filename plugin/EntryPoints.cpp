@@ -49,7 +49,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
     ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
     ReserveHeaderLength = 15;
-    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    StartTimer();
     return 1;
 }
 
@@ -58,20 +58,32 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
     ScheduleMode = Stopped;
-    return Host.KillTimer(TimerId);
+    return StopTimer();
 }
+
+// The editor while its sheet is open. The sheet has no owner, so the host's menu stays usable
+// and may open the settings again; a second sheet would write its stale record over what the
+// first one saved.
+static HMODULE OpenEditor = nullptr;
 
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
-    HWND main = MainWindow();
+    if (OpenEditor) {
+        BringEditorSheetForward(OpenEditor);
+        return 0;
+    }
     HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor)
         return 0;
     auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
-    if (setUp && setUp() == 1) {
+    OpenEditor = editor;
+    // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
+    int result = setUp ? setUp() : 0;
+    OpenEditor = nullptr;
+    if (result == 1) {
         LoadSettings(PlugSettings);
         FindNextEventNow();
-        UpdateScheduleMenuItem(PluginSubmenu(main));
+        UpdateScheduleMenuItems();
     }
     return FreeLibrary(editor);
 }
@@ -83,7 +95,7 @@ PLUGIN_EXPORT int __stdcall APCRecFilter(int)
 
 PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 {
-    return FolderWindows.Append(new (NoThrow) WindowRecord(window)) != nullptr;
+    return FolderWindows.Append(new (NoThrow) FolderWindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
@@ -94,10 +106,10 @@ PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
     FolderWindows.Remove(window);
 }
 
-PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND, HMENU menu, int kind)
+PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
     if (kind == 101)
-        InsertScheduleMenuItem(menu);
+        InsertScheduleMenuItem(window, menu);
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)

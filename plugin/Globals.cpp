@@ -18,7 +18,6 @@ int WasHidden = 0;
 int WasIconic = 0;
 WINDOWPLACEMENT SavedPlacement;
 HWND MovedWindow = nullptr;
-int ScheduleMenuCommand = 0;
 int ConnectStepCommand = 0;
 int DisconnectStepCommand = 0;
 int TimerId = 0;
@@ -28,11 +27,4 @@ int ReserveHeaderLength = 0;
 HWND MainWindow()
 {
     return FolderWindows.head ? FolderWindows.head->window : nullptr;
-}
-
-void FindNextEventNow()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    NextEventDay = PlugSettings.Schedule.FindNextEvent(now.wHour, now.wMinute, now.wDayOfWeek, &NextEvent);
 }

@@ -25,7 +25,6 @@ extern int WasHidden;
 extern int WasIconic;
 extern WINDOWPLACEMENT SavedPlacement;
 extern HWND MovedWindow;  // the window a run moved off the screen, until it is put back
-extern int ScheduleMenuCommand;
 extern int ConnectStepCommand;
 extern int DisconnectStepCommand;
 extern int TimerId;
@@ -37,5 +36,6 @@ extern WindowList SendWindows;
 // The first folder window the host reported, or none while there is no folder window.
 HWND MainWindow();
 
-// Finds the next event from the local clock's present minute into NextEvent/NextEventDay.
+// Finds the next event after the local clock's present minute into NextEvent/NextEventDay, passing
+// over moments that have run (Timer.cpp, which keeps the event's date).
 void FindNextEventNow();

@@ -19,13 +19,22 @@ void FormatScheduleCaption(char* buffer)
                   PlugSettings.ShortCut);
 }
 
-void UpdateScheduleMenuItem(HMENU submenu)
+static void SetScheduleCaption(HMENU submenu, int command, const char* caption)
 {
-    if (!submenu)
-        return;
+    if (submenu && command)
+        ModifyMenuA(submenu, static_cast<UINT>(command), MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(command),
+                    caption);
+}
+
+void UpdateScheduleMenuItems()
+{
     char caption[128];
     FormatScheduleCaption(caption);
-    ModifyMenuA(submenu, ScheduleMenuCommand, MF_BYCOMMAND | MF_STRING, ScheduleMenuCommand, caption);
+    // FolderWindows holds only folder-window records.
+    for (WindowRecord* record = FolderWindows.head; record; record = record->next) {
+        auto* folder = static_cast<FolderWindowRecord*>(record);
+        SetScheduleCaption(folder->scheduleSubmenu, folder->scheduleCommand, caption);
+    }
 }
 
 HMENU PluginSubmenu(HWND window)
@@ -36,20 +45,27 @@ HMENU PluginSubmenu(HWND window)
     return bar ? GetSubMenu(bar, PluginSubmenuPosition) : nullptr;
 }
 
-void InsertScheduleMenuItem(HMENU menu)
+void InsertScheduleMenuItem(HWND window, HMENU menu)
 {
     HMENU submenu = menu ? GetSubMenu(menu, PluginSubmenuPosition) : nullptr;
     if (!submenu)
         return;
-    ScheduleMenuCommand = Host.RegistCallback(OnScheduleMenu, reinterpret_cast<LPARAM>(submenu));
-    InsertMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_STRING, ScheduleMenuCommand, "");
+    int command = Host.RegistCallback(OnScheduleMenu, reinterpret_cast<LPARAM>(submenu));
+    InsertMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(command), "");
     InsertMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
-    UpdateScheduleMenuItem(submenu);
+    // Each folder window's item follows the schedule, not only the one inserted last.
+    auto* folder = static_cast<FolderWindowRecord*>(FolderWindows.Find(window));
+    if (folder) {
+        folder->scheduleSubmenu = submenu;
+        folder->scheduleCommand = command;
+    }
+    char caption[128];
+    FormatScheduleCaption(caption);
+    SetScheduleCaption(submenu, command, caption);
 }
 
-int __stdcall OnScheduleMenu(HWND window, LPARAM)
+int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
-    HMENU submenu = PluginSubmenu(window);
     if (ScheduleStopped()) {
         FindNextEventNow();
         // During such a run, the schedule is armed once the run ends.
@@ -60,6 +76,6 @@ int __stdcall OnScheduleMenu(HWND window, LPARAM)
     } else {
         ScheduleMode = Stopped;
     }
-    UpdateScheduleMenuItem(submenu);
+    UpdateScheduleMenuItems();
     return 0;
 }

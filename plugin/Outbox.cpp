@@ -12,8 +12,9 @@
 #include "host/HostApi.h"
 #include "host/MailboxPath.h"
 
+#include <ntsecapi.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -25,25 +26,89 @@ constexpr size_t PathSize = 2048;
 // several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
 constexpr int IndexReadSize = 64 * 1024;
 
-// The "Date:" line of the settings: the reservation moved by a random offset (in place, so a
-// second "Date:" line moves on from the first), with the offset of the local time shown.
+// One generator for the process, seeded at its first draw from what differs between processes
+// and runs: the system's random source, the performance counter, the process id and the time.
+uint32_t DrawOffset(uint32_t span)
+{
+    static DateDraw draw;
+    static bool seeded = false;
+    if (!seeded) {
+        uint64_t seed = 0;
+        RtlGenRandom(&seed, sizeof seed);
+        LARGE_INTEGER counter{};
+        QueryPerformanceCounter(&counter);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
+                (static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+        draw.Seed(seed);
+        seeded = true;
+    }
+    return draw.UpTo(span);
+}
+
+// The "Date:" line of the settings: the reservation moved by a random offset, shown in the
+// system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    explicit MovedDateLine(int32_t* reservation) : reservation_(reservation) {}
+    explicit MovedDateLine(int32_t reservation)
+        : date_(reservation, DateShiftSeconds(PlugSettings.PreSec), DateShiftSeconds(PlugSettings.PostSec))
+    {
+    }
     bool NewDateLine(char* line, size_t size) override
     {
-        std::srand(static_cast<unsigned>(CurrentTime32()));
-        if (static_cast<int64_t>(PlugSettings.PreSec) + PlugSettings.PostSec != 0)
-            *reservation_ = MoveReservation(*reservation_, std::rand(), PlugSettings.PreSec, PlugSettings.PostSec);
-        std::tm local{};
-        if (!LocalTime32(*reservation_, &local))
+        int32_t moment = date_.Moment(DrawOffset);
+        SYSTEMTIME shown;
+        if (!Time32ToLocalFields(moment, &shown))
             return false;
-        return FormatDateLine(local, UtcOffsetSeconds(local, *reservation_), line, size);
+        CivilFields local{shown.wYear, shown.wMonth,  shown.wDay,      shown.wHour,
+                          shown.wMinute, shown.wSecond, shown.wDayOfWeek};
+        return FormatDateLine(local, UtcOffsetSeconds(local, moment), line, size);
     }
 
 private:
-    int32_t* reservation_;
+    MessageDate date_;
 };
+
+// Passes reads through and keeps a digest (64-bit FNV-1a) and the count of the bytes read.
+class DigestSource : public ByteSource {
+public:
+    explicit DigestSource(ByteSource& inner) : inner_(inner) {}
+    int Read(unsigned char* buffer, int size) override
+    {
+        int count = inner_.Read(buffer, size);
+        for (int i = 0; i < count; ++i)
+            digest_ = (digest_ ^ buffer[i]) * 1099511628211ULL;
+        if (count > 0)
+            length_ += count;
+        return count;
+    }
+    bool SameAs(const DigestSource& other) const { return digest_ == other.digest_ && length_ == other.length_; }
+
+private:
+    ByteSource& inner_;
+    uint64_t digest_ = 14695981039346656037ULL;
+    int64_t length_ = 0;
+};
+
+// Reads the message once more, whole: true when it holds what was read for the rewrite. Another
+// host process that releases the same message may write it over in place while it was read.
+bool UnchangedSince(const char* path, const DigestSource& read)
+{
+    FileHandle message = OpenShared(path, GENERIC_READ);
+    if (!message)
+        return false;
+    FileSource file(message);
+    DigestSource again(file);
+    unsigned char chunk[4096];
+    for (;;) {
+        int count = again.Read(chunk, static_cast<int>(sizeof chunk));
+        if (count == 0)
+            return again.SameAs(read);
+        if (count < 0)
+            return false;
+    }
+}
 
 // False when the entry cannot be named to the host (nothing is then marked).
 bool MarkReleased(const char* accountDir, const char* entryName)
@@ -145,11 +210,14 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
     {
         FileHandle message = OpenShared(path, GENERIC_READ);
         if (message) {
-            FileSource source(message);
+            FileSource file(message);
+            DigestSource source(file);
             BufferedReader reader(source);
             FileSink sink(staged);
-            MovedDateLine dates(&reservationTime);
-            written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+            MovedDateLine dates(reservationTime);
+            // A rewrite reads the message to its end; read once more, it must be the same.
+            written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr) &&
+                      UnchangedSince(path, source);
         }
     }
     // On the disk before it takes the message's place, so that a power cut after the rename

@@ -106,12 +106,13 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
         if (!record)
             return 0;
     }
-    // The host's text may change while the dialog runs; the rewrite uses the text read before it.
-    TextBuffer header(CurrentHeader(window));
-    if (header.Failed())
+    // The header decides, as it is when the dialog opens and again when it closes: its line may
+    // have gone or changed some other way since the last dialog, and a remembered time would then
+    // show a reservation the message no longer has and keep the dialog's choice from being written.
+    TextBuffer opened(CurrentHeader(window));
+    if (opened.Failed())
         return 0;
-    if (record->reserveTime == -1)
-        record->reserveTime = FindReserveDate(header.c_str());
+    record->reserveTime = FindReserveDate(opened.c_str());
 
     // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
     SYSTEMTIME shown;
@@ -122,14 +123,20 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     int ended = RunReserveDialog(window, fields, &result);
     // The window may have gone while the dialog ran.
     record = FindSendRecord(window);
-    if (ended != 1 || !record || result == record->reserveTime)
+    if (ended != 1 || !record)
         return 0;
-    record->reserveTime = result;
+    TextBuffer header(CurrentHeader(window));
+    if (header.Failed())
+        return 0;
+    record->reserveTime = FindReserveDate(header.c_str());
+    if (result == record->reserveTime)
+        return 0;
     OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
     if (!text)
         return 0;
     SetReserveDate(header.c_str(), text.Get(), result);
     Host.SendSetHeader(window, text.Get());
+    record->reserveTime = result;
     return 0;
 }
 

@@ -9,9 +9,12 @@
 
 namespace {
 
-// The working values and result, module-wide while the modal dialog runs.
-ReserveFields Working;
-int32_t DialogResult = -1;
+// The values one dialog shows and its result. Each dialog keeps its own: the user may have the
+// dialogs of several send windows open at once.
+struct ReserveDialogState {
+    ReserveFields shown;
+    int32_t result;
+};
 
 struct FieldControl {
     int edit;
@@ -55,10 +58,13 @@ void ShowUnusableDate(HWND dialog)
     MessageBoxA(dialog, text, "送信予約", MB_OK | MB_ICONEXCLAMATION);
 }
 
-INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        const int values[5] = {Working.year, Working.month, Working.day, Working.hour, Working.minute};
+        auto* state = reinterpret_cast<ReserveDialogState*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        const ReserveFields& shown = state->shown;
+        const int values[5] = {shown.year, shown.month, shown.day, shown.hour, shown.minute};
         for (int i = 0; i < 5; ++i) {
             char text[16];
             wsprintfA(text, "%d", values[i]);
@@ -68,7 +74,8 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         }
         return TRUE;
     }
-    if (message != WM_COMMAND)
+    auto* state = reinterpret_cast<ReserveDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message != WM_COMMAND || !state)
         return FALSE;
     switch (LOWORD(wParam)) {
     case IDB_RESERVE_SET: {
@@ -80,12 +87,12 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             ShowUnusableDate(dialog);
             return TRUE;
         }
-        DialogResult = chosen;
+        state->result = chosen;
         EndDialog(dialog, 1);
         return TRUE;
     }
     case IDB_RESERVE_REMOVE:
-        DialogResult = -1;
+        state->result = -1;
         EndDialog(dialog, 1);
         return TRUE;
     case IDB_RESERVE_CLOSE:
@@ -101,9 +108,9 @@ int RunReserveDialog(HWND owner, const ReserveFields& fields, int32_t* result)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    Working = fields;
-    DialogResult = -1;
-    INT_PTR ended = DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_RESERVE), owner, ReserveDialogProc, 0);
-    *result = DialogResult;
+    ReserveDialogState state = {fields, -1};
+    INT_PTR ended = DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_RESERVE), owner, ReserveDialogProc,
+                                    reinterpret_cast<LPARAM>(&state));
+    *result = state.result;
     return ended == 1 ? 1 : 0;
 }

@@ -32,7 +32,40 @@ HMODULE LoadFromFolder(wchar_t* path, size_t folder, const wchar_t* name)
     return LoadLibraryW(path);
 }
 
+// The editor's sheet caption, its string 200.
+constexpr UINT SheetCaptionString = 200;
+
+struct SheetSearch {
+    char caption[256];
+    HWND found;
+};
+
+BOOL CALLBACK FindSheet(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<SheetSearch*>(param);
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpA(title, search->caption) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 }  // namespace
+
+bool BringEditorSheetForward(HMODULE editor)
+{
+    SheetSearch search{};
+    if (LoadStringA(editor, SheetCaptionString, search.caption, sizeof search.caption) <= 0)
+        return false;
+    EnumThreadWindows(GetCurrentThreadId(), FindSheet, reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        return false;
+    if (IsIconic(search.found))
+        ShowWindow(search.found, SW_RESTORE);
+    SetForegroundWindow(GetLastActivePopup(search.found));
+    return true;
+}
 
 HMODULE LoadSettingsEditor(HMODULE plugin)
 {

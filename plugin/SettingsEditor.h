@@ -9,3 +9,7 @@
 // take a chronset.dll from the current directory (a file dialog may have moved it anywhere) or
 // from PATH. Null when none loads; the caller frees what it gets.
 HMODULE LoadSettingsEditor(HMODULE plugin);
+
+// Brings the sheet of the loaded editor, a top-level window of this thread, to the front (the
+// dialog it shows over itself, if any), restored when minimised. False when none is found.
+bool BringEditorSheetForward(HMODULE editor);

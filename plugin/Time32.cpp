@@ -44,26 +44,26 @@ int32_t CurrentMinute32()
     return now - (second < 0 ? second + 60 : second);
 }
 
-bool LocalTime32(int32_t time, std::tm* out)
-{
-    __time32_t value = time;
-    std::tm* local = _localtime32(&value);
-    if (!local)
-        return false;
-    *out = *local;
-    return true;
-}
-
 // The system's zone functions, not the C library's: the C library keeps the zone it read at its
 // start, and under a TZ rule (as Wine passes it on) it applies change-over dates of its own.
 int32_t LocalFieldsToTime32(int year, int month, int day, int hour, int minute, int second)
 {
+    int64_t wanted = SecondsFromFields(year, month, day, hour, minute, second);
     SYSTEMTIME local;
     SYSTEMTIME utc;
-    if (!ToSystemTime(SecondsFromFields(year, month, day, hour, minute, second), &local) ||
-        !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
+    if (!ToSystemTime(wanted, &local) || !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
         return -1;
     int64_t time = SecondsFromFields(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond);
+    // A time in the hour the clock skips in spring does not exist; the zone functions read it with
+    // the summer offset, a moment the clock shows an hour earlier. Moved on by what it fell short,
+    // a reservation never goes out before the clock has passed the time entered.
+    SYSTEMTIME shown;
+    if (ToSystemTime(time, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &shown)) {
+        int64_t shownSeconds =
+            SecondsFromFields(shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute, shown.wSecond);
+        if (shownSeconds < wanted)
+            time += wanted - shownSeconds;
+    }
     return time < 0 || time > INT32_MAX ? -1 : static_cast<int32_t>(time);
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 // Calendar time as a signed 32-bit count of seconds since 1970 (reservation times, ReferenceTime).
-// The present moment comes from kernel32's clock (which a host may substitute), never from the
-// C library's clock functions; the C library only converts.
+// The present moment comes from kernel32's clock (which a host may substitute), and local times
+// from the system's current zone, never from the C library, which keeps the zone it read at its
+// start.
 
 #include <windows.h>
 
 #include <cstdint>
-#include <ctime>
 
 // The present moment as calendar time (from GetSystemTimeAsFileTime).
 int32_t CurrentTime32();
@@ -15,10 +15,10 @@ int32_t CurrentTime32();
 int32_t CurrentMinute32();
 // Local date and time fields to calendar time. Fields out of range are normalised first (31 April
 // is 1 May, minute 75 the next hour's minute 15); whether daylight saving applies is decided by
-// the system's zone for that date itself. -1 when the moment lies outside 0 to INT32_MAX.
+// the system's zone for that date itself. A time the spring change-over skips is the moment an
+// unchanged clock would have shown it (02:30 is 03:30 summer time), never one before the clock
+// passed it. -1 when the moment lies outside 0 to INT32_MAX.
 int32_t LocalFieldsToTime32(int year, int month, int day, int hour, int minute, int second);
 // The local date and time of a calendar time by the system's zone, daylight saving as it applies
 // on that date; false for a negative time.
 bool Time32ToLocalFields(int32_t time, SYSTEMTIME* local);
-// Local broken-down time of a calendar time; false when it cannot be converted (before 1970).
-bool LocalTime32(int32_t time, std::tm* out);

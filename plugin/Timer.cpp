@@ -4,10 +4,24 @@
 #include "HostWindows.h"
 #include "Menu.h"
 #include "Outbox.h"
+#include "PendingEvent.h"
 #include "SntpClient.h"
 #include "Time32.h"
+#include "host/HostApi.h"
 
 namespace {
+
+// The date of NextEvent, and the moments that have run.
+PendingEvent Pending;
+
+int64_t LocalMinuteOf(const SYSTEMTIME& local)
+{
+    return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
+}
+
+// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
+// taken from its queue); the plug-in's work is over by then.
+bool TimerHeld = false;
 
 // A step that found the connection state unchanged asks for the next one here, and the next
 // tick posts it. Re-posting at once would keep a posted message in the host's queue at all
@@ -34,22 +48,11 @@ void PostWantedSteps()
     }
 }
 
-bool IsNextEventAt(const SYSTEMTIME& now)
-{
-    return NextEventDay == now.wDayOfWeek && NextEvent.Hour == now.wHour && NextEvent.Minute == now.wMinute;
-}
-
-// The minutes in which the scheduled connect and disconnect were last started. Two ticks fall on
-// second 0: a host that toggles its connection on each command would cancel a connect that the
-// second tick repeats while the host is still dialing.
+// The local minutes in which the scheduled connect and disconnect were last started. Two ticks
+// fall on second 0: a host that toggles its connection on each command would cancel a connect
+// that the second tick repeats while the host is still dialing.
 int64_t ConnectStartedIn = -1;
 int64_t DisconnectStartedIn = -1;
-
-int64_t MinuteOf(const SYSTEMTIME& time)
-{
-    return (((static_cast<int64_t>(time.wYear) * 13 + time.wMonth) * 32 + time.wDay) * 24 + time.wHour) * 60 +
-           time.wMinute;
-}
 
 bool IsSetTime(long hour, long minute)
 {
@@ -77,49 +80,91 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
+// The pending event follows the clock on every tick, including those where nothing may start:
+// once its moment has passed unrun, or the clock has gone back, the next one is found from the
+// present, and the caption shows it. True when the pending moment is the present minute.
+bool FollowClock(const SYSTEMTIME& now)
+{
+    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+    if (tick.refound) {
+        NextEventDay = tick.day;
+        UpdateScheduleMenuItems();
+    }
+    return tick.due;
+}
+
 }  // namespace
 
-int __stdcall OnTimer(int, int)
+void FindNextEventNow()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
+    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+}
+
+void StartTimer()
+{
+    if (TimerHeld)
+        Host.KillTimer(TimerId);
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    TimerHeld = true;
+}
+
+int StopTimer()
+{
+    if (!TimerHeld)
+        return 0;
+    TimerHeld = false;
+    return Host.KillTimer(TimerId);
+}
+
+int __stdcall OnTimer(int, int)
+{
+    if (!TimerHeld)
+        return 1;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     PostWantedSteps();
-    if (now.wSecond != 0 || ScheduleMode == Running) {
-        if (ScheduleMode == Running)
-            AnswerHostDialogs();
+    if (ScheduleMode == Running) {
+        AnswerHostDialogs();
         return 1;
     }
-
-    if (PlugSettings.UseReserve) {
+    const bool secondZero = now.wSecond == 0;
+    if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
         ReferenceTime = CurrentMinute32();
         if (ScanOutbox() && PlugSettings.SendQuick)
             SendNow = 1;
     }
+    bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
     if (!MainWindow())
         return 1;
-    // The minute of a connect or disconnect starts nothing else, on either tick.
+    // The minute of a connect or disconnect starts nothing else, on any tick.
     if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
-        if (ConnectStartedIn == MinuteOf(now))
-            return 1;
-        ConnectStartedIn = MinuteOf(now);
-        StartScheduledConnect();
+        if (secondZero && ConnectStartedIn != LocalMinuteOf(now)) {
+            ConnectStartedIn = LocalMinuteOf(now);
+            StartScheduledConnect();
+        }
         return 1;
     }
     if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
         now.wMinute == PlugSettings.DisConnectMinute) {
-        if (DisconnectStartedIn == MinuteOf(now))
-            return 1;
-        DisconnectStartedIn = MinuteOf(now);
-        StartScheduledDisconnect();
-        return 0;
+        if (secondZero && DisconnectStartedIn != LocalMinuteOf(now)) {
+            DisconnectStartedIn = LocalMinuteOf(now);
+            StartScheduledDisconnect();
+            return 0;
+        }
+        return 1;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
-    // still sends and receives.
-    bool eventDue = ScheduleMode == Armed && IsNextEventAt(now) && !ConnectionHoldsRuns();
-    if (SendNow || eventDue) {
+    // still sends and receives. The event is due on the first tick of its minute that may start
+    // it, also when the tick at second 0 did not come (the host busy).
+    eventDue = eventDue && ScheduleMode == Armed && !ConnectionHoldsRuns();
+    if ((secondZero && SendNow) || eventDue) {
+        if (eventDue)
+            Pending.MarkStarted();
         SendNow = 0;
         StartScheduledRun();
     }
@@ -143,7 +188,7 @@ void StartScheduledRun()
     if (main)
         SendMessageA(main, WM_COMMAND, NextEvent.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
     FindNextEventNow();
-    UpdateScheduleMenuItem(PluginSubmenu(main));
+    UpdateScheduleMenuItems();
 }
 
 void StartScheduledConnect()

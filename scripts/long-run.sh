@@ -4,8 +4,8 @@
 # minutes (released and sent a few minutes later), a send window every 3 hours that is reserved
 # through the reservation dialog and posted, another one opened and closed, and the settings
 # editor opened and cancelled every 4 hours. (No scheduled connect: a connect that succeeds holds
-# back the schedule's events until a later disconnect, and the event it held back next matches a
-# week later, so the week would have no receives to speak of.) The host logs the
+# back the schedule's runs until the daily disconnect, which would leave hours without receives.)
+# The host logs the
 # process's kernel handles, GDI and USER objects and private bytes at the start, after the first
 # of everything, at the end of each day and at the end. Prints a table and the growth from the
 # baseline; exits 1 when handles or objects grew. Usage: scripts/long-run.sh [DAYS]

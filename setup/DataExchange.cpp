@@ -11,6 +11,7 @@ namespace {
 // The standard texts of the editor's framework for its integer fields.
 const char* const NeedInteger = "整数を入力してください。";
 const char* const NeedPositiveInteger = "正の整数を入力してください。";
+const char* const NeedIntegerUpTo = "0 から %lu までの整数を入力してください。";
 const char* const MessageTitle = "chronset";
 
 }  // namespace
@@ -69,6 +70,16 @@ void CDataExchange::UInt(int id, uint32_t& value)
     } else if (!ParseUnsignedField(ItemText(id).c_str(), &value)) {
         Fail(id, NeedPositiveInteger);
     }
+}
+
+void CDataExchange::UInt(int id, uint32_t& value, uint32_t most)
+{
+    UInt(id, value);
+    if (failed_ || !save_ || value <= most)
+        return;
+    char message[64];
+    std::snprintf(message, sizeof message, NeedIntegerUpTo, static_cast<unsigned long>(most));
+    Fail(id, message);
 }
 
 void CDataExchange::Text(int id, TextBuffer& value)

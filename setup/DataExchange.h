@@ -20,6 +20,8 @@ public:
     void Int(int id, int32_t& value);
     // The same without a minus sign; shown as its unsigned reading.
     void UInt(int id, uint32_t& value);
+    // The same, from 0 to most: a larger number is refused with the range in the message.
+    void UInt(int id, uint32_t& value, uint32_t most);
     void Text(int id, TextBuffer& value);
     // Drop-down list: writing selects the first item beginning with the text (ignoring case),
     // or none; reading gives the current text, empty without a selection.

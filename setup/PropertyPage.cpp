@@ -54,6 +54,7 @@ INT_PTR CPropertyPage::HandleSheetNotify(PSHNOTIFY* notify)
             break;
         }
         SetModified(false);
+        sheet_->NoteSaved();
         if (notify->lParam)
             sheet_->NoteClosedWithOk();
         result = PSNRET_NOERROR;

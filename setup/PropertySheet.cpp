@@ -25,9 +25,10 @@ int CPropertySheet::DoModal()
     header.phpage = handles;
 
     closedWithOk_ = false;
+    saved_ = false;
     // The sheet destroys the page handles itself, shown or not.
     INT_PTR result = PropertySheetA(&header);
     if (result < 0)
         return 0;
-    return closedWithOk_ ? 1 : 2;
+    return closedWithOk_ || saved_ ? 1 : 2;
 }

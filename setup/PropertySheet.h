@@ -17,12 +17,15 @@ public:
         if (pageCount_ < MaxPages)
             pages_[pageCount_++] = page;
     }
-    // Shows the sheet with no owner, on page 0. 1 after OK, 2 after Cancel or close, 0 when it
-    // could not be shown.
+    // Shows the sheet with no owner, on page 0. 1 after OK, and after Cancel or close once an
+    // Apply has saved a page; 2 after Cancel or close with nothing saved; 0 when it could not be
+    // shown. The caller reloads the settings on 1.
     int DoModal();
 
     // Called by a page when the sheet's OK applies it.
     void NoteClosedWithOk() { closedWithOk_ = true; }
+    // Called by a page that has saved its share of the settings.
+    void NoteSaved() { saved_ = true; }
     // Called by a page whose apply step failed: the sheet stays open, whatever the pages before it
     // noted.
     void NoteApplyFailed() { closedWithOk_ = false; }
@@ -33,4 +36,5 @@ private:
     CPropertyPage* pages_[MaxPages] = {};
     int pageCount_ = 0;
     bool closedWithOk_ = false;
+    bool saved_ = false;
 };

@@ -14,8 +14,9 @@ void CReservePage::DoDataExchange(CDataExchange& dx)
     dx.Check(IDX_RSV_USE, useReserve_);
     dx.Check(IDX_RSV_SEND_QUICK, sendQuick_);
     dx.Check(IDX_RSV_CHANGE_DATE, changeDate_);
-    dx.UInt(IDE_RSV_POST_SEC, postSec_);
-    dx.UInt(IDE_RSV_PRE_SEC, preSec_);
+    // The spins stop at 600; typed, up to the most a "Date:" line is moved.
+    dx.UInt(IDE_RSV_POST_SEC, postSec_, MaxDateShiftSeconds);
+    dx.UInt(IDE_RSV_PRE_SEC, preSec_, MaxDateShiftSeconds);
     // Group index: 0 is the hidden "no mark" button, 1 to 7 the mark buttons.
     dx.Radio(IDR_RSV_NO_MARK, mark_);
 }

@@ -90,6 +90,10 @@ void CSNTPPage::AdjustNowClicked()
         SntpStatusLine(&outcome, line);
     } else {
         SntpRunningLine(timeoutSeconds, line);
+        // A disabled button cannot keep the focus: it goes on to the next control first, or the
+        // sheet would take no keys until the user clicks.
+        if (GetFocus() == Item(IDB_NTP_ADJUST_NOW))
+            SendMessageA(GetParent(window_), WM_NEXTDLGCTL, 0, FALSE);
         EnableItem(IDB_NTP_ADJUST_NOW, false);
     }
     SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());

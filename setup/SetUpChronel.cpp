@@ -10,6 +10,8 @@
 // Classic common controls (comctl32 version 5): the DLL carries no manifest and activates no
 // context, so the sheet looks and behaves the same whatever the host process has chosen.
 //
+// 1 when settings were saved (OK, or Apply and then Cancel), so that the caller reloads them; 2
+// after Cancel with nothing saved; 0 when the sheet could not be shown.
 // Exported through chronset.def under its plain name. It takes no arguments, so the caller's
 // convention does not matter.
 extern "C" int SetUpChronel()

@@ -11,8 +11,15 @@ struct WindowRecord {
     virtual ~WindowRecord() = default;
 };
 
+// A folder window, with the schedule item the plug-in put in its menu (none yet: command 0).
+struct FolderWindowRecord : WindowRecord {
+    HMENU scheduleSubmenu = nullptr;
+    int scheduleCommand = 0;
+    explicit FolderWindowRecord(HWND w) : WindowRecord(w) {}
+};
+
 struct SendWindowRecord : WindowRecord {
-    int32_t reserveTime = -1;  // -1: the header has not been read, or holds no reservation
+    int32_t reserveTime = -1;  // the reservation the header held when last read; -1 for none
     explicit SendWindowRecord(HWND w) : WindowRecord(w) {}
 };
 

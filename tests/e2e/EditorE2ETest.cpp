@@ -11,6 +11,42 @@ using namespace testing_support;
 namespace {
 
 const char* const SheetCaption = "Chronel Plug 設定 Ver1.10";
+const int HostPluginSettingsCommand = 0xE180;  // the simulated host's file menu item
+
+// The user adds an every-day entry at hour:minute on the schedule page, through the detail dialog.
+void AddEveryDayEntry(HWND sheet, const char* hour, const char* minute)
+{
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    PostMessageA(GetDlgItem(page, 1034), BM_CLICK, 0, 0);
+    HWND detail = WaitForWindow("スケジュール詳細", 20000);
+    ASSERT_NE(detail, nullptr);
+    SendMessageA(GetDlgItem(detail, 1032), BM_CLICK, 0, 0);  // every day, all weekdays ticked
+    SetDlgItemTextA(detail, 1014, hour);
+    SetDlgItemTextA(detail, 1018, minute);
+    PostMessageA(detail, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForWindowGone(detail, 20000));
+}
+
+// True once the window is no longer minimised, within timeoutMs.
+bool WaitUntilRestored(HWND window, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (!IsIconic(window))
+            return true;
+        Sleep(50);
+    }
+    return !IsIconic(window);
+}
+
+BOOL CALLBACK CountSheets(HWND window, LPARAM count)
+{
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (std::string(title) == SheetCaption)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
 
 class EditorE2ETest : public testing_support::ClearedSettingsTest {};
 
@@ -27,16 +63,7 @@ TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
                            "end 2026-12-07 08:00:05\n"));
     HWND sheet = WaitForWindow(SheetCaption, 60000);
     ASSERT_NE(sheet, nullptr);
-    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    ASSERT_NE(page, nullptr);
-    PostMessageA(GetDlgItem(page, 1034), BM_CLICK, 0, 0);
-    HWND detail = WaitForWindow("スケジュール詳細", 20000);
-    ASSERT_NE(detail, nullptr);
-    SendMessageA(GetDlgItem(detail, 1032), BM_CLICK, 0, 0);  // every day, all weekdays ticked
-    SetDlgItemTextA(detail, 1014, "8");
-    SetDlgItemTextA(detail, 1018, "15");
-    PostMessageA(detail, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForWindowGone(detail, 20000));
+    AddEveryDayEntry(sheet, "8", "15");
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     PostMessageA(sheet, WM_NULL, 0, 0);
     HostRunResult run = host.Wait();
@@ -104,6 +131,59 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
     uint32_t result = 99;
     ASSERT_TRUE(ReadDword(std::string(PlugKey) + "\\Status", "Result", &result));
     EXPECT_EQ(result, 0u);
+}
+
+// Apply, then Cancel: the applied schedule is stored, and the plug-in runs it at once, not from
+// the host's next start.
+TEST_F(EditorE2ETest, ApplyThenCancelRunsTheAppliedSchedule)
+{
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
+                           "at 06:58:02 setup\nat 08:00:00 caption\nend 2026-12-07 08:20:05\n"));
+    HWND sheet = WaitForWindow(SheetCaption, 60000);
+    ASSERT_NE(sheet, nullptr);
+    AddEveryDayEntry(sheet, "8", "15");
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    PostMessageA(sheet, WM_NULL, 0, 0);
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"")) << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 08:15:00.0") << run.log;
+}
+
+// The settings opened again from the host's menu while the sheet is open: no second sheet (whose
+// OK would write its stale values over the first's); the open one comes to the front, restored
+// from the task bar, and the second command returns 0.
+TEST_F(EditorE2ETest, OpeningTheSettingsAgainBringsTheOpenSheetForward)
+{
+    HostLayout host;
+    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+    ASSERT_TRUE(host.Start("start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 06:58:05\n"));
+    HWND sheet = WaitForWindow(SheetCaption, 60000);
+    ASSERT_NE(sheet, nullptr);
+    ShowWindow(sheet, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(sheet));
+    HWND frame = FindWindowA("QuillpostFrame", "Quillpost");
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_COMMAND, HostPluginSettingsCommand, 0);
+    EXPECT_TRUE(WaitUntilRestored(sheet, 20000));
+    int sheets = 0;
+    EnumWindows(CountSheets, reinterpret_cast<LPARAM>(&sheets));
+    EXPECT_EQ(sheets, 1);
+    // Whatever opened, closed one by one.
+    HWND open = sheet;
+    for (int closed = 0; open && closed < 3; ++closed, open = WaitForWindow(SheetCaption, 1000)) {
+        SendMessageA(open, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        PostMessageA(open, WM_NULL, 0, 0);
+        WaitForWindowGone(open, 20000);
+    }
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_EQ(run.Count("user: opens the plug-in's settings"), 2u) << run.log;
+    EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
+    EXPECT_EQ(run.Count("host: APCSetup -> 1"), 1u) << run.log;
 }
 
 }  // namespace

@@ -45,6 +45,15 @@ TEST_F(FrameTest, HostUnderAnotherFileNameGetsTheLoadErrorBoxAndNoCopyFromDisk)
     ExpectLoadErrorBoxAndNoPlugin(host);
 }
 
+// The running host is found by its file name in any letter case, as Windows names modules.
+TEST_F(FrameTest, HostNamedInOtherLetterCaseBindsAndStarts)
+{
+    HostLayout host("host", "QUILLPOST.EXE");
+    HostRunResult run = host.Run(Start + "end 2026-12-07 06:58:02\n");
+    EXPECT_TRUE(run.Has("host: APCStartUp -> 1")) << run.log;
+    EXPECT_FALSE(run.Has("did not load")) << run.log;
+}
+
 TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
 {
     HostLayout host;
@@ -59,6 +68,42 @@ TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
     EXPECT_EQ(api[2], "api: SetTimer 500 ms -> 1");
     EXPECT_TRUE(run.Has("host: APCStartUp -> 1"));
     EXPECT_TRUE(run.Has("host: APCCleanUp -> 1"));
+}
+
+// Started a second time, the plug-in holds one timer: start-up ends the one it holds before it
+// asks for a new one, clean-up ends that, and a tick the host still delivers after clean-up does
+// nothing (here it would release a due reserved message and, with SendQuick, start a receive).
+TEST_F(FrameTest, StartUpAgainEndsTheTimerItHoldsAndAfterCleanUpATickDoesNothing)
+{
+    HostLayout host;
+    const std::string At0659 = "1796594340";  // 2026-12-07 06:59:00 in Tokyo
+    HostRunResult run = host.Run(Start +
+                                 "setting UseReserve dword 1\nsetting SendQuick dword 1\n"
+                                 "at 06:58:01 outbox-store Account1 " + At0659 + "\n"
+                                 "at 06:58:02 startup\n"
+                                 "at 06:58:03 timers\n"
+                                 "at 06:58:04 cleanup\n"
+                                 "at 06:58:05 timers\n"
+                                 "at 06:59:00 late-tick\n"
+                                 "at 06:59:01 outbox\n"
+                                 "end 2026-12-07 06:59:05\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    auto timers = run.Events("Timer ");
+    const std::vector<std::string> expected = {
+        "api: SetTimer 500 ms -> 1",
+        "api: KillTimer 1 -> 1",
+        "api: SetTimer 500 ms -> 2",
+        "api: KillTimer 2 -> 1",
+    };
+    EXPECT_EQ(timers, expected) << run.log;
+    EXPECT_TRUE(run.Has("host: timers 2\n")) << run.log;
+    EXPECT_TRUE(run.Has("host: timers none")) << run.log;
+    // Nothing released, nothing commanded after clean-up; a second clean-up has no timer to end.
+    EXPECT_TRUE(run.Has("host: a late tick of an ended timer\n")) << run.log;
+    EXPECT_FALSE(run.Has(" on\n")) << run.log;
+    EXPECT_FALSE(run.Has("command: 32786")) << run.log;
+    EXPECT_TRUE(run.Has("outbox: Account1\\Outbox.box\\00000001 flags")) << run.log;
+    EXPECT_TRUE(run.Has("host: APCCleanUp -> 0")) << run.log;
 }
 
 TEST_F(FrameTest, StartUpWithAutoStartArmsTheNextEvent)
@@ -171,31 +216,36 @@ TEST_F(FrameTest, SetupWithoutEditorReturnsZeroAndCancelReloadsNothing)
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
 }
 
-// MainWindow is the first folder window still open: a second one does not take over, and
-// closing the first hands the role to the next.
-TEST_F(FrameTest, MainWindowFollowsTheHeadOfTheFolderWindows)
+// Every folder window's schedule item shows the schedule as it is: after the settings changed
+// the shortcut, and whichever window's item the user chooses, before and after the first window
+// (MainWindow) has closed.
+TEST_F(FrameTest, EveryFolderWindowsItemShowsTheScheduleAsItIs)
 {
     HostLayout host;
     host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll");
     WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
     WriteDword("Software\\Quor\\FakeEditor", "StoreShortCut", 'M');
     HostRunResult run = host.Run(Start +
+                                 "entry Monday 10:00\n"
                                  "at 06:58:01 open-folder\n"
                                  "at 06:58:02 setup\n"
                                  "at 06:58:03 caption 0\nat 06:58:03 caption 1\n"
-                                 "at 06:58:04 close-folder 0\n"
-                                 "at 06:58:05 setup\n"
-                                 "at 06:58:06 caption 1\n"
-                                 "end 2026-12-07 06:58:10\n");
+                                 "at 06:58:04 menu schedule 1\n"
+                                 "at 06:58:05 caption 0\nat 06:58:05 caption 1\n"
+                                 "at 06:58:06 menu schedule 0\n"
+                                 "at 06:58:07 caption 0\nat 06:58:07 caption 1\n"
+                                 "at 06:58:08 close-folder 0\n"
+                                 "at 06:58:09 menu schedule 1\n"
+                                 "at 06:58:10 caption 1\n"
+                                 "end 2026-12-07 06:58:12\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    auto captions = run.Events("menu");
-    ASSERT_EQ(captions.size(), 3u) << run.log;
-    // Only the item with the latest command id gets new captions, and only in MainWindow's menu:
-    // while the first window is MainWindow neither item changes ...
-    EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"");
-    EXPECT_EQ(captions[1], "menu 1: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"");
-    // ... and once it has closed, the second window is MainWindow and its item follows.
-    EXPECT_EQ(captions[2], "menu 1: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&M)\"");
+    const std::string Stopped = "\"CHRONEL ｽｹｼﾞｭｰﾙ実行(&M)\"";
+    const std::string Armed = "\"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&M)\"";
+    const std::vector<std::string> expected = {
+        "menu: " + Stopped, "menu 1: " + Stopped, "menu: " + Armed,   "menu 1: " + Armed,
+        "menu: " + Stopped, "menu 1: " + Stopped, "menu 1: " + Armed,
+    };
+    EXPECT_EQ(run.Events("menu"), expected) << run.log;
 }
 
 TEST_F(FrameTest, WithoutFolderWindowTheSettingsCommandStillWorksAndNothingCrashes)
@@ -214,20 +264,19 @@ TEST_F(FrameTest, WithoutFolderWindowTheSettingsCommandStillWorksAndNothingCrash
 }
 
 // With no folder window the tick has nothing to command: a due entry starts nothing (and leaves
-// no run hanging that would block later ones); once a folder window exists the schedule works.
+// no run hanging that would block later ones); it is passed over, and once a folder window exists
+// the schedule goes on with the next entry.
 TEST_F(FrameTest, WithoutFolderWindowADueEntryStartsNothing)
 {
     HostLayout host;
     HostRunResult run = host.Run(Start +
                                  "no-folder\nsetting AutoStart dword 1\nentry Monday 06:59\nentry Monday 07:01\n"
                                  "at 07:00:30 report-folder\nat 07:00:31 caption\n"
-                                 "at 07:00:40 menu schedule\nat 07:00:41 menu schedule\nat 07:00:42 caption\n"
                                  "end 2026-12-07 07:01:10\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     auto captions = run.Events("menu: ");
-    ASSERT_EQ(captions.size(), 2u) << run.log;
-    EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [06:59](&X)\"");  // still pending, a week on
-    EXPECT_EQ(captions[1], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:01](&X)\"");
+    ASSERT_EQ(captions.size(), 1u) << run.log;
+    EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:01](&X)\"");
     EXPECT_EQ(run.Count("command: 32786"), 1u) << run.log;
     EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0");
 }

@@ -113,6 +113,58 @@ TEST_F(ReserveE2ETest, ReopenChangeCancelAndTheReminderAcrossSeveralWindows)
     EXPECT_EQ(run.When("host: send window 2 closed"), "2026-12-07 06:58:21.0") << run.log;
 }
 
+// Two send windows with their dialogs open at once: window 1's dialog is confirmed for Christmas
+// evening while window 2's is still open, then window 2's for the next morning. Each message gets
+// the time of its own dialog.
+TEST_F(ReserveE2ETest, TwoDialogsOpenAtOnceEachWritesItsOwnTime)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:01 send-open 2\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 send-menu 2\n"
+                                 "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n"
+                                 "at 06:58:05 reserve-click @1 1\n"
+                                 "at 06:58:06 reserve-fields @2\n"
+                                 "at 06:58:07 reserve-fill @2 2026 12 8 9 30\n"
+                                 "at 06:58:08 reserve-click @2 1\n"
+                                 "at 06:58:09 send-header 1\n"
+                                 "at 06:58:09 send-header 2\n"
+                                 "end 2026-12-07 06:58:11\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    ASSERT_TRUE(run.Has("user: clicks \"予約\" in send window 1\n")) << run.log;
+    EXPECT_TRUE(run.Has("dialog: fields 2026 12 7 6 58 in send window 2")) << run.log;
+    const std::string Christmas = "X-Reserve-Date: 1798102800\\r\\n";  // 2026-12-24 18:00
+    const std::string Morning = "X-Reserve-Date: 1796689800\\r\\n";    // 2026-12-08 09:30
+    EXPECT_TRUE(run.Has("header 1: " + Christmas + HostHeader)) << run.log;
+    EXPECT_TRUE(run.Has("header 2: " + Morning + "From:")) << run.log;
+}
+
+// The reservation line goes from the header some other way (the user deletes it): reopened, the
+// dialog shows the present moment, not the old time, and "予約" at the old time writes the line
+// again instead of nothing, so the message is not sent at once.
+TEST_F(ReserveE2ETest, AReservationLineDeletedByHandIsNotShownAndIsWrittenAgain)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Start +
+                                 "at 06:58:01 send-open 1\n"
+                                 "at 06:58:02 send-menu 1\n"
+                                 "at 06:58:03 reserve-fill 2026 12 7 7 30\n"
+                                 "at 06:58:04 click 送信予約 1\n"
+                                 "at 06:58:05 send-drop-line 1 X-Reserve-Date:\n"
+                                 "at 06:58:06 send-menu 1\n"
+                                 "at 06:58:07 reserve-fields\n"
+                                 "at 06:58:08 reserve-fill 2026 12 7 7 30\n"
+                                 "at 06:58:09 click 送信予約 1\n"
+                                 "at 06:58:10 send-header 1\n"
+                                 "end 2026-12-07 06:58:12\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("dialog: fields 2026 12 7 6 58")) << run.log;
+    EXPECT_EQ(run.Count("header 1: set"), 2u) << run.log;
+    EXPECT_TRUE(run.Has("header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader)) << run.log;
+}
+
 // A date the reservation cannot hold (here no year): a box owned by the dialog says so and names
 // the range that can be used; the dialog stays open with the fields as typed, and the message
 // keeps its reservation. Only "予約取り消し" removes one.

@@ -59,4 +59,16 @@ TEST_F(ReserveZoneE2ETest, ADateInTheOtherSeasonIsStoredAndReopenedAsEntered)
     EXPECT_EQ(winter.Count("header 1: set"), 1u) << winter.log;
 }
 
+// 29 March 2026 the clock goes from 02:00 straight to 03:00. A time in the skipped hour is taken
+// as the moment an unchanged clock would show it, never one before the clock has passed it:
+// 02:30 is 03:30 summer time (01:30 UTC), and the dialog reopens on that. Only the system's zone
+// functions are involved in this path, so the change-over's own date is safe here.
+TEST_F(ReserveZoneE2ETest, ATimeInTheSkippedHourIsNotReservedBeforeTheClockPassesIt)
+{
+    HostRunResult run = ReserveAndReopen("2026-03-20 10:00:00", "2026 3 29 2 30");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("header 1: X-Reserve-Date: 1774747800\\r\\n")) << run.log;
+    EXPECT_TRUE(run.Has("dialog: fields 2026 3 29 3 30")) << run.log;
+}
+
 }  // namespace

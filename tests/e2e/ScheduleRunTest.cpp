@@ -117,40 +117,53 @@ TEST_F(ScheduleRunTest, TheMenuItemStopsAndStartsTheSchedule)
     EXPECT_EQ(chosen, expected) << run.log;
 }
 
-// The host's thread is busy over second 0 of 07:00: that minute starts nothing, nothing is caught
-// up, and the missed entry stays the pending event (so 07:01 does not fire either).
-TEST_F(ScheduleRunTest, AMinuteWithoutATickAtSecondZeroStartsNothing)
-{
-    HostLayout host;
-    HostRunResult run = host.Run(
-        "setting AutoStart dword 1\n"
-        "entry Monday 07:00\nentry Monday 07:01\n"
-        "start 2026-12-07 06:59:30\n"
-        "at 06:59:59 jump 2000\n"
-        "at 07:01:30 caption\n"
-        "end 2026-12-07 07:02:00\n");
-    ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_TRUE(run.Has("clock: jumps 2000 ms")) << run.log;
-    EXPECT_FALSE(run.Has("command: ")) << run.log;
-    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:00](&X)\"")) << run.log;
-}
-
-// A run that is still going when its next entry comes starts nothing more: the tick only answers
-// dialogs; the pending event keeps the missed entry.
-TEST_F(ScheduleRunTest, AnEntryThatComesDuringARunIsMissed)
+// The host's thread is busy over second 0 of 07:00: the first tick of the minute, a second late,
+// still starts its entry, and the next entry follows on time.
+TEST_F(ScheduleRunTest, AMinuteWithoutATickAtSecondZeroRunsItsEntryOnItsFirstTick)
 {
     HostLayout host;
     HostRunResult run = host.Run(
         "setting AutoStart dword 1\n"
         "entry Monday 07:00\nentry Monday 07:01 around\n"
+        "receive-seconds 5\n"
+        "start 2026-12-07 06:59:30\n"
+        "at 06:59:59 jump 2000\n"
+        "end 2026-12-07 07:01:10\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("clock: jumps 2000 ms")) << run.log;
+    EXPECT_EQ(run.Count("command: "), 2u) << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:00:01.0") << run.log;
+    EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:01:00.0") << run.log;
+}
+
+// An entry whose minute comes while a run is still going starts once the run has ended, if that is
+// within its minute; an entry whose whole minute passes during the run is passed over, and the
+// caption shows the entry after it, which then runs.
+TEST_F(ScheduleRunTest, AnEntryThatComesDuringARunRunsWithinItsMinuteOrIsPassedOver)
+{
+    HostLayout host;
+    HostRunResult late = host.Run(
+        "setting AutoStart dword 1\n"
+        "entry Monday 07:00\nentry Monday 07:01 around\nentry Monday 07:03\n"
         "receive-seconds 90\n"
         "start 2026-12-07 06:59:50\n"
-        "at 07:02:00 caption\n"
-        "end 2026-12-07 07:02:10\n");
-    ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_EQ(run.Count("command: "), 1u) << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:00:00.0") << run.log;
-    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:01](&X)\"")) << run.log;
+        "end 2026-12-07 07:03:10\n");
+    ASSERT_EQ(late.exitCode, 0u) << late.log;
+    EXPECT_EQ(late.When("APCFolderEndRetrieve"), "2026-12-07 07:01:30.0") << late.log;
+    EXPECT_EQ(late.When("command: 32859"), "2026-12-07 07:01:30.0") << late.log;
+
+    HostRunResult passed = host.Run(
+        "setting AutoStart dword 1\n"
+        "entry Monday 07:00\nentry Monday 07:01 around\nentry Monday 07:03\n"
+        "receive-seconds 125\n"
+        "start 2026-12-07 06:59:50\n"
+        "at 07:02:20 caption\n"
+        "end 2026-12-07 07:03:10\n");
+    ASSERT_EQ(passed.exitCode, 0u) << passed.log;
+    EXPECT_FALSE(passed.Has("command: 32859")) << passed.log;
+    EXPECT_TRUE(passed.Has("07:02:20.0 menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:03](&X)\"")) << passed.log;
+    EXPECT_EQ(passed.Count("command: 32786"), 2u) << passed.log;
+    EXPECT_TRUE(passed.Has("07:03:00.0 command: 32786")) << passed.log;
 }
 
 }  // namespace

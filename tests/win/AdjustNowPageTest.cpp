@@ -210,6 +210,37 @@ TEST_F(AdjustNowPageTest, TheButtonSetsTheClockWithoutFreezingTheSheet)
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
 
+// Pressed from the keyboard (the focus on the button, then Space): the button is disabled while
+// the exchange runs, and the focus must not stay on it, or the sheet would take no more keys (Tab,
+// Esc) until the user clicks somewhere.
+TEST_F(AdjustNowPageTest, TheKeyboardFocusLeavesTheButtonItDisables)
+{
+    server.Answer({});
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    ASSERT_TRUE(TakeOverTheEditorsClock());
+    HWND page = editor.ShowPage(SntpPage);
+    HWND button = GetDlgItem(page, AdjustNowButton);
+    SendMessageA(editor.Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetGUIThreadInfo(editor.ThreadId(), &info));
+    ASSERT_EQ(info.hwndFocus, button);
+    Click(page, AdjustNowButton);
+    EXPECT_FALSE(Enabled(page, AdjustNowButton));
+    ASSERT_TRUE(GetGUIThreadInfo(editor.ThreadId(), &info));
+    EXPECT_NE(info.hwndFocus, nullptr);
+    EXPECT_NE(info.hwndFocus, button);
+    EXPECT_TRUE(IsWindowEnabled(info.hwndFocus));
+    EXPECT_TRUE(IsChild(editor.Sheet(), info.hwndFocus));
+
+    ASSERT_TRUE(server.WaitForRequests(1, 15000));
+    server.ReplyToLast(ReplyAt(Seven() + 5 * Second));
+    EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:05 成功 (+5.000 秒)");
+    editor.Press(PSBTN_CANCEL);
+    editor.WaitForResult();
+}
+
 TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
 {
     server.Answer(ReplyAt(Seven() + 5 * Second));

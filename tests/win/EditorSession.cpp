@@ -135,6 +135,14 @@ HWND EditorSession::WaitForOtherDialog(DWORD timeoutMs) const
     return FindThreadWindow(threadId_, nullptr, sheet_, timeoutMs);
 }
 
+HWND EditorSession::Focus() const
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId_, &info);
+    return info.hwndFocus;
+}
+
 bool EditorSession::Answer(HWND dialog, int id, DWORD timeoutMs) const
 {
     PostMessageA(dialog, WM_COMMAND, id, 0);

@@ -38,6 +38,8 @@ public:
     // Answers a dialog or message box with a button and waits until it has gone.
     bool Answer(HWND dialog, int id, DWORD timeoutMs = 15000) const;
     DWORD ThreadId() const { return threadId_; }
+    // The control that has the keyboard focus in the editor's thread.
+    HWND Focus() const;
     // Types a path into the export's file dialog and confirms it.
     bool ChooseFile(const std::string& path) const;
 

@@ -40,14 +40,6 @@ uint32_t Stored(const char* name)
     return value;
 }
 
-HWND FocusOf(DWORD threadId)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(threadId, &info);
-    return info.hwndFocus;
-}
-
 TEST_F(EditorSheetTest, SheetShowsFourPagesWithTheirCaptionsAndCancelReturnsTwo)
 {
     EditorSession editor;
@@ -109,7 +101,8 @@ TEST_F(EditorSheetTest, OkAppliesEveryCreatedPageAndEachWritesAllMainValues)
     EXPECT_EQ(StoredText("ShortCut"), "X");
 }
 
-TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsTwo)
+// Settings were saved, so the result tells the caller to reload them.
+TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsOne)
 {
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
@@ -122,7 +115,7 @@ TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsTwo)
     EXPECT_EQ(Stored("AutoStart"), 1u);
     Click(general, 1001);
     editor.Press(PSBTN_CANCEL);
-    EXPECT_EQ(editor.WaitForResult(), 2);
+    EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("AutoStart"), 1u);
     EXPECT_EQ(Stored("NoNomal"), 0u);
 }
@@ -143,7 +136,7 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(editor.CurrentPage(), reserve);
-    EXPECT_EQ(FocusOf(editor.ThreadId()), GetDlgItem(reserve, 1012));
+    EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, 1012));
 
     editor.PressLater(PSBTN_OK);
     box = editor.WaitForWindow("chronset");
@@ -170,7 +163,7 @@ TEST_F(EditorSheetTest, SignedFieldsRejectTextWithTheIntegerMessage)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
-    EXPECT_EQ(FocusOf(editor.ThreadId()), GetDlgItem(page, 1007));
+    EXPECT_EQ(editor.Focus(), GetDlgItem(page, 1007));
     Type(page, 1007, "-12");  // no range check: any signed integer
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
@@ -265,6 +258,46 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     EXPECT_EQ(editor.WaitForOtherDialog(300), nullptr);  // no message
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+// The file dialog moves the process's current directory to each folder the user opens in it (on
+// Windows the open form does so whatever its flags say). That directory is the host's own: the
+// export puts it back.
+TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
+{
+    char before[MAX_PATH] = "";
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    TempDir home("home"), dir("export");
+    ASSERT_TRUE(SetCurrentDirectoryA(home.Path().c_str()));
+    char now[MAX_PATH] = "";
+    {
+        EditorSession editor;
+        if (editor.Sheet()) {
+            HWND general = editor.ShowPage(GeneralPage);
+            ClickLater(general, 1002);
+            // The user opens the folder first, then names the file in it.
+            HWND dialog = editor.WaitForOtherDialog();
+            if (dialog) {
+                const int nameField = GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480;
+                SetDlgItemTextA(dialog, nameField, dir.Path().c_str());
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                // Opened when the look-in box (cmb2) names it.
+                const std::string folder = dir.Path().substr(dir.Path().rfind('\\') + 1);
+                for (int i = 0; i < 200 && Text(dialog, 0x471).find(folder) == std::string::npos; ++i)
+                    Sleep(50);
+                EXPECT_NE(Text(dialog, 0x471).find(folder), std::string::npos);
+                EXPECT_TRUE(editor.ChooseFile("settings.reg"));
+            }
+            for (int i = 0; i < 100 && GetFileAttributesA((dir / "settings.reg").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+                Sleep(50);
+            GetCurrentDirectoryA(MAX_PATH, now);
+            editor.Press(PSBTN_CANCEL);
+            EXPECT_EQ(editor.WaitForResult(), 2);
+        }
+    }
+    SetCurrentDirectoryA(before);  // before the folders go
+    EXPECT_NE(GetFileAttributesA((dir / "settings.reg").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_STRCASEEQ(now, home.Path().c_str());
 }
 
 // The system's text for an error, as a message shows it (no closing line break).

@@ -27,20 +27,22 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
      {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
       "DisableThreadLibraryCalls", "EnterCriticalSection", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
       "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread",
-      "GetCurrentThreadId", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
-      "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
-      "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
-      "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "QueryPerformanceCounter", "ReadFile",
-      "SetEndOfFile", "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
+      "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError", "GetLocalTime",
+      "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress",
+      "GetSystemTimeAsFileTime", "GetTempFileNameA", "GetTempPathA", "GetTickCount", "InitializeCriticalSection",
+      "IsDBCSLeadByte", "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpA", "lstrcmpiA",
+      "MoveFileExA", "QueryPerformanceCounter", "ReadFile", "SetCurrentDirectoryW", "SetEndOfFile",
+      "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile"}},
     {"user32.dll",
      {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
-      "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem", "GetDlgItemTextA", "GetMenu",
-      "GetMenuStringA", "GetParent", "GetSubMenu", "GetSystemMetrics", "GetWindow", "GetWindowLongA",
-      "GetWindowPlacement", "GetWindowTextA", "GetWindowTextLengthA", "InsertMenuA", "IsDlgButtonChecked",
-      "IsIconic", "IsWindow", "IsWindowVisible", "LoadImageA", "LoadStringA", "MessageBoxA", "ModifyMenuA", "PostMessageA",
-      "SendDlgItemMessageA", "SendMessageA", "SetDlgItemTextA", "SetFocus", "SetWindowLongA",
-      "SetWindowPlacement", "ShowWindow", "wsprintfA"}},
+      "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
+      "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
+      "GetSystemMetrics", "GetWindow", "GetWindowLongA", "GetWindowPlacement", "GetWindowTextA",
+      "GetWindowTextLengthA", "InsertMenuA", "IsDlgButtonChecked", "IsIconic", "IsWindow", "IsWindowVisible",
+      "LoadImageA", "LoadStringA", "MessageBoxA", "ModifyMenuA", "PostMessageA", "SendDlgItemMessageA",
+      "SendMessageA", "SetDlgItemTextA", "SetFocus", "SetForegroundWindow", "SetWindowLongA", "SetWindowPlacement",
+      "ShowWindow", "wsprintfA"}},
     {"advapi32.dll",  // SystemFunction036 is RtlGenRandom
      {"RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA", "RegEnumKeyExA", "RegEnumValueA",
       "RegOpenKeyExA", "RegQueryInfoKeyA", "RegQueryValueExA", "RegSetValueExA", "SystemFunction036"}},
@@ -48,12 +50,12 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
      {"CreatePropertySheetPageA", "DestroyPropertySheetPage", "ImageList_Create", "ImageList_Destroy",
       "ImageList_GetIcon", "ImageList_ReplaceIcon", "InitCommonControlsEx", "PropertySheetA"}},
     {"ws2_32.dll",
-     {"WSACleanup", "WSAGetLastError", "WSAStartup", "__WSAFDIsSet", "bind", "closesocket", "gethostbyname", "htonl",
-      "htons", "inet_addr", "recvfrom", "select", "sendto", "socket"}},
+     {"__WSAFDIsSet", "bind", "closesocket", "gethostbyname", "htonl", "htons", "inet_addr", "recvfrom", "select",
+      "sendto", "socket", "WSACleanup", "WSAGetLastError", "WSAStartup"}},
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
-      "fwrite", "localtime", "malloc", "memcpy", "memmove", "memset", "mktime", "rand", "realloc", "srand",
-      "strchr", "strcmp", "strlen", "strncmp", "strncpy", "vfprintf", "vsprintf", "wcslen"}},
+      "fwrite", "malloc", "memcpy", "memmove", "memset", "realloc", "strchr", "strcmp", "strlen", "strncmp",
+      "strncpy", "vfprintf", "vsprintf", "wcslen"}},
 };
 
 TEST(PluginImageTest, ExportsExactlyTheEntryPointsAtTheirOrdinals)
@@ -139,12 +141,16 @@ TEST(PluginImageTest, TheStaticConstructorListIsAligned)
     }
 }
 
-TEST(PluginImageTest, ReadsTheClockOnlyThroughKernel32)
+// The C library reads the zone once, at its start: after the user changes the zone it converts
+// with the old one. Local times come from kernel32's zone functions.
+TEST(PluginImageTest, ReadsTheClockAndTheZoneOnlyThroughKernel32)
 {
     PeImage image = Shipped("chronel");
     ASSERT_TRUE(image.valid);
     const auto& crt = image.imports["msvcrt.dll"];
-    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock"})
+    for (const char* clock : {"time", "_time32", "_time64", "_ftime", "_ftime32", "_ftime64", "clock", "localtime",
+                              "_localtime32", "_localtime64", "mktime", "_mktime32", "_mktime64", "_tzset",
+                              "strftime", "gmtime", "_gmtime32"})
         EXPECT_EQ(std::count(crt.begin(), crt.end(), clock), 0) << clock;
     // The clock the host substitutes is read through kernel32.
     const auto& kernel = image.imports["kernel32.dll"];

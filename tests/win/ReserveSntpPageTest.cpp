@@ -77,7 +77,7 @@ TEST_F(ReserveSntpPageTest, ReservationSwitchesEnableTheMarksAndThenTheSecondsRo
     for (int id : SecondsRow)
         EXPECT_TRUE(Enabled(reserve, id)) << id;
 
-    // Typed values have no upper limit; a mark click selects that mark.
+    // Typed values may pass the spins' 600; a mark click selects that mark.
     Type(reserve, 1012, "900");
     Type(reserve, 1014, "15");
     ASSERT_TRUE(Enabled(reserve, 1086));
@@ -91,6 +91,33 @@ TEST_F(ReserveSntpPageTest, ReservationSwitchesEnableTheMarksAndThenTheSecondsRo
     EXPECT_EQ(Stored("PreSec"), 900u);
     EXPECT_EQ(Stored("PostSec"), 15u);
     EXPECT_EQ(Stored("ReserveMark"), 5u);
+}
+
+// Typed seconds beyond a day are refused with the range in the message, whichever field comes
+// first; a day is taken.
+TEST_F(ReserveSntpPageTest, SecondsBeyondADayAreRefusedWithTheRange)
+{
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND reserve = editor.ShowPage(ReservePage);
+    Click(reserve, 1007);
+    Click(reserve, 1009);
+    Type(reserve, 1012, "3000000000");
+    Type(reserve, 1014, "86401");
+    for (int field : {1014, 1012}) {
+        editor.PressLater(PSBTN_OK);
+        HWND box = editor.WaitForWindow("chronset");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(DialogStaticText(box), "0 から 86400 までの整数を入力してください。");
+        ASSERT_TRUE(editor.Answer(box, IDOK));
+        EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, field));
+        EXPECT_EQ(Stored("UseReserve"), 0xdeadbeefu);
+        Type(reserve, field, "86400");
+    }
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_EQ(Stored("PreSec"), 86400u);
+    EXPECT_EQ(Stored("PostSec"), 86400u);
 }
 
 TEST_F(ReserveSntpPageTest, StoredMarkIsSelectedAndMarkZeroOrOutOfRangeShowsNone)

@@ -124,6 +124,77 @@ TEST_F(ReserveTest, ReservingWritesTheLineFirstAndReopeningShowsIt)
     EXPECT_EQ(host.headers[window], "To: b@example.jp\r\nSubject: s\r\nCc: marker-left-alone\r\n");
 }
 
+// The reservation dialog that owner opened, or none.
+HWND DialogOwnedBy(HWND owner)
+{
+    for (HWND dialog = FindWindowA("#32770", "送信予約"); dialog; dialog = FindWindowExA(nullptr, dialog, "#32770", "送信予約")) {
+        if (GetWindow(dialog, GW_OWNER) == owner)
+            return dialog;
+    }
+    return nullptr;
+}
+
+HWND SecondOwner;
+std::function<void(HWND)> SecondAnswer;
+void CALLBACK AnswerSecondWhenShown(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = DialogOwnedBy(SecondOwner);
+    if (!dialog || !SecondAnswer)
+        return;
+    KillTimer(nullptr, timer);
+    auto answer = SecondAnswer;
+    SecondAnswer = nullptr;
+    answer(dialog);
+}
+
+// The dialogs of two send windows open at once: the first is confirmed while the second is still
+// open, then the second. Each window gets the time of its own dialog.
+TEST_F(ReserveTest, TwoDialogsOpenAtOnceEachKeepTheirOwnResult)
+{
+    HWND second = CreateWindowA("STATIC", "send 2", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    host.headers[window] = "Subject: christmas\r\n";
+    host.headers[second] = "Subject: morning\r\n";
+    Reserve([&](HWND first) {
+        SecondOwner = second;
+        SecondAnswer = [first](HWND dialog) {
+            Fill("2026", "12", "24", "18", "0", 1)(first);
+            Fill("2026", "12", "8", "9", "30", 1)(dialog);
+        };
+        SetTimer(nullptr, 0, 30, AnswerSecondWhenShown);
+        ReserveCommand(second, 0);
+        EXPECT_FALSE(SecondAnswer) << "no second dialog was shown";
+    });
+    EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1798102800\r\nSubject: christmas\r\n");
+    EXPECT_EQ(host.headers[second], "X-Reserve-Date: 1796689800\r\nSubject: morning\r\n");
+    SendWindows.Remove(second);
+    DestroyWindow(second);
+}
+
+// The header decides when the dialog opens and when it closes, not a time remembered from an
+// earlier dialog: a line that went some other way is not shown, and a header that changed while
+// the dialog was open is the one rewritten, its change kept.
+TEST_F(ReserveTest, TheHeaderAsItIsWhenTheDialogOpensAndClosesDecides)
+{
+    host.headers[window] = "To: b@example.jp\r\n";
+    Reserve(Fill("2026", "12", "7", "7", "30", 1));
+    host.headers[window] = "To: b@example.jp\r\n";
+    std::string shown;
+    Reserve([&](HWND dialog) {
+        shown = Text(dialog, 1003) + "-" + Text(dialog, 1005) + "-" + Text(dialog, 1007) + " " + Text(dialog, 1009) +
+                ":" + Text(dialog, 1011);
+        SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+    });
+    EXPECT_NE(shown, "2026-12-7 7:30");
+    Reserve(Fill("2026", "12", "7", "7", "30", 1));
+    EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1796596200\r\nTo: b@example.jp\r\n");
+    // While the dialog shows 7:30 the line goes and a Cc line comes; "予約" puts the line back.
+    Reserve([&](HWND dialog) {
+        host.headers[window] = "To: b@example.jp\r\nCc: c@example.jp\r\n";
+        SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1796596200\r\nTo: b@example.jp\r\nCc: c@example.jp\r\n");
+}
+
 // The message box a dialog shows, answered from a timer inside its modal loop: its owner, title
 // and text are kept.
 struct OwnedBox {

@@ -30,6 +30,9 @@ struct Injection {
 
 // Called before each write, in place of another host's work at that moment.
 std::function<void()> BeforeWrite;
+// Called before the read of this number (counted from 1 while it is set), the same way.
+std::function<void()> BeforeRead;
+int BeforeReadAt = 0;
 
 bool Fails(Step step)
 {
@@ -49,6 +52,11 @@ HANDLE WINAPI FaultCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATT
 
 BOOL WINAPI FaultRead(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
 {
+    if (BeforeRead && --BeforeReadAt == 0) {
+        auto other = std::move(BeforeRead);
+        BeforeRead = nullptr;
+        other();
+    }
     if (Fails(Read)) {
         SetLastError(ERROR_READ_FAULT);
         return FALSE;
@@ -169,6 +177,7 @@ protected:
     {
         Files = SystemFileCalls;
         BeforeWrite = nullptr;
+        BeforeRead = nullptr;
     }
 
     // One scan of a fresh outbox with one due message, with the given fault armed; held: the host
@@ -288,6 +297,33 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     EXPECT_EQ(host.Read(MessagePath), expected);
     EXPECT_EQ(host.Read(OutboxDir + "b.qpm"), "From: b@example.jp\r\nSubject: other\r\n\r\n" + std::string(3000, 'b'));
     EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm", "b.qpm"}).empty());
+}
+
+// Another host process releases the same message while this one reads it: the reading handle
+// keeps the other's rename out, so the other writes over the message in place, and the rest of
+// this read comes from the other's shorter text. What was read that way is not put in the
+// message's place; the message is the other's complete rewrite.
+TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasRead)
+{
+    const std::string old = OldMessage() + Body();
+    ASSERT_GT(old.size(), 4096u);  // read in more than one piece
+    host.Write(MessagePath, old);
+    PlugSettings.ChangeDate = 0;
+    std::string expected = old;
+    expected.replace(0, expected.find("\n\n") + 2,
+                     "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
+    bool otherRewritten = false;
+    BeforeReadAt = 2;
+    BeforeRead = [&]() {
+        Faults = Injection{};
+        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100);
+        // The other process found the message held and wrote it over where it stands.
+        EXPECT_GT(Faults.calls[SetEnd], 0);
+    };
+    RewriteMessage((host.root + MessagePath).c_str(), 100);
+    EXPECT_TRUE(otherRewritten);
+    EXPECT_EQ(host.Read(MessagePath), expected);
+    EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm"}).empty());
 }
 
 // A file left beside the message by an earlier crash, under the name a rewrite would take first,

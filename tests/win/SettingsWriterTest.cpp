@@ -199,10 +199,12 @@ TEST_F(SettingsWriterTest, SaveScheduleReplacesEachDaysEntriesAndWritesTheServer
     EXPECT_EQ(Dword(server, "DisConnectMinute"), 5u);
 }
 
-// A subkey that cannot be deleted (it has a subkey of its own) is stepped over: the save ends,
-// the deletable ones go, and the entries are still stored in list order.
-TEST_F(SettingsWriterTest, SaveDayStepsOverASubkeyThatCannotBeDeleted)
+// A surplus entry that has a subkey of its own (made by hand) goes with everything under it: left
+// in place it stayed an entry that chronel ran, although the user had deleted it.
+TEST_F(SettingsWriterTest, SaveDayRemovesASurplusEntryWithSubkeysOfItsOwn)
 {
+    WriteDword(Schedule + "Tuesday\\data2", "Hour", 7);
+    WriteDword(Schedule + "Tuesday\\data2\\child\\grandchild", "x", 1);
     WriteDword(Schedule + "Tuesday\\aaa\\child", "x", 1);
     WriteDword(Schedule + "Tuesday\\data0", "Hour", 1);
     WriteDword(Schedule + "Tuesday\\zzz", "Hour", 2);
@@ -210,32 +212,42 @@ TEST_F(SettingsWriterTest, SaveDayStepsOverASubkeyThatCannotBeDeleted)
     list.AddEntry(8, 0, 0, 0, 0);
     list.AddEntry(9, 0, 0, 0, 0);
     EXPECT_EQ(SaveDay(list, "Tuesday"), 1);
-    std::vector<std::string> names = SubKeys(Schedule + "Tuesday");
-    EXPECT_EQ(names, (std::vector<std::string>{"aaa", "data0", "data1"}));
+    EXPECT_EQ(SubKeys(Schedule + "Tuesday"), (std::vector<std::string>{"data0", "data1"}));
     EXPECT_EQ(Dword(Schedule + "Tuesday\\data0", "Hour"), 8u);
     EXPECT_EQ(Dword(Schedule + "Tuesday\\data1", "Hour"), 9u);
+    ScheduleList back;
+    LoadDay(back, "Tuesday");
+    EXPECT_EQ(back.Count(), 2);
 }
 
-// The new entries go over the old ones first; a write that fails is reported, and the old subkeys
-// beyond what was written stay (before, the day's entries were deleted first and a failing
-// registry left the day empty, reported as success).
-TEST_F(SettingsWriterTest, SaveDayWritesBeforeItRemovesAndReportsAWriteThatFails)
+// A day whose entries cannot all be stored is left as it was stored, and the failure is reported.
+// The key of every entry is had before anything is written: written over one by one, the old
+// entries were lost to the first new ones, and an entry the user had kept could be gone from the
+// store (Monday held 09:00 and 10:00; with 08:00 added, 08:00 and 09:00 took the two keys and the
+// third could not be made). Before that, the day's entries were deleted first and a failing
+// registry left the day empty, reported as success.
+TEST_F(SettingsWriterTest, ADayThatCannotBeStoredWholeStaysAsItWasStored)
 {
     WriteDword(Schedule + "Friday\\data0", "Hour", 1);  // the Schedule key, lasting
     CreateVolatileKey(Schedule + "Monday");
     CreateVolatileKey(Schedule + "Monday\\data0");
+    CreateVolatileKey(Schedule + "Monday\\data1");
     CreateVolatileKey(Schedule + "Monday\\zzz");
-    WriteDword(Schedule + "Monday\\data0", "Hour", 6);
+    WriteDword(Schedule + "Monday\\data0", "Hour", 9);
+    WriteDword(Schedule + "Monday\\data0", "Minute", 0);
+    WriteDword(Schedule + "Monday\\data1", "Hour", 10);
+    WriteDword(Schedule + "Monday\\data1", "Minute", 0);
     WriteDword(Schedule + "Monday\\zzz", "Hour", 4);
     ScheduleList list;
-    list.AddEntry(5, 30, 0, 0, 0);
-    list.AddEntry(21, 0, 0, 0, 0);
+    list.AddEntry(8, 0, 0, 0, 0);
+    list.AddEntry(9, 0, 0, 0, 0);
+    list.AddEntry(10, 0, 0, 0, 0);
     DWORD error = 0;
     EXPECT_EQ(SaveDay(list, "Monday", &error), 0);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
-    EXPECT_EQ(SubKeys(Schedule + "Monday"), (std::vector<std::string>{"data0", "zzz"}));
-    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Hour"), 5u);
-    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Minute"), 30u);
+    EXPECT_EQ(SubKeys(Schedule + "Monday"), (std::vector<std::string>{"data0", "data1", "zzz"}));
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Hour"), 9u);
+    EXPECT_EQ(Dword(Schedule + "Monday\\data1", "Hour"), 10u);
     EXPECT_EQ(Dword(Schedule + "Monday\\zzz", "Hour"), 4u);
 
     Settings s;
@@ -243,10 +255,12 @@ TEST_F(SettingsWriterTest, SaveDayWritesBeforeItRemovesAndReportsAWriteThatFails
     s.Schedule[1].Clear();
     s.Schedule[1].AddEntry(22, 0, 0, 0, 0);
     s.Schedule[1].AddEntry(23, 0, 0, 0, 0);
+    s.Schedule[1].AddEntry(23, 30, 0, 0, 0);
     s.Schedule[5].Clear();
     error = 0;
     EXPECT_EQ(SaveSchedule(s, &error), 0);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_CHILD_MUST_BE_VOLATILE));
+    EXPECT_EQ(Dword(Schedule + "Monday\\data0", "Hour"), 9u);
     // The other days and the Server values are written all the same.
     EXPECT_TRUE(SubKeys(Schedule + "Friday").empty());
     EXPECT_EQ(Dword(std::string(PlugKey) + "\\Server", "ConnectHour"), 0xffffffffu);

@@ -1,6 +1,7 @@
 // One SNTP exchange against a server on 127.0.0.1:123, with a stand-in clock that the test reads
 // and sets (the machine's clock is never touched).
-#include "SntpTestServer.h"
+#include "SntpTestServer.h"  // winsock2.h before windows.h
+#include "TestSupport.h"
 #include "common/SntpExchange.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,7 @@ constexpr int64_t Hour = 3600 * Second;
 
 int64_t UtcTicks(int year, int month, int day, int hour, int minute, int second, int millisecond = 0)
 {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    time.wMilliseconds = static_cast<WORD>(millisecond);
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    return static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
+    return MillisecondsOf(SystemTimeOf(year, month, day, hour, minute, second, millisecond)) * Millisecond;
 }
 
 // The tests' zone is Tokyo, nine hours ahead of UTC.

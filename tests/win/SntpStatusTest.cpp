@@ -63,6 +63,17 @@ TEST_F(SntpStatusTest, AnOutcomeIsStoredWithClearTypesAndReadsBack)
     EXPECT_EQ(read.detail, static_cast<uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
     EXPECT_EQ(read.correctionMs, 1234);
     EXPECT_STREQ(read.server, "");
+
+    // The longest server the record keeps (a longer name is cut to it) comes back whole, and so
+    // does one stored without its terminator.
+    const std::string longest(sizeof next.server - 1, 'n');
+    next.SetServer((longest + "tail").c_str());
+    WriteSntpStatus(next);
+    ASSERT_TRUE(ReadSntpStatus(&read));
+    EXPECT_EQ(std::string(read.server), longest);
+    WriteText(StatusKey, "Server", longest, false);
+    ASSERT_TRUE(ReadSntpStatus(&read));
+    EXPECT_EQ(std::string(read.server), longest);
 }
 
 // What a person may have typed into the registry: a correction as a DWORD is read signed; a time
