@@ -41,14 +41,8 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     // Started again during a run: the run is over, and its window goes back first.
     PutBackMovedWindow(true);
     LoadSettings(PlugSettings);
-    ScheduleMode = Stopped;
-    if (PlugSettings.AutoStart) {
-        FindNextEventNow();
-        ScheduleMode = Armed;
-    }
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
-    ReserveHeaderLength = 15;
+    StartSchedule(PlugSettings.AutoStart != 0);
+    RegisterConnectionSteps();
     StartTimer();
     return 1;
 }
@@ -57,7 +51,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
-    ScheduleMode = Stopped;
+    StopSchedule();
     return StopTimer();
 }
 
@@ -101,7 +95,7 @@ PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 {
     // Put back while it still exists; it is not the next main window's to take.
-    if (window && window == MovedWindow)
+    if (IsMovedWindow(window))
         PutBackMovedWindow(false);
     FolderWindows.Remove(window);
 }
@@ -118,14 +112,14 @@ PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)
 
 PLUGIN_EXPORT int __stdcall APCFolderEndRetrieve(int)
 {
-    return FolderEndRetrieve();
+    return static_cast<int>(FolderEndRetrieve());
 }
 
 PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return 0;
-    return SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
+    return SendWindows.Append(new (NoThrow) WindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)

@@ -4,7 +4,6 @@
 #include "DateLine.h"
 #include "EntryIndex.h"
 #include "FileHandle.h"
-#include "Globals.h"
 #include "HeaderText.h"
 #include "MessageRewrite.h"
 #include "StagedFile.h"
@@ -51,8 +50,8 @@ uint32_t DrawOffset(uint32_t span)
 // system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    explicit MovedDateLine(int32_t reservation)
-        : date_(reservation, DateShiftSeconds(PlugSettings.PreSec), DateShiftSeconds(PlugSettings.PostSec))
+    MovedDateLine(int32_t reservation, const ReleaseRules& rules)
+        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec))
     {
     }
     bool NewDateLine(char* line, size_t size) override
@@ -124,7 +123,7 @@ bool MarkReleased(const char* accountDir, const char* entryName)
 
 }  // namespace
 
-bool ScanOutbox()
+bool ScanOutbox(const ReleaseRules& rules)
 {
     char pattern[PathSize];
     MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
@@ -137,12 +136,12 @@ bool ScanOutbox()
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            released |= ScanEntryList(found.cFileName);
+            released |= ScanEntryList(rules, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
     return released;
 }
 
-bool ScanEntryList(const char* accountDir)
+bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
 {
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
@@ -167,12 +166,12 @@ bool ScanEntryList(const char* accountDir)
         // changed in the settings, or one the host does not keep, must not hold a message forever.
         if (!IsPlainEntryName(name))
             continue;
-        released |= CheckOutboxMessage(accountDir, name);
+        released |= CheckOutboxMessage(rules, accountDir, name);
     }
     return released;
 }
 
-bool CheckOutboxMessage(const char* accountDir, const char* entryName)
+bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName)
 {
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
@@ -186,7 +185,7 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         if (!StartsWithNoCase(line, ReserveHeaderName))
             continue;
         int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
-        if (reservation > ReferenceTime)
+        if (reservation > rules.ReferenceTime)
             continue;
         message.Reset();
         // Released before it is rewritten: a crash in between then sends the message with its
@@ -194,13 +193,13 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         // without release bits, held back for good with nobody told.
         if (!MarkReleased(accountDir, entryName))
             return false;
-        RewriteMessage(path, reservation);
+        RewriteMessage(path, reservation, rules);
         return true;
     }
     return false;
 }
 
-bool RewriteMessage(const char* path, int32_t reservationTime)
+bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules)
 {
     char staging[PathSize];
     FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
@@ -214,9 +213,9 @@ bool RewriteMessage(const char* path, int32_t reservationTime)
             DigestSource source(file);
             BufferedReader reader(source);
             FileSink sink(staged);
-            MovedDateLine dates(reservationTime);
+            MovedDateLine dates(reservationTime, rules);
             // A rewrite reads the message to its end; read once more, it must be the same.
-            written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr) &&
+            written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr) &&
                       UnchangedSince(path, source);
         }
     }

@@ -16,12 +16,6 @@
 
 namespace {
 
-SendWindowRecord* FindSendRecord(HWND window)
-{
-    // SendWindows holds only send-window records.
-    return static_cast<SendWindowRecord*>(SendWindows.Find(window));
-}
-
 const char* CurrentHeader(HWND window)
 {
     const char* header = Host.SendGetHeader(window);
@@ -100,43 +94,34 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
-    SendWindowRecord* record = FindSendRecord(window);
-    if (!record) {
-        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
-        if (!record)
-            return 0;
-    }
+    if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
+        return 0;
     // The header decides, as it is when the dialog opens and again when it closes: its line may
     // have gone or changed some other way since the last dialog, and a remembered time would then
     // show a reservation the message no longer has and keep the dialog's choice from being written.
     TextBuffer opened(CurrentHeader(window));
     if (opened.Failed())
         return 0;
-    record->reserveTime = FindReserveDate(opened.c_str());
+    int32_t reserved = FindReserveDate(opened.c_str());
 
     // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
     SYSTEMTIME shown;
-    if (record->reserveTime == -1 || !Time32ToLocalFields(record->reserveTime, &shown))
+    if (reserved == -1 || !Time32ToLocalFields(reserved, &shown))
         GetLocalTime(&shown);
     ReserveFields fields = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
     int32_t result = -1;
     int ended = RunReserveDialog(window, fields, &result);
     // The window may have gone while the dialog ran.
-    record = FindSendRecord(window);
-    if (ended != 1 || !record)
+    if (ended != 1 || !SendWindows.Find(window))
         return 0;
     TextBuffer header(CurrentHeader(window));
-    if (header.Failed())
-        return 0;
-    record->reserveTime = FindReserveDate(header.c_str());
-    if (result == record->reserveTime)
+    if (header.Failed() || result == FindReserveDate(header.c_str()))
         return 0;
     OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
     if (!text)
         return 0;
     SetReserveDate(header.c_str(), text.Get(), result);
     Host.SendSetHeader(window, text.Get());
-    record->reserveTime = result;
     return 0;
 }
 

@@ -11,8 +11,21 @@
 
 namespace {
 
-// The date of NextEvent, and the moments that have run.
+ScheduleModes ScheduleMode = ScheduleModes::Stopped;
+// Armed, or Stopped for a run a release started while the schedule was stopped.
+ScheduleModes ModeAfterRun = ScheduleModes::Armed;
+// The pending event's hour, minute and kind (at load, the load time's hour and minute); Pending
+// holds its date and the moments that have run.
+ScheduleEntry NextEvent;
 PendingEvent Pending;
+
+// A scheduled connect was started and its daily disconnect has not yet ended it.
+bool ScheduledConnection = false;
+// The scheduled connect has found the host online.
+bool ScheduledConnectionUp = false;
+// An outbox scan released a message with SendQuick set: the next tick at second 0 that may start
+// a run starts one.
+bool SendNow = false;
 
 int64_t LocalMinuteOf(const SYSTEMTIME& local)
 {
@@ -22,6 +35,11 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
 // Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
 // taken from its queue); the plug-in's work is over by then.
 bool TimerHeld = false;
+int TimerId = 0;
+
+// The host's commands for ConnectStep and DisconnectStep.
+int ConnectStepCommand = 0;
+int DisconnectStepCommand = 0;
 
 // A step that found the connection state unchanged asks for the next one here, and the next
 // tick posts it. Re-posting at once would keep a posted message in the host's queue at all
@@ -61,8 +79,8 @@ bool IsSetTime(long hour, long minute)
 
 void EndScheduledConnection()
 {
-    ScheduledConnection = 0;
-    ScheduledConnectionUp = 0;
+    ScheduledConnection = false;
+    ScheduledConnectionUp = false;
 }
 
 // A scheduled connection holds the schedule's runs back only while a set daily disconnect will
@@ -86,10 +104,8 @@ bool ConnectionHoldsRuns()
 bool FollowClock(const SYSTEMTIME& now)
 {
     PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
-    if (tick.refound) {
-        NextEventDay = tick.day;
+    if (tick.refound)
         UpdateScheduleMenuItems();
-    }
     return tick.due;
 }
 
@@ -99,7 +115,53 @@ void FindNextEventNow()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+    Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+}
+
+void StartSchedule(bool armed)
+{
+    ScheduleMode = ScheduleModes::Stopped;
+    if (armed) {
+        FindNextEventNow();
+        ScheduleMode = ScheduleModes::Armed;
+    }
+}
+
+void StopSchedule()
+{
+    ScheduleMode = ScheduleModes::Stopped;
+}
+
+// A run that a release started while the schedule was stopped leaves it stopped: the item still
+// offers to start it.
+bool ScheduleOffersStart()
+{
+    return ScheduleMode == ScheduleModes::Stopped || (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
+}
+
+void ToggleSchedule()
+{
+    if (ScheduleOffersStart()) {
+        FindNextEventNow();
+        // During such a run, the schedule is armed once the run ends.
+        if (ScheduleMode == ScheduleModes::Running)
+            ModeAfterRun = ScheduleModes::Armed;
+        else
+            ScheduleMode = ScheduleModes::Armed;
+    } else {
+        ScheduleMode = ScheduleModes::Stopped;
+    }
+}
+
+const ScheduleEntry& NextScheduledEvent()
+{
+    return NextEvent;
+}
+
+void RegisterConnectionSteps()
+{
+    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
+    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
 }
 
 void StartTimer()
@@ -125,16 +187,17 @@ int __stdcall OnTimer(int, int)
     SYSTEMTIME now;
     GetLocalTime(&now);
     PostWantedSteps();
-    if (ScheduleMode == Running) {
+    if (ScheduleMode == ScheduleModes::Running) {
         AnswerHostDialogs();
         return 1;
     }
     const bool secondZero = now.wSecond == 0;
     if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
-        ReferenceTime = CurrentMinute32();
-        if (ScanOutbox() && PlugSettings.SendQuick)
-            SendNow = 1;
+        const ReleaseRules rules{CurrentMinute32(), PlugSettings.ChangeDate != 0, PlugSettings.PreSec,
+                                 PlugSettings.PostSec};
+        if (ScanOutbox(rules) && PlugSettings.SendQuick)
+            SendNow = true;
     }
     bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
@@ -161,14 +224,14 @@ int __stdcall OnTimer(int, int)
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives. The event is due on the first tick of its minute that may start
     // it, also when the tick at second 0 did not come (the host busy).
-    eventDue = eventDue && ScheduleMode == Armed && !ConnectionHoldsRuns();
+    eventDue = eventDue && ScheduleMode == ScheduleModes::Armed && !ConnectionHoldsRuns();
     if ((secondZero && SendNow) || eventDue) {
         if (eventDue)
             Pending.MarkStarted();
-        SendNow = 0;
+        SendNow = false;
         StartScheduledRun();
     }
-    if (ScheduleMode == Running)
+    if (ScheduleMode == ScheduleModes::Running)
         AnswerHostDialogs();
     return 1;
 }
@@ -176,9 +239,8 @@ int __stdcall OnTimer(int, int)
 void StartScheduledRun()
 {
     // A run a release starts while the schedule is stopped leaves it stopped.
-    ModeAfterRun = ScheduleMode == Stopped ? Stopped : Armed;
-    ScheduleMode = Running;
-    AnsweredDialog = None;
+    ModeAfterRun = ScheduleMode == ScheduleModes::Stopped ? ScheduleModes::Stopped : ScheduleModes::Armed;
+    ScheduleMode = ScheduleModes::Running;
     AnswerHostDialogs();
     if (!PlugSettings.NoNomal)
         RestoreOffScreen();
@@ -195,21 +257,18 @@ void StartScheduledConnect()
 {
     if (!IsConnected())
         PostToMain(HostCmdConnection);
-    ScheduledConnection = 1;
+    ScheduledConnection = true;
     PostToMain(static_cast<WPARAM>(ConnectStepCommand));
 }
 
 int __stdcall ConnectStep(HWND, LPARAM)
 {
-    AnsweredDialog = None;
-    AnswerHostDialogs();
-    if (AnsweredDialog != None) {
+    if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
         return 0;
     }
     if (IsConnected()) {
         ScheduledConnectionUp = ScheduledConnection;
-        AnsweredDialog = None;
         AnswerHostDialogs();
         return 0;
     }
@@ -226,7 +285,6 @@ void StartScheduledDisconnect()
 
 int __stdcall DisconnectStep(HWND, LPARAM)
 {
-    AnsweredDialog = None;
     AnswerHostDialogs();
     if (IsConnected())
         DisconnectStepWanted = true;
@@ -235,14 +293,13 @@ int __stdcall DisconnectStep(HWND, LPARAM)
     return 0;
 }
 
-int FolderEndRetrieve()
+ScheduleModes FolderEndRetrieve()
 {
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
     PutBackMovedWindow(true);
-    if (ScheduleMode != Running)
+    if (ScheduleMode != ScheduleModes::Running)
         return ScheduleMode;
-    AnsweredDialog = None;
     AnswerHostDialogs();
     if (MainWindow() && PlugSettings.AutoDistribute)
         PostToMain(HostCmdDistribute);

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "../common/Schedule.h"
+
 #include <windows.h>
+
+// The schedule's modes. The values are what APCFolderEndRetrieve hands the host.
+enum class ScheduleModes : int { Stopped = 0, Armed = 1, Running = 2 };
 
 // The host timer's callback, every 500 milliseconds on the user-interface thread. 0 on the tick
 // that starts the scheduled disconnect, 1 on every other tick. Does nothing while no timer is held.
@@ -10,11 +15,30 @@ int __stdcall OnTimer(int, int);
 void StartTimer();
 // Ends the timer held, with the host's result; 0 when none is held.
 int StopTimer();
+// Registers ConnectStep and DisconnectStep with the host, for the commands that carry a scheduled
+// connect or disconnect on.
+void RegisterConnectionSteps();
 // Host callbacks that carry a scheduled connect or disconnect to completion.
 int __stdcall ConnectStep(HWND window, LPARAM value);
 int __stdcall DisconnectStep(HWND window, LPARAM value);
-// The end of a host mail retrieval (APCFolderEndRetrieve).
-int FolderEndRetrieve();
+// The end of a host mail retrieval (APCFolderEndRetrieve): the mode the schedule is in after it.
+ScheduleModes FolderEndRetrieve();
+
+// The schedule at start-up: armed with the next event after the present, or stopped.
+void StartSchedule(bool armed);
+// Stopped; a run in progress ends without arming it again.
+void StopSchedule();
+// The schedule menu item's command: stops an armed schedule, or arms a stopped one (during a run
+// a release started while it was stopped, it is armed once the run ends).
+void ToggleSchedule();
+// True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
+// item then offers to start it.
+bool ScheduleOffersStart();
+// The pending event (hour and minute -1 when the schedule has no entry the clock can show).
+const ScheduleEntry& NextScheduledEvent();
+// Finds the next event after the local clock's present minute, passing over moments that have
+// run.
+void FindNextEventNow();
 
 // Scheduled work started by the tick.
 void StartScheduledRun();

@@ -163,7 +163,7 @@ class RewriteFaultTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetScanSettings(1796596200, 1);
+        ResetScanSettings(1796596200, true);
         Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush};
         host.onMark = [](const char*) {
             if (Faults.marked)
@@ -200,7 +200,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        ScanOutbox();
+        ScanOutbox(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -286,10 +286,10 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     std::string other = "From: b@example.jp\nX-Reserve-Date: 100\nSubject: other\n\n" + std::string(3000, 'b');
     host.Write(OutboxDir + "b.qpm", other);
     host.Write(MessagePath, OldMessage());
-    PlugSettings.ChangeDate = 0;
+    ScanRules.ChangeDate = false;
     bool otherRewritten = false;
-    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100); };
-    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100));
+    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
+    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
     EXPECT_TRUE(otherRewritten);
     std::string expected = OldMessage();
     expected.replace(0, expected.find("\n\n") + 2,
@@ -308,7 +308,7 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     const std::string old = OldMessage() + Body();
     ASSERT_GT(old.size(), 4096u);  // read in more than one piece
     host.Write(MessagePath, old);
-    PlugSettings.ChangeDate = 0;
+    ScanRules.ChangeDate = false;
     std::string expected = old;
     expected.replace(0, expected.find("\n\n") + 2,
                      "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
@@ -316,11 +316,11 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     BeforeReadAt = 2;
     BeforeRead = [&]() {
         Faults = Injection{};
-        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100);
+        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
-    RewriteMessage((host.root + MessagePath).c_str(), 100);
+    RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
     EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm"}).empty());
@@ -333,7 +333,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
