@@ -1,13 +1,15 @@
 // The entry points the host calls, exported by name at fixed ordinals (chronel.def).
 #include "../common/Allocation.h"
 #include "../common/SettingsStore.h"
+#include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
 #include "Menu.h"
 #include "Reserve.h"
+#include "Scheduler.h"
 #include "SettingsEditor.h"
-#include "Timer.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
 #include "resource.h"
 
 // Exported through chronel.def only, so the table holds the plain names and no Name@N twins.
@@ -102,7 +104,7 @@ PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 
 PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
-    if (kind == 101)
+    if (kind == FolderMenuBar)
         InsertScheduleMenuItem(window, menu);
 }
 

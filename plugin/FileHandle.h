@@ -3,9 +3,9 @@
 // file and find handles.
 
 #include "FileCalls.h"
-#include "LineReader.h"
-#include "MessageRewrite.h"
 #include "Owned.h"
+#include "pure/LineReader.h"
+#include "pure/MessageRewrite.h"
 
 class FileSource : public ByteSource {
 public:

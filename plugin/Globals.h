@@ -1,8 +1,7 @@
 #pragma once
 // What every part of the plug-in shares, touched only on the host's user-interface thread: its
-// module, its settings and the host's windows it has been told of. The schedule's state is the
-// scheduler's (Timer.cpp), the main window a run moved is the host windows' code's
-// (HostWindows.cpp).
+// module, its settings and the host's windows it has been told of. The schedule's state is kept
+// by Scheduler.cpp and DailyConnection.cpp, the main window a run moved by HostWindows.cpp.
 
 #include "../common/Settings.h"
 #include "host/WindowList.h"

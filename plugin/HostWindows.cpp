@@ -66,6 +66,12 @@ AnsweredDialog AnswerHostDialogs()
     return answered;
 }
 
+void PostToMainWindow(WPARAM command)
+{
+    if (HWND main = MainWindow())
+        PostMessageA(main, WM_COMMAND, command, 0);
+}
+
 bool IsConnected()
 {
     HWND main = MainWindow();

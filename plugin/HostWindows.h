@@ -12,6 +12,8 @@ enum class AnsweredDialog { None = 0, ErrorDialog = 1, ReceiveDialog = 2, Discon
 // Answers the first host dialog met among the top-level windows (cancel, or yes to the disconnect
 // question) and says which it answered; a dialog of another owner ends the walk unanswered.
 AnsweredDialog AnswerHostDialogs();
+// Posts the command to the main window, when there is one.
+void PostToMainWindow(WPARAM command);
 // True while the host's connection item offers to disconnect.
 bool IsConnected();
 // Brings a hidden or minimised main window to a normal placement off the screen, and remembers it

@@ -1,7 +1,7 @@
 #include "Menu.h"
 
 #include "Globals.h"
-#include "Timer.h"
+#include "Scheduler.h"
 #include "host/HostApi.h"
 
 void FormatScheduleCaption(char* buffer)

@@ -1,15 +1,15 @@
 #include "Outbox.h"
 
 #include "../common/Allocation.h"
-#include "DateLine.h"
-#include "EntryIndex.h"
 #include "FileHandle.h"
-#include "HeaderText.h"
-#include "MessageRewrite.h"
 #include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
 #include "host/MailboxPath.h"
+#include "pure/DateLine.h"
+#include "pure/EntryIndex.h"
+#include "pure/HeaderText.h"
+#include "pure/MessageRewrite.h"
 
 #include <ntsecapi.h>
 

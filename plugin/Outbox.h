@@ -2,7 +2,7 @@
 // The outbox scan: every account's outbox index, the header of each message that may still be
 // held, and the release of those whose reservation is due at the scan's reference time.
 
-#include "LineReader.h"  // ReadFileLine: index and header lines, at most limit - 1 bytes
+#include "pure/LineReader.h"  // ReadFileLine: index and header lines, at most limit - 1 bytes
 
 #include <cstdint>
 

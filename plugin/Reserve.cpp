@@ -4,13 +4,13 @@
 #include "../common/OwnedText.h"
 #include "../common/ShiftJis.h"
 #include "../common/TextBuffer.h"
-#include "EntryIndex.h"
 #include "Globals.h"
-#include "HeaderText.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
+#include "pure/EntryIndex.h"
+#include "pure/HeaderText.h"
 
 #include <cstring>
 

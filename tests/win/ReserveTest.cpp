@@ -2,8 +2,8 @@
 // controls, the header it writes, the marks of a posted message and the reminder at close.
 #include "FakeHost.h"
 #include "plugin/Globals.h"
-#include "plugin/HeaderText.h"
 #include "plugin/Reserve.h"
+#include "plugin/pure/HeaderText.h"
 
 #include <gtest/gtest.h>
 

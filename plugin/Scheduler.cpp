@@ -1,13 +1,15 @@
-#include "Timer.h"
+#include "Scheduler.h"
 
+#include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
 #include "Menu.h"
 #include "Outbox.h"
-#include "PendingEvent.h"
 #include "SntpClient.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
+#include "pure/PendingEvent.h"
 
 namespace {
 
@@ -19,10 +21,6 @@ ScheduleModes ModeAfterRun = ScheduleModes::Armed;
 ScheduleEntry NextEvent;
 PendingEvent Pending;
 
-// A scheduled connect was started and its daily disconnect has not yet ended it.
-bool ScheduledConnection = false;
-// The scheduled connect has found the host online.
-bool ScheduledConnectionUp = false;
 // An outbox scan released a message with SendQuick set: the next tick at second 0 that may start
 // a run starts one.
 bool SendNow = false;
@@ -36,67 +34,6 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
 // taken from its queue); the plug-in's work is over by then.
 bool TimerHeld = false;
 int TimerId = 0;
-
-// The host's commands for ConnectStep and DisconnectStep.
-int ConnectStepCommand = 0;
-int DisconnectStepCommand = 0;
-
-// A step that found the connection state unchanged asks for the next one here, and the next
-// tick posts it. Re-posting at once would keep a posted message in the host's queue at all
-// times, and posted messages are taken before input, paint and timer messages: the host's
-// window and this very tick would starve while the state does not change.
-bool ConnectStepWanted = false;
-bool DisconnectStepWanted = false;
-
-void PostToMain(WPARAM command)
-{
-    if (HWND main = MainWindow())
-        PostMessageA(main, WM_COMMAND, command, 0);
-}
-
-void PostWantedSteps()
-{
-    if (ConnectStepWanted) {
-        ConnectStepWanted = false;
-        PostToMain(static_cast<WPARAM>(ConnectStepCommand));
-    }
-    if (DisconnectStepWanted) {
-        DisconnectStepWanted = false;
-        PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
-    }
-}
-
-// The local minutes in which the scheduled connect and disconnect were last started. Two ticks
-// fall on second 0: a host that toggles its connection on each command would cancel a connect
-// that the second tick repeats while the host is still dialing.
-int64_t ConnectStartedIn = -1;
-int64_t DisconnectStartedIn = -1;
-
-bool IsSetTime(long hour, long minute)
-{
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
-}
-
-void EndScheduledConnection()
-{
-    ScheduledConnection = false;
-    ScheduledConnectionUp = false;
-}
-
-// A scheduled connection holds the schedule's runs back only while a set daily disconnect will
-// end it. Once a tick finds the host offline after the connect came up (the user or the line
-// ended it), it is over.
-bool ConnectionHoldsRuns()
-{
-    if (!ScheduledConnection || !PlugSettings.DisConnect ||
-        !IsSetTime(PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute))
-        return false;
-    if (ScheduledConnectionUp && !IsConnected()) {
-        EndScheduledConnection();
-        return false;
-    }
-    return true;
-}
 
 // The pending event follows the clock on every tick, including those where nothing may start:
 // once its moment has passed unrun, or the clock has gone back, the next one is found from the
@@ -136,7 +73,8 @@ void StopSchedule()
 // offers to start it.
 bool ScheduleOffersStart()
 {
-    return ScheduleMode == ScheduleModes::Stopped || (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
+    return ScheduleMode == ScheduleModes::Stopped ||
+           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
 }
 
 void ToggleSchedule()
@@ -156,12 +94,6 @@ void ToggleSchedule()
 const ScheduleEntry& NextScheduledEvent()
 {
     return NextEvent;
-}
-
-void RegisterConnectionSteps()
-{
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
 }
 
 void StartTimer()
@@ -205,20 +137,13 @@ int __stdcall OnTimer(int, int)
     if (!MainWindow())
         return 1;
     // The minute of a connect or disconnect starts nothing else, on any tick.
-    if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
-        if (secondZero && ConnectStartedIn != LocalMinuteOf(now)) {
-            ConnectStartedIn = LocalMinuteOf(now);
-            StartScheduledConnect();
-        }
-        return 1;
-    }
-    if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
-        now.wMinute == PlugSettings.DisConnectMinute) {
-        if (secondZero && DisconnectStartedIn != LocalMinuteOf(now)) {
-            DisconnectStartedIn = LocalMinuteOf(now);
-            StartScheduledDisconnect();
-            return 0;
-        }
+    switch (TickDailyConnection(now, LocalMinuteOf(now))) {
+    case DailyMinute::Other:
+        break;
+    case DailyMinute::DisconnectStarted:
+        return 0;
+    case DailyMinute::Connect:
+    case DailyMinute::Disconnect:
         return 1;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
@@ -253,46 +178,6 @@ void StartScheduledRun()
     UpdateScheduleMenuItems();
 }
 
-void StartScheduledConnect()
-{
-    if (!IsConnected())
-        PostToMain(HostCmdConnection);
-    ScheduledConnection = true;
-    PostToMain(static_cast<WPARAM>(ConnectStepCommand));
-}
-
-int __stdcall ConnectStep(HWND, LPARAM)
-{
-    if (AnswerHostDialogs() != AnsweredDialog::None) {
-        EndScheduledConnection();
-        return 0;
-    }
-    if (IsConnected()) {
-        ScheduledConnectionUp = ScheduledConnection;
-        AnswerHostDialogs();
-        return 0;
-    }
-    ConnectStepWanted = true;
-    return 0;
-}
-
-void StartScheduledDisconnect()
-{
-    if (IsConnected())
-        PostToMain(HostCmdConnection);
-    PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
-}
-
-int __stdcall DisconnectStep(HWND, LPARAM)
-{
-    AnswerHostDialogs();
-    if (IsConnected())
-        DisconnectStepWanted = true;
-    else
-        EndScheduledConnection();
-    return 0;
-}
-
 ScheduleModes FolderEndRetrieve()
 {
     // Also when the user stopped the schedule during the run: a window left off the screen
@@ -302,7 +187,7 @@ ScheduleModes FolderEndRetrieve()
         return ScheduleMode;
     AnswerHostDialogs();
     if (MainWindow() && PlugSettings.AutoDistribute)
-        PostToMain(HostCmdDistribute);
+        PostToMainWindow(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;
 }

@@ -1,4 +1,7 @@
 #pragma once
+// The schedule's state machine: the host timer's tick, the schedule's mode, its next event, the
+// receive run it starts and the run's end. The daily connect and disconnect the tick starts are
+// DailyConnection's.
 
 #include "../common/Schedule.h"
 
@@ -15,12 +18,6 @@ int __stdcall OnTimer(int, int);
 void StartTimer();
 // Ends the timer held, with the host's result; 0 when none is held.
 int StopTimer();
-// Registers ConnectStep and DisconnectStep with the host, for the commands that carry a scheduled
-// connect or disconnect on.
-void RegisterConnectionSteps();
-// Host callbacks that carry a scheduled connect or disconnect to completion.
-int __stdcall ConnectStep(HWND window, LPARAM value);
-int __stdcall DisconnectStep(HWND window, LPARAM value);
 // The end of a host mail retrieval (APCFolderEndRetrieve): the mode the schedule is in after it.
 ScheduleModes FolderEndRetrieve();
 
@@ -40,7 +37,5 @@ const ScheduleEntry& NextScheduledEvent();
 // run.
 void FindNextEventNow();
 
-// Scheduled work started by the tick.
+// The receive run the tick starts: when the next event is due, or a release asks to send at once.
 void StartScheduledRun();
-void StartScheduledConnect();
-void StartScheduledDisconnect();

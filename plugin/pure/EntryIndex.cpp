@@ -1,6 +1,6 @@
 #include "EntryIndex.h"
 
-#include "../common/ShiftJis.h"
+#include "../../common/ShiftJis.h"
 
 #include <cstring>
 
