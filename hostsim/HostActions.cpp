@@ -187,6 +187,18 @@ bool RunHostAction(const std::string& line)
             Host.endedTimer(0, 0);
         return true;
     }
+    if (verb == "late-command") {
+        // late-command ID: a registered command reaches the main frame once more, as one the host
+        // had already taken from its queue when the plug-in was cleaned up
+        int id = 0;
+        in >> id;
+        int index = id - FirstCallbackCommand;
+        bool known = index >= 0 && index < static_cast<int>(Host.callbacks.size());
+        LogEvent("host: a late command %d%s", id, known ? "" : " (not registered)");
+        if (known)
+            SendMessageA(Host.mainFrame, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        return true;
+    }
     if (verb == "chdir") {
         // chdir DIR: the host's current directory moves, as a file dialog may leave it.
         std::string dir;

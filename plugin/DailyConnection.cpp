@@ -2,6 +2,7 @@
 
 #include "Globals.h"
 #include "HostWindows.h"
+#include "Scheduler.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
 
@@ -104,6 +105,9 @@ void StartScheduledConnect()
 
 int __stdcall ConnectStep(HWND, LPARAM)
 {
+    // A step the host still had in its queue at clean-up: the plug-in's work is over.
+    if (!IsTimerHeld())
+        return 0;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
         return 0;
@@ -126,6 +130,8 @@ void StartScheduledDisconnect()
 
 int __stdcall DisconnectStep(HWND, LPARAM)
 {
+    if (!IsTimerHeld())
+        return 0;
     AnswerHostDialogs();
     if (IsConnected())
         DisconnectStepWanted = true;

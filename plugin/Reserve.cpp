@@ -54,6 +54,39 @@ const char* PathUnderRoot(const char* path, const char* root)
     return IsSeparator(*at) ? at + 1 : nullptr;
 }
 
+// The header could not be read, or the host did not take the new one: said, never left silent.
+void ShowHeaderUnusable(HWND owner)
+{
+    MessageBoxA(owner, "このメールのヘッダを読み書きできないため、送信予約を設定/変更できませんでした。", "送信予約",
+                MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Writes the dialog's choice into the message as its header is at this moment, before the dialog
+// ends: the send window is usable again as soon as the dialog is gone (another dialog's modal loop
+// may keep this one's caller waiting), and the message must then already hold the choice.
+bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
+{
+    const char* current = Host.SendGetHeader(window);
+    TextBuffer header(current ? current : "");
+    bool written = current && !header.Failed();
+    if (written && FindReserveDate(header.c_str()) != chosen) {
+        OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
+        written = static_cast<bool>(text);
+        if (text) {
+            SetReserveDate(header.c_str(), text.Get(), chosen);
+            Host.SendSetHeader(window, text.Get());
+        }
+        // Read back: the choice counts as made only when the message holds it.
+        const char* after = written ? Host.SendGetHeader(window) : nullptr;
+        written = after && FindReserveDate(after) == chosen;
+    }
+    if (!written) {
+        ShowHeaderUnusable(dialog);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool PostedMailId(const char* path, const char* root, char* id, size_t size)
@@ -96,12 +129,15 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
 {
     if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
         return 0;
-    // The header decides, as it is when the dialog opens and again when it closes: its line may
-    // have gone or changed some other way since the last dialog, and a remembered time would then
-    // show a reservation the message no longer has and keep the dialog's choice from being written.
-    TextBuffer opened(CurrentHeader(window));
-    if (opened.Failed())
+    // The header decides, as it is when the dialog opens and again when a choice is made: its line
+    // may have gone or changed some other way since the last dialog, and a remembered time would
+    // then show a reservation the message no longer has and keep the choice from being written.
+    const char* current = Host.SendGetHeader(window);
+    TextBuffer opened(current ? current : "");
+    if (!current || opened.Failed()) {
+        ShowHeaderUnusable(window);
         return 0;
+    }
     int32_t reserved = FindReserveDate(opened.c_str());
 
     // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
@@ -109,19 +145,8 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     if (reserved == -1 || !Time32ToLocalFields(reserved, &shown))
         GetLocalTime(&shown);
     ReserveFields fields = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
-    int32_t result = -1;
-    int ended = RunReserveDialog(window, fields, &result);
-    // The window may have gone while the dialog ran.
-    if (ended != 1 || !SendWindows.Find(window))
-        return 0;
-    TextBuffer header(CurrentHeader(window));
-    if (header.Failed() || result == FindReserveDate(header.c_str()))
-        return 0;
-    OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
-    if (!text)
-        return 0;
-    SetReserveDate(header.c_str(), text.Get(), result);
-    Host.SendSetHeader(window, text.Get());
+    // The choice is written by the dialog itself; nothing is left to do once it returns.
+    RunReserveDialog(window, fields, ApplyReserveChoice);
     return 0;
 }
 

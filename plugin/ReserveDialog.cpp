@@ -9,12 +9,24 @@
 
 namespace {
 
-// The values one dialog shows and its result. Each dialog keeps its own: the user may have the
-// dialogs of several send windows open at once.
+// The values one dialog shows and the step that writes its choice. Each dialog keeps its own: the
+// user may have the dialogs of several send windows open at once.
 struct ReserveDialogState {
+    HWND owner;
     ReserveFields shown;
-    int32_t result;
+    ReserveApply apply;
+    bool ended;  // EndDialog called: the dialog only waits to be taken down
 };
+
+// Hands chosen to the dialog's apply step and ends the dialog when it was written; a choice that
+// could not be written leaves the dialog open (the apply step has said why).
+void Choose(HWND dialog, ReserveDialogState* state, int32_t chosen)
+{
+    if (!state->apply(state->owner, dialog, chosen))
+        return;
+    state->ended = true;
+    EndDialog(dialog, 1);
+}
 
 struct FieldControl {
     int edit;
@@ -75,7 +87,7 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return TRUE;
     }
     auto* state = reinterpret_cast<ReserveDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (message != WM_COMMAND || !state)
+    if (message != WM_COMMAND || !state || state->ended)
         return FALSE;
     switch (LOWORD(wParam)) {
     case IDB_RESERVE_SET: {
@@ -87,15 +99,14 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             ShowUnusableDate(dialog);
             return TRUE;
         }
-        state->result = chosen;
-        EndDialog(dialog, 1);
+        Choose(dialog, state, chosen);
         return TRUE;
     }
     case IDB_RESERVE_REMOVE:
-        state->result = -1;
-        EndDialog(dialog, 1);
+        Choose(dialog, state, -1);
         return TRUE;
     case IDB_RESERVE_CLOSE:
+        state->ended = true;
         EndDialog(dialog, 0);
         return TRUE;
     }
@@ -104,13 +115,12 @@ INT_PTR CALLBACK ReserveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-int RunReserveDialog(HWND owner, const ReserveFields& fields, int32_t* result)
+int RunReserveDialog(HWND owner, const ReserveFields& fields, ReserveApply apply)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    ReserveDialogState state = {fields, -1};
+    ReserveDialogState state = {owner, fields, apply, false};
     INT_PTR ended = DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_RESERVE), owner, ReserveDialogProc,
                                     reinterpret_cast<LPARAM>(&state));
-    *result = state.result;
     return ended == 1 ? 1 : 0;
 }

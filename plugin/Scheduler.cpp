@@ -30,8 +30,8 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
 
-// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
-// taken from its queue); the plug-in's work is over by then.
+// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
+// had already taken from its queue); the plug-in's work is over by then.
 bool TimerHeld = false;
 int TimerId = 0;
 
@@ -102,6 +102,11 @@ void StartTimer()
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
     TimerHeld = true;
+}
+
+bool IsTimerHeld()
+{
+    return TimerHeld;
 }
 
 int StopTimer()

@@ -18,6 +18,8 @@ int __stdcall OnTimer(int, int);
 void StartTimer();
 // Ends the timer held, with the host's result; 0 when none is held.
 int StopTimer();
+// True between start-up and clean-up, while the timer is held.
+bool IsTimerHeld();
 // The end of a host mail retrieval (APCFolderEndRetrieve): the mode the schedule is in after it.
 ScheduleModes FolderEndRetrieve();
 

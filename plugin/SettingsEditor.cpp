@@ -1,5 +1,6 @@
 #include "SettingsEditor.h"
 
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -45,7 +46,8 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param)
     auto* search = reinterpret_cast<SheetSearch*>(param);
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(title, search->caption) != 0)
+    // Byte for byte: a locale comparison may take another window's caption for the sheet's.
+    if (std::strcmp(title, search->caption) != 0)
         return TRUE;
     search->found = window;
     return FALSE;

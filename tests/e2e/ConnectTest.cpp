@@ -87,6 +87,26 @@ TEST_F(ConnectTest, AConnectThatEndsInTheErrorDialogStopsPolling)
     EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0") << run.log;
 }
 
+// A connect or disconnect step the host delivers after clean-up (posted by the last tick, still in
+// its queue) does nothing: the host's dialog stays for the user to answer.
+TEST_F(ConnectTest, AStepDeliveredAfterCleanUpDoesNothing)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 3\n") +
+                                 "start 2026-12-07 06:58:00\n"
+                                 "at 06:58:01 cleanup\n"
+                                 "at 06:58:02 host-dialog エラー\n"
+                                 "at 06:58:03 late-command 40001\n"
+                                 "at 06:58:04 late-command 40000\n"
+                                 "end 2026-12-07 06:58:06\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_TRUE(run.Has("host: a late command 40001\n")) << run.log;
+    EXPECT_TRUE(run.Has("host: a late command 40000\n")) << run.log;
+    EXPECT_TRUE(run.Has("dialog: \"エラー\" shown")) << run.log;
+    EXPECT_FALSE(run.Has("dialog: \"エラー\" answered")) << run.log;
+    EXPECT_FALSE(run.Has("command: 32835")) << run.log;
+}
+
 // Already connected, the disconnect asks "ダイヤル切断の確認"; the step answers yes.
 TEST_F(ConnectTest, TheDisconnectQuestionIsAnsweredYes)
 {

@@ -12,6 +12,12 @@ const std::string Start = "clear-settings\nsetting UseReserve dword 1\nstart 202
 const std::string HostHeader =
     "From: user@example.jp\\r\\nTo: friend@example.jp\\r\\nSubject: message 1\\r\\nDate: Mon, 07 Dec 2026 06:00:00 +0900\\r\\n";
 
+// Window 1's reservation dialog open under window 2's, filled with Christmas evening.
+const std::string TwoDialogsOpen = Start +
+                                   "at 06:58:01 send-open 1\nat 06:58:01 send-open 2\n"
+                                   "at 06:58:02 send-menu 1\nat 06:58:03 send-menu 2\n"
+                                   "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n";
+
 class ReserveE2ETest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
@@ -115,30 +121,47 @@ TEST_F(ReserveE2ETest, ReopenChangeCancelAndTheReminderAcrossSeveralWindows)
 
 // Two send windows with their dialogs open at once: window 1's dialog is confirmed for Christmas
 // evening while window 2's is still open, then window 2's for the next morning. Each message gets
-// the time of its own dialog.
+// the time of its own dialog. Window 1 is usable as soon as its dialog is gone, while window 2's
+// dialog still runs: its header already holds the reservation, and posting it holds it back.
 TEST_F(ReserveE2ETest, TwoDialogsOpenAtOnceEachWritesItsOwnTime)
 {
     HostLayout host;
-    HostRunResult run = host.Run(Start +
-                                 "at 06:58:01 send-open 1\n"
-                                 "at 06:58:01 send-open 2\n"
-                                 "at 06:58:02 send-menu 1\n"
-                                 "at 06:58:03 send-menu 2\n"
-                                 "at 06:58:04 reserve-fill @1 2026 12 24 18 0\n"
+    HostRunResult run = host.Run(TwoDialogsOpen +
                                  "at 06:58:05 reserve-click @1 1\n"
-                                 "at 06:58:06 reserve-fields @2\n"
-                                 "at 06:58:07 reserve-fill @2 2026 12 8 9 30\n"
-                                 "at 06:58:08 reserve-click @2 1\n"
-                                 "at 06:58:09 send-header 1\n"
-                                 "at 06:58:09 send-header 2\n"
-                                 "end 2026-12-07 06:58:11\n");
+                                 "at 06:58:06 send-header 1\n"
+                                 "at 06:58:06 send-post 1\n"
+                                 "at 06:58:07 reserve-fields @2\n"
+                                 "at 06:58:08 reserve-fill @2 2026 12 8 9 30\n"
+                                 "at 06:58:09 reserve-click @2 1\n"
+                                 "at 06:58:10 send-header 2\n"
+                                 "end 2026-12-07 06:58:12\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     ASSERT_TRUE(run.Has("user: clicks \"予約\" in send window 1\n")) << run.log;
     EXPECT_TRUE(run.Has("dialog: fields 2026 12 7 6 58 in send window 2")) << run.log;
     const std::string Christmas = "X-Reserve-Date: 1798102800\\r\\n";  // 2026-12-24 18:00
     const std::string Morning = "X-Reserve-Date: 1796689800\\r\\n";    // 2026-12-08 09:30
-    EXPECT_TRUE(run.Has("header 1: " + Christmas + HostHeader)) << run.log;
+    EXPECT_EQ(run.When("header 1: " + Christmas + HostHeader), "2026-12-07 06:58:06.0") << run.log;
+    EXPECT_TRUE(run.Has("api: MarkMail Account1\\Outbox.box\\00000001 mask 01000000 off")) << run.log;
+    std::string stored = ReadFileBytes(host.Dir() + "\\Mailbox\\Account1\\Outbox.box\\00000001.qpm");
+    EXPECT_EQ(stored.rfind("X-Reserve-Date: 1798102800\r\nFrom: user@example.jp\r\n", 0), 0u) << stored;
     EXPECT_TRUE(run.Has("header 2: " + Morning + "From:")) << run.log;
+}
+
+// The host closes window 1 while its dialog is open under window 2's: the dialog goes with its
+// window and writes nothing; window 2's dialog goes on and writes its own time.
+TEST_F(ReserveE2ETest, AWindowClosedUnderItsOpenDialogTakesItAndTheOtherDialogGoesOn)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(TwoDialogsOpen +
+                                 "at 06:58:05 send-close 1\n"
+                                 "at 06:58:07 reserve-fill @2 2026 12 8 9 30\n"
+                                 "at 06:58:08 reserve-click @2 1\n"
+                                 "at 06:58:09 send-header 2\n"
+                                 "end 2026-12-07 06:58:11\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("host: send window 1 closed"), "2026-12-07 06:58:05.0") << run.log;
+    EXPECT_FALSE(run.Has("header 1: set")) << run.log;
+    EXPECT_TRUE(run.Has("header 2: X-Reserve-Date: 1796689800\\r\\nFrom:")) << run.log;
 }
 
 // The reservation line goes from the header some other way (the user deletes it): reopened, the

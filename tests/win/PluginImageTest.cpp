@@ -30,7 +30,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError", "GetLocalTime",
       "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress",
       "GetSystemTimeAsFileTime", "GetTempFileNameA", "GetTempPathA", "GetTickCount", "InitializeCriticalSection",
-      "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpA", "lstrcmpiA",
+      "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA",
       "MoveFileExA", "QueryPerformanceCounter", "ReadFile", "SetCurrentDirectoryW", "SetEndOfFile",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile"}},

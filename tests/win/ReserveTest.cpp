@@ -148,22 +148,30 @@ void CALLBACK AnswerSecondWhenShown(HWND, UINT, UINT_PTR timer, DWORD)
 }
 
 // The dialogs of two send windows open at once: the first is confirmed while the second is still
-// open, then the second. Each window gets the time of its own dialog.
+// open, then the second. Each window gets the time of its own dialog, and the first window's
+// message holds its time as soon as its dialog is gone: the second dialog's modal loop still runs,
+// but the first window can already be posted or closed.
 TEST_F(ReserveTest, TwoDialogsOpenAtOnceEachKeepTheirOwnResult)
 {
     HWND second = CreateWindowA("STATIC", "send 2", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     host.headers[window] = "Subject: christmas\r\n";
     host.headers[second] = "Subject: morning\r\n";
+    std::string firstWhileSecondOpen;
+    bool firstWindowUsable = false;
     Reserve([&](HWND first) {
         SecondOwner = second;
-        SecondAnswer = [first](HWND dialog) {
+        SecondAnswer = [&, first](HWND dialog) {
             Fill("2026", "12", "24", "18", "0", 1)(first);
+            firstWhileSecondOpen = host.headers[window];
+            firstWindowUsable = IsWindowEnabled(window) && !IsWindowVisible(first);
             Fill("2026", "12", "8", "9", "30", 1)(dialog);
         };
         SetTimer(nullptr, 0, 30, AnswerSecondWhenShown);
         ReserveCommand(second, 0);
         EXPECT_FALSE(SecondAnswer) << "no second dialog was shown";
     });
+    EXPECT_TRUE(firstWindowUsable);
+    EXPECT_EQ(firstWhileSecondOpen, "X-Reserve-Date: 1798102800\r\nSubject: christmas\r\n");
     EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1798102800\r\nSubject: christmas\r\n");
     EXPECT_EQ(host.headers[second], "X-Reserve-Date: 1796689800\r\nSubject: morning\r\n");
     SendWindows.Remove(second);
@@ -280,6 +288,81 @@ TEST_F(ReserveTest, ADateThatCannotBeUsedIsSaidAndChangesNothing)
         EXPECT_EQ(host.headers[window], "X-Reserve-Date: " +
                                             std::string(c.fields[0][0] == '1' ? "0" : "2147483640") + "\r\nTo: b\r\n");
     }
+}
+
+// Closes a reservation dialog that should not have been shown, and says it was.
+bool UnexpectedDialog;
+void CALLBACK CloseUnexpectedDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = DialogOwnedBy(BoxOwner);
+    if (!dialog || !GetDlgItem(dialog, 1003))
+        return;
+    KillTimer(nullptr, timer);
+    UnexpectedDialog = true;
+    SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+}
+
+int __stdcall IgnoreHeader(HWND, const char*)
+{
+    return 1;
+}
+
+const char* const HeaderUnusableText = "このメールのヘッダを読み書きできないため、送信予約を設定/変更できませんでした。";
+
+// A header the host does not give, one that goes while the dialog is open, and a new header the
+// host does not take: each is said in a box, no header is made up from nothing, and a dialog
+// whose choice was not written stays open.
+TEST_F(ReserveTest, AHeaderThatCannotBeReadOrWrittenIsSaid)
+{
+    // No header when the item is chosen: the box, owned by the send window, and no dialog.
+    LastBox = OwnedBox{};
+    UnexpectedDialog = false;
+    BoxOwner = window;
+    SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+    UINT_PTR closer = SetTimer(nullptr, 0, 30, CloseUnexpectedDialog);
+    ReserveCommand(window, 0);
+    KillTimer(nullptr, closer);
+    EXPECT_FALSE(UnexpectedDialog);
+    ASSERT_TRUE(LastBox.shown);
+    EXPECT_EQ(LastBox.title, "送信予約");
+    EXPECT_EQ(LastBox.text, HeaderUnusableText);
+    EXPECT_EQ(host.headers.count(window), 0u);
+
+    // The header goes while the dialog is open: "予約" says so and the dialog stays.
+    host.headers[window] = "To: b\r\n";
+    bool stayed = false;
+    LastBox = OwnedBox{};
+    Reserve([&](HWND dialog) {
+        host.headers.erase(window);
+        BoxOwner = dialog;
+        SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+        Fill("2026", "12", "24", "18", "0", 1)(dialog);
+        stayed = IsWindowVisible(dialog);
+        SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(LastBox.shown);
+    EXPECT_EQ(LastBox.text, HeaderUnusableText);
+    EXPECT_EQ(host.headers.count(window), 0u);
+
+    // The host does not take the new header: "予約取り消し" says so, the dialog stays, and a
+    // second try once the host takes it goes through.
+    host.headers[window] = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
+    stayed = false;
+    LastBox = OwnedBox{};
+    auto takeHeader = Host.SendSetHeader;
+    Reserve([&](HWND dialog) {
+        Host.SendSetHeader = IgnoreHeader;
+        BoxOwner = dialog;
+        SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+        SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0);
+        stayed = IsWindowVisible(dialog);
+        Host.SendSetHeader = takeHeader;
+        SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(LastBox.shown);
+    EXPECT_EQ(host.headers[window], "To: b\r\n");
 }
 
 TEST_F(ReserveTest, PostedPathMustLieUnderTheRootIgnoringCase)
