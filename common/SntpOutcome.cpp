@@ -1,38 +1,27 @@
 #include "SntpOutcome.h"
 
+#include "LogText.h"
 #include "TextBuffer.h"
 
 #include <cstring>
 
 namespace {
 
-void AppendUnsigned(uint64_t value, TextBuffer& out, int minimumDigits = 1)
-{
-    char digits[24];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value || count < minimumDigits);
-    while (count)
-        out += digits[--count];
-}
-
 // "+1.234 秒", "-0.250 秒".
 void AppendSeconds(int64_t milliseconds, TextBuffer& out)
 {
     uint64_t magnitude = milliseconds < 0 ? 0 - static_cast<uint64_t>(milliseconds) : static_cast<uint64_t>(milliseconds);
     out += milliseconds < 0 ? '-' : '+';
-    AppendUnsigned(magnitude / 1000, out);
+    AppendDecimal(out, magnitude / 1000);
     out += '.';
-    AppendUnsigned(magnitude % 1000, out, 3);
+    AppendDecimal(out, magnitude % 1000, 3);
     out += " 秒";
 }
 
 void AppendErrorCode(uint32_t code, TextBuffer& out)
 {
     out += " (エラー ";
-    AppendUnsigned(code, out);
+    AppendDecimal(out, code);
     out += ")";
 }
 
@@ -144,7 +133,7 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
         return;
     default:
         out += "結果不明 (コード ";
-        AppendUnsigned(outcome.result, out);
+        AppendDecimal(out, outcome.result);
         out += ")";
         return;
     }
@@ -152,17 +141,7 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
 
 void AppendSntpTime(const SntpOutcome& outcome, TextBuffer& out)
 {
-    AppendUnsigned(static_cast<uint32_t>(outcome.year), out, 4);
-    out += '/';
-    AppendUnsigned(static_cast<uint32_t>(outcome.month), out, 2);
-    out += '/';
-    AppendUnsigned(static_cast<uint32_t>(outcome.day), out, 2);
-    out += ' ';
-    AppendUnsigned(static_cast<uint32_t>(outcome.hour), out, 2);
-    out += ':';
-    AppendUnsigned(static_cast<uint32_t>(outcome.minute), out, 2);
-    out += ':';
-    AppendUnsigned(static_cast<uint32_t>(outcome.second), out, 2);
+    AppendDateTime(out, outcome.year, outcome.month, outcome.day, outcome.hour, outcome.minute, outcome.second);
 }
 
 void SntpStatusLine(const SntpOutcome* outcome, TextBuffer& out)
@@ -177,10 +156,27 @@ void SntpStatusLine(const SntpOutcome* outcome, TextBuffer& out)
     AppendSntpOutcomeText(*outcome, out);
 }
 
+void SntpLogMessage(const SntpOutcome& outcome, bool manual, TextBuffer& out)
+{
+    out += "時刻合わせ";
+    if (manual || outcome.server[0]) {
+        out += " (";
+        if (manual)
+            out += outcome.server[0] ? "今すぐ合わせる, " : "今すぐ合わせる";
+        if (outcome.server[0]) {
+            out += "サーバー ";
+            out += outcome.server;
+        }
+        out += ')';
+    }
+    out += ": ";
+    AppendSntpOutcomeText(outcome, out);
+}
+
 void SntpRunningLine(int timeoutSeconds, TextBuffer& out)
 {
     out += "時刻合わせ中です… (応答を最大 ";
-    AppendUnsigned(static_cast<uint32_t>(timeoutSeconds < 0 ? 0 : timeoutSeconds), out);
+    AppendDecimal(out, static_cast<uint32_t>(timeoutSeconds < 0 ? 0 : timeoutSeconds));
     out += " 秒待ちます)";
 }
 

@@ -51,6 +51,9 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out);
 // The page's status line: "前回の時刻合わせ: 2026/12/07 07:00:02 成功 (+1.234 秒)"; for none
 // recorded "前回の時刻合わせ: 記録はありません".
 void SntpStatusLine(const SntpOutcome* outcome, TextBuffer& out);
+// The log's line for an exchange: "時刻合わせ (サーバー ntp.example.jp): 成功 (+1.234 秒)";
+// manual for one the editor's button started.
+void SntpLogMessage(const SntpOutcome& outcome, bool manual, TextBuffer& out);
 // The line while an exchange runs.
 void SntpRunningLine(int timeoutSeconds, TextBuffer& out);
 // The local date and time as "2026/12/07 07:00:02" (the form Status\Time stores).

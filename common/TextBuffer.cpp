@@ -135,3 +135,15 @@ void TextBuffer::Truncate(size_t length)
         data_[size_] = '\0';
     }
 }
+
+void AppendDecimal(TextBuffer& out, unsigned long long value, int minimumDigits)
+{
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value || count < minimumDigits);
+    while (count)
+        out += digits[--count];
+}

@@ -49,3 +49,6 @@ private:
     size_t capacity_ = 0;  // bytes allocated, the NUL included
     bool failed_ = false;
 };
+
+// value in decimal digits, with leading zeros up to minimumDigits.
+void AppendDecimal(TextBuffer& out, unsigned long long value, int minimumDigits = 1);

@@ -4,6 +4,11 @@
 
 int PatchKernel32Import(HMODULE module, const char* name, void* replacement)
 {
+    return PatchImport(module, "kernel32.dll", name, replacement);
+}
+
+int PatchImport(HMODULE module, const char* library, const char* name, void* replacement)
+{
     auto base = reinterpret_cast<BYTE*>(module);
     auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -12,7 +17,7 @@ int PatchKernel32Import(HMODULE module, const char* name, void* replacement)
         return 0;
     int patched = 0;
     for (auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        if (_stricmp(reinterpret_cast<char*>(base + desc->Name), "kernel32.dll") != 0)
+        if (_stricmp(reinterpret_cast<char*>(base + desc->Name), library) != 0)
             continue;
         auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk
                                                                                          : desc->FirstThunk));

@@ -33,6 +33,7 @@ bool LoadPlugin()
     Host.plugin = module;
     int patched = SimClock::PatchImports(module);
     LogEvent("plugin: loaded \"%s\", %d clock imports substituted", Plugin.GetPlugName(), patched);
+    GiveUserFolders(module);
     WatchPluginThreads(module);
     return true;
 }

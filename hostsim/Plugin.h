@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct PluginEntries {
     const char*(__stdcall* GetPlugName)();
     int(__stdcall* VersionInfo)(HWND);
@@ -28,3 +30,10 @@ extern PluginEntries Plugin;
 // False (and logged) when the library refuses to load or lacks an entry point.
 bool LoadPlugin();
 void UnloadPlugin();
+
+// The folder the plug-in and its editor are given as the user's application-data folder
+// (SHGetFolderPathA with CSIDL_APPDATA); chronel keeps its log under it.
+void SetAppDataFolder(const std::string& folder);
+const std::string& AppDataFolderPath();
+// Substitutes that folder in the module's imports. Returns the number of entries patched.
+int GiveUserFolders(HMODULE module);

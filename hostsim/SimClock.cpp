@@ -1,5 +1,6 @@
 #include "Host.h"
 #include "ImportPatch.h"
+#include "Plugin.h"
 #include "TimeText.h"
 
 #include <atomic>
@@ -111,8 +112,10 @@ HMODULE GiveEditorTheClock(HMODULE module)
         return module;
     const char* base = std::strrchr(path, '\\');
     base = base ? base + 1 : path;
-    if (_stricmp(base, "chronset.dll") == 0)
+    if (_stricmp(base, "chronset.dll") == 0) {
         LogEvent("plugin: chronset.dll loaded, %d clock imports substituted", SimClock::PatchImports(module));
+        GiveUserFolders(module);
+    }
     return module;
 }
 

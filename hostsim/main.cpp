@@ -23,7 +23,7 @@ int StepDepth = 0;
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: Quillpost.exe [--demo] [--scenario FILE] [--log FILE] [--echo] [--mailbox DIR]\n");
+    std::fprintf(stderr, "usage: Quillpost.exe [--demo] [--scenario FILE] [--log FILE] [--echo] [--mailbox DIR] [--appdata DIR]\n");
 }
 
 std::string ExeDirectory()
@@ -147,7 +147,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     bool demo = false;
     bool echo = false;
-    std::string scenarioPath, logPath, mailbox;
+    std::string scenarioPath, logPath, mailbox, appData;
     for (int i = 1; i < __argc; ++i) {
         std::string arg = __argv[i];
         auto next = [&]() { return i + 1 < __argc ? std::string(__argv[++i]) : std::string(); };
@@ -161,6 +161,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             logPath = next();
         else if (arg == "--mailbox")
             mailbox = next();
+        else if (arg == "--appdata")
+            appData = next();
         else {
             Usage();
             return 64;
@@ -172,6 +174,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Host.mailboxRoot = mailbox.empty() ? dir + "\\Mailbox\\" : mailbox;
     if (Host.mailboxRoot.back() != '\\')
         Host.mailboxRoot += '\\';
+    SetAppDataFolder(appData.empty() ? dir + "\\AppData" : appData);
 
     std::string text;
     if (demo) {

@@ -2,6 +2,7 @@
 
 #include "Globals.h"
 #include "HostWindows.h"
+#include "LogLines.h"
 #include "Scheduler.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
@@ -90,6 +91,7 @@ bool ConnectionHoldsRuns()
         return false;
     if (ScheduledConnectionUp && !IsConnected()) {
         EndScheduledConnection();
+        LogConnectionLost();
         return false;
     }
     return true;
@@ -97,7 +99,9 @@ bool ConnectionHoldsRuns()
 
 void StartScheduledConnect()
 {
-    if (!IsConnected())
+    bool connected = IsConnected();
+    LogConnectStarted(connected);
+    if (!connected)
         PostToMainWindow(HostCmdConnection);
     ScheduledConnection = true;
     PostToMainWindow(static_cast<WPARAM>(ConnectStepCommand));
@@ -110,9 +114,11 @@ int __stdcall ConnectStep(HWND, LPARAM)
         return 0;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
+        LogConnectEnded(false);
         return 0;
     }
     if (IsConnected()) {
+        LogConnectEnded(true);
         ScheduledConnectionUp = ScheduledConnection;
         AnswerHostDialogs();
         return 0;
@@ -123,7 +129,9 @@ int __stdcall ConnectStep(HWND, LPARAM)
 
 void StartScheduledDisconnect()
 {
-    if (IsConnected())
+    bool connected = IsConnected();
+    LogDisconnectStarted(connected);
+    if (connected)
         PostToMainWindow(HostCmdConnection);
     PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));
 }
@@ -133,9 +141,11 @@ int __stdcall DisconnectStep(HWND, LPARAM)
     if (!IsTimerHeld())
         return 0;
     AnswerHostDialogs();
-    if (IsConnected())
+    if (IsConnected()) {
         DisconnectStepWanted = true;
-    else
-        EndScheduledConnection();
+        return 0;
+    }
+    EndScheduledConnection();
+    LogDisconnectEnded();
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
+#include "LogLines.h"
+#include "LogQueue.h"
 #include "Menu.h"
 #include "Reserve.h"
 #include "Scheduler.h"
@@ -45,6 +47,8 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     LoadSettings(PlugSettings);
     StartSchedule(PlugSettings.AutoStart != 0);
     RegisterConnectionSteps();
+    StartLogWriter();
+    LogPluginStarted();
     StartTimer();
     return 1;
 }
@@ -54,7 +58,12 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
     StopSchedule();
-    return StopTimer();
+    int killed = StopTimer();
+    LogPluginEnded();
+    // The lines still queued go to the file before the host goes; a disk that does not answer
+    // holds the host's closing this long at most, and the writer finishes on its own.
+    StopLogWriter(3000);
+    return killed;
 }
 
 // The editor while its sheet is open. The sheet has no owner, so the host's menu stays usable

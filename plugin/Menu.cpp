@@ -1,6 +1,7 @@
 #include "Menu.h"
 
 #include "Globals.h"
+#include "LogLines.h"
 #include "Scheduler.h"
 #include "host/HostApi.h"
 
@@ -62,6 +63,7 @@ void InsertScheduleMenuItem(HWND window, HMENU menu)
 int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
     ToggleSchedule();
+    LogScheduleSwitched();
     UpdateScheduleMenuItems();
     return 0;
 }

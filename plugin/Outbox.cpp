@@ -2,6 +2,7 @@
 
 #include "../common/Allocation.h"
 #include "FileHandle.h"
+#include "LogLines.h"
 #include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -50,11 +51,21 @@ uint32_t DrawOffset(uint32_t span)
 // system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    MovedDateLine(int32_t reservation, const ReleaseRules& rules)
-        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec))
+    MovedDateLine(int32_t reservation, const ReleaseRules& rules, char* written)
+        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec)), written_(written)
     {
     }
     bool NewDateLine(char* line, size_t size) override
+    {
+        if (!MakeLine(line, size))
+            return false;
+        std::strncpy(written_, line, DateLineSize - 1);
+        written_[DateLineSize - 1] = '\0';
+        return true;
+    }
+
+private:
+    bool MakeLine(char* line, size_t size)
     {
         int32_t moment = date_.Moment(DrawOffset);
         SYSTEMTIME shown;
@@ -65,8 +76,8 @@ public:
         return FormatDateLine(local, UtcOffsetSeconds(local, moment), line, size);
     }
 
-private:
     MessageDate date_;
+    char* written_;  // DateLineSize bytes: the last line made
 };
 
 // Passes reads through and keeps a digest (64-bit FNV-1a) and the count of the bytes read.
@@ -109,16 +120,17 @@ bool UnchangedSince(const char* path, const DigestSource& read)
     }
 }
 
-// False when the entry cannot be named to the host (nothing is then marked).
-bool MarkReleased(const char* accountDir, const char* entryName)
+// The entry's id as the host names it, into id (PathSize bytes); false when it does not fit.
+bool EntryId(const char* accountDir, const char* entryName, char* id)
 {
-    char id[PathSize];
-    int length = std::snprintf(id, sizeof id, "%s\\Outbox.box\\%s", accountDir, entryName);
-    if (length <= 0 || static_cast<size_t>(length) >= sizeof id)
-        return false;
+    int length = std::snprintf(id, PathSize, "%s\\Outbox.box\\%s", accountDir, entryName);
+    return length > 0 && static_cast<size_t>(length) < PathSize;
+}
+
+void MarkReleased(const char* id)
+{
     Host.MarkMail(id, EntryReleaseBits, 1);
     Host.MarkMail(id, EntryMarkField, 0);
-    return true;
 }
 
 }  // namespace
@@ -188,44 +200,79 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
         if (reservation > rules.ReferenceTime)
             continue;
         message.Reset();
+        RewriteReport report;
+        char id[PathSize];
+        if (!EntryId(accountDir, entryName, id)) {
+            report.result = RewriteReport::NotNamed;
+            LogRelease(entryName, reservation, report);
+            return false;
+        }
         // Released before it is rewritten: a crash in between then sends the message with its
         // old header, where the other order would leave it without its reservation line and
         // without release bits, held back for good with nobody told.
-        if (!MarkReleased(accountDir, entryName))
-            return false;
-        RewriteMessage(path, reservation, rules);
+        MarkReleased(id);
+        RewriteMessage(path, reservation, rules, &report);
+        LogRelease(id, reservation, report);
         return true;
     }
     return false;
 }
 
-bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules)
+bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules, RewriteReport* report)
 {
+    RewriteReport unread;
+    if (!report)
+        report = &unread;
+    auto fail = [report](RewriteReport::Result result, unsigned long error) {
+        report->result = result;
+        report->error = error;
+        report->dateLine[0] = '\0';
+        return false;
+    };
     char staging[PathSize];
     FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
     if (!staged)
-        return false;
+        return fail(RewriteReport::NoStaging, GetLastError());
     bool written = false;
     {
         FileHandle message = OpenShared(path, GENERIC_READ);
-        if (message) {
-            FileSource file(message);
-            DigestSource source(file);
-            BufferedReader reader(source);
-            FileSink sink(staged);
-            MovedDateLine dates(reservationTime, rules);
-            // A rewrite reads the message to its end; read once more, it must be the same.
-            written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr) &&
-                      UnchangedSince(path, source);
+        if (!message) {
+            unsigned long error = GetLastError();
+            staged.Reset();
+            RemoveStaging(staging);
+            return fail(RewriteReport::NotOpened, error);
+        }
+        FileSource file(message);
+        DigestSource source(file);
+        BufferedReader reader(source);
+        FileSink sink(staged);
+        MovedDateLine dates(reservationTime, rules, report->dateLine);
+        written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr);
+        // A rewrite reads the message to its end; read once more, it must be the same.
+        if (written && !UnchangedSince(path, source)) {
+            staged.Reset();
+            RemoveStaging(staging);
+            return fail(RewriteReport::Changed, 0);
         }
     }
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.
     written = written && Files.Flush(staged.Get());
+    unsigned long error = written ? 0 : GetLastError();
     staged.Reset();
     if (!written) {
         RemoveStaging(staging);
-        return false;
+        return fail(RewriteReport::CopyFailed, error);
     }
-    return ReplaceWithStaged(staging, path) == StagedResult::Replaced;
+    StagedResult placed = ReplaceWithStaged(staging, path);
+    if (placed == StagedResult::Replaced) {
+        report->result = RewriteReport::Rewritten;
+        return true;
+    }
+    if (placed == StagedResult::Damaged) {
+        const char* name = std::strrchr(staging, '\\');
+        std::snprintf(report->kept, sizeof report->kept, "%s", name ? name + 1 : staging);
+    }
+    // The error behind a failed replacement is lost among the calls that put things back.
+    return fail(placed == StagedResult::Damaged ? RewriteReport::Damaged : RewriteReport::NotReplaced, 0);
 }

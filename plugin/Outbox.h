@@ -3,8 +3,30 @@
 // held, and the release of those whose reservation is due at the scan's reference time.
 
 #include "pure/LineReader.h"  // ReadFileLine: index and header lines, at most limit - 1 bytes
+#include "pure/MessageRewrite.h"  // DateLineSize
 
+#include <cstddef>
 #include <cstdint>
+
+// How the release of one due message went.
+struct RewriteReport {
+    enum Result {
+        Rewritten,    // released, the reservation line removed (and "Date:" written when asked)
+        NotNamed,     // its id does not fit what the host takes: not released
+        NoStaging,    // released, but no staging file could be made beside it
+        NotOpened,    // released, but the message could not be opened for reading
+        CopyFailed,   // released, but reading it or writing the new text failed
+        Changed,      // released, but the message changed while it was read (another host process)
+        NotReplaced,  // released, but the new text could not take the message's place
+        Damaged,      // released; the message was partly written over, the new text kept beside it
+    };
+    Result result = Rewritten;
+    unsigned long error = 0;  // the system's error code, where one is known
+    char dateLine[DateLineSize] = "";  // the last "Date:" line written, "" for none
+    // Damaged: the name of the file beside the message that holds the new text; a name in a
+    // folder is at most 255 characters.
+    char kept[260] = "";
+};
 
 // What a scan releases and how: a reservation at or before ReferenceTime (the tick's minute) is
 // due, and with ChangeDate a released message gets a new "Date:" line, its reservation moved at
@@ -26,5 +48,6 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
 // Rewrites the message file without its reservation (and with a new "Date:" line when the rules
 // say so), staged beside it and then put in its place. The file is left either as it was or
 // completely rewritten, short of a disk that fails in the middle of writing over a message the
-// host holds open; true when rewritten.
-bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules);
+// host holds open; true when rewritten. report, when given, says how it went.
+bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
+                    RewriteReport* report = nullptr);

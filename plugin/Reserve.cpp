@@ -5,6 +5,7 @@
 #include "../common/ShiftJis.h"
 #include "../common/TextBuffer.h"
 #include "Globals.h"
+#include "LogLines.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -165,8 +166,10 @@ void MarkPostedMessage(HWND window, const char* path)
     if (!PostedMailId(path, Host.GetMailbox(), id, sizeof id))
         return;
     Host.MarkMail(id, EntryMarkField, 0);
-    if (FindReserveDate(CurrentHeader(window)) == -1)
+    int32_t reserved = FindReserveDate(CurrentHeader(window));
+    if (reserved == -1)
         return;
     Host.MarkMail(id, EntryQueued, 0);
     Host.MarkMail(id, ReserveMarkBits(PlugSettings.ReserveMark), 1);
+    LogReservationPosted(id, reserved);
 }

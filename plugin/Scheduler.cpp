@@ -3,6 +3,7 @@
 #include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
+#include "LogLines.h"
 #include "Menu.h"
 #include "Outbox.h"
 #include "SntpClient.h"
@@ -19,6 +20,7 @@ ScheduleModes ModeAfterRun = ScheduleModes::Armed;
 // The pending event's hour, minute and kind (at load, the load time's hour and minute); Pending
 // holds its date and the moments that have run.
 ScheduleEntry NextEvent;
+int NextEventDay = 0;  // the weekday of NextEvent, -1 for none
 PendingEvent Pending;
 
 // An outbox scan released a message with SendQuick set: the next tick at second 0 that may start
@@ -35,14 +37,78 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
 bool TimerHeld = false;
 int TimerId = 0;
 
+// A run's start is in the log and its end not yet: the end is logged also when the user stopped
+// the schedule during the run.
+bool RunLogged = false;
+
+// The pending event found on every tick, including those where nothing may start. A tick that
+// finds it due and cannot start it notes why here; should its minute end without the run, the
+// log says so.
+int64_t HeldMoment = PendingEvent::NoMoment;
+PassOverReason HeldWhy = PassOverReason::ScheduleStopped;
+
+// The pending event is due on this tick and does not start, for the reason given.
+void HoldBack(PassOverReason why)
+{
+    HeldMoment = Pending.Moment();
+    HeldWhy = why;
+}
+
+void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
+{
+    LogPassedOver(ScheduleEntry(hour, minute), day, why);
+}
+
+// At most this many entries passed over at once are named each on its own line; a count stands
+// for the rest.
+constexpr int NamedAtOnce = 8;
+
+// The entries whose moments lie strictly between after and before, in minutes no tick saw or
+// minutes the clock went back over after they ran: one line each for up to named of them.
+void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why, int named)
+{
+    PendingEvent::EntryMoment passed[NamedAtOnce];
+    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, named);
+    for (int i = 0; i < count && i < named; ++i)
+        LogPassedMoment(passed[i].hour, passed[i].minute, passed[i].day, why);
+    if (count > named)
+        LogMorePassedOver(count - named, count >= PendingEvent::WalkLimit, why);
+}
+
+// The pending event (entry at weekday, moment) is left behind unrun at the present minute: it
+// is logged with the reason a tick of its minute found, or as a minute no tick saw; so are the
+// entries after it that no tick saw.
+void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int64_t present,
+                   PassOverReason unseen)
+{
+    if (moment == PendingEvent::NoMoment || moment > present || Pending.HasRun(moment))
+        return;
+    LogPassedOver(entry, weekday, HeldMoment == moment ? HeldWhy : unseen);
+    HeldMoment = PendingEvent::NoMoment;
+    if (moment < present)
+        LogPassedBetween(moment, present, false, PassOverReason::NoTick, NamedAtOnce - 1);
+}
+
 // The pending event follows the clock on every tick, including those where nothing may start:
 // once its moment has passed unrun, or the clock has gone back, the next one is found from the
 // present, and the caption shows it. True when the pending moment is the present minute.
 bool FollowClock(const SYSTEMTIME& now)
 {
-    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
-    if (tick.refound)
+    const ScheduleEntry before = NextEvent;
+    const int beforeDay = NextEventDay;
+    const int64_t present = LocalMinuteOf(now);
+    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, present, &NextEvent);
+    if (tick.passed != PendingEvent::NoMoment)
+        LogLeftBehind(before, beforeDay, tick.passed, present, PassOverReason::NoTick);
+    if (tick.backFrom != PendingEvent::NoMoment) {
+        LogClockWentBack(tick.backFrom, present);
+        // What ran in the minutes the clock shows again does not run again.
+        LogPassedBetween(present - 1, tick.backFrom + 1, true, PassOverReason::AlreadyRan, NamedAtOnce);
+    }
+    if (tick.refound) {
+        NextEventDay = tick.day;
         UpdateScheduleMenuItems();
+    }
     return tick.due;
 }
 
@@ -52,7 +118,14 @@ void FindNextEventNow()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    Pending.FindAfter(PlugSettings.Schedule, LocalMinuteOf(now), &NextEvent);
+    const int64_t present = LocalMinuteOf(now);
+    // The event found replaces one that may be due now and not started (a run a release started,
+    // the schedule armed or reloaded in its minute): its minute starts nothing more.
+    LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
+                  ScheduleOffersStart()                      ? PassOverReason::ScheduleStopped
+                  : ScheduleMode == ScheduleModes::Running ? PassOverReason::RunGoing
+                                                           : PassOverReason::Reloaded);
+    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
 void StartSchedule(bool armed)
@@ -96,6 +169,11 @@ const ScheduleEntry& NextScheduledEvent()
     return NextEvent;
 }
 
+int NextScheduledEventDay()
+{
+    return NextEventDay;
+}
+
 void StartTimer()
 {
     if (TimerHeld)
@@ -125,6 +203,10 @@ int __stdcall OnTimer(int, int)
     GetLocalTime(&now);
     PostWantedSteps();
     if (ScheduleMode == ScheduleModes::Running) {
+        // A run a release started while the schedule was stopped leaves it stopped.
+        if (FollowClock(now))
+            HoldBack(ModeAfterRun == ScheduleModes::Stopped ? PassOverReason::ScheduleStopped
+                                                            : PassOverReason::RunGoing);
         AnswerHostDialogs();
         return 1;
     }
@@ -139,26 +221,38 @@ int __stdcall OnTimer(int, int)
     bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
-    if (!MainWindow())
+    if (!MainWindow()) {
+        if (eventDue)
+            HoldBack(ScheduleMode == ScheduleModes::Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
         return 1;
+    }
     // The minute of a connect or disconnect starts nothing else, on any tick.
-    switch (TickDailyConnection(now, LocalMinuteOf(now))) {
-    case DailyMinute::Other:
-        break;
-    case DailyMinute::DisconnectStarted:
-        return 0;
-    case DailyMinute::Connect:
-    case DailyMinute::Disconnect:
+    if (DailyMinute daily = TickDailyConnection(now, LocalMinuteOf(now)); daily != DailyMinute::Other) {
+        if (eventDue)
+            HoldBack(ScheduleMode != ScheduleModes::Armed ? PassOverReason::ScheduleStopped
+                     : daily == DailyMinute::Connect      ? PassOverReason::ConnectMinute
+                                                          : PassOverReason::DisconnectMinute);
+        if (daily == DailyMinute::DisconnectStarted)
+            return 0;
         return 1;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives. The event is due on the first tick of its minute that may start
     // it, also when the tick at second 0 did not come (the host busy).
-    eventDue = eventDue && ScheduleMode == ScheduleModes::Armed && !ConnectionHoldsRuns();
+    if (eventDue && ScheduleMode != ScheduleModes::Armed) {
+        HoldBack(PassOverReason::ScheduleStopped);
+        eventDue = false;
+    } else if (eventDue && ConnectionHoldsRuns()) {
+        HoldBack(PassOverReason::ConnectionHeld);
+        eventDue = false;
+    }
     if ((secondZero && SendNow) || eventDue) {
         if (eventDue)
             Pending.MarkStarted();
         SendNow = false;
+        LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
+                      PlugSettings.UseSNTP && NextEvent.SNTP);
+        RunLogged = true;
         StartScheduledRun();
     }
     if (ScheduleMode == ScheduleModes::Running)
@@ -188,10 +282,18 @@ ScheduleModes FolderEndRetrieve()
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
     PutBackMovedWindow(true);
-    if (ScheduleMode != ScheduleModes::Running)
+    bool logged = RunLogged;
+    RunLogged = false;
+    if (ScheduleMode != ScheduleModes::Running) {
+        // The run still ends when the user stopped the schedule during it.
+        if (logged)
+            LogRunEnded(false);
         return ScheduleMode;
+    }
     AnswerHostDialogs();
-    if (MainWindow() && PlugSettings.AutoDistribute)
+    bool distribute = MainWindow() && PlugSettings.AutoDistribute;
+    LogRunEnded(distribute);
+    if (distribute)
         PostToMainWindow(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;

@@ -33,8 +33,10 @@ void ToggleSchedule();
 // True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
 // item then offers to start it.
 bool ScheduleOffersStart();
-// The pending event (hour and minute -1 when the schedule has no entry the clock can show).
+// The pending event (hour and minute -1 when the schedule has no entry the clock can show), and
+// its weekday (-1 for none).
 const ScheduleEntry& NextScheduledEvent();
+int NextScheduledEventDay();
 // Finds the next event after the local clock's present minute, passing over moments that have
 // run.
 void FindNextEventNow();

@@ -1,5 +1,6 @@
 #include "SntpClient.h"
 
+#include "../common/ActivityLog.h"
 #include "../common/Allocation.h"
 #include "../common/OwnedText.h"
 #include "../common/SntpExchange.h"
@@ -23,6 +24,7 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     SntpOutcome outcome;
     int result = SntpExchange(request->server.Get(), request->timeoutSeconds, SystemSntpClock(), &outcome);
     WriteSntpStatus(outcome);
+    LogClockAdjusted(outcome, false);
     HMODULE module = request->module;
     delete request;
     // The host may unload the plug-in while the exchange waits: the reference keeps the code

@@ -2,6 +2,7 @@
 
 #include "AdjustNow.h"
 
+#include "common/ActivityLog.h"
 #include "common/Allocation.h"
 #include "common/SntpExchange.h"
 #include "common/SntpStatus.h"
@@ -65,6 +66,8 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     if (started)
         WSACleanup();
     WriteSntpStatus(run->outcome_);
+    // The log after the page is told: a log held by another writer must not hold up its line.
+    const SntpOutcome outcome = run->outcome_;
     // Posted under the lock: the page's window cannot go before the message is queued, and once
     // it has let go nothing more is sent to it.
     EnterCriticalSection(&run->lock_);
@@ -73,6 +76,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     LeaveCriticalSection(&run->lock_);
     HMODULE module = run->module_;
     run->Drop();
+    LogClockAdjusted(outcome, true);
     FreeLibraryAndExitThread(module, 0);
     return 0;
 }

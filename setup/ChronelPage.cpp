@@ -4,7 +4,12 @@
 #include "FileDialog.h"
 #include "resource.h"
 
+#include "common/ActivityLog.h"
 #include "common/SettingsWriter.h"
+#include "common/TextBuffer.h"
+
+#include <objbase.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -70,6 +75,49 @@ void CChronelPage::ExportCommand()
         ShowFailure(GetParent(window_), "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
 }
 
+// chronel's log in the program the system opens text files with (Notepad unless the user chose
+// another); Notepad itself when ".log" has no program.
+void CChronelPage::OpenLogCommand()
+{
+    HWND owner = GetParent(window_);
+    char path[MAX_PATH];
+    if (!ActivityLogPath(path, sizeof path, false)) {
+        ShowFailure(owner, "動作記録", "動作記録の場所 (アプリケーションデータのフォルダー) がわかりません。", nullptr,
+                    ERROR_PATH_NOT_FOUND);
+        return;
+    }
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        TextBuffer text("動作記録はまだありません。\nchronel が動くと、次のファイルに記録されます。\n");
+        text += path;
+        MessageBoxA(owner, text.c_str(), "動作記録", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // The program that opens it may be reached through COM, which ShellExecute expects ready on the
+    // calling thread; a host that has made it ready already keeps its own set-up.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+    if (opened == SE_ERR_NOASSOC || opened == SE_ERR_ASSOCINCOMPLETE) {
+        TextBuffer quoted("\"");
+        quoted += path;
+        quoted += '"';
+        opened = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", "notepad.exe", quoted.c_str(), nullptr,
+                                                         SW_SHOWNORMAL));
+    }
+    DWORD error = GetLastError();
+    // Those of ShellExecute's results that are system error codes say what failed better than the
+    // last error, which the shell's own probing may have left behind.
+    if (opened == ERROR_FILE_NOT_FOUND || opened == ERROR_PATH_NOT_FOUND || opened == ERROR_ACCESS_DENIED ||
+        opened == ERROR_NOT_ENOUGH_MEMORY || opened == ERROR_BAD_FORMAT)
+        error = static_cast<DWORD>(opened);
+    // Ended only where it was started here or was already started the same way (S_OK, S_FALSE);
+    // a thread in another apartment (RPC_E_CHANGED_MODE) is left as it is.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (opened <= 32) {
+        ShowFailure(owner, "動作記録", "動作記録を開けませんでした。", path, error ? error : ERROR_NO_ASSOCIATION);
+    }
+}
+
 bool CChronelPage::OnCommand(int id, int code)
 {
     if (code == BN_CLICKED) {
@@ -81,6 +129,9 @@ bool CChronelPage::OnCommand(int id, int code)
             return true;
         case IDB_GEN_EXPORT:
             ExportCommand();
+            return true;
+        case IDB_GEN_OPEN_LOG:
+            OpenLogCommand();
             return true;
         default:
             return false;

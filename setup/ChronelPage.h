@@ -20,6 +20,7 @@ protected:
 
 private:
     void ExportCommand();
+    void OpenLogCommand();
 
     int autoStart_ = 0;
     TextBuffer shortCut_{"X"};

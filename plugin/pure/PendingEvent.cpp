@@ -51,11 +51,16 @@ int PendingEvent::FindAfter(const WeekSchedule& schedule, int64_t present, Sched
 
 PendingEvent::TickResult PendingEvent::Tick(const WeekSchedule& schedule, int64_t present, ScheduleEntry* entry)
 {
-    TickResult result{false, -1, false};
+    TickResult result{false, -1, false, NoMoment, NoMoment};
     bool wentBack = lastSeen_ != NoMoment && present < lastSeen_;
+    if (wentBack)
+        result.backFrom = lastSeen_;
     lastSeen_ = present;
     See(present);
     if (wentBack || (moment_ != NoMoment && moment_ < present)) {
+        // A moment not yet reached when the clock went back is still ahead, not passed.
+        if (!wentBack)
+            result.passed = moment_;
         result.refound = true;
         result.day = FindFrom(schedule, present - 1, entry);
     }
@@ -108,6 +113,28 @@ int PendingEvent::FindFrom(const WeekSchedule& schedule, int64_t exclusiveStart,
     entry->Minute = -1;
     moment_ = NoMoment;
     return -1;
+}
+
+int PendingEvent::Between(const WeekSchedule& schedule, int64_t after, int64_t before, bool ran, EntryMoment* out,
+                          int max) const
+{
+    // A walker without memory meets every moment; this one's memory says which have run.
+    PendingEvent walker;
+    int count = 0;
+    int64_t cursor = after;
+    for (int walked = 0; walked < WalkLimit; ++walked) {
+        ScheduleEntry entry(0, 0);
+        int day = walker.FindFrom(schedule, cursor, &entry);
+        if (day < 0 || walker.moment_ >= before)
+            break;
+        cursor = walker.moment_;
+        if (HasRun(cursor) != ran)
+            continue;
+        if (count < max)
+            out[count] = EntryMoment{entry.Hour, entry.Minute, day, cursor};
+        ++count;
+    }
+    return count;
 }
 
 void PendingEvent::See(int64_t present)

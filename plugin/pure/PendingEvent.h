@@ -28,6 +28,8 @@ public:
         bool refound;  // a new event is in *entry, its weekday in day
         int day;
         bool due;      // the pending moment is the present minute
+        int64_t passed;    // the pending moment before the tick, passed without its run; or NoMoment
+        int64_t backFrom;  // the clock went back: the minute of the tick before; or NoMoment
     };
     // One timer tick at the present minute. When the pending moment has passed without its run,
     // or the clock went back, the next event is found anew from the present minute on: an entry
@@ -39,11 +41,25 @@ public:
     void MarkStarted();
 
     int64_t Moment() const { return moment_; }
+    bool HasRun(int64_t moment) const;
+
+    // An entry of the schedule at its moment.
+    struct EntryMoment {
+        int32_t hour, minute;
+        int day;  // weekday
+        int64_t moment;
+    };
+    // Walks are cut off after this many moments.
+    static constexpr int WalkLimit = 10000;
+    // The entries whose moments lie strictly between after and before, oldest first: those that
+    // have run (ran) or those that have not. Up to max of them are put in out. Returns how many
+    // there are, counting no further than WalkLimit moments of the schedule.
+    int Between(const WeekSchedule& schedule, int64_t after, int64_t before, bool ran, EntryMoment* out,
+                int max) const;
 
 private:
     int FindFrom(const WeekSchedule& schedule, int64_t exclusiveStart, ScheduleEntry* entry);
     void See(int64_t present);
-    bool HasRun(int64_t moment) const;
 
     int64_t moment_ = NoMoment;
     int64_t lastSeen_ = NoMoment;  // the present of the last tick

@@ -72,7 +72,7 @@ TEST_F(SntpRunTest, AnEntryWithTheClockFlagSetsTheClockToTheServersTime)
                                  "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: set to\n"
                                  "end 2026-12-07 07:01:10\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_TRUE(run.Has("thread: 1 ended with 0")) << run.log;
+    EXPECT_TRUE(run.Has("thread: 2 ended with 0")) << run.log;
     ExpectSetShortlyAfter(run, "2026-12-07 07:00:30.500", "2026-12-07 07:01:00");
     // The entry without the flag asks nothing.
     EXPECT_EQ(run.Count("command: 32786"), 2u) << run.log;
@@ -182,15 +182,15 @@ TEST_F(SntpRunTest, NoReplyWithinTheTimeOutLeavesTheClockAlone)
     server.Answer({});
     HostLayout host;
     ASSERT_TRUE(host.Start(Settings + "setting TimeOut dword 1\nentry Monday 07:00 sntp\n"
-                           "start 2026-12-07 06:59:50\nat 07:00:01 wait log thread: 1 ended\n"
+                           "start 2026-12-07 06:59:50\nat 07:00:01 wait log thread: 2 ended\n"
                            "end 2026-12-07 07:01:00\n"));
     ASSERT_TRUE(server.WaitForRequests(1, 30000));
-    ASSERT_TRUE(WaitForLog(host, "thread: 1 ended with", 60000));
+    ASSERT_TRUE(WaitForLog(host, "thread: 2 ended with", 60000));
     server.ReplyToLast(SntpReply(NtpSecondsOfJst(2026, 12, 7, 8, 0, 0), 0));
     HostRunResult run = host.Wait();
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     ASSERT_TRUE(run.Has("command: 32786")) << run.log;
-    EXPECT_TRUE(run.Has("thread: 1 ended with -1")) << run.log;  // no reply in time
+    EXPECT_TRUE(run.Has("thread: 2 ended with -1")) << run.log;  // no reply in time
     EXPECT_FALSE(run.Has("clock: ")) << run.log;
 }
 
@@ -206,7 +206,7 @@ TEST_F(SntpRunTest, ASecondExchangeWhileTheFirstHoldsThePortSendsNothing)
                            "start 2026-12-07 06:59:50\nat 07:01:01 wait log clock: set to\n"
                            "end 2026-12-07 07:03:00\n"));
     ASSERT_TRUE(server.WaitForRequests(1, 30000));
-    ASSERT_TRUE(WaitForLog(host, "thread: 2 ended with 1", 60000));  // no socket: the port is taken
+    ASSERT_TRUE(WaitForLog(host, "thread: 3 ended with 1", 60000));  // no socket: the port is taken
     // The second exchange says so as it ends.
     uint32_t result = 99;
     for (DWORD waited = 0; waited < 30000 && result != SntpPortInUse; waited += 20) {
@@ -243,7 +243,7 @@ TEST_F(SntpRunTest, TheHostCanEndWhileAnExchangeWaits)
     EXPECT_EQ(run.exitCode, 0u) << run.log;
     EXPECT_TRUE(run.Has("wait: over")) << run.log;
     EXPECT_TRUE(run.Has("host: stopped")) << run.log;
-    EXPECT_FALSE(run.Has("thread: 1 ended")) << run.log;
+    EXPECT_FALSE(run.Has("thread: 2 ended")) << run.log;
     EXPECT_EQ(server.Requests(), 1);
 }
 

@@ -205,4 +205,46 @@ TEST_F(PendingEventTest, EntriesWithoutAClockTimeAreNeverDue)
     EXPECT_FALSE(none.Tick(empty, Monday7(6, 1), &event).due);
 }
 
+// What a tick passed over is said: the pending moment left behind unrun, the entries after it
+// that no tick saw, and, when the clock goes back, the minute it came from and the moments that
+// ran in the minutes it shows again.
+TEST_F(PendingEventTest, ATickSaysWhatItPassedOverAndWhereTheClockCameFrom)
+{
+    Add(Monday, 7, 0);
+    Add(Monday, 7, 1);
+    Add(Monday, 7, 2);
+    Add(Monday, 7, 30);
+    Arm(Monday7(6, 59));
+    PendingEvent::TickResult tick = Tick(Monday7(6, 59));
+    EXPECT_EQ(tick.passed, PendingEvent::NoMoment);
+    EXPECT_EQ(tick.backFrom, PendingEvent::NoMoment);
+    EXPECT_TRUE(RunIfDue(Monday7(7, 0)));
+    // The 07:00 run steps the clock to 07:05: 07:01 was pending, 07:02 no tick saw either.
+    tick = Tick(Monday7(7, 5));
+    EXPECT_EQ(tick.passed, Monday7(7, 1));
+    EXPECT_EQ(tick.backFrom, PendingEvent::NoMoment);
+    PendingEvent::EntryMoment between[4];
+    ASSERT_EQ(pending.Between(week, Monday7(7, 1), Monday7(7, 5), false, between, 4), 1);
+    EXPECT_EQ(between[0].moment, Monday7(7, 2));
+    EXPECT_EQ(between[0].hour, 7);
+    EXPECT_EQ(between[0].minute, 2);
+    EXPECT_EQ(between[0].day, Monday);
+    // Set back to 06:58: from 07:05; of the minutes shown again only 07:00 ran.
+    tick = Tick(Monday7(6, 58));
+    EXPECT_EQ(tick.passed, PendingEvent::NoMoment);
+    EXPECT_EQ(tick.backFrom, Monday7(7, 5));
+    ASSERT_EQ(pending.Between(week, Monday7(6, 57), Monday7(7, 6), true, between, 4), 1);
+    EXPECT_EQ(between[0].moment, Monday7(7, 0));
+    EXPECT_EQ(pending.Between(week, Monday7(6, 57), Monday7(7, 6), false, between, 4), 2);
+    // A week asleep: every entry of the week is counted, only max of them named.
+    EXPECT_EQ(pending.Between(week, Monday7(7, 30), Monday7(7, 31, 7), false, between, 2), 4);
+    // The walk ends: a year of a full schedule is counted up to the limit.
+    WeekSchedule full;
+    for (int day = 0; day < 7; ++day)
+        for (int hour = 0; hour < 24; ++hour)
+            full[day].AddEntry(hour, 0, 0, 0, 0);
+    EXPECT_EQ(pending.Between(full, Monday7(8, 0), Monday7(8, 0, 500), false, between, 4),
+              PendingEvent::WalkLimit);
+}
+
 }  // namespace

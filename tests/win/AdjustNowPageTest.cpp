@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 #include <prsht.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace testing_support;
@@ -70,6 +72,17 @@ BOOL WINAPI SetClock(const SYSTEMTIME* local)
     return TRUE;
 }
 
+// The editor's application-data folder, where it writes chronel's log: the test's own.
+std::string AppData;
+
+HRESULT WINAPI TestFolderPath(HWND, int folder, HANDLE, DWORD, LPSTR path)
+{
+    if ((folder & ~CSIDL_FLAG_MASK) != CSIDL_APPDATA)
+        return E_FAIL;
+    lstrcpynA(path, AppData.c_str(), MAX_PATH);
+    return S_OK;
+}
+
 class AdjustNowPageTest : public ClearedSettingsTest {
 protected:
     void SetUp() override
@@ -78,6 +91,7 @@ protected:
         ClockNow = Seven();
         ClockRefusal = 0;
         ClockSets = 0;
+        AppData = appData.Path();
         ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
         WriteText(PlugKey, "SNTPServer", "127.0.0.1", false);
         WriteDword(PlugKey, "TimeOut", 30);
@@ -88,7 +102,8 @@ protected:
     {
         HMODULE editor = GetModuleHandleA("chronset.dll");
         return editor && PatchKernel32Import(editor, "GetSystemTimeAsFileTime", reinterpret_cast<void*>(ReadClock)) == 1 &&
-               PatchKernel32Import(editor, "SetLocalTime", reinterpret_cast<void*>(SetClock)) == 1;
+               PatchKernel32Import(editor, "SetLocalTime", reinterpret_cast<void*>(SetClock)) == 1 &&
+               PatchImport(editor, "shell32.dll", "SHGetFolderPathA", reinterpret_cast<void*>(TestFolderPath)) == 1;
     }
     // Takes over the open editor's clock, shows the page and presses the button; none when the
     // clock could not be taken over (then nothing was pressed).
@@ -112,7 +127,22 @@ protected:
         }
         return line;
     }
+    // The log's lines without their time stamps (the editor stamps them by the machine's clock).
+    std::vector<std::string> LogMessages() const
+    {
+        std::vector<std::string> messages;
+        std::string log = ReadFileBytes(appData / "Quor\\ChronelPlug\\chronel.log");
+        for (size_t at = 0; at < log.size();) {
+            size_t end = log.find("\r\n", at);
+            if (end == std::string::npos)
+                break;
+            messages.push_back(log.substr(at + 20, end - at - 20));
+            at = end + 2;
+        }
+        return messages;
+    }
     SntpTestServer server;
+    TempDir appData{"appdata"};
 };
 
 // The page's template in dialog units, as it was before the status line and the button came.
@@ -259,6 +289,18 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     Click(page, IDB_NTP_ADJUST_NOW);
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: SNTPサーバーが設定されていません");
     EXPECT_EQ(server.Requests(), 1);
+    // Each press leaves its line in chronel's log, written once the page has been told (so the
+    // two threads' lines may come in either order).
+    std::vector<std::string> logged = {
+        "時刻合わせ (今すぐ合わせる): 失敗: SNTPサーバーが設定されていません",
+        "時刻合わせ (今すぐ合わせる, サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
+    };
+    for (DWORD waited = 0; waited < 30000 && LogMessages().size() < logged.size(); waited += 20)
+        Sleep(20);
+    std::vector<std::string> messages = LogMessages();
+    std::sort(messages.begin(), messages.end());
+    std::sort(logged.begin(), logged.end());
+    EXPECT_EQ(messages, logged);
 
     // An empty time-out field is refused as leaving the page would, and nothing is started.
     Type(page, IDE_NTP_SERVER, "127.0.0.1");

@@ -301,17 +301,6 @@ TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
     EXPECT_STRCASEEQ(now, home.Path().c_str());
 }
 
-// The system's text for an error, as a message shows it (no closing line break).
-std::string SystemText(DWORD error)
-{
-    char text[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                  sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
-        text[--length] = '\0';
-    return text;
-}
-
 // An export that cannot be written (the file is held open by another program) says so in a box
 // owned by the sheet, with the file and the system's reason, and the old file stays as it was.
 TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)

@@ -1,6 +1,10 @@
 #include "FakeHost.h"
 
+#include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
+#include "plugin/LogQueue.h"
+
+#include <shlobj.h>
 
 #include <cstdio>
 
@@ -41,11 +45,25 @@ int __stdcall FakeSendSetHeader(HWND window, const char* text)
     return 1;
 }
 
+// chronel's log goes into the fake host's folder, not into the profile of the user running the
+// tests.
+HRESULT WINAPI FakeSHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path)
+{
+    if (!CurrentFakeHost || (folder & ~CSIDL_FLAG_MASK) != CSIDL_APPDATA)
+        return E_FAIL;
+    CreateDirectoryA(CurrentFakeHost->appData.c_str(), nullptr);
+    lstrcpynA(path, CurrentFakeHost->appData.c_str(), MAX_PATH);
+    return S_OK;
+}
+
 }  // namespace
 
 FakeHost::FakeHost() : dir_("fakehost")
 {
     root = dir_.Path() + "\\";
+    appData = root + "AppData";
+    PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "SHGetFolderPathA",
+                reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
     Host = HostApi{};
     Host.RegistCallback = FakeRegistCallback;
@@ -57,6 +75,7 @@ FakeHost::FakeHost() : dir_("fakehost")
 
 FakeHost::~FakeHost()
 {
+    StopLogWriter(30000);
     Host = HostApi{};
     CurrentFakeHost = nullptr;
 }
@@ -67,6 +86,12 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
     for (size_t at = path.find('\\', root.size()); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     testing_support::WriteFileBytes(path, bytes);
+}
+
+std::string FakeHost::LogText() const
+{
+    StopLogWriter(30000);
+    return testing_support::ReadFileBytes(appData + "\\Quor\\ChronelPlug\\chronel.log");
 }
 
 std::string FakeHost::Read(const std::string& relative) const

@@ -16,6 +16,7 @@ struct FakeHost {
     ~FakeHost();
 
     std::string root;  // ends with "\"
+    std::string appData;  // the application-data folder the code under test is given
     std::vector<std::string> marks;  // "id mask on|off"
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
@@ -24,6 +25,8 @@ struct FakeHost {
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;
     std::string Read(const std::string& relative) const;
+    // chronel's log so far, once every queued line is written.
+    std::string LogText() const;
     // The recorded marks joined by "|", "" for none.
     std::string JoinedMarks() const;
     // The two marks a release gives the entry id ("Account1\Outbox.box\name"), joined by "|".

@@ -24,16 +24,19 @@ PeImage Shipped(const std::string& name)
 // also under WOW64). A new import fails the suite until it is checked and added here.
 const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"kernel32.dll",
-     {"CloseHandle", "CopyFileA", "CreateFileA", "CreateThread", "DeleteCriticalSection", "DeleteFileA",
-      "DisableThreadLibraryCalls", "EnterCriticalSection", "FileTimeToSystemTime", "FindClose", "FindFirstFileA",
-      "FindNextFileA", "FlushFileBuffers", "FormatMessageA", "FreeLibrary", "FreeLibraryAndExitThread",
-      "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId", "GetLastError", "GetLocalTime",
-      "GetModuleFileNameW", "GetModuleHandleA", "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress",
-      "GetSystemTimeAsFileTime", "GetTempFileNameA", "GetTempPathA", "GetTickCount", "InitializeCriticalSection",
-      "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA",
-      "MoveFileExA", "QueryPerformanceCounter", "ReadFile", "SetCurrentDirectoryW", "SetEndOfFile",
+     {"CloseHandle", "CopyFileA", "CreateDirectoryA", "CreateEventA", "CreateFileA", "CreateMutexA", "CreateThread",
+      "DeleteCriticalSection", "DeleteFileA", "DisableThreadLibraryCalls", "EnterCriticalSection",
+      "FileTimeToSystemTime", "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FormatMessageA",
+      "FreeLibrary", "FreeLibraryAndExitThread", "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId",
+      "GetFileAttributesA", "GetFileSizeEx", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
+      "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
+      "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
+      "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
+      "QueryPerformanceCounter", "ReadFile", "ReleaseMutex", "SetCurrentDirectoryW", "SetEndOfFile", "SetEvent",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
-      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WriteFile"}},
+      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},
+    {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
+    {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
     {"user32.dll",
      {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
       "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
@@ -55,7 +58,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
       "fwrite", "malloc", "memcpy", "memmove", "memset", "realloc", "strchr", "strcmp", "strlen", "strncmp",
-      "strncpy", "vfprintf", "vsprintf", "wcslen"}},
+      "strncpy", "strrchr", "vfprintf", "vsprintf", "wcslen"}},
 };
 
 TEST(PluginImageTest, ExportsExactlyTheEntryPointsAtTheirOrdinals)

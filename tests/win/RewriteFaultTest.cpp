@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,70 @@ TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage
     EXPECT_GT(damaged, 0);
 }
 
+// The report of each way a rewrite can end, for the log's line: rewritten with its Date: line;
+// the old message kept, with the error where the system gave one; or the new text kept beside a
+// message written over half way, under the name the report gives, however long the message's own.
+TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
+{
+    const std::string name = OutboxDir + std::string(80, 'a') + ".qpm";
+    const std::string path = host.root + name;
+    std::set<RewriteReport::Result> seen;
+    for (bool held : {false, true}) {
+        for (int step = 0; step < StepCount; ++step) {
+            for (int nth = 1; nth <= 6; ++nth) {
+                for (bool fromThenOn : {false, true}) {
+                    SCOPED_TRACE(std::string(held ? "held, " : "") + StepNames[step] + " call " +
+                                 std::to_string(nth) + (fromThenOn ? " and every later one" : " alone"));
+                    for (const std::string& other : OtherFiles(host, OutboxDir, {}))
+                        DeleteFileA((host.root + OutboxDir + other).c_str());
+                    host.Write(name, OldMessage());
+                    HANDLE holder = INVALID_HANDLE_VALUE;
+                    if (held) {
+                        holder = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+                        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+                    }
+                    Faults = Injection{};
+                    Faults.step = static_cast<Step>(step);
+                    Faults.nth = nth;
+                    Faults.fromThenOn = fromThenOn;
+                    RewriteReport report;
+                    bool rewritten = RewriteMessage(path.c_str(), 100, ScanRules, &report);
+                    Faults.step = StepCount;
+                    if (holder != INVALID_HANDLE_VALUE)
+                        CloseHandle(holder);
+                    seen.insert(report.result);
+                    std::string now = host.Read(name);
+                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {std::string(80, 'a') + ".qpm"});
+                    EXPECT_EQ(rewritten, report.result == RewriteReport::Rewritten);
+                    switch (report.result) {
+                    case RewriteReport::Rewritten:
+                        EXPECT_EQ(std::string(report.dateLine).substr(0, 6), "Date: ");
+                        EXPECT_NE(now.find(report.dateLine), std::string::npos);
+                        break;
+                    case RewriteReport::Damaged:
+                        ASSERT_EQ(left.size(), 1u);
+                        EXPECT_EQ(report.kept, left[0]);
+                        break;
+                    case RewriteReport::NoStaging:
+                    case RewriteReport::NotOpened:
+                    case RewriteReport::CopyFailed:
+                        EXPECT_NE(report.error, 0u);
+                        EXPECT_EQ(now, OldMessage());
+                        break;
+                    default:
+                        EXPECT_EQ(now, OldMessage());
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    for (RewriteReport::Result result : {RewriteReport::Rewritten, RewriteReport::NoStaging, RewriteReport::NotOpened,
+                                         RewriteReport::CopyFailed, RewriteReport::NotReplaced, RewriteReport::Damaged})
+        EXPECT_EQ(seen.count(result), 1u) << result;
+}
+
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
 // stages in a file of its own, so neither message takes any of the other's text.
 TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
@@ -320,7 +385,9 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
-    RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
+    RewriteReport report;
+    EXPECT_FALSE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
+    EXPECT_EQ(report.result, RewriteReport::Changed);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
     EXPECT_TRUE(OtherFiles(host, OutboxDir, {"a.qpm"}).empty());

@@ -197,4 +197,14 @@ std::string DialogStaticText(HWND dialog)
     return found;
 }
 
+std::string SystemText(DWORD error)
+{
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+        text[--length] = '\0';
+    return text;
+}
+
 }  // namespace testing_support

@@ -62,5 +62,7 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs);
 bool WaitForWindowGone(HWND window, DWORD timeoutMs);
 // The text of the dialog's first static control that has text other than the icon.
 std::string DialogStaticText(HWND dialog);
+// The system's text for an error, as a message shows it (no closing line break).
+std::string SystemText(DWORD error);
 
 }  // namespace testing_support

@@ -1,0 +1,36 @@
+#!/bin/bash
+# What a line of chronel's log costs the thread that logs it: written at once, queued for the
+# writer thread, and queued while the writer is stuck behind another holder of the log. Usage:
+#   flock /tmp/chronel-wine.lock bench/run-log-bench.sh [LINES]
+set -euo pipefail
+lines=${1:-2000}
+cd "$(dirname "$0")/.."
+[ -d build/mingw ] || scripts/setup.sh >/dev/null
+cmake --build build/mingw --target log_queue_bench >/dev/null
+source scripts/xvfb.sh >/dev/null
+out=$(mktemp)
+trap 'rm -f "$out"; chronel_cleanup' EXIT
+build/mingw/wine-run.sh build/mingw/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
+
+cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
+echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"
+python3 - "$out" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="cp932", errors="replace").read()
+print("Cost of one log line to the thread that logs it (microseconds)")
+print()
+print("| case | lines | mean | 99th percentile | worst |")
+print("|---|---:|---:|---:|---:|")
+pat = re.compile(r"bench: (.+?) count (\d+) mean ([\d.]+) p99 ([\d.]+) worst ([\d.]+) us")
+found = False
+for m in pat.finditer(text):
+    found = True
+    print(f"| {m.group(1)} | {m.group(2)} | {float(m.group(3)):.2f} | {float(m.group(4)):.2f} | {float(m.group(5)):.2f} |")
+m = re.search(r"bench: writer ended (\d); log (\d+) bytes, older generation (\d+) bytes", text)
+if m:
+    print()
+    print(f"Afterwards: writer ended {'yes' if m.group(1) == '1' else 'no'}; log {m.group(2)} bytes, "
+          f"older generation {m.group(3)} bytes")
+if not found:
+    sys.exit("no measurements:\n" + text)
+PY

@@ -1,0 +1,51 @@
+#pragma once
+// What chronel did, one call per event, each a line of its log (see LogQueue.h): scheduled runs,
+// entries passed over, connects and disconnects, reservations posted and released, clock
+// adjustments (LogClockAdjusted in ActivityLog.h). Every call here comes from the host's
+// user-interface thread and only queues its line.
+
+#include "../common/Schedule.h"
+#include "Outbox.h"
+
+#include <cstdint>
+
+void LogPluginStarted();
+void LogPluginEnded();
+// The user started or stopped the schedule from its menu item.
+void LogScheduleSwitched();
+
+// A receive run starts: for the schedule's entry (at weekday), or at once after a release.
+void LogRunStarted(const ScheduleEntry& entry, int weekday, bool forEntry, bool patrol, bool adjustClock);
+void LogRunEnded(bool distribute);
+
+// Why a schedule entry's minute came and started no run.
+enum class PassOverReason {
+    ScheduleStopped,
+    ConnectionHeld,   // a scheduled connection holds runs back until the disconnect
+    RunGoing,         // the previous run has not ended
+    ConnectMinute,    // the scheduled connect starts in the same minute
+    DisconnectMinute, // the scheduled disconnect starts in the same minute
+    NoHostWindow,     // there is no folder window to send the command to
+    NoTick,           // no tick came in its minute: the computer asleep, the host busy, the clock set forward
+    AlreadyRan,       // the clock went back over it after it ran: it does not run again
+    Reloaded,         // the schedule was read anew in its minute
+};
+void LogPassedOver(const ScheduleEntry& entry, int weekday, PassOverReason why);
+// More entries passed over for the same reason than were named: count of them, or at least count.
+void LogMorePassedOver(int count, bool atLeast, PassOverReason why);
+// The local clock showed an earlier minute than on the tick before (minutes as LocalMinute counts).
+void LogClockWentBack(int64_t fromMinute, int64_t toMinute);
+
+void LogConnectStarted(bool alreadyConnected);
+// connected: the host went online; otherwise the host's error dialog was answered.
+void LogConnectEnded(bool connected);
+void LogDisconnectStarted(bool wasConnected);
+void LogDisconnectEnded();
+// A scheduled connection no longer holds runs back: the host went offline before the disconnect.
+void LogConnectionLost();
+
+// id: the entry as the host names it ("Account1\Outbox.box\name"); reserved: calendar time.
+void LogReservationPosted(const char* id, int32_t reserved);
+
+// A due message's release: its report says how the rewrite went.
+void LogRelease(const char* id, int32_t reserved, const RewriteReport& report);
