@@ -62,6 +62,13 @@ void PostWantedSteps()
     }
 }
 
+void EndConnectionWork()
+{
+    ConnectStepWanted = false;
+    DisconnectStepWanted = false;
+    EndScheduledConnection();
+}
+
 DailyMinute TickDailyConnection(const SYSTEMTIME& now, int64_t minute)
 {
     const bool secondZero = now.wSecond == 0;

@@ -16,6 +16,10 @@ int __stdcall DisconnectStep(HWND window, LPARAM value);
 
 // Posts the steps that asked on an earlier tick to be carried on.
 void PostWantedSteps();
+// At clean-up: the connect or disconnect under way ends with the plug-in's work, so that a later
+// start-up polls nothing for it (each poll answers the host's dialogs) and holds no run back for
+// it. The minutes they started in stay, so a start-up in that minute does not command them again.
+void EndConnectionWork();
 
 // What the tick's minute is to the daily connection.
 enum class DailyMinute {

@@ -192,6 +192,7 @@ int StopTimer()
     if (!TimerHeld)
         return 0;
     TimerHeld = false;
+    EndConnectionWork();
     return Host.KillTimer(TimerId);
 }
 

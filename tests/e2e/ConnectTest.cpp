@@ -107,6 +107,26 @@ TEST_F(ConnectTest, AStepDeliveredAfterCleanUpDoesNothing)
     EXPECT_FALSE(run.Has("command: 32835")) << run.log;
 }
 
+// Clean-up ends the scheduled connect under way. Started again, the plug-in polls nothing for
+// it: a host dialog that comes up later is the user's to answer, not taken by a step of the
+// connect that the earlier start-up began.
+TEST_F(ConnectTest, ACleanUpEndsTheConnectUnderWayForTheNextStartUp)
+{
+    HostLayout host;
+    HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 3\n") +
+                                 "connect succeed 20\n"
+                                 "start 2026-12-07 06:59:50\n"
+                                 "at 07:00:02 cleanup\n"
+                                 "at 07:00:04 startup\n"
+                                 "at 07:00:06 host-dialog エラー\n"
+                                 "end 2026-12-07 07:00:09\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.When("command: 32835"), "2026-12-07 07:00:00.0") << run.log;
+    EXPECT_EQ(run.Count("host: APCStartUp -> 1"), 2u) << run.log;
+    EXPECT_TRUE(run.Has("dialog: \"エラー\" shown")) << run.log;
+    EXPECT_FALSE(run.Has("dialog: \"エラー\" answered")) << run.log;
+}
+
 // Already connected, the disconnect asks "ダイヤル切断の確認"; the step answers yes.
 TEST_F(ConnectTest, TheDisconnectQuestionIsAnsweredYes)
 {
