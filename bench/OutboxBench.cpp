@@ -4,7 +4,6 @@
 // nothing and can be repeated; the other entries are queued and their files are never opened.
 //
 // outbox_bench [rounds] [max-accounts] [max-entries]: best of `rounds` (default 3) for each cell.
-#include "Globals.h"
 #include "Outbox.h"
 #include "host/HostApi.h"
 
@@ -143,7 +142,8 @@ int main(int argc, char** argv)
     Root = std::string(temp) + "chronel-outbox-bench\\";
     Host.GetMailbox = BenchGetMailbox;
     Host.MarkMail = BenchMarkMail;
-    ReferenceTime = 1796596200;  // 2026-12-07 07:30 in Tokyo; the held messages wait for 2030
+    // 2026-12-07 07:30 in Tokyo; the held messages wait for 2030.
+    const ReleaseRules rules{1796596200, false, 0, 0};
 
     std::vector<int> accountSizes, entrySizes;
     for (int a : {1, 5, 10})
@@ -171,7 +171,7 @@ int main(int argc, char** argv)
                 double bestScan = 1e9, bestRead = 1e9, bestList = 1e9;
                 for (int round = 0; round < cellRounds; ++round) {
                     double t0 = Now();
-                    bool released = ScanOutbox();
+                    bool released = ScanOutbox(rules);
                     double t1 = Now();
                     for (const std::string& file : files)
                         ReadAll(file);

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-char* CopyText(const char* text)
+OwnedText CopyText(const char* text)
 {
     if (!text)
-        return nullptr;
+        return OwnedText();
     size_t size = std::strlen(text) + 1;
-    char* copy = new (NoThrow) char[size];
+    OwnedText copy(new (NoThrow) char[size]);
     if (copy)
-        std::memcpy(copy, text, size);
+        std::memcpy(copy.Get(), text, size);
     return copy;
 }

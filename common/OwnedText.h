@@ -1,5 +1,16 @@
 #pragma once
 
-// A new[] copy of text that the caller owns and frees with delete[]; none for a null text or
-// when memory runs out.
-char* CopyText(const char* text);
+#include "Owned.h"
+
+namespace OwnedFree {
+inline void Text(char* text)
+{
+    delete[] text;
+}
+}  // namespace OwnedFree
+
+// A text made with new[]; none is null.
+using OwnedText = Owned<char*, OwnedFree::Text>;
+
+// A copy of text; none for a null text or when memory runs out.
+OwnedText CopyText(const char* text);

@@ -1,5 +1,7 @@
 #include "RegeditText.h"
 
+#include "ShiftJis.h"
+
 #include <cstdio>
 
 namespace {
@@ -54,14 +56,8 @@ void AddEntry(TextBuffer& out, const TextBuffer& dayPath, int n, const ScheduleE
 
 }  // namespace
 
-// The store's texts are in the Japanese ANSI code page, and the registry editor decodes a line
-// before it reads escapes: the trail byte of a double-byte character (0x5c in "表") is part of that
-// character and must not be escaped.
-static bool IsShiftJisLeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc);
-}
-
+// The registry editor decodes a line before it reads escapes: the trail byte of a double-byte
+// character (0x5c in "表") is part of that character and must not be escaped.
 TextBuffer RegeditQuoted(const char* text)
 {
     TextBuffer out("\"");
@@ -100,7 +96,7 @@ TextBuffer BuildRegeditText(const Settings& s)
     AddNumber(out, "PostSec", s.PostSec);
     AddNumber(out, "ReserveMark", s.ReserveMark);
     AddNumber(out, "UseSNTP", s.UseSNTP);
-    AddString(out, "SNTPServer", s.SNTPServer ? s.SNTPServer : "");
+    AddString(out, "SNTPServer", s.SNTPServer ? s.SNTPServer.Get() : "");
     AddNumber(out, "TimeOut", s.TimeOut);
     AddNumber(out, "Accuracy", s.Accuracy);
     AddNumber(out, "RunSNTPServer", s.RunSNTPServer);
@@ -112,7 +108,7 @@ TextBuffer BuildRegeditText(const Settings& s)
         const ScheduleList& list = s.Schedule[day];
         // A list never read from the store has no name of its own; its weekday's name is the same.
         TextBuffer dayPath("\\ChronelPlug\\Schedule\\");
-        dayPath += list.DayName ? list.DayName : WeekdayNames[day];
+        dayPath += list.DayName ? list.DayName.Get() : WeekdayNames[day];
         AddKey(out, dayPath);
         out += '\n';
         int n = 0;

@@ -29,7 +29,6 @@ bool IsNotLater(const ScheduleEntry& a, const ScheduleEntry& b)
 ScheduleList::~ScheduleList()
 {
     Clear();
-    delete[] DayName;
 }
 
 void ScheduleList::Clear()
@@ -43,7 +42,6 @@ void ScheduleList::Clear()
 
 int ScheduleList::SetDayName(const char* name)
 {
-    delete[] DayName;
     DayName = CopyText(name);
     return DayName || !name;
 }

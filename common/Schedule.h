@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OwnedText.h"
+
 #include <cstdint>
 
 // One scheduled receive. Times are to the minute; -1 means "not stored" and never matches.
@@ -25,7 +27,7 @@ bool IsNotLater(const ScheduleEntry& a, const ScheduleEntry& b);
 class ScheduleList {
 public:
     ScheduleEntry* Head = nullptr;
-    char* DayName = nullptr;  // owned copy of the weekday name last read from the store
+    OwnedText DayName;  // copy of the weekday name last read from the store
 
     ScheduleList() = default;
     ~ScheduleList();

@@ -19,8 +19,7 @@ Settings::~Settings()
 
 void Settings::ClearServer()
 {
-    delete[] SNTPServer;
-    SNTPServer = nullptr;
+    SNTPServer.Reset();
 }
 
 int Settings::SetServer(const char* text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OwnedText.h"
 #include "Schedule.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ struct Settings {
     int32_t PostSec = 0;
     int32_t ReserveMark = 0;
     int32_t UseSNTP = 0;
-    char* SNTPServer = nullptr;  // owned; none when the store holds no text
+    OwnedText SNTPServer;  // none when the store holds no text
     int32_t Accuracy = 0;
     int32_t TimeOut = 0;
     int32_t RunSNTPServer = 0;

@@ -143,7 +143,7 @@ int LoadSettings(Settings& settings)
     settings.RunSNTPServer = 0;
     ReadNumber(k, "RunSNTPServer", &settings.RunSNTPServer);
 
-    key.Close();
+    key.Reset();
     LoadSchedule(settings);
     return 1;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegKey.h"
+#include "Owned.h"
 #include "Settings.h"
 
 // Access used for every key, by readers and writers alike.

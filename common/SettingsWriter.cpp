@@ -3,6 +3,7 @@
 #include "Allocation.h"
 #include "RegeditText.h"
 #include "SettingsStore.h"
+#include "ShiftJis.h"
 
 #include <cstdio>
 #include <cstring>
@@ -73,10 +74,7 @@ void WriteEntry(HKEY key, const ScheduleEntry& entry, FirstFailure& failure)
 bool IsEntryName(const char* name, int count)
 {
     for (int i = 0; i < 4; ++i) {
-        char c = name[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != "data"[i])
+        if (FoldAscii(name[i]) != "data"[i])
             return false;
     }
     const char* digits = name + 4;
@@ -162,7 +160,7 @@ std::unique_ptr<EntryKey[]> OpenEntryKeys(HKEY day, int count, FirstFailure& fai
         if (status != ERROR_SUCCESS) {
             failure.Note(status);
             for (int made = 0; made < n; ++made) {
-                keys[made].key.Close();
+                keys[made].key.Reset();
                 if (keys[made].made) {
                     std::snprintf(name, sizeof name, Store::EntryKeyFormat, made);
                     RegDeleteKeyA(day, name);
@@ -175,24 +173,6 @@ std::unique_ptr<EntryKey[]> OpenEntryKeys(HKEY day, int count, FirstFailure& fai
     }
     return keys;
 }
-
-// Owns a file handle; INVALID_HANDLE_VALUE is empty.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr)
-            CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
-private:
-    HANDLE handle_;
-};
 
 DWORD WriteWholeFile(const char* path, const char* bytes, size_t size)
 {
@@ -264,7 +244,7 @@ int SaveSettings(const Settings& s, DWORD* error)
     failure.Note(WriteNumber(k, "ReserveMark", s.ReserveMark));
     failure.Note(WriteNumber(k, "UseSNTP", s.UseSNTP));
     // No text held: an empty value, which reads back as no text.
-    const char* server = s.SNTPServer ? s.SNTPServer : "";
+    const char* server = s.SNTPServer ? s.SNTPServer.Get() : "";
     failure.Note(WriteBytes(k, "SNTPServer", server, static_cast<DWORD>(std::strlen(server))));
     failure.Note(WriteNumber(k, "TimeOut", s.TimeOut));
     failure.Note(WriteNumber(k, "Accuracy", s.Accuracy));

@@ -2,31 +2,22 @@
 
 #include "SntpExchange.h"
 
+#include "Owned.h"
 #include "SntpPacket.h"
 
 #include <ntsecapi.h>
 
 #include <cstdint>
+#include <type_traits>
+
+static_assert(std::is_same<SOCKET, uintptr_t>::value, "a socket's owner holds a SOCKET");
+
+void OwnedFree::Socket(uintptr_t socket)
+{
+    closesocket(socket);
+}
 
 namespace {
-
-// Owns a socket; closes it on every way out.
-class Socket {
-public:
-    explicit Socket(SOCKET handle) : handle_(handle) {}
-    ~Socket()
-    {
-        if (handle_ != INVALID_SOCKET)
-            closesocket(handle_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    bool Valid() const { return handle_ != INVALID_SOCKET; }
-    SOCKET Get() const { return handle_; }
-
-private:
-    SOCKET handle_;
-};
 
 int64_t ReadTicks(const SntpClock& clock)
 {
@@ -236,7 +227,7 @@ int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock,
     int64_t departure = 0;
     {
         Socket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-        if (!socket.Valid())
+        if (!socket)
             return Fail(SntpSocketError, WSAGetLastError(), clock, outcome, 1);
         sockaddr_in local{};
         local.sin_family = AF_INET;

@@ -19,15 +19,15 @@ char StoredLetter(char preset, const unsigned char* bytes, size_t size)
     return size > 0 ? static_cast<char>(bytes[0]) : preset;
 }
 
-char* StoredText(const unsigned char* bytes, size_t size)
+OwnedText StoredText(const unsigned char* bytes, size_t size)
 {
     if (size == static_cast<size_t>(-1))
-        return nullptr;  // no room for the terminator
-    char* text = new (NoThrow) char[size + 1];
+        return OwnedText();  // no room for the terminator
+    OwnedText text(new (NoThrow) char[size + 1]);
     if (!text)
-        return nullptr;
+        return text;
     if (size)
-        std::memcpy(text, bytes, size);
-    text[size] = '\0';
+        std::memcpy(text.Get(), bytes, size);
+    text.Get()[size] = '\0';
     return text;
 }

@@ -3,6 +3,8 @@
 // No platform code: the registry reading hands the bytes over, and this part is also built
 // natively under the sanitizers and fuzzed.
 
+#include "OwnedText.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -14,6 +16,6 @@ int32_t StoredNumber(int32_t preset, const unsigned char* bytes, size_t size);
 // preset for an empty value.
 char StoredLetter(char preset, const unsigned char* bytes, size_t size);
 
-// SNTPServer: a new[] text of the stored bytes, ended after them (a stored terminator ends it
-// where it stands), owned by the caller; none when memory runs out.
-char* StoredText(const unsigned char* bytes, size_t size);
+// SNTPServer: a text of the stored bytes, ended after them (a stored terminator ends it where it
+// stands); none when memory runs out.
+OwnedText StoredText(const unsigned char* bytes, size_t size);

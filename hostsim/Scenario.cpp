@@ -3,6 +3,7 @@
 #include "Host.h"
 #include "Mail.h"
 #include "Plugin.h"
+#include "TimeText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,24 +11,6 @@
 #include <sstream>
 
 namespace {
-
-bool ParseDate(const std::string& date, const std::string& time, SYSTEMTIME& out)
-{
-    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (std::sscanf(date.c_str(), "%u-%u-%u", &year, &month, &day) != 3)
-        return false;
-    if (std::sscanf(time.c_str(), "%u:%u:%u", &hour, &minute, &second) < 2)
-        return false;
-    out = SYSTEMTIME{};
-    out.wYear = static_cast<WORD>(year);
-    out.wMonth = static_cast<WORD>(month);
-    out.wDay = static_cast<WORD>(day);
-    out.wHour = static_cast<WORD>(hour);
-    out.wMinute = static_cast<WORD>(minute);
-    out.wSecond = static_cast<WORD>(second);
-    FILETIME check;
-    return SystemTimeToFileTime(&out, &check) != 0;
-}
 
 // The rest of the line after the first n words.
 std::string Rest(const std::string& line, int words)
@@ -296,7 +279,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
             std::string date, time;
             in >> date >> time;
             SYSTEMTIME moment;
-            if (!ParseDate(date, time, moment)) {
+            if (!ParseDateAndTime(date.c_str(), time.c_str(), &moment)) {
                 error = "line " + std::to_string(number) + ": bad date";
                 return false;
             }
@@ -335,7 +318,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
             time = when.substr(blank + 1);
         }
         SYSTEMTIME moment;
-        if (!ParseDate(date, time, moment)) {
+        if (!ParseDateAndTime(date.c_str(), time.c_str(), &moment)) {
             error = "bad time \"" + when + "\"";
             return false;
         }

@@ -1,6 +1,7 @@
 #include "Host.h"
 #include "ImportPatch.h"
 #include "Plugin.h"
+#include "TimeText.h"
 
 #include <atomic>
 #include <cstdio>
@@ -17,17 +18,6 @@ std::atomic<int64_t> Now;
 int64_t Elapsed;
 // The error with which SetLocalTime fails, as Windows refuses a user without the right; 0 accepts.
 std::atomic<DWORD> Refusal{0};
-
-int64_t ToMilliseconds(const SYSTEMTIME& time)
-{
-    FILETIME file;
-    if (!SystemTimeToFileTime(&time, &file))
-        return 0;
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
-    return static_cast<int64_t>(value.QuadPart / 10000);
-}
 
 SYSTEMTIME FromMilliseconds(int64_t milliseconds)
 {
@@ -73,7 +63,7 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 {
     SYSTEMTIME fixed = *time;
     fixed.wDayOfWeek = 0;
-    int64_t to = ToMilliseconds(fixed);
+    int64_t to = MillisecondsOf(fixed);
     DWORD refusal = to == 0 ? ERROR_INVALID_PARAMETER : Refusal.load();
     if (refusal) {
         LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u (error %lu)", time->wYear,
@@ -83,10 +73,10 @@ BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
         return FALSE;
     }
     int64_t now = Now.load();
-    int64_t utc = to - (ToMilliseconds(LocalOf(now)) - now);
+    int64_t utc = to - (MillisecondsOf(LocalOf(now)) - now);
     Now.store(utc);
     SYSTEMTIME shown = LocalOf(utc);
-    if (ToMilliseconds(shown) == to) {
+    if (MillisecondsOf(shown) == to) {
         LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
                  time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
     } else {
@@ -147,13 +137,13 @@ int64_t UtcOfLocal(const SYSTEMTIME& local)
 {
     SYSTEMTIME utc{};
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc))
-        return ToMilliseconds(local);
-    return ToMilliseconds(utc);
+        return MillisecondsOf(local);
+    return MillisecondsOf(utc);
 }
 
 int64_t UtcMilliseconds(const SYSTEMTIME& utc)
 {
-    return ToMilliseconds(utc);
+    return MillisecondsOf(utc);
 }
 
 void SetLocal(const SYSTEMTIME& local)

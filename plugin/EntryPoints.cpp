@@ -1,15 +1,17 @@
 // The entry points the host calls, exported by name at fixed ordinals (chronel.def).
 #include "../common/Allocation.h"
 #include "../common/SettingsStore.h"
+#include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
 #include "LogLines.h"
 #include "LogQueue.h"
 #include "Menu.h"
 #include "Reserve.h"
+#include "Scheduler.h"
 #include "SettingsEditor.h"
-#include "Timer.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
 #include "resource.h"
 
 // Exported through chronel.def only, so the table holds the plain names and no Name@N twins.
@@ -43,14 +45,8 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     // Started again during a run: the run is over, and its window goes back first.
     PutBackMovedWindow(true);
     LoadSettings(PlugSettings);
-    ScheduleMode = Stopped;
-    if (PlugSettings.AutoStart) {
-        FindNextEventNow();
-        ScheduleMode = Armed;
-    }
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
-    ReserveHeaderLength = 15;
+    StartSchedule(PlugSettings.AutoStart != 0);
+    RegisterConnectionSteps();
     StartLogWriter();
     LogPluginStarted();
     StartTimer();
@@ -61,7 +57,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
-    ScheduleMode = Stopped;
+    StopSchedule();
     int killed = StopTimer();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
@@ -110,14 +106,14 @@ PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 {
     // Put back while it still exists; it is not the next main window's to take.
-    if (window && window == MovedWindow)
+    if (IsMovedWindow(window))
         PutBackMovedWindow(false);
     FolderWindows.Remove(window);
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
-    if (kind == 101)
+    if (kind == FolderMenuBar)
         InsertScheduleMenuItem(window, menu);
 }
 
@@ -127,14 +123,14 @@ PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)
 
 PLUGIN_EXPORT int __stdcall APCFolderEndRetrieve(int)
 {
-    return FolderEndRetrieve();
+    return static_cast<int>(FolderEndRetrieve());
 }
 
 PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return 0;
-    return SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
+    return SendWindows.Append(new (NoThrow) WindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)

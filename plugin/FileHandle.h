@@ -1,58 +1,11 @@
 #pragma once
-// Owners of file and find handles, and the file ends of the byte streams the outbox code reads
-// and writes through.
+// The file ends of the byte streams the outbox code reads and writes through, over the owners of
+// file and find handles.
 
 #include "FileCalls.h"
-#include "LineReader.h"
-#include "MessageRewrite.h"
-
-#include <windows.h>
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle(FileHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
-    FileHandle& operator=(FileHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            handle_ = other.handle_;
-            other.handle_ = INVALID_HANDLE_VALUE;
-        }
-        return *this;
-    }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE Get() const { return handle_; }
-    void Close()
-    {
-        if (Valid())
-            CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle()
-    {
-        if (Valid())
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+#include "Owned.h"
+#include "pure/LineReader.h"
+#include "pure/MessageRewrite.h"
 
 class FileSource : public ByteSource {
 public:

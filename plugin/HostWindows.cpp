@@ -2,30 +2,26 @@
 
 #include "Globals.h"
 #include "Menu.h"
+#include "host/HostUi.h"
 
 #include <cstring>
 
 namespace {
 
-const char* const MainFrameTitle = "Quillpost";
-const char* const MainFrameSuffix = "- Quillpost";
-const char* const MainFrameViewClass = "AfxFrameOrView42s";
-const char* const TrayWindowClass = "Quillpost32Class";
-const char* const ConnectedCaption = "サーバから切断する(&S)";
-
 struct HostDialog {
     const char* title;
     WPARAM answer;
-    int answered;
+    AnsweredDialog answered;
 };
 // In the order the titles are compared.
 const HostDialog HostDialogs[] = {
-    {"エラー", IDCANCEL, ErrorDialog},
-    {"メール受信", IDCANCEL, ReceiveDialog},
-    {"ダイヤル切断の確認", IDYES, DisconnectDialog},
+    {ErrorDialogTitle, IDCANCEL, AnsweredDialog::ErrorDialog},
+    {ReceiveDialogTitle, IDCANCEL, AnsweredDialog::ReceiveDialog},
+    {DisconnectDialogTitle, IDYES, AnsweredDialog::DisconnectDialog},
 };
 
-BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM)
+// answered: the AnsweredDialog of the walk.
+BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM answered)
 {
     char title[1024] = "";
     GetWindowTextA(window, title, sizeof title);
@@ -34,12 +30,19 @@ BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM)
             continue;
         if (IsHostMainWindow(GetParent(window))) {
             PostMessageA(window, WM_COMMAND, dialog.answer, 0);
-            AnsweredDialog = dialog.answered;
+            *reinterpret_cast<AnsweredDialog*>(answered) = dialog.answered;
         }
         return FALSE;  // any window with one of the titles ends the walk
     }
     return TRUE;
 }
+
+// The main window a run moved off the screen, until it is put back, with how the run found it and
+// its placement then.
+HWND MovedWindow = nullptr;
+bool WasHidden = false;
+bool WasIconic = false;
+WINDOWPLACEMENT SavedPlacement;
 
 }  // namespace
 
@@ -56,9 +59,17 @@ bool IsHostMainWindow(HWND window)
     return length > suffix && std::strcmp(title + length - suffix, MainFrameSuffix) == 0;
 }
 
-void AnswerHostDialogs()
+AnsweredDialog AnswerHostDialogs()
 {
-    EnumWindows(AnswerIfHostDialog, 0);
+    AnsweredDialog answered = AnsweredDialog::None;
+    EnumWindows(AnswerIfHostDialog, reinterpret_cast<LPARAM>(&answered));
+    return answered;
+}
+
+void PostToMainWindow(WPARAM command)
+{
+    if (HWND main = MainWindow())
+        PostMessageA(main, WM_COMMAND, command, 0);
 }
 
 bool IsConnected()
@@ -87,7 +98,7 @@ void RestoreOffScreen()
     offScreen.rcNormalPosition.right = screenWidth;
     offScreen.showCmd = SW_HIDE;
     if (!IsWindowVisible(main)) {
-        WasHidden = 1;
+        WasHidden = true;
         SetWindowPlacement(main, &offScreen);
         if (HWND tray = FindWindowA(TrayWindowClass, nullptr)) {
             SendMessageA(tray, TrayIconMessage, 1, WM_LBUTTONDBLCLK);
@@ -95,7 +106,7 @@ void RestoreOffScreen()
         }
     }
     if (IsIconic(main)) {
-        WasIconic = 1;
+        WasIconic = true;
         SetWindowPlacement(main, &offScreen);
         SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
@@ -120,6 +131,11 @@ void PutBackMovedWindow(bool viaTray)
             SetWindowPlacement(window, &SavedPlacement);
         }
     }
-    WasHidden = 0;
-    WasIconic = 0;
+    WasHidden = false;
+    WasIconic = false;
+}
+
+bool IsMovedWindow(HWND window)
+{
+    return window && window == MovedWindow;
 }

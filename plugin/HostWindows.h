@@ -6,15 +6,22 @@
 
 // True when the window is the host's main frame, told by its title.
 bool IsHostMainWindow(HWND window);
+// The host dialog a walk answered.
+enum class AnsweredDialog { None = 0, ErrorDialog = 1, ReceiveDialog = 2, DisconnectDialog = 3 };
+
 // Answers the first host dialog met among the top-level windows (cancel, or yes to the disconnect
-// question) and records which in AnsweredDialog; a dialog of another owner ends the walk unanswered.
-void AnswerHostDialogs();
+// question) and says which it answered; a dialog of another owner ends the walk unanswered.
+AnsweredDialog AnswerHostDialogs();
+// Posts the command to the main window, when there is one.
+void PostToMainWindow(WPARAM command);
 // True while the host's connection item offers to disconnect.
 bool IsConnected();
 // Brings a hidden or minimised main window to a normal placement off the screen, and remembers it
-// as MovedWindow with its placement.
+// with its placement and how it was shown until it is put back.
 void RestoreOffScreen();
-// Puts MovedWindow back as the run found it, from every way a run ends. viaTray: a window that
-// was hidden goes back through the host's to-tray command (not while the host closes it or
-// unloads the plug-in, where only its placement is put back).
+// Puts the window a run moved back as the run found it, from every way a run ends. viaTray: a
+// window that was hidden goes back through the host's to-tray command (not while the host closes
+// it or unloads the plug-in, where only its placement is put back).
 void PutBackMovedWindow(bool viaTray);
+// True when the window is the one a run moved off the screen and has not yet put back.
+bool IsMovedWindow(HWND window);

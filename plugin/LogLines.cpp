@@ -2,10 +2,10 @@
 
 #include "../common/LogText.h"
 #include "../common/TextBuffer.h"
-#include "CivilTime.h"
-#include "Globals.h"
 #include "LogQueue.h"
+#include "Scheduler.h"
 #include "Time32.h"
+#include "pure/CivilTime.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ void AppendEntry(TextBuffer& out, const ScheduleEntry& entry, int weekday)
 
 void AppendNextEvent(TextBuffer& out)
 {
-    if (NextEventDay < 0) {
+    if (NextScheduledEventDay() < 0) {
         out += "次の予定はありません";
         return;
     }
     out += "次の予定 ";
-    AppendEntry(out, NextEvent, NextEventDay);
+    AppendEntry(out, NextScheduledEvent(), NextScheduledEventDay());
 }
 
 // A reservation time in local date and time: "2026/12/07 08:00:00".
@@ -77,7 +77,7 @@ void AppendError(TextBuffer& out, unsigned long error)
 void LogPluginStarted()
 {
     TextBuffer message("chronel を開始しました (スケジュール: ");
-    if (ScheduleMode == Stopped) {
+    if (ScheduleOffersStart()) {
         message += "停止中";
     } else {
         message += "実行中, ";
@@ -94,8 +94,7 @@ void LogPluginEnded()
 
 void LogScheduleSwitched()
 {
-    bool armed = ScheduleMode == Armed || (ScheduleMode == Running && ModeAfterRun == Armed);
-    if (!armed) {
+    if (ScheduleOffersStart()) {
         QueueLogLine("スケジュールを停止しました");
         return;
     }

@@ -2,22 +2,17 @@
 
 #include "Globals.h"
 #include "LogLines.h"
+#include "Scheduler.h"
 #include "host/HostApi.h"
-
-// A run that a release started while the schedule was stopped leaves it stopped: the item still
-// offers to start it.
-static bool ScheduleStopped()
-{
-    return ScheduleMode == Stopped || (ScheduleMode == Running && ModeAfterRun == Stopped);
-}
 
 void FormatScheduleCaption(char* buffer)
 {
-    if (ScheduleStopped())
+    if (ScheduleOffersStart()) {
         wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ実行(&%c)", PlugSettings.ShortCut);
-    else
-        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", NextEvent.Hour, NextEvent.Minute,
-                  PlugSettings.ShortCut);
+    } else {
+        const ScheduleEntry& next = NextScheduledEvent();
+        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", next.Hour, next.Minute, PlugSettings.ShortCut);
+    }
 }
 
 static void SetScheduleCaption(HMENU submenu, int command, const char* caption)
@@ -67,16 +62,7 @@ void InsertScheduleMenuItem(HWND window, HMENU menu)
 
 int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
-    if (ScheduleStopped()) {
-        FindNextEventNow();
-        // During such a run, the schedule is armed once the run ends.
-        if (ScheduleMode == Running)
-            ModeAfterRun = Armed;
-        else
-            ScheduleMode = Armed;
-    } else {
-        ScheduleMode = Stopped;
-    }
+    ToggleSchedule();
     LogScheduleSwitched();
     UpdateScheduleMenuItems();
     return 0;

@@ -1,16 +1,16 @@
 #include "Outbox.h"
 
 #include "../common/Allocation.h"
-#include "DateLine.h"
-#include "EntryIndex.h"
 #include "FileHandle.h"
-#include "Globals.h"
-#include "HeaderText.h"
 #include "LogLines.h"
-#include "MessageRewrite.h"
 #include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/MailboxPath.h"
+#include "pure/DateLine.h"
+#include "pure/EntryIndex.h"
+#include "pure/HeaderText.h"
+#include "pure/MessageRewrite.h"
 
 #include <ntsecapi.h>
 
@@ -51,9 +51,8 @@ uint32_t DrawOffset(uint32_t span)
 // system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    MovedDateLine(int32_t reservation, char* written)
-        : date_(reservation, DateShiftSeconds(PlugSettings.PreSec), DateShiftSeconds(PlugSettings.PostSec)),
-          written_(written)
+    MovedDateLine(int32_t reservation, const ReleaseRules& rules, char* written)
+        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec)), written_(written)
     {
     }
     bool NewDateLine(char* line, size_t size) override
@@ -107,7 +106,7 @@ private:
 bool UnchangedSince(const char* path, const DigestSource& read)
 {
     FileHandle message = OpenShared(path, GENERIC_READ);
-    if (!message.Valid())
+    if (!message)
         return false;
     FileSource file(message);
     DigestSource again(file);
@@ -136,7 +135,7 @@ void MarkReleased(const char* id)
 
 }  // namespace
 
-bool ScanOutbox()
+bool ScanOutbox(const ReleaseRules& rules)
 {
     char pattern[PathSize];
     MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
@@ -144,22 +143,22 @@ bool ScanOutbox()
         return false;
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(pattern, &found));
-    if (!find.Valid())
+    if (!find)
         return false;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            released |= ScanEntryList(found.cFileName);
+            released |= ScanEntryList(rules, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
     return released;
 }
 
-bool ScanEntryList(const char* accountDir)
+bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
 {
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
     FileHandle index = OpenShared(path, GENERIC_READ);
-    if (!path[0] || !index.Valid())
+    if (!path[0] || !index)
         return false;
     FileSource source(index);
     // Short of memory, the reader's own small buffer does the same work in more reads.
@@ -179,17 +178,17 @@ bool ScanEntryList(const char* accountDir)
         // changed in the settings, or one the host does not keep, must not hold a message forever.
         if (!IsPlainEntryName(name))
             continue;
-        released |= CheckOutboxMessage(accountDir, name);
+        released |= CheckOutboxMessage(rules, accountDir, name);
     }
     return released;
 }
 
-bool CheckOutboxMessage(const char* accountDir, const char* entryName)
+bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName)
 {
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     FileHandle message = OpenShared(path, GENERIC_READ);
-    if (!path[0] || !message.Valid())
+    if (!path[0] || !message)
         return false;
     FileSource source(message);
     BufferedReader reader(source);
@@ -198,9 +197,9 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         if (!StartsWithNoCase(line, ReserveHeaderName))
             continue;
         int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
-        if (reservation > ReferenceTime)
+        if (reservation > rules.ReferenceTime)
             continue;
-        message.Close();
+        message.Reset();
         RewriteReport report;
         char id[PathSize];
         if (!EntryId(accountDir, entryName, id)) {
@@ -212,14 +211,14 @@ bool CheckOutboxMessage(const char* accountDir, const char* entryName)
         // old header, where the other order would leave it without its reservation line and
         // without release bits, held back for good with nobody told.
         MarkReleased(id);
-        RewriteMessage(path, reservation, &report);
+        RewriteMessage(path, reservation, rules, &report);
         LogRelease(id, reservation, report);
         return true;
     }
     return false;
 }
 
-bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* report)
+bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules, RewriteReport* report)
 {
     RewriteReport unread;
     if (!report)
@@ -232,14 +231,14 @@ bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* re
     };
     char staging[PathSize];
     FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
-    if (!staged.Valid())
+    if (!staged)
         return fail(RewriteReport::NoStaging, GetLastError());
     bool written = false;
     {
         FileHandle message = OpenShared(path, GENERIC_READ);
-        if (!message.Valid()) {
+        if (!message) {
             unsigned long error = GetLastError();
-            staged.Close();
+            staged.Reset();
             RemoveStaging(staging);
             return fail(RewriteReport::NotOpened, error);
         }
@@ -247,11 +246,11 @@ bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* re
         DigestSource source(file);
         BufferedReader reader(source);
         FileSink sink(staged);
-        MovedDateLine dates(reservationTime, report->dateLine);
-        written = RewriteMessageText(reader, sink, PlugSettings.ChangeDate ? &dates : nullptr);
+        MovedDateLine dates(reservationTime, rules, report->dateLine);
+        written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr);
         // A rewrite reads the message to its end; read once more, it must be the same.
         if (written && !UnchangedSince(path, source)) {
-            staged.Close();
+            staged.Reset();
             RemoveStaging(staging);
             return fail(RewriteReport::Changed, 0);
         }
@@ -260,7 +259,7 @@ bool RewriteMessage(const char* path, int32_t reservationTime, RewriteReport* re
     // cannot leave an empty message.
     written = written && Files.Flush(staged.Get());
     unsigned long error = written ? 0 : GetLastError();
-    staged.Close();
+    staged.Reset();
     if (!written) {
         RemoveStaging(staging);
         return fail(RewriteReport::CopyFailed, error);

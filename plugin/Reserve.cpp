@@ -1,38 +1,26 @@
 #include "Reserve.h"
 
 #include "../common/Allocation.h"
+#include "../common/OwnedText.h"
+#include "../common/ShiftJis.h"
 #include "../common/TextBuffer.h"
-#include "EntryIndex.h"
 #include "Globals.h"
-#include "HeaderText.h"
 #include "LogLines.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
+#include "pure/EntryIndex.h"
+#include "pure/HeaderText.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int SendMenuBar = 301;     // the send window's menu bar: the item goes to its fourth menu
-constexpr int SendMenuPopup = 302;   // a menu that takes the item itself
-constexpr int SendSubmenuPosition = 3;
-
-SendWindowRecord* FindSendRecord(HWND window)
-{
-    // SendWindows holds only send-window records.
-    return static_cast<SendWindowRecord*>(SendWindows.Find(window));
-}
-
 const char* CurrentHeader(HWND window)
 {
     const char* header = Host.SendGetHeader(window);
     return header ? header : "";
-}
-
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsSeparator(char c)
@@ -47,7 +35,7 @@ const char* PathUnderRoot(const char* path, const char* root)
     const char* at = path;
     bool afterSeparator = false;
     while (*root) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(*root))) {
+        if (IsShiftJisLeadByte(static_cast<unsigned char>(*root))) {
             if (at[0] != root[0] || root[1] == '\0' || at[1] != root[1])
                 return nullptr;
             at += 2;
@@ -83,12 +71,11 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
     TextBuffer header(current ? current : "");
     bool written = current && !header.Failed();
     if (written && FindReserveDate(header.c_str()) != chosen) {
-        char* text = new (NoThrow) char[header.size() + ReserveLineRoom];
-        written = text != nullptr;
+        OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
+        written = static_cast<bool>(text);
         if (text) {
-            SetReserveDate(header.c_str(), text, chosen);
-            Host.SendSetHeader(window, text);
-            delete[] text;
+            SetReserveDate(header.c_str(), text.Get(), chosen);
+            Host.SendSetHeader(window, text.Get());
         }
         // Read back: the choice counts as made only when the message holds it.
         const char* after = written ? Host.SendGetHeader(window) : nullptr;
@@ -98,8 +85,6 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
         ShowHeaderUnusable(dialog);
         return false;
     }
-    if (SendWindowRecord* record = FindSendRecord(window))
-        record->reserveTime = chosen;
     return true;
 }
 
@@ -143,12 +128,8 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
-    SendWindowRecord* record = FindSendRecord(window);
-    if (!record) {
-        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
-        if (!record)
-            return 0;
-    }
+    if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
+        return 0;
     // The header decides, as it is when the dialog opens and again when a choice is made: its line
     // may have gone or changed some other way since the last dialog, and a remembered time would
     // then show a reservation the message no longer has and keep the choice from being written.
@@ -158,11 +139,11 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
         ShowHeaderUnusable(window);
         return 0;
     }
-    record->reserveTime = FindReserveDate(opened.c_str());
+    int32_t reserved = FindReserveDate(opened.c_str());
 
     // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
     SYSTEMTIME shown;
-    if (record->reserveTime == -1 || !Time32ToLocalFields(record->reserveTime, &shown))
+    if (reserved == -1 || !Time32ToLocalFields(reserved, &shown))
         GetLocalTime(&shown);
     ReserveFields fields = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
     // The choice is written by the dialog itself; nothing is left to do once it returns.

@@ -1,8 +1,8 @@
 #include "ReserveDialog.h"
 
 #include "Globals.h"
-#include "HeaderText.h"
 #include "Time32.h"
+#include "pure/HeaderText.h"
 #include "resource.h"
 
 #include <commctrl.h>

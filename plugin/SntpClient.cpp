@@ -10,11 +10,9 @@
 namespace {
 
 struct SntpRequest {
-    char* server = nullptr;  // owned copy; none when the settings hold no server
+    OwnedText server;  // none when the settings hold no server
     int timeoutSeconds = 0;
     HMODULE module = nullptr;  // a reference to this library, held while the thread runs
-
-    ~SntpRequest() { delete[] server; }
 };
 
 }  // namespace
@@ -24,7 +22,7 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     SntpRequest* request = static_cast<SntpRequest*>(parameter);
     // kernel32's clock as imported by this library, which a host may substitute.
     SntpOutcome outcome;
-    int result = SntpExchange(request->server, request->timeoutSeconds, SystemSntpClock(), &outcome);
+    int result = SntpExchange(request->server.Get(), request->timeoutSeconds, SystemSntpClock(), &outcome);
     WriteSntpStatus(outcome);
     LogClockAdjusted(outcome, false);
     HMODULE module = request->module;
@@ -40,7 +38,7 @@ void StartSntpAdjustClock()
     SntpRequest* request = new (NoThrow) SntpRequest;
     if (!request)
         return;
-    request->server = CopyText(PlugSettings.SNTPServer);
+    request->server = CopyText(PlugSettings.SNTPServer.Get());
     request->timeoutSeconds = PlugSettings.TimeOut;
     if (PlugSettings.SNTPServer && !request->server) {
         delete request;

@@ -59,7 +59,7 @@ StagedResult WriteOverInPlace(const char* stagingPath, const char* target)
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     LONGLONG length = 0;
     LONGLONG oldLength = 0;
-    if (!source.Valid() || !file.Valid() || !Seek(source, 0, FILE_END, &length) ||
+    if (!source || !file || !Seek(source, 0, FILE_END, &length) ||
         !Seek(file, 0, FILE_END, &oldLength))
         return StagedResult::NotReplaced;
     // The new length first: a full disk, or a host that maps the file and so forbids cutting it,
@@ -98,7 +98,7 @@ FileHandle CreateStagingBeside(const char* target, char* stagingPath, size_t siz
         stagingPath[length - 1] = StagingDigits[n % 36];
         FileHandle file(Files.Create(stagingPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                      nullptr));
-        if (file.Valid())
+        if (file)
             return file;
         // Taken (a folder of that name, or a file being deleted, refuses access): try the next
         // name. Refused again and again, the folder itself is closed to us.

@@ -1,5 +1,5 @@
 #pragma once
-// Calendar time as a signed 32-bit count of seconds since 1970 (reservation times, ReferenceTime).
+// Calendar time as a signed 32-bit count of seconds since 1970 (reservation times, the outbox scan's reference time).
 // The present moment comes from kernel32's clock (which a host may substitute), and local times
 // from the system's current zone, never from the C library, which keeps the zone it read at its
 // start.

@@ -32,7 +32,7 @@ winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 shots="$out/shots"
 rm -rf "$shots"
 mkdir -p "$shots"
-"$build/wine-run.sh" explorer /desktop=chronelpkg,1024x768 "$build/tests/win/editor_screenshots.exe" \
+"$build/wine-run.sh" explorer /desktop=chronelpkg,1024x768 "$build/tools/editor_screenshots.exe" \
   "$(winpath "$shots")" >/dev/null
 convert "$shots/chronel-reserve.bmp" -strip -define png:exclude-chunks=date,time "$stage/reserve-dialog.png"
 

@@ -9,7 +9,7 @@ out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 # A virtual desktop: Wine draws the title bars itself, with no window manager on the display.
-build/mingw/wine-run.sh explorer /desktop=chronel,1024x768 build/mingw/tests/win/editor_screenshots.exe "Z:$(echo "$out" | tr / '\\')"
+build/mingw/wine-run.sh explorer /desktop=chronel,1024x768 build/mingw/tools/editor_screenshots.exe "Z:$(echo "$out" | tr / '\\')"
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
   convert "$bmp" "${bmp%.bmp}.png"

@@ -4,7 +4,6 @@
 
 #include "common/ActivityLog.h"
 #include "common/Allocation.h"
-#include "common/OwnedText.h"
 #include "common/SntpExchange.h"
 #include "common/SntpStatus.h"
 
@@ -40,11 +39,6 @@ AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int tim
     return run;
 }
 
-AdjustNow::~AdjustNow()
-{
-    delete[] server_;
-}
-
 void AdjustNow::Drop()
 {
     if (InterlockedDecrement(&references_) == 0) {
@@ -68,7 +62,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     // this is harmless when it has.
     WSADATA sockets;
     bool started = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
-    SntpExchange(run->server_, run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
+    SntpExchange(run->server_.Get(), run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
     if (started)
         WSACleanup();
     WriteSntpStatus(run->outcome_);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "common/OwnedText.h"
 #include "common/SntpOutcome.h"
 
 class AdjustNow {
@@ -25,7 +26,7 @@ public:
 
 private:
     AdjustNow() = default;
-    ~AdjustNow();
+    ~AdjustNow() = default;
     static DWORD WINAPI Run(LPVOID self);
     void Drop();
 
@@ -33,7 +34,7 @@ private:
     CRITICAL_SECTION lock_;         // guards page_ between the page and the thread
     HWND page_ = nullptr;
     UINT message_ = 0;
-    char* server_ = nullptr;
+    OwnedText server_;
     int timeoutSeconds_ = 0;
     HMODULE module_ = nullptr;
     SntpOutcome outcome_;

@@ -1,5 +1,7 @@
 #pragma once
-// Owners for the editor's image lists and the icons taken from them.
+// The owner of the editor's image lists (the icons taken from them are IconHandles).
+
+#include "common/Owned.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -23,23 +25,4 @@ public:
 
 private:
     HIMAGELIST list_ = nullptr;
-};
-
-class IconHandle {
-public:
-    IconHandle() = default;
-    ~IconHandle() { Reset(nullptr); }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-
-    HICON Get() const { return icon_; }
-    void Reset(HICON icon)
-    {
-        if (icon_)
-            DestroyIcon(icon_);
-        icon_ = icon;
-    }
-
-private:
-    HICON icon_ = nullptr;
 };

@@ -55,7 +55,7 @@ BOOL CSNTPPage::OnInitDialog()
     timeOut_ = static_cast<uint32_t>(settings->TimeOut);
     runServer_ = settings->RunSNTPServer;
     if (settings->SNTPServer)
-        server_.Assign(settings->SNTPServer);
+        server_.Assign(settings->SNTPServer.Get());
     UpdateData(false);
     SendDlgItemMessageA(window_, IDU_NTP_TIMEOUT, UDM_SETRANGE32, 0, 32767);
     SendDlgItemMessageA(window_, IDU_NTP_ACCURACY, UDM_SETRANGE32, 0, 32767);

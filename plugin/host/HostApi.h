@@ -55,8 +55,3 @@ int BindHostApi();
 // Forgets the host's API.
 void ReleaseHostApi();
 bool HostApiBound();
-
-// Writes root, first, "\" second, "\" third and suffix into out (the parts present); returns out.
-// A path that does not fit in size bytes comes back empty rather than cut.
-char* MailboxPath(char* out, size_t size, const char* first, const char* second, const char* third,
-                  const char* suffix);

@@ -18,11 +18,6 @@ struct FolderWindowRecord : WindowRecord {
     explicit FolderWindowRecord(HWND w) : WindowRecord(w) {}
 };
 
-struct SendWindowRecord : WindowRecord {
-    int32_t reserveTime = -1;  // the reservation the header held when last read; -1 for none
-    explicit SendWindowRecord(HWND w) : WindowRecord(w) {}
-};
-
 // The host's folder or send windows, in the order reported; keyed by window handle.
 class WindowList {
 public:

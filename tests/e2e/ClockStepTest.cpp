@@ -98,14 +98,12 @@ TEST_F(ClockAdjustmentTest, AClockSetBackDoesNotRunTheSameEntryAgain)
 // JST, which has no daylight saving, so local times never repeat except by a step.
 int64_t StampMilliseconds(const std::string& stamp)
 {
-    int year, month, day, hour, minute, second;
-    char fraction[8] = "";
-    if (std::sscanf(stamp.c_str(), "%d-%d-%d %d:%d:%d.%7[0-9]", &year, &month, &day, &hour, &minute, &second,
-                    fraction) != 7)
+    size_t blank = stamp.find(' ');
+    SYSTEMTIME time;
+    if (blank == std::string::npos ||
+        !ParseDateAndTime(stamp.substr(0, blank).c_str(), stamp.substr(blank + 1).c_str(), &time))
         return -1;
-    int64_t milliseconds = MillisecondsOf(SystemTimeOf(year, month, day, hour, minute, second));
-    std::string digits = std::string(fraction) + "000";
-    return milliseconds + std::atoi(digits.substr(0, 3).c_str());
+    return MillisecondsOf(time);
 }
 
 constexpr int64_t MinuteMs = 60000;

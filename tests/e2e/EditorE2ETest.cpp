@@ -2,6 +2,7 @@
 // sheet, and an OK there changes the schedule the plug-in runs.
 #include "SntpTestServer.h"  // winsock2.h before windows.h
 #include "HostRun.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <prsht.h>
@@ -18,12 +19,12 @@ void AddEveryDayEntry(HWND sheet, const char* hour, const char* minute)
 {
     HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     ASSERT_NE(page, nullptr);
-    PostMessageA(GetDlgItem(page, 1034), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(page, IDB_SCH_ADD), BM_CLICK, 0, 0);
     HWND detail = WaitForWindow("スケジュール詳細", 20000);
     ASSERT_NE(detail, nullptr);
-    SendMessageA(GetDlgItem(detail, 1032), BM_CLICK, 0, 0);  // every day, all weekdays ticked
-    SetDlgItemTextA(detail, 1014, hour);
-    SetDlgItemTextA(detail, 1018, minute);
+    SendMessageA(GetDlgItem(detail, IDX_DTL_EVERY_DAY), BM_CLICK, 0, 0);  // every day, all weekdays ticked
+    SetDlgItemTextA(detail, IDE_DTL_HOUR, hour);
+    SetDlgItemTextA(detail, IDE_DTL_MINUTE, minute);
     PostMessageA(detail, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForWindowGone(detail, 20000));
 }
@@ -48,25 +49,41 @@ BOOL CALLBACK CountSheets(HWND window, LPARAM count)
     return TRUE;
 }
 
-class EditorE2ETest : public testing_support::ClearedSettingsTest {};
+class EditorE2ETest : public testing_support::ClearedSettingsTest {
+protected:
+    // Starts the host on the scenario with the real editor in its Plugins folder, and waits for
+    // the sheet that the scenario's setup action opens.
+    void OpenSheet(const std::string& scenario)
+    {
+        ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
+        ASSERT_TRUE(host.Start(scenario));
+        sheet = WaitForWindow(SheetCaption, 60000);
+        ASSERT_NE(sheet, nullptr);
+    }
+    // The user presses one of the sheet's buttons (PSBTN_OK, PSBTN_CANCEL) that closes it; the
+    // host's run to its end.
+    HostRunResult CloseSheet(int button)
+    {
+        SendMessageA(sheet, PSM_PRESSBUTTON, button, 0);
+        PostMessageA(sheet, WM_NULL, 0, 0);
+        return host.Wait();
+    }
+
+    HostLayout host;
+    HWND sheet = nullptr;
+};
 
 // The user adds an every-day 08:15 entry through the sheet and presses OK: the armed schedule's
 // next time, shown in the menu caption, moves from 10:00 to 08:15 (read before 08:15 fires). The
 // host's clock stands still while the sheet is open, however long the user (this test) takes.
 TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
 {
-    HostLayout host;
-    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
-    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\n"
-                           "start 2026-12-07 06:58:00\n"  // a Monday
-                           "at 06:58:01 caption\nat 06:58:02 setup\nat 08:00:00 caption\n"
-                           "end 2026-12-07 08:00:05\n"));
-    HWND sheet = WaitForWindow(SheetCaption, 60000);
-    ASSERT_NE(sheet, nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\n"
+                                      "start 2026-12-07 06:58:00\n"  // a Monday
+                                      "at 06:58:01 caption\nat 06:58:02 setup\nat 08:00:00 caption\n"
+                                      "end 2026-12-07 08:00:05\n"));
     AddEveryDayEntry(sheet, "8", "15");
-    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    PostMessageA(sheet, WM_NULL, 0, 0);
-    HostRunResult run = host.Wait();
+    HostRunResult run = CloseSheet(PSBTN_OK);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_EQ(run.When("host: APCSetup -> 1"), "2026-12-07 06:58:02.0") << run.log;
     auto captions = run.Events("menu: ");
@@ -78,15 +95,9 @@ TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
 // Cancel leaves the plug-in's schedule as it was.
 TEST_F(EditorE2ETest, CancelInTheSheetLeavesTheSchedule)
 {
-    HostLayout host;
-    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
-    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
-                           "at 06:58:02 setup\nat 09:00:00 caption\nend 2026-12-07 09:00:05\n"));
-    HWND sheet = WaitForWindow(SheetCaption, 60000);
-    ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    PostMessageA(sheet, WM_NULL, 0, 0);
-    HostRunResult run = host.Wait();
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
+                                      "at 06:58:02 setup\nat 09:00:00 caption\nend 2026-12-07 09:00:05\n"));
+    HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_EQ(run.When("host: APCSetup -> 1"), "2026-12-07 06:58:02.0") << run.log;  // FreeLibrary's result
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"")) << run.log;
@@ -99,20 +110,17 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
     SntpTestServer server;
     ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
     server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
-    HostLayout host;
-    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
-    ASSERT_TRUE(host.Start("setting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 10\nawait-plugin-threads 60\n"
-                           "start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 09:00:00\n"));
-    HWND sheet = WaitForWindow(SheetCaption, 60000);
-    ASSERT_NE(sheet, nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 10\n"
+                                      "await-plugin-threads 60\n"
+                                      "start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 09:00:00\n"));
     SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
     HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     ASSERT_NE(page, nullptr);
-    SendMessageA(GetDlgItem(page, 1041), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(page, IDB_NTP_ADJUST_NOW), BM_CLICK, 0, 0);
     std::string line;
     for (DWORD waited = 0; waited < 30000; waited += 20) {
         char text[512] = "";
-        GetWindowTextA(GetDlgItem(page, 1040), text, sizeof text);
+        GetWindowTextA(GetDlgItem(page, IDT_NTP_STATUS), text, sizeof text);
         line = text;
         if (line.rfind("前回の時刻合わせ", 0) == 0)
             break;
@@ -121,9 +129,7 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
     // The host's clock stood before 07:00 and the server said 07:00:30.
     EXPECT_EQ(line.rfind("前回の時刻合わせ: 2026/12/07 07:0", 0), 0u) << line;
     EXPECT_NE(line.find(" 成功 (+"), std::string::npos) << line;
-    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    PostMessageA(sheet, WM_NULL, 0, 0);
-    HostRunResult run = host.Wait();
+    HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_TRUE(run.Has("plugin: chronset.dll loaded, ")) << run.log;
     std::vector<std::string> sets = run.Events("clock: set to 2026-12-07 07:0");
@@ -137,17 +143,11 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
 // the host's next start.
 TEST_F(EditorE2ETest, ApplyThenCancelRunsTheAppliedSchedule)
 {
-    HostLayout host;
-    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
-    ASSERT_TRUE(host.Start("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
-                           "at 06:58:02 setup\nat 08:00:00 caption\nend 2026-12-07 08:20:05\n"));
-    HWND sheet = WaitForWindow(SheetCaption, 60000);
-    ASSERT_NE(sheet, nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
+                                      "at 06:58:02 setup\nat 08:00:00 caption\nend 2026-12-07 08:20:05\n"));
     AddEveryDayEntry(sheet, "8", "15");
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
-    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    PostMessageA(sheet, WM_NULL, 0, 0);
-    HostRunResult run = host.Wait();
+    HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"")) << run.log;
     EXPECT_EQ(run.When("command: 32786"), "2026-12-07 08:15:00.0") << run.log;
@@ -158,11 +158,7 @@ TEST_F(EditorE2ETest, ApplyThenCancelRunsTheAppliedSchedule)
 // from the task bar, and the second command returns 0.
 TEST_F(EditorE2ETest, OpeningTheSettingsAgainBringsTheOpenSheetForward)
 {
-    HostLayout host;
-    ASSERT_TRUE(host.AddBuildFile("host/Plugins/chronset.dll", "Plugins\\chronset.dll"));
-    ASSERT_TRUE(host.Start("start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 06:58:05\n"));
-    HWND sheet = WaitForWindow(SheetCaption, 60000);
-    ASSERT_NE(sheet, nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 06:58:05\n"));
     ShowWindow(sheet, SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(sheet));
     HWND frame = FindWindowA("QuillpostFrame", "Quillpost");

@@ -2,6 +2,7 @@
 // openings the host process's kernel handles, GDI and USER objects and private memory stay as they
 // were, although chronset.dll is loaded and freed each time.
 #include "HostRun.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <prsht.h>
@@ -40,11 +41,11 @@ void DriveOneOpening(bool ok)
         SendMessageA(sheet, PSM_SETCURSEL, page, 0);
     HWND schedule = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     ASSERT_NE(schedule, nullptr);
-    PostMessageA(GetDlgItem(schedule, 1034), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(schedule, IDB_SCH_ADD), BM_CLICK, 0, 0);
     HWND detail = WaitForWindow("スケジュール詳細", 20000);
     ASSERT_NE(detail, nullptr);
-    SetDlgItemTextA(detail, 1014, "5");  // the same time each round: added once
-    SetDlgItemTextA(detail, 1018, "0");
+    SetDlgItemTextA(detail, IDE_DTL_HOUR, "5");  // the same time each round: added once
+    SetDlgItemTextA(detail, IDE_DTL_MINUTE, "0");
     PostMessageA(detail, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
     ASSERT_TRUE(WaitForWindowGone(detail, 20000));
     SendMessageA(sheet, PSM_PRESSBUTTON, ok ? PSBTN_OK : PSBTN_CANCEL, 0);

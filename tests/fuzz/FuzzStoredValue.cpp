@@ -16,12 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (StoredLetter('X', data, size) != (size ? static_cast<char>(data[0]) : 'X'))
         __builtin_trap();
-    char* text = StoredText(data, size);
+    OwnedText text = StoredText(data, size);
     if (!text)
         __builtin_trap();
-    size_t length = std::strlen(text);
-    if (length > size || std::memcmp(text, data, length) != 0 || (length < size && data[length] != 0))
+    size_t length = std::strlen(text.Get());
+    if (length > size || std::memcmp(text.Get(), data, length) != 0 || (length < size && data[length] != 0))
         __builtin_trap();
-    delete[] text;
     return 0;
 }

@@ -1,6 +1,6 @@
 // The new "Date:" line: random offset, English names, and a zone offset that matches the local
 // time shown (daylight saving included).
-#include "DateLine.h"
+#include "pure/DateLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The reservation line in header text: finding it, reading its value, writing and removing it.
-#include "HeaderText.h"
+#include "pure/HeaderText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The pending event as a moment: due in its own minute, passed over when the clock skips its
 // minute, never run twice when the clock goes back.
-#include "PendingEvent.h"
+#include "pure/PendingEvent.h"
 
 #include <gtest/gtest.h>
 

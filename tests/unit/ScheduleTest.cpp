@@ -70,7 +70,7 @@ TEST(ScheduleListTest, FindAfterIsStrictAndClearKeepsTheName)
     EXPECT_EQ(list.FindAfter(8, 30), nullptr);
     list.Clear();
     EXPECT_EQ(list.Head, nullptr);
-    EXPECT_STREQ(list.DayName, "Monday");
+    EXPECT_STREQ(list.DayName.Get(), "Monday");
 }
 
 class NextEventTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include "EditorSession.h"
 #include "TestSupport.h"
 #include "hostsim/ImportPatch.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <prsht.h>
@@ -18,7 +19,6 @@ using namespace testing_support;
 namespace {
 
 enum { SntpPage = 3 };
-enum { StatusLine = 1040, AdjustNowButton = 1041, ServerField = 1021, TimeOutField = 1023 };
 const std::string StatusKey = std::string(PlugKey) + "\\Status";
 
 constexpr int64_t Second = 10000000;
@@ -112,7 +112,7 @@ protected:
         if (!editor.Sheet() || !TakeOverTheEditorsClock())
             return nullptr;
         HWND page = editor.ShowPage(SntpPage);
-        Click(page, AdjustNowButton);
+        Click(page, IDB_NTP_ADJUST_NOW);
         return page;
     }
     // Waits until the status line is no longer the running one.
@@ -120,7 +120,7 @@ protected:
     {
         std::string line;
         for (DWORD waited = 0; waited < 30000; waited += 20) {
-            line = Text(page, StatusLine);
+            line = Text(page, IDT_NTP_STATUS);
             if (line.rfind("前回の時刻合わせ", 0) == 0)
                 break;
             Sleep(20);
@@ -150,8 +150,10 @@ struct Place {
     int id, x, y, width, height;
 };
 const Place ExistingPlaces[] = {
-    {1027, 14, 32, 200, 10}, {1032, 24, 53, 42, 8},  {1021, 68, 51, 150, 12}, {1033, 24, 73, 42, 8},
-    {1030, 107, 73, 117, 8}, {1034, 24, 93, 42, 8},  {1031, 107, 93, 117, 8}, {1035, 14, 116, 200, 10},
+    {IDX_NTP_USE, 14, 32, 200, 10},           {IDT_NTP_SERVER, 24, 53, 42, 8},
+    {IDE_NTP_SERVER, 68, 51, 150, 12},        {IDT_NTP_TIMEOUT, 24, 73, 42, 8},
+    {IDT_NTP_TIMEOUT_UNIT, 107, 73, 117, 8},  {IDT_NTP_ACCURACY, 24, 93, 42, 8},
+    {IDT_NTP_ACCURACY_UNIT, 107, 93, 117, 8}, {IDX_NTP_RUN_SERVER, 14, 116, 200, 10},
 };
 
 TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheirPlaces)
@@ -160,10 +162,10 @@ TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheir
         EditorSession editor;
         ASSERT_NE(editor.Sheet(), nullptr);
         HWND page = editor.ShowPage(SntpPage);
-        EXPECT_EQ(Text(page, StatusLine), "前回の時刻合わせ: 記録はありません");
-        EXPECT_EQ(Text(page, AdjustNowButton), "今すぐ合わせる");
-        EXPECT_TRUE(Enabled(page, AdjustNowButton)) << "usable with the switch off";
-        EXPECT_FALSE(Checked(page, 1027));
+        EXPECT_EQ(Text(page, IDT_NTP_STATUS), "前回の時刻合わせ: 記録はありません");
+        EXPECT_EQ(Text(page, IDB_NTP_ADJUST_NOW), "今すぐ合わせる");
+        EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW)) << "usable with the switch off";
+        EXPECT_FALSE(Checked(page, IDX_NTP_USE));
         for (const Place& place : ExistingPlaces) {
             // Position and size are converted apart, as the dialog manager does.
             RECT expected{place.x, place.y, place.width, place.height};
@@ -179,9 +181,9 @@ TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheir
         // The new controls lie below the old ones and inside the page.
         RECT page_{}, line{}, button{}, hidden{};
         GetClientRect(page, &page_);
-        GetWindowRect(GetDlgItem(page, StatusLine), &line);
-        GetWindowRect(GetDlgItem(page, AdjustNowButton), &button);
-        GetWindowRect(GetDlgItem(page, 1035), &hidden);
+        GetWindowRect(GetDlgItem(page, IDT_NTP_STATUS), &line);
+        GetWindowRect(GetDlgItem(page, IDB_NTP_ADJUST_NOW), &button);
+        GetWindowRect(GetDlgItem(page, IDX_NTP_RUN_SERVER), &hidden);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&button), 2);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&hidden), 2);
@@ -200,7 +202,7 @@ TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheir
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.ShowPage(SntpPage);
-    EXPECT_EQ(Text(page, StatusLine),
+    EXPECT_EQ(Text(page, IDT_NTP_STATUS),
               "前回の時刻合わせ: 2026/12/07 07:00:02 失敗: 時計を変更する権限がありません (ずれ +1.234 秒)");
     editor.Press(PSBTN_CANCEL);
     editor.WaitForResult();
@@ -214,20 +216,20 @@ TEST_F(AdjustNowPageTest, TheButtonSetsTheClockWithoutFreezingTheSheet)
     EditorSession editor;
     HWND page = PressAdjustNow(editor);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, StatusLine), "時刻合わせ中です… (応答を最大 30 秒待ちます)");
-    EXPECT_FALSE(Enabled(page, AdjustNowButton));
+    EXPECT_EQ(Text(page, IDT_NTP_STATUS), "時刻合わせ中です… (応答を最大 30 秒待ちます)");
+    EXPECT_FALSE(Enabled(page, IDB_NTP_ADJUST_NOW));
     ASSERT_TRUE(server.WaitForRequests(1, 15000));
     EXPECT_EQ(server.LastClientPort(), 1024);
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutA(editor.Sheet(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
     editor.ShowPage(1);
     page = editor.ShowPage(SntpPage);
-    Click(page, AdjustNowButton);  // a second press while one runs starts nothing
+    Click(page, IDB_NTP_ADJUST_NOW);  // a second press while one runs starts nothing
     EXPECT_EQ(server.Requests(), 1);
 
     server.ReplyToLast(ReplyAt(Seven() + 5 * Second));
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:05 成功 (+5.000 秒)");
-    EXPECT_TRUE(Enabled(page, AdjustNowButton));
+    EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW));
     EXPECT_EQ(ClockSets, 2);
     EXPECT_EQ(LastSet.wHour, 7);
     EXPECT_EQ(LastSet.wSecond, 5);
@@ -250,14 +252,14 @@ TEST_F(AdjustNowPageTest, TheKeyboardFocusLeavesTheButtonItDisables)
     ASSERT_NE(editor.Sheet(), nullptr);
     ASSERT_TRUE(TakeOverTheEditorsClock());
     HWND page = editor.ShowPage(SntpPage);
-    HWND button = GetDlgItem(page, AdjustNowButton);
+    HWND button = GetDlgItem(page, IDB_NTP_ADJUST_NOW);
     SendMessageA(editor.Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetGUIThreadInfo(editor.ThreadId(), &info));
     ASSERT_EQ(info.hwndFocus, button);
-    Click(page, AdjustNowButton);
-    EXPECT_FALSE(Enabled(page, AdjustNowButton));
+    Click(page, IDB_NTP_ADJUST_NOW);
+    EXPECT_FALSE(Enabled(page, IDB_NTP_ADJUST_NOW));
     ASSERT_TRUE(GetGUIThreadInfo(editor.ThreadId(), &info));
     EXPECT_NE(info.hwndFocus, nullptr);
     EXPECT_NE(info.hwndFocus, button);
@@ -283,8 +285,8 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     EXPECT_EQ(ClockNow, Seven());
 
     // The server now typed in the field is the one asked; here one with no name.
-    Type(page, ServerField, "");
-    Click(page, AdjustNowButton);
+    Type(page, IDE_NTP_SERVER, "");
+    Click(page, IDB_NTP_ADJUST_NOW);
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:00 失敗: SNTPサーバーが設定されていません");
     EXPECT_EQ(server.Requests(), 1);
     // Each press leaves its line in chronel's log, written once the page has been told (so the
@@ -301,9 +303,9 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     EXPECT_EQ(messages, logged);
 
     // An empty time-out field is refused as leaving the page would, and nothing is started.
-    Type(page, ServerField, "127.0.0.1");
-    Type(page, TimeOutField, "");
-    ClickLater(page, AdjustNowButton);
+    Type(page, IDE_NTP_SERVER, "127.0.0.1");
+    Type(page, IDE_NTP_TIMEOUT, "");
+    ClickLater(page, IDB_NTP_ADJUST_NOW);
     HWND box = editor.WaitForWindow("chronset");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");

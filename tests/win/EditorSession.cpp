@@ -1,6 +1,7 @@
 #include "EditorSession.h"
 
 #include "TestSupport.h"
+#include "setup/resource.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -221,7 +222,7 @@ bool Visible(HWND dialog, int id)
 
 int RowCount(HWND page)
 {
-    return static_cast<int>(SendMessageA(GetDlgItem(page, 1008), LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageA(GetDlgItem(page, IDC_SCH_LIST), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::string Cell(HWND page, int row, int column)
@@ -231,7 +232,7 @@ std::string Cell(HWND page, int row, int column)
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(GetDlgItem(page, 1008), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(GetDlgItem(page, IDC_SCH_LIST), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     return text;
 }
 
@@ -240,13 +241,13 @@ int RowImage(HWND page, int row)
     LVITEMA item{};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
-    SendMessageA(GetDlgItem(page, 1008), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(GetDlgItem(page, IDC_SCH_LIST), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     return item.iImage;
 }
 
 bool SelectRow(HWND page, const std::string& label)
 {
-    HWND list = GetDlgItem(page, 1008);
+    HWND list = GetDlgItem(page, IDC_SCH_LIST);
     for (int row = 0; row < RowCount(page); ++row) {
         if (Cell(page, row, 0) != label)
             continue;
@@ -261,7 +262,7 @@ bool SelectRow(HWND page, const std::string& label)
 
 void SelectWeekday(HWND page, int day)
 {
-    SendMessageA(GetDlgItem(page, 1010), TCM_SETCURFOCUS, day, 0);
+    SendMessageA(GetDlgItem(page, IDC_SCH_TAB), TCM_SETCURFOCUS, day, 0);
 }
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 // with its shortcut letter and export command. Driven through the real chronset.dll.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -88,9 +89,9 @@ TEST_F(EditorSheetTest, OkAppliesEveryCreatedPageAndEachWritesAllMainValues)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
-    Click(general, 1039);
+    Click(general, IDX_GEN_AUTO_START);
     HWND reserve = editor.ShowPage(ReservePage);
-    Click(reserve, 1007);
+    Click(reserve, IDX_RSV_USE);
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("AutoStart"), 1u);
@@ -108,12 +109,12 @@ TEST_F(EditorSheetTest, ApplyThenCancelKeepsTheAppliedValuesAndReturnsOne)
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
-    Click(general, 1039);
+    Click(general, IDX_GEN_AUTO_START);
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
     editor.Press(PSBTN_APPLYNOW);
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));  // applying clears the mark
     EXPECT_EQ(Stored("AutoStart"), 1u);
-    Click(general, 1001);
+    Click(general, IDX_GEN_NO_NORMAL);
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("AutoStart"), 1u);
@@ -126,9 +127,9 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND reserve = editor.ShowPage(ReservePage);
-    Click(reserve, 1007);
-    Click(reserve, 1009);
-    Type(reserve, 1012, "");
+    Click(reserve, IDX_RSV_USE);
+    Click(reserve, IDX_RSV_CHANGE_DATE);
+    Type(reserve, IDE_RSV_PRE_SEC, "");
 
     PostMessageA(editor.Sheet(), PSM_SETCURSEL, SntpPage, 0);
     HWND box = editor.WaitForWindow("chronset");
@@ -136,7 +137,7 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(editor.CurrentPage(), reserve);
-    EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, 1012));
+    EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, IDE_RSV_PRE_SEC));
 
     editor.PressLater(PSBTN_OK);
     box = editor.WaitForWindow("chronset");
@@ -145,7 +146,7 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EXPECT_TRUE(IsWindow(editor.Sheet()));
     EXPECT_FALSE(ValueExists("UseReserve"));
 
-    Type(reserve, 1012, " 900\t");
+    Type(reserve, IDE_RSV_PRE_SEC, " 900\t");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("PreSec"), 900u);
@@ -157,14 +158,14 @@ TEST_F(EditorSheetTest, SignedFieldsRejectTextWithTheIntegerMessage)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
-    Type(page, 1007, "7x");
+    Type(page, IDE_SCH_CONNECT_HOUR, "7x");
     editor.PressLater(PSBTN_APPLYNOW);
     HWND box = editor.WaitForWindow("chronset");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
-    EXPECT_EQ(editor.Focus(), GetDlgItem(page, 1007));
-    Type(page, 1007, "-12");  // no range check: any signed integer
+    EXPECT_EQ(editor.Focus(), GetDlgItem(page, IDE_SCH_CONNECT_HOUR));
+    Type(page, IDE_SCH_CONNECT_HOUR, "-12");  // no range check: any signed integer
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     uint32_t hour = 0;
@@ -178,11 +179,11 @@ TEST_F(EditorSheetTest, GeneralPageShowsTheStoredValuesAndTheNineteenLetters)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
-    EXPECT_EQ(Text(general, 1000), "X");  // nothing stored: X
-    EXPECT_FALSE(Checked(general, 1039));
-    EXPECT_TRUE(Checked(general, 1001));
-    EXPECT_FALSE(Checked(general, 1010));
-    HWND combo = GetDlgItem(general, 1000);
+    EXPECT_EQ(Text(general, IDC_GEN_SHORTCUT), "X");  // nothing stored: X
+    EXPECT_FALSE(Checked(general, IDX_GEN_AUTO_START));
+    EXPECT_TRUE(Checked(general, IDX_GEN_NO_NORMAL));
+    EXPECT_FALSE(Checked(general, IDX_GEN_AUTO_DISTRIBUTE));
+    HWND combo = GetDlgItem(general, IDC_GEN_SHORTCUT);
     std::string letters;
     for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i) {
         char item[8] = "";
@@ -193,7 +194,7 @@ TEST_F(EditorSheetTest, GeneralPageShowsTheStoredValuesAndTheNineteenLetters)
     // Choosing a letter marks the page changed, and OK stores it.
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
     SendMessageA(combo, WM_CHAR, 'q', 0);
-    EXPECT_EQ(Text(general, 1000), "Q");
+    EXPECT_EQ(Text(general, IDC_GEN_SHORTCUT), "Q");
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
@@ -208,8 +209,8 @@ TEST_F(EditorSheetTest, ShortCutOutsideTheListShowsNoLetterAndIsStoredAsCodeZero
         EditorSession editor;
         ASSERT_NE(editor.Sheet(), nullptr);
         HWND general = editor.ShowPage(GeneralPage);
-        EXPECT_EQ(Text(general, 1000), "");
-        EXPECT_EQ(SendMessageA(GetDlgItem(general, 1000), CB_GETCURSEL, 0, 0), CB_ERR);
+        EXPECT_EQ(Text(general, IDC_GEN_SHORTCUT), "");
+        EXPECT_EQ(SendMessageA(GetDlgItem(general, IDC_GEN_SHORTCUT), CB_GETCURSEL, 0, 0), CB_ERR);
         editor.Press(PSBTN_OK);
         EXPECT_EQ(editor.WaitForResult(), 1);
     }
@@ -226,7 +227,7 @@ TEST_F(EditorSheetTest, LowerCaseShortCutSelectsTheCapitalAndIsStoredSo)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
-    EXPECT_EQ(Text(general, 1000), "X");
+    EXPECT_EQ(Text(general, IDC_GEN_SHORTCUT), "X");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(StoredText("ShortCut"), "X");
@@ -243,8 +244,8 @@ TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
-    Click(general, 1039);
-    ClickLater(general, 1002);
+    Click(general, IDX_GEN_AUTO_START);
+    ClickLater(general, IDB_GEN_EXPORT);
     ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
     std::string file;
     for (int i = 0; i < 100 && file.empty(); ++i) {
@@ -274,7 +275,7 @@ TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
         EditorSession editor;
         if (editor.Sheet()) {
             HWND general = editor.ShowPage(GeneralPage);
-            ClickLater(general, 1002);
+            ClickLater(general, IDB_GEN_EXPORT);
             // The user opens the folder first, then names the file in it.
             HWND dialog = editor.WaitForOtherDialog();
             if (dialog) {
@@ -313,7 +314,7 @@ TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
-    ClickLater(general, 1002);
+    ClickLater(general, IDB_GEN_EXPORT);
     ASSERT_TRUE(editor.ChooseFile(path));
     HWND box = editor.WaitForWindow("設定の書出");
     ASSERT_NE(box, nullptr);
@@ -360,11 +361,11 @@ TEST_F(EditorSheetTest, ASaveThatFailsSaysSoAndKeepsTheSheetOpen)
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
     SelectWeekday(page, 1);
-    ClickLater(page, 1034);
+    ClickLater(page, IDB_SCH_ADD);
     HWND detail = editor.WaitForWindow("スケジュール詳細");
     ASSERT_NE(detail, nullptr);
-    Type(detail, 1014, "7");
-    Type(detail, 1018, "0");
+    Type(detail, IDE_DTL_HOUR, "7");
+    Type(detail, IDE_DTL_MINUTE, "0");
     ASSERT_TRUE(editor.Answer(detail, IDOK));
 
     editor.PressLater(PSBTN_APPLYNOW);

@@ -112,11 +112,13 @@ std::string FakeHost::ReleaseMarks(const std::string& id)
     return id + " c1000000 on|" + id + " 00000007 off";
 }
 
-void ResetScanSettings(int32_t referenceTime, int changeDate)
+ReleaseRules ScanRules{};
+
+void ResetScanSettings(int32_t referenceTime, bool changeDate)
 {
-    PlugSettings.ChangeDate = changeDate;
-    PlugSettings.PreSec = 0;
-    PlugSettings.PostSec = 0;
+    ScanRules.ChangeDate = changeDate;
+    ScanRules.PreSec = 0;
+    ScanRules.PostSec = 0;
     PlugSettings.ReserveMark = 0;
-    ReferenceTime = referenceTime;
+    ScanRules.ReferenceTime = referenceTime;
 }

@@ -3,6 +3,7 @@
 // mailbox root in a temporary folder, header text per send window, recorded marks and callbacks.
 
 #include "TestSupport.h"
+#include "plugin/Outbox.h"
 #include "plugin/host/HostApi.h"
 
 #include <functional>
@@ -37,6 +38,8 @@ private:
 
 extern FakeHost* CurrentFakeHost;
 
+// What the tests' outbox scans release against.
+extern ReleaseRules ScanRules;
 // The outbox scan's settings as a test starts from: no Date: change, no window around the
 // reservation, mark 0, and the scan's reference time.
-void ResetScanSettings(int32_t referenceTime, int changeDate = 0);
+void ResetScanSettings(int32_t referenceTime, bool changeDate = false);

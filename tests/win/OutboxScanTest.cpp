@@ -53,10 +53,10 @@ protected:
 TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
-    EXPECT_FALSE(ScanOutbox());
+    EXPECT_FALSE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), "");
-    ReferenceTime = At0730 + 1;
-    EXPECT_TRUE(ScanOutbox());
+    ScanRules.ReferenceTime = At0730 + 1;
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
@@ -67,7 +67,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
@@ -89,7 +89,7 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         PlugSettings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
-        EXPECT_TRUE(ScanOutbox());
+        EXPECT_TRUE(ScanOutbox(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
@@ -109,7 +109,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
                                                     NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
@@ -119,7 +119,7 @@ TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndALaterOneDoesNo
 {
     AddEntry("Account1", "a", NoFlags,
              "To: b\nX-Reserve-Date: 2000000000\nX-Reserve-Date: 5\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
 
@@ -127,25 +127,25 @@ TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
 {
     std::string references = "References: " + std::string(3000, 'r');
     AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
 }
 
 TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 {
-    PlugSettings.ChangeDate = 1;
+    ScanRules.ChangeDate = true;
     AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
               "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
 
     // Within PreSec before and PostSec after the reservation.
-    PlugSettings.PreSec = 600;
-    PlugSettings.PostSec = 300;
+    ScanRules.PreSec = 600;
+    ScanRules.PostSec = 300;
     for (int i = 0; i < 5; ++i) {
         std::string name = "moved" + std::to_string(i);
         AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-        ScanOutbox();
+        ScanOutbox(ScanRules);
         std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
         std::smatch match;
         ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
@@ -160,13 +160,13 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 // before and a day after, lines fall on both sides of the reservation.
 TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeWindow)
 {
-    PlugSettings.ChangeDate = 1;
-    PlugSettings.PreSec = 86400;
-    PlugSettings.PostSec = 86400;
+    ScanRules.ChangeDate = true;
+    ScanRules.PreSec = 86400;
+    ScanRules.PostSec = 86400;
     const int count = 20;
     for (int i = 0; i < count; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     std::set<std::string> lines;
     int after = 0;
     for (int i = 0; i < count; ++i) {
@@ -190,12 +190,12 @@ TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeW
 // stored as a negative number) moves a line by at most a day.
 TEST_F(OutboxScanTest, SecondsStoredOutOfRangeMoveALineByAtMostADay)
 {
-    PlugSettings.ChangeDate = 1;
-    PlugSettings.PreSec = static_cast<int32_t>(3000000000u);
-    PlugSettings.PostSec = 0;
+    ScanRules.ChangeDate = true;
+    ScanRules.PreSec = static_cast<int32_t>(3000000000u);
+    ScanRules.PostSec = 0;
     for (int i = 0; i < 5; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     for (int i = 0; i < 5; ++i) {
         std::string text = host.Read("Account1\\Outbox.box\\m" + std::to_string(i) + ".qpm");
         EXPECT_TRUE(std::regex_search(text, std::regex("^Date: (Sun, 06|Mon, 07) Dec 2026 [0-9:]{8} \\+0900\r\n"))) << text;
@@ -211,13 +211,13 @@ TEST_F(OutboxScanTest, TheRewriteStagesBesideTheMessage)
     char saved[MAX_PATH] = "";
     GetEnvironmentVariableA("TMP", saved, sizeof saved);
     SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
-    bool rewritten = RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100);
+    bool rewritten = RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, ScanRules);
     SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_TRUE(rewritten);
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                         "Subject: s\r\n\r\n" + Body);
 
-    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100));
+    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, ScanRules));
     EXPECT_EQ(testing_support::FilesIn(host.root + "Account1\\Outbox.box"),
               (std::vector<std::string>{"Entry.lst", "a.qpm"}));
 }
@@ -237,7 +237,7 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
         index_.clear();
         AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
         host.marks.clear();
-        EXPECT_TRUE(ScanOutbox());
+        EXPECT_TRUE(ScanOutbox(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
         EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                     "Subject: s\r\n\r\n" + Body);

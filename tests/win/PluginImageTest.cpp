@@ -30,7 +30,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "FreeLibrary", "FreeLibraryAndExitThread", "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId",
       "GetFileAttributesA", "GetFileSizeEx", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
-      "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
+      "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
       "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
       "QueryPerformanceCounter", "ReadFile", "ReleaseMutex", "SetCurrentDirectoryW", "SetEndOfFile", "SetEvent",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",

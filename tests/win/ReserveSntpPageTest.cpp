@@ -2,6 +2,7 @@
 // what they store, and the values that pass through them unchanged.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <prsht.h>
@@ -23,40 +24,43 @@ uint32_t Stored(const char* name)
     return value;
 }
 
-const int SecondsRow[] = {1016, 1017, 1018, 1012, 1014, 1013, 1015};
-const int SntpFields[] = {1032, 1021, 1033, 1023, 1030, 1025, 1034, 1024, 1031, 1026};
+const int SecondsRow[] = {IDT_RSV_PRE_LABEL, IDT_RSV_PRE_UNIT, IDT_RSV_POST_UNIT, IDE_RSV_PRE_SEC,
+                          IDE_RSV_POST_SEC,  IDU_RSV_PRE_SEC,  IDU_RSV_POST_SEC};
+const int SntpFields[] = {IDT_NTP_SERVER,   IDE_NTP_SERVER,       IDT_NTP_TIMEOUT,       IDE_NTP_TIMEOUT,
+                          IDT_NTP_TIMEOUT_UNIT, IDU_NTP_TIMEOUT, IDT_NTP_ACCURACY,   IDE_NTP_ACCURACY,
+                          IDT_NTP_ACCURACY_UNIT, IDU_NTP_ACCURACY};
 
 TEST_F(ReserveSntpPageTest, NothingStoredShowsBothPagesOffWithTheirDefaults)
 {
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND reserve = editor.ShowPage(ReservePage);
-    EXPECT_FALSE(Checked(reserve, 1007));
-    EXPECT_TRUE(Enabled(reserve, 1007));
-    for (int id : {1008, 1009, 1019, 1089})
+    EXPECT_FALSE(Checked(reserve, IDX_RSV_USE));
+    EXPECT_TRUE(Enabled(reserve, IDX_RSV_USE));
+    for (int id : {IDX_RSV_SEND_QUICK, IDX_RSV_CHANGE_DATE, IDG_RSV_MARK, IDR_RSV_NO_MARK})
         EXPECT_FALSE(Enabled(reserve, id)) << id;
     for (int id : SecondsRow)
         EXPECT_FALSE(Enabled(reserve, id)) << id;
     for (int i = 0; i < 7; ++i) {
-        EXPECT_FALSE(Enabled(reserve, 1082 + i));
-        EXPECT_FALSE(Checked(reserve, 1082 + i));
-        EXPECT_NE(SendMessageA(GetDlgItem(reserve, 1082 + i), BM_GETIMAGE, IMAGE_ICON, 0), 0) << i;
+        EXPECT_FALSE(Enabled(reserve, IDR_RSV_MARK1 + i));
+        EXPECT_FALSE(Checked(reserve, IDR_RSV_MARK1 + i));
+        EXPECT_NE(SendMessageA(GetDlgItem(reserve, IDR_RSV_MARK1 + i), BM_GETIMAGE, IMAGE_ICON, 0), 0) << i;
     }
-    EXPECT_FALSE(Visible(reserve, 1089));
-    EXPECT_EQ(Text(reserve, 1012), "0");
-    EXPECT_EQ(Text(reserve, 1014), "0");
+    EXPECT_FALSE(Visible(reserve, IDR_RSV_NO_MARK));
+    EXPECT_EQ(Text(reserve, IDE_RSV_PRE_SEC), "0");
+    EXPECT_EQ(Text(reserve, IDE_RSV_POST_SEC), "0");
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
 
     // Opening the time-adjustment page marks it changed by itself.
     HWND sntp = editor.ShowPage(SntpPage);
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
-    EXPECT_FALSE(Checked(sntp, 1027));
-    EXPECT_EQ(Text(sntp, 1021), "");
-    EXPECT_EQ(Text(sntp, 1023), "600");
-    EXPECT_EQ(Text(sntp, 1024), "200");
+    EXPECT_FALSE(Checked(sntp, IDX_NTP_USE));
+    EXPECT_EQ(Text(sntp, IDE_NTP_SERVER), "");
+    EXPECT_EQ(Text(sntp, IDE_NTP_TIMEOUT), "600");
+    EXPECT_EQ(Text(sntp, IDE_NTP_ACCURACY), "200");
     for (int id : SntpFields)
         EXPECT_FALSE(Enabled(sntp, id)) << id;
-    EXPECT_FALSE(Visible(sntp, 1035));
+    EXPECT_FALSE(Visible(sntp, IDX_NTP_RUN_SERVER));
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
@@ -66,23 +70,23 @@ TEST_F(ReserveSntpPageTest, ReservationSwitchesEnableTheMarksAndThenTheSecondsRo
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND reserve = editor.ShowPage(ReservePage);
-    Click(reserve, 1007);
+    Click(reserve, IDX_RSV_USE);
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
-    for (int id : {1008, 1009, 1019, 1082, 1085, 1088})
+    for (int id : {IDX_RSV_SEND_QUICK, IDX_RSV_CHANGE_DATE, IDG_RSV_MARK, IDR_RSV_MARK1, IDR_RSV_MARK1 + 3, IDR_RSV_MARK1 + 6})
         EXPECT_TRUE(Enabled(reserve, id)) << id;
     for (int id : SecondsRow)
         EXPECT_FALSE(Enabled(reserve, id)) << id;
-    ASSERT_TRUE(Enabled(reserve, 1009));
-    Click(reserve, 1009);
+    ASSERT_TRUE(Enabled(reserve, IDX_RSV_CHANGE_DATE));
+    Click(reserve, IDX_RSV_CHANGE_DATE);
     for (int id : SecondsRow)
         EXPECT_TRUE(Enabled(reserve, id)) << id;
 
     // Typed values may pass the spins' 600; a mark click selects that mark.
-    Type(reserve, 1012, "900");
-    Type(reserve, 1014, "15");
-    ASSERT_TRUE(Enabled(reserve, 1086));
-    Click(reserve, 1086);
-    Click(reserve, 1008);
+    Type(reserve, IDE_RSV_PRE_SEC, "900");
+    Type(reserve, IDE_RSV_POST_SEC, "15");
+    ASSERT_TRUE(Enabled(reserve, IDR_RSV_MARK1 + 4));
+    Click(reserve, IDR_RSV_MARK1 + 4);
+    Click(reserve, IDX_RSV_SEND_QUICK);
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("UseReserve"), 1u);
@@ -100,11 +104,11 @@ TEST_F(ReserveSntpPageTest, SecondsBeyondADayAreRefusedWithTheRange)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND reserve = editor.ShowPage(ReservePage);
-    Click(reserve, 1007);
-    Click(reserve, 1009);
-    Type(reserve, 1012, "3000000000");
-    Type(reserve, 1014, "86401");
-    for (int field : {1014, 1012}) {
+    Click(reserve, IDX_RSV_USE);
+    Click(reserve, IDX_RSV_CHANGE_DATE);
+    Type(reserve, IDE_RSV_PRE_SEC, "3000000000");
+    Type(reserve, IDE_RSV_POST_SEC, "86401");
+    for (int field : {IDE_RSV_POST_SEC, IDE_RSV_PRE_SEC}) {
         editor.PressLater(PSBTN_OK);
         HWND box = editor.WaitForWindow("chronset");
         ASSERT_NE(box, nullptr);
@@ -128,8 +132,8 @@ TEST_F(ReserveSntpPageTest, StoredMarkIsSelectedAndMarkZeroOrOutOfRangeShowsNone
         EditorSession editor;
         ASSERT_NE(editor.Sheet(), nullptr);
         HWND reserve = editor.ShowPage(ReservePage);
-        EXPECT_TRUE(Checked(reserve, 1088));
-        EXPECT_FALSE(Checked(reserve, 1082));
+        EXPECT_TRUE(Checked(reserve, IDR_RSV_MARK1 + 6));
+        EXPECT_FALSE(Checked(reserve, IDR_RSV_MARK1));
         editor.Press(PSBTN_CANCEL);
         editor.WaitForResult();
     }
@@ -139,7 +143,7 @@ TEST_F(ReserveSntpPageTest, StoredMarkIsSelectedAndMarkZeroOrOutOfRangeShowsNone
         ASSERT_NE(editor.Sheet(), nullptr);
         HWND reserve = editor.ShowPage(ReservePage);
         for (int i = 0; i < 7; ++i)
-            EXPECT_FALSE(Checked(reserve, 1082 + i)) << i;
+            EXPECT_FALSE(Checked(reserve, IDR_RSV_MARK1 + i)) << i;
         editor.Press(PSBTN_OK);
         EXPECT_EQ(editor.WaitForResult(), 1);
         EXPECT_EQ(Stored("ReserveMark"), 0u);  // stays 0 until a mark is clicked
@@ -150,7 +154,7 @@ TEST_F(ReserveSntpPageTest, StoredMarkIsSelectedAndMarkZeroOrOutOfRangeShowsNone
         ASSERT_NE(editor.Sheet(), nullptr);
         HWND reserve = editor.ShowPage(ReservePage);
         for (int i = 0; i < 7; ++i)
-            EXPECT_FALSE(Checked(reserve, 1082 + i)) << i;
+            EXPECT_FALSE(Checked(reserve, IDR_RSV_MARK1 + i)) << i;
         editor.Press(PSBTN_OK);
         EXPECT_EQ(editor.WaitForResult(), 1);
         EXPECT_EQ(Stored("ReserveMark"), 0xffffffffu);
@@ -163,13 +167,13 @@ TEST_F(ReserveSntpPageTest, TimeAdjustmentSwitchEnablesItsFieldsAndAnEmptyServer
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND sntp = editor.ShowPage(SntpPage);
-    EXPECT_EQ(Text(sntp, 1021), "old.example.jp");
-    Click(sntp, 1027);
+    EXPECT_EQ(Text(sntp, IDE_NTP_SERVER), "old.example.jp");
+    Click(sntp, IDX_NTP_USE);
     for (int id : SntpFields)
         EXPECT_TRUE(Enabled(sntp, id)) << id;
-    Type(sntp, 1021, "");
-    Type(sntp, 1023, "1500");
-    Type(sntp, 1024, "50");
+    Type(sntp, IDE_NTP_SERVER, "");
+    Type(sntp, IDE_NTP_TIMEOUT, "1500");
+    Type(sntp, IDE_NTP_ACCURACY, "50");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     EXPECT_EQ(Stored("UseSNTP"), 1u);
@@ -194,9 +198,9 @@ TEST_F(ReserveSntpPageTest, HiddenAndNegativeValuesPassThroughUnchanged)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND sntp = editor.ShowPage(SntpPage);
-    EXPECT_TRUE(Checked(sntp, 1035));
-    EXPECT_EQ(Text(sntp, 1023), "4294967291");
-    EXPECT_EQ(Text(sntp, 1024), "4294967295");
+    EXPECT_TRUE(Checked(sntp, IDX_NTP_RUN_SERVER));
+    EXPECT_EQ(Text(sntp, IDE_NTP_TIMEOUT), "4294967291");
+    EXPECT_EQ(Text(sntp, IDE_NTP_ACCURACY), "4294967295");
     for (int id : SntpFields)
         EXPECT_TRUE(Enabled(sntp, id)) << id;
     editor.Press(PSBTN_OK);

@@ -2,8 +2,8 @@
 // controls, the header it writes, the marks of a posted message and the reminder at close.
 #include "FakeHost.h"
 #include "plugin/Globals.h"
-#include "plugin/HeaderText.h"
 #include "plugin/Reserve.h"
+#include "plugin/pure/HeaderText.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +378,20 @@ TEST_F(ReserveTest, PostedPathMustLieUnderTheRootIgnoringCase)
     EXPECT_FALSE(PostedMailId("C:\\Mail\\Account1\\Outbox.box\\0001.txt", "C:\\Mail\\", id, sizeof id));
     EXPECT_FALSE(PostedMailId("C:\\Ma", "C:\\Mail\\", id, sizeof id));
     EXPECT_FALSE(PostedMailId(nullptr, "C:\\Mail\\", id, sizeof id));
+}
+
+// The root is read by code page 932 whatever the system's: the trail byte of a double-byte
+// character is compared as it is, never as a separator or a letter of another case.
+TEST_F(ReserveTest, PostedPathRootWithDoubleByteCharactersIsComparedByCodePage932)
+{
+    char id[260];
+    // "表" is 0x95 0x5c, "ソ" 0x83 0x5c, "ア" 0x83 0x41.
+    ASSERT_TRUE(PostedMailId("C:\\\x95\x5c\\A\\Outbox.box\\0001.qpm", "c:\\\x95\x5c", id, sizeof id));
+    EXPECT_STREQ(id, "A\\Outbox.box\\0001");
+    EXPECT_FALSE(PostedMailId("C:\\\x95/\\A\\Outbox.box\\0001.qpm", "C:\\\x95\x5c\\", id, sizeof id));
+    EXPECT_FALSE(PostedMailId("C:\\\x83\x61\\A\\Outbox.box\\0001.qpm", "C:\\\x83\x41\\", id, sizeof id));
+    // A root ending in the trail byte 0x5c does not end with a separator: the path must go on with one.
+    EXPECT_FALSE(PostedMailId("C:\\\x83\x5c" "A\\Outbox.box\\0001.qpm", "C:\\\x83\x5c", id, sizeof id));
 }
 
 TEST_F(ReserveTest, PostingMarksAReservedMessageAndHandsTheHostOnlyAMark)

@@ -164,7 +164,7 @@ class RewriteFaultTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetScanSettings(1796596200, 1);
+        ResetScanSettings(1796596200, true);
         Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush};
         host.onMark = [](const char*) {
             if (Faults.marked)
@@ -201,7 +201,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        ScanOutbox();
+        ScanOutbox(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -308,7 +308,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                     Faults.nth = nth;
                     Faults.fromThenOn = fromThenOn;
                     RewriteReport report;
-                    bool rewritten = RewriteMessage(path.c_str(), 100, &report);
+                    bool rewritten = RewriteMessage(path.c_str(), 100, ScanRules, &report);
                     Faults.step = StepCount;
                     if (holder != INVALID_HANDLE_VALUE)
                         CloseHandle(holder);
@@ -351,10 +351,10 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     std::string other = "From: b@example.jp\nX-Reserve-Date: 100\nSubject: other\n\n" + std::string(3000, 'b');
     host.Write(OutboxDir + "b.qpm", other);
     host.Write(MessagePath, OldMessage());
-    PlugSettings.ChangeDate = 0;
+    ScanRules.ChangeDate = false;
     bool otherRewritten = false;
-    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100); };
-    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100));
+    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
+    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
     EXPECT_TRUE(otherRewritten);
     std::string expected = OldMessage();
     expected.replace(0, expected.find("\n\n") + 2,
@@ -373,7 +373,7 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     const std::string old = OldMessage() + Body();
     ASSERT_GT(old.size(), 4096u);  // read in more than one piece
     host.Write(MessagePath, old);
-    PlugSettings.ChangeDate = 0;
+    ScanRules.ChangeDate = false;
     std::string expected = old;
     expected.replace(0, expected.find("\n\n") + 2,
                      "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
@@ -381,12 +381,12 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     BeforeReadAt = 2;
     BeforeRead = [&]() {
         Faults = Injection{};
-        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100);
+        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
     RewriteReport report;
-    EXPECT_FALSE(RewriteMessage((host.root + MessagePath).c_str(), 100, &report));
+    EXPECT_FALSE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
     EXPECT_EQ(report.result, RewriteReport::Changed);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
@@ -400,7 +400,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(ScanOutbox());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");

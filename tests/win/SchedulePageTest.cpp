@@ -2,6 +2,7 @@
 // deleting entries with the every-day groups, the connect rows, and what reaches the registry.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "setup/resource.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -69,8 +70,8 @@ HWND OpenDetail(EditorSession& editor, HWND page, int button)
 void TickWeekdays(HWND dialog, const std::vector<int>& mondayFirst)
 {
     for (int i = 0; i < 7; ++i) {
-        if (Checked(dialog, 1060 + i) != (mondayFirst[i] != 0))
-            Click(dialog, 1060 + i);
+        if (Checked(dialog, IDX_DTL_MONDAY + i) != (mondayFirst[i] != 0))
+            Click(dialog, IDX_DTL_MONDAY + i);
     }
 }
 
@@ -79,29 +80,29 @@ TEST_F(SchedulePageTest, EmptyStoreShowsUnsetConnectRowsDisabledAndNoRows)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
-    for (int id : {1007, 1011, 1015, 1019}) {
+    for (int id : {IDE_SCH_CONNECT_HOUR, IDE_SCH_CONNECT_MINUTE, IDE_SCH_DISCONNECT_HOUR, IDE_SCH_DISCONNECT_MINUTE}) {
         EXPECT_EQ(Text(page, id), "-1") << id;
         EXPECT_FALSE(Enabled(page, id)) << id;
     }
-    EXPECT_FALSE(Checked(page, 1005));
-    EXPECT_FALSE(Checked(page, 1006));
+    EXPECT_FALSE(Checked(page, IDX_SCH_CONNECT));
+    EXPECT_FALSE(Checked(page, IDX_SCH_DISCONNECT));
     EXPECT_EQ(RowCount(page), 0);
-    EXPECT_TRUE(Enabled(page, 1034));
-    EXPECT_FALSE(Enabled(page, 1035));
-    EXPECT_FALSE(Enabled(page, 1036));
+    EXPECT_TRUE(Enabled(page, IDB_SCH_ADD));
+    EXPECT_FALSE(Enabled(page, IDB_SCH_EDIT));
+    EXPECT_FALSE(Enabled(page, IDB_SCH_DELETE));
 
     // Ticking a row's box enables its fields without marking the page changed.
-    Click(page, 1005);
-    EXPECT_TRUE(Enabled(page, 1007));
-    EXPECT_TRUE(Enabled(page, 1012));
-    EXPECT_FALSE(Enabled(page, 1015));
+    Click(page, IDX_SCH_CONNECT);
+    EXPECT_TRUE(Enabled(page, IDE_SCH_CONNECT_HOUR));
+    EXPECT_TRUE(Enabled(page, IDU_SCH_CONNECT_MINUTE));
+    EXPECT_FALSE(Enabled(page, IDE_SCH_DISCONNECT_HOUR));
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
-    Click(page, 1006);
-    EXPECT_TRUE(Enabled(page, 1019));
-    EXPECT_TRUE(Enabled(page, 1029));
-    Type(page, 1007, "6");
+    Click(page, IDX_SCH_DISCONNECT);
+    EXPECT_TRUE(Enabled(page, IDE_SCH_DISCONNECT_MINUTE));
+    EXPECT_TRUE(Enabled(page, IDU_SCH_DISCONNECT_MINUTE));
+    Type(page, IDE_SCH_CONNECT_HOUR, "6");
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
-    Type(page, 1011, "55");
+    Type(page, IDE_SCH_CONNECT_MINUTE, "55");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     const std::string server = std::string(PlugKey) + "\\Server";
@@ -145,24 +146,24 @@ TEST_F(SchedulePageTest, AddingATimeTheDayHasAddsNothingButMarksThePageChanged)
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
     SelectWeekday(page, 3);
-    HWND dialog = OpenDetail(editor, page, 1034);
+    HWND dialog = OpenDetail(editor, page, IDB_SCH_ADD);
     ASSERT_NE(dialog, nullptr);
     // Add mode: patrol and every-day enabled, the weekday boxes only with every-day ticked.
-    EXPECT_TRUE(Enabled(dialog, 1001));
-    EXPECT_TRUE(Enabled(dialog, 1032));
-    EXPECT_FALSE(Enabled(dialog, 1060));
-    EXPECT_TRUE(Checked(dialog, 1066));
-    Type(dialog, 1014, "7");
-    Type(dialog, 1018, "30");
+    EXPECT_TRUE(Enabled(dialog, IDX_DTL_AROUND));
+    EXPECT_TRUE(Enabled(dialog, IDX_DTL_EVERY_DAY));
+    EXPECT_FALSE(Enabled(dialog, IDX_DTL_MONDAY));
+    EXPECT_TRUE(Checked(dialog, IDX_DTL_MONDAY + 6));
+    Type(dialog, IDE_DTL_HOUR, "7");
+    Type(dialog, IDE_DTL_MINUTE, "30");
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     EXPECT_EQ(RowCount(page), 1);
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
 
-    dialog = OpenDetail(editor, page, 1034);
+    dialog = OpenDetail(editor, page, IDB_SCH_ADD);
     ASSERT_NE(dialog, nullptr);
-    Type(dialog, 1014, "6");
-    Type(dialog, 1018, "0");
-    Click(dialog, 1001);
+    Type(dialog, IDE_DTL_HOUR, "6");
+    Type(dialog, IDE_DTL_MINUTE, "0");
+    Click(dialog, IDX_DTL_AROUND);
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     EXPECT_EQ(Labels(page), (std::vector<std::string>{" 6時 0分", " 7時30分"}));
     editor.Press(PSBTN_OK);
@@ -182,22 +183,22 @@ TEST_F(SchedulePageTest, AddingEveryDayGoesToTheTickedWeekdaysOnly)
     HWND page = editor.CurrentPage();
     SelectWeekday(page, 0);
 
-    HWND dialog = OpenDetail(editor, page, 1034);
+    HWND dialog = OpenDetail(editor, page, IDB_SCH_ADD);
     ASSERT_NE(dialog, nullptr);
-    Click(dialog, 1032);
-    EXPECT_TRUE(Enabled(dialog, 1060));
+    Click(dialog, IDX_DTL_EVERY_DAY);
+    EXPECT_TRUE(Enabled(dialog, IDX_DTL_MONDAY));
     TickWeekdays(dialog, {0, 0, 0, 0, 0, 0, 0});
-    Type(dialog, 1014, "12");
+    Type(dialog, IDE_DTL_HOUR, "12");
     ASSERT_TRUE(editor.Answer(dialog, IDOK));  // no weekday: nothing added
     EXPECT_EQ(RowCount(page), 0);
 
-    dialog = OpenDetail(editor, page, 1034);
+    dialog = OpenDetail(editor, page, IDB_SCH_ADD);
     ASSERT_NE(dialog, nullptr);
-    Click(dialog, 1032);
+    Click(dialog, IDX_DTL_EVERY_DAY);
     TickWeekdays(dialog, {1, 0, 0, 0, 1, 0, 0});  // 月曜 and 金曜
-    Type(dialog, 1014, "12");
-    Type(dialog, 1018, "0");
-    Click(dialog, 1029);
+    Type(dialog, IDE_DTL_HOUR, "12");
+    Type(dialog, IDE_DTL_MINUTE, "0");
+    Click(dialog, IDX_DTL_SNTP);
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     EXPECT_EQ(RowCount(page), 0);  // Sunday, shown, was not ticked
     SelectWeekday(page, 1);
@@ -234,20 +235,20 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     HWND page = editor.CurrentPage();
     SelectWeekday(page, 1);
     ASSERT_TRUE(SelectRow(page, "12時 0分"));
-    EXPECT_TRUE(Enabled(page, 1035));
-    EXPECT_TRUE(Enabled(page, 1036));
-    HWND dialog = OpenDetail(editor, page, 1035);
+    EXPECT_TRUE(Enabled(page, IDB_SCH_EDIT));
+    EXPECT_TRUE(Enabled(page, IDB_SCH_DELETE));
+    HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
     // Edit mode: patrol, every-day and the weekday boxes cannot be changed.
-    EXPECT_EQ(Text(dialog, 1014), "12");
-    EXPECT_EQ(Text(dialog, 1018), "0");
-    EXPECT_TRUE(Checked(dialog, 1001));
-    EXPECT_TRUE(Checked(dialog, 1032));
-    EXPECT_FALSE(Enabled(dialog, 1001));
-    EXPECT_FALSE(Enabled(dialog, 1032));
-    EXPECT_FALSE(Enabled(dialog, 1060));
-    Type(dialog, 1018, "30");
-    Click(dialog, 1029);
+    EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "12");
+    EXPECT_EQ(Text(dialog, IDE_DTL_MINUTE), "0");
+    EXPECT_TRUE(Checked(dialog, IDX_DTL_AROUND));
+    EXPECT_TRUE(Checked(dialog, IDX_DTL_EVERY_DAY));
+    EXPECT_FALSE(Enabled(dialog, IDX_DTL_AROUND));
+    EXPECT_FALSE(Enabled(dialog, IDX_DTL_EVERY_DAY));
+    EXPECT_FALSE(Enabled(dialog, IDX_DTL_MONDAY));
+    Type(dialog, IDE_DTL_MINUTE, "30");
+    Click(dialog, IDX_DTL_SNTP);
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     EXPECT_EQ(Labels(page), (std::vector<std::string>{"12時30分"}));
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
@@ -277,18 +278,18 @@ TEST_F(SchedulePageTest, EntryWithoutTimeKeepsMinusOneAndNegativeTimesAreRefused
     SelectWeekday(page, 6);
     ASSERT_EQ(Labels(page), (std::vector<std::string>{"-1時-1分"}));
     ASSERT_TRUE(SelectRow(page, "-1時-1分"));
-    HWND dialog = OpenDetail(editor, page, 1035);
+    HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Text(dialog, 1014), "4294967295");
-    EXPECT_EQ(Text(dialog, 1018), "4294967295");
-    Type(dialog, 1014, "-3");
+    EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "4294967295");
+    EXPECT_EQ(Text(dialog, IDE_DTL_MINUTE), "4294967295");
+    Type(dialog, IDE_DTL_HOUR, "-3");
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND box = editor.WaitForWindow("chronset");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_TRUE(IsWindow(dialog));
-    Type(dialog, 1014, "4294967295");
+    Type(dialog, IDE_DTL_HOUR, "4294967295");
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
@@ -312,7 +313,7 @@ TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
 
     // Cancel at the first question: nothing goes.
     ASSERT_TRUE(SelectRow(page, " 8時15分"));
-    ClickLater(page, 1036);
+    ClickLater(page, IDB_SCH_DELETE);
     HWND box = editor.WaitForWindow("削除");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "削除していいですか?");
@@ -322,7 +323,7 @@ TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
 
     // No at the second question: only the shown day's entry goes.
     ASSERT_TRUE(SelectRow(page, " 8時15分"));
-    ClickLater(page, 1036);
+    ClickLater(page, IDB_SCH_DELETE);
     box = editor.WaitForWindow("削除");
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(editor.Answer(box, IDOK));
@@ -336,7 +337,7 @@ TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
 
     // Yes: every every-day entry of that time goes.
     ASSERT_TRUE(SelectRow(page, " 8時15分"));
-    ClickLater(page, 1036);
+    ClickLater(page, IDB_SCH_DELETE);
     box = editor.WaitForWindow("削除");
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(editor.Answer(box, IDOK));
@@ -348,7 +349,7 @@ TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
     // A single-day entry is deleted after the first question alone.
     SelectWeekday(page, 1);
     ASSERT_TRUE(SelectRow(page, "21時 0分"));
-    ClickLater(page, 1036);
+    ClickLater(page, IDB_SCH_DELETE);
     box = editor.WaitForWindow("削除");
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(editor.Answer(box, IDOK));
@@ -373,8 +374,8 @@ TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
     ASSERT_TRUE(SelectRow(page, " 9時 0分"));
     SelectWeekday(page, 0);  // the refill leaves no row with the focus
     ASSERT_EQ(RowCount(page), 1);
-    ClickLater(page, 1036);
-    ClickLater(page, 1035);
+    ClickLater(page, IDB_SCH_DELETE);
+    ClickLater(page, IDB_SCH_EDIT);
     EXPECT_EQ(editor.WaitForWindow("削除", 500), nullptr);
     EXPECT_EQ(editor.WaitForWindow("スケジュール詳細", 500), nullptr);
     editor.Press(PSBTN_CANCEL);
@@ -390,10 +391,10 @@ TEST_F(SchedulePageTest, TheDetailDialogKeepsTheSheetDisabledWhileItIsOpen)
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
-    HWND tab = GetDlgItem(page, 1010);
+    HWND tab = GetDlgItem(page, IDC_SCH_TAB);
     SelectWeekday(page, 1);
     ASSERT_TRUE(SelectRow(page, " 9時 0分"));
-    HWND dialog = OpenDetail(editor, page, 1035);
+    HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), editor.Sheet());
     EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));
@@ -403,7 +404,7 @@ TEST_F(SchedulePageTest, TheDetailDialogKeepsTheSheetDisabledWhileItIsOpen)
     RECT sheetArea;
     GetWindowRect(editor.Sheet(), &sheetArea);
     SetWindowPos(dialog, nullptr, sheetArea.right + 10, sheetArea.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    UserClick(GetDlgItem(page, 1036));
+    UserClick(GetDlgItem(page, IDB_SCH_DELETE));
     RECT tuesday;
     SendMessageA(tab, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&tuesday));
     UserClick(tab, tuesday);
@@ -412,16 +413,16 @@ TEST_F(SchedulePageTest, TheDetailDialogKeepsTheSheetDisabledWhileItIsOpen)
     EXPECT_EQ(SendMessageA(tab, TCM_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(editor.WaitForResult(0), -1);  // the sheet is still open
 
-    Type(dialog, 1014, "20");
-    Type(dialog, 1018, "20");
-    Click(dialog, 1029);
+    Type(dialog, IDE_DTL_HOUR, "20");
+    Type(dialog, IDE_DTL_MINUTE, "20");
+    Click(dialog, IDX_DTL_SNTP);
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
     EXPECT_TRUE(IsWindowEnabled(editor.Sheet()));
     EXPECT_EQ(Labels(page), (std::vector<std::string>{"20時20分"}));
 
     // With the dialog gone the same click reaches the sheet again.
     ASSERT_TRUE(SelectRow(page, "20時20分"));
-    UserClick(GetDlgItem(page, 1036));
+    UserClick(GetDlgItem(page, IDB_SCH_DELETE));
     HWND box = editor.WaitForWindow("削除");
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(editor.Answer(box, IDCANCEL));

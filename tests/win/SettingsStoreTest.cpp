@@ -31,11 +31,11 @@ TEST_F(SettingsStoreTest, EmptyRegistryGivesTheDefaultsAndCreatesEveryKey)
                           settings.ReserveMark, settings.UseSNTP, settings.RunSNTPServer, settings.Connect,
                           settings.DisConnect})
         EXPECT_EQ(value, 0);
-    EXPECT_EQ(settings.SNTPServer, nullptr);
+    EXPECT_EQ(settings.SNTPServer.Get(), nullptr);
     for (int day = 0; day < 7; ++day) {
         EXPECT_EQ(settings.Schedule[day].Head, nullptr);
-        ASSERT_NE(settings.Schedule[day].DayName, nullptr);
-        EXPECT_STREQ(settings.Schedule[day].DayName, WeekdayNames[day]);
+        ASSERT_NE(settings.Schedule[day].DayName.Get(), nullptr);
+        EXPECT_STREQ(settings.Schedule[day].DayName.Get(), WeekdayNames[day]);
         EXPECT_TRUE(KeyExists(std::string(PlugKey) + "\\Schedule\\" + WeekdayNames[day])) << WeekdayNames[day];
     }
     EXPECT_TRUE(KeyExists(std::string(PlugKey) + "\\Server"));
@@ -75,17 +75,17 @@ TEST_F(SettingsStoreTest, ServerTextAndShortCutForms)
     WriteText(PlugKey, "ShortCut", "z", true);  // as an import of the export file stores it
     Settings settings;
     LoadSettings(settings);
-    ASSERT_NE(settings.SNTPServer, nullptr);
-    EXPECT_STREQ(settings.SNTPServer, "ntp.example.jp");
+    ASSERT_NE(settings.SNTPServer.Get(), nullptr);
+    EXPECT_STREQ(settings.SNTPServer.Get(), "ntp.example.jp");
     EXPECT_EQ(settings.ShortCut, 'z');
 
     // Stored with its terminator it reads the same; empty it reads as no text at all.
     WriteText(PlugKey, "SNTPServer", "127.0.0.1", true);
     LoadSettings(settings);
-    EXPECT_STREQ(settings.SNTPServer, "127.0.0.1");
+    EXPECT_STREQ(settings.SNTPServer.Get(), "127.0.0.1");
     WriteValue(PlugKey, "SNTPServer", REG_SZ, "", 0);
     LoadSettings(settings);
-    EXPECT_EQ(settings.SNTPServer, nullptr);
+    EXPECT_EQ(settings.SNTPServer.Get(), nullptr);
 }
 
 TEST_F(SettingsStoreTest, HugeServerTextIsReadWhole)
@@ -94,8 +94,8 @@ TEST_F(SettingsStoreTest, HugeServerTextIsReadWhole)
     WriteText(PlugKey, "SNTPServer", text, false);
     Settings settings;
     LoadSettings(settings);
-    ASSERT_NE(settings.SNTPServer, nullptr);
-    EXPECT_EQ(std::string(settings.SNTPServer), text);
+    ASSERT_NE(settings.SNTPServer.Get(), nullptr);
+    EXPECT_EQ(std::string(settings.SNTPServer.Get()), text);
 }
 
 TEST_F(SettingsStoreTest, ScheduleEntriesAreReadInTimeOrderWhateverTheirKeyNames)
@@ -167,19 +167,19 @@ TEST_F(SettingsStoreTest, ValuesOfEveryTypeAndSizeHaveOneClearReading)
     EXPECT_EQ(settings.UseSNTP, 0x31);  // three bytes over the default 0
     EXPECT_EQ(settings.RunSNTPServer, 5);
     EXPECT_EQ(settings.ShortCut, '\x01');
-    ASSERT_NE(settings.SNTPServer, nullptr);
-    EXPECT_STREQ(settings.SNTPServer, "1234");
+    ASSERT_NE(settings.SNTPServer.Get(), nullptr);
+    EXPECT_STREQ(settings.SNTPServer.Get(), "1234");
     EXPECT_EQ(settings.ConnectMinute, -1);
 
     WriteValue(PlugKey, "ShortCut", REG_SZ, "", 0);
     WriteValue(PlugKey, "SNTPServer", REG_BINARY, "ntp\0tail", 8);
     LoadSettings(settings);
     EXPECT_EQ(settings.ShortCut, 'X');
-    EXPECT_STREQ(settings.SNTPServer, "ntp");
+    EXPECT_STREQ(settings.SNTPServer.Get(), "ntp");
     WriteValue(PlugKey, "SNTPServer", REG_SZ, "\0", 1);  // only a terminator: an empty text
     LoadSettings(settings);
-    ASSERT_NE(settings.SNTPServer, nullptr);
-    EXPECT_STREQ(settings.SNTPServer, "");
+    ASSERT_NE(settings.SNTPServer.Get(), nullptr);
+    EXPECT_STREQ(settings.SNTPServer.Get(), "");
 }
 
 // Schedule entry values are numbers like the others: text and huge values still give one entry.

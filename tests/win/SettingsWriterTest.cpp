@@ -133,8 +133,8 @@ TEST_F(SettingsWriterTest, SaveSettingsWritesEveryMainValueAndReadsBackTheSame)
     EXPECT_EQ(back.PostSec, 30);
     EXPECT_EQ(back.ReserveMark, 7);
     EXPECT_EQ(back.UseSNTP, 1);
-    ASSERT_NE(back.SNTPServer, nullptr);
-    EXPECT_STREQ(back.SNTPServer, "ntp.example.jp");
+    ASSERT_NE(back.SNTPServer.Get(), nullptr);
+    EXPECT_STREQ(back.SNTPServer.Get(), "ntp.example.jp");
     EXPECT_EQ(back.TimeOut, -5);
     EXPECT_EQ(back.Accuracy, 32767);
     EXPECT_EQ(back.RunSNTPServer, 1);
@@ -158,7 +158,7 @@ TEST_F(SettingsWriterTest, SaveSettingsWithoutServerTextStoresAnEmptyText)
     EXPECT_EQ(bytes.c_str(), std::string());
     Settings back;
     LoadSettings(back);
-    EXPECT_EQ(back.SNTPServer, nullptr);
+    EXPECT_EQ(back.SNTPServer.Get(), nullptr);
 }
 
 TEST_F(SettingsWriterTest, SaveScheduleReplacesEachDaysEntriesAndWritesTheServerTimes)
@@ -409,8 +409,8 @@ TEST_F(SettingsWriterTest, ExportedFileImportsBackWithRegedit)
     EXPECT_EQ(back.UseReserve, 1);
     EXPECT_EQ(back.PreSec, 600);
     EXPECT_EQ(back.ReserveMark, 3);
-    ASSERT_NE(back.SNTPServer, nullptr);
-    EXPECT_EQ(std::string(back.SNTPServer), std::string("ntp\\\"表\"x"));
+    ASSERT_NE(back.SNTPServer.Get(), nullptr);
+    EXPECT_EQ(std::string(back.SNTPServer.Get()), std::string("ntp\\\"表\"x"));
     EXPECT_EQ(back.TimeOut, -1);
     EXPECT_EQ(back.Accuracy, 200);
     EXPECT_EQ(back.ConnectHour, 6);

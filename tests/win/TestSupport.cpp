@@ -87,26 +87,6 @@ void WriteText(const std::string& path, const char* name, const std::string& tex
     WriteValue(path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + (withTerminator ? 1 : 0)));
 }
 
-SYSTEMTIME SystemTimeOf(int year, int month, int day, int hour, int minute, int second, int millisecond)
-{
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    time.wMilliseconds = static_cast<WORD>(millisecond);
-    return time;
-}
-
-int64_t MillisecondsOf(const SYSTEMTIME& time)
-{
-    FILETIME file{};
-    SystemTimeToFileTime(&time, &file);
-    return static_cast<int64_t>((static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000);
-}
-
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

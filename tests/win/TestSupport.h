@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the tests that run under Wine.
 
+#include "hostsim/TimeText.h"  // SystemTimeOf, MillisecondsOf, ParseDateAndTime
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -32,11 +34,6 @@ bool ReadValue(const std::string& path, const char* name, DWORD* type, std::stri
 void WriteValue(const std::string& path, const char* name, DWORD type, const void* data, DWORD size);
 void WriteDword(const std::string& path, const char* name, uint32_t value);
 void WriteText(const std::string& path, const char* name, const std::string& text, bool withTerminator);
-
-// A SYSTEMTIME of the fields (the day of the week left 0), and milliseconds since 1601 of one,
-// read as it stands, no zone applied.
-SYSTEMTIME SystemTimeOf(int year, int month, int day, int hour, int minute, int second = 0, int millisecond = 0);
-int64_t MillisecondsOf(const SYSTEMTIME& time);
 
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

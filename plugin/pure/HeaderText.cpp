@@ -1,15 +1,12 @@
 #include "HeaderText.h"
 
+#include "../../common/ShiftJis.h"
+
 #include <cstdio>
 #include <cstring>
 
 const char ReserveHeaderName[] = "X-Reserve-Date:";
 static_assert(sizeof ReserveHeaderName - 1 == ReserveHeaderChars, "name length");
-
-static char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool StartsWithNoCase(const char* text, const char* prefix)
 {

@@ -2,7 +2,7 @@
 // The "Date:" line a released message gets: the reservation moved by a random offset, shown in
 // local time with the matching offset from UTC. No platform code.
 
-#include "../common/Settings.h"
+#include "../../common/Settings.h"
 #include "CivilTime.h"
 
 #include <cstddef>

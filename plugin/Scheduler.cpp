@@ -1,86 +1,41 @@
-#include "Timer.h"
+#include "Scheduler.h"
 
+#include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"
 #include "LogLines.h"
 #include "Menu.h"
 #include "Outbox.h"
-#include "PendingEvent.h"
 #include "SntpClient.h"
 #include "Time32.h"
 #include "host/HostApi.h"
+#include "host/HostUi.h"
+#include "pure/PendingEvent.h"
 
 namespace {
 
-// The date of NextEvent, and the moments that have run.
+ScheduleModes ScheduleMode = ScheduleModes::Stopped;
+// Armed, or Stopped for a run a release started while the schedule was stopped.
+ScheduleModes ModeAfterRun = ScheduleModes::Armed;
+// The pending event's hour, minute and kind (at load, the load time's hour and minute); Pending
+// holds its date and the moments that have run.
+ScheduleEntry NextEvent;
+int NextEventDay = 0;  // the weekday of NextEvent, -1 for none
 PendingEvent Pending;
+
+// An outbox scan released a message with SendQuick set: the next tick at second 0 that may start
+// a run starts one.
+bool SendNow = false;
 
 int64_t LocalMinuteOf(const SYSTEMTIME& local)
 {
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
 
-// Between start-up and clean-up. A host may still deliver a tick after clean-up (one it had already
-// taken from its queue); the plug-in's work is over by then.
+// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
+// had already taken from its queue); the plug-in's work is over by then.
 bool TimerHeld = false;
-
-// A step that found the connection state unchanged asks for the next one here, and the next
-// tick posts it. Re-posting at once would keep a posted message in the host's queue at all
-// times, and posted messages are taken before input, paint and timer messages: the host's
-// window and this very tick would starve while the state does not change.
-bool ConnectStepWanted = false;
-bool DisconnectStepWanted = false;
-
-void PostToMain(WPARAM command)
-{
-    if (HWND main = MainWindow())
-        PostMessageA(main, WM_COMMAND, command, 0);
-}
-
-void PostWantedSteps()
-{
-    if (ConnectStepWanted) {
-        ConnectStepWanted = false;
-        PostToMain(static_cast<WPARAM>(ConnectStepCommand));
-    }
-    if (DisconnectStepWanted) {
-        DisconnectStepWanted = false;
-        PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
-    }
-}
-
-// The local minutes in which the scheduled connect and disconnect were last started. Two ticks
-// fall on second 0: a host that toggles its connection on each command would cancel a connect
-// that the second tick repeats while the host is still dialing.
-int64_t ConnectStartedIn = -1;
-int64_t DisconnectStartedIn = -1;
-
-bool IsSetTime(long hour, long minute)
-{
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
-}
-
-void EndScheduledConnection()
-{
-    ScheduledConnection = 0;
-    ScheduledConnectionUp = 0;
-}
-
-// A scheduled connection holds the schedule's runs back only while a set daily disconnect will
-// end it. Once a tick finds the host offline after the connect came up (the user or the line
-// ended it), it is over.
-bool ConnectionHoldsRuns()
-{
-    if (!ScheduledConnection || !PlugSettings.DisConnect ||
-        !IsSetTime(PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute))
-        return false;
-    if (ScheduledConnectionUp && !IsConnected()) {
-        EndScheduledConnection();
-        LogConnectionLost();
-        return false;
-    }
-    return true;
-}
+int TimerId = 0;
 
 // A run's start is in the log and its end not yet: the end is logged also when the user stopped
 // the schedule during the run.
@@ -166,12 +121,57 @@ void FindNextEventNow()
     const int64_t present = LocalMinuteOf(now);
     // The event found replaces one that may be due now and not started (a run a release started,
     // the schedule armed or reloaded in its minute): its minute starts nothing more.
-    bool armed = ScheduleMode == Armed || (ScheduleMode == Running && ModeAfterRun == Armed);
     LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
-                  !armed                      ? PassOverReason::ScheduleStopped
-                  : ScheduleMode == Running ? PassOverReason::RunGoing
-                                            : PassOverReason::Reloaded);
+                  ScheduleOffersStart()                      ? PassOverReason::ScheduleStopped
+                  : ScheduleMode == ScheduleModes::Running ? PassOverReason::RunGoing
+                                                           : PassOverReason::Reloaded);
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
+}
+
+void StartSchedule(bool armed)
+{
+    ScheduleMode = ScheduleModes::Stopped;
+    if (armed) {
+        FindNextEventNow();
+        ScheduleMode = ScheduleModes::Armed;
+    }
+}
+
+void StopSchedule()
+{
+    ScheduleMode = ScheduleModes::Stopped;
+}
+
+// A run that a release started while the schedule was stopped leaves it stopped: the item still
+// offers to start it.
+bool ScheduleOffersStart()
+{
+    return ScheduleMode == ScheduleModes::Stopped ||
+           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
+}
+
+void ToggleSchedule()
+{
+    if (ScheduleOffersStart()) {
+        FindNextEventNow();
+        // During such a run, the schedule is armed once the run ends.
+        if (ScheduleMode == ScheduleModes::Running)
+            ModeAfterRun = ScheduleModes::Armed;
+        else
+            ScheduleMode = ScheduleModes::Armed;
+    } else {
+        ScheduleMode = ScheduleModes::Stopped;
+    }
+}
+
+const ScheduleEntry& NextScheduledEvent()
+{
+    return NextEvent;
+}
+
+int NextScheduledEventDay()
+{
+    return NextEventDay;
 }
 
 void StartTimer()
@@ -182,17 +182,17 @@ void StartTimer()
     TimerHeld = true;
 }
 
+bool IsTimerHeld()
+{
+    return TimerHeld;
+}
+
 int StopTimer()
 {
     if (!TimerHeld)
         return 0;
     TimerHeld = false;
-    // The connect or disconnect under way ends with the plug-in's work: a later start-up polls
-    // nothing for it (each poll answers the host's dialogs) and holds no run back for it. The
-    // minutes they started in stay, so a start-up in that minute does not command them again.
-    ConnectStepWanted = false;
-    DisconnectStepWanted = false;
-    EndScheduledConnection();
+    EndConnectionWork();
     return Host.KillTimer(TimerId);
 }
 
@@ -203,53 +203,44 @@ int __stdcall OnTimer(int, int)
     SYSTEMTIME now;
     GetLocalTime(&now);
     PostWantedSteps();
-    if (ScheduleMode == Running) {
+    if (ScheduleMode == ScheduleModes::Running) {
         // A run a release started while the schedule was stopped leaves it stopped.
         if (FollowClock(now))
-            HoldBack(ModeAfterRun == Stopped ? PassOverReason::ScheduleStopped : PassOverReason::RunGoing);
+            HoldBack(ModeAfterRun == ScheduleModes::Stopped ? PassOverReason::ScheduleStopped
+                                                            : PassOverReason::RunGoing);
         AnswerHostDialogs();
         return 1;
     }
     const bool secondZero = now.wSecond == 0;
     if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
-        ReferenceTime = CurrentMinute32();
-        if (ScanOutbox() && PlugSettings.SendQuick)
-            SendNow = 1;
+        const ReleaseRules rules{CurrentMinute32(), PlugSettings.ChangeDate != 0, PlugSettings.PreSec,
+                                 PlugSettings.PostSec};
+        if (ScanOutbox(rules) && PlugSettings.SendQuick)
+            SendNow = true;
     }
     bool eventDue = FollowClock(now);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
     if (!MainWindow()) {
         if (eventDue)
-            HoldBack(ScheduleMode == Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
+            HoldBack(ScheduleMode == ScheduleModes::Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
         return 1;
     }
     // The minute of a connect or disconnect starts nothing else, on any tick.
-    if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
+    if (DailyMinute daily = TickDailyConnection(now, LocalMinuteOf(now)); daily != DailyMinute::Other) {
         if (eventDue)
-            HoldBack(ScheduleMode == Armed ? PassOverReason::ConnectMinute : PassOverReason::ScheduleStopped);
-        if (secondZero && ConnectStartedIn != LocalMinuteOf(now)) {
-            ConnectStartedIn = LocalMinuteOf(now);
-            StartScheduledConnect();
-        }
-        return 1;
-    }
-    if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
-        now.wMinute == PlugSettings.DisConnectMinute) {
-        if (eventDue)
-            HoldBack(ScheduleMode == Armed ? PassOverReason::DisconnectMinute : PassOverReason::ScheduleStopped);
-        if (secondZero && DisconnectStartedIn != LocalMinuteOf(now)) {
-            DisconnectStartedIn = LocalMinuteOf(now);
-            StartScheduledDisconnect();
+            HoldBack(ScheduleMode != ScheduleModes::Armed ? PassOverReason::ScheduleStopped
+                     : daily == DailyMinute::Connect      ? PassOverReason::ConnectMinute
+                                                          : PassOverReason::DisconnectMinute);
+        if (daily == DailyMinute::DisconnectStarted)
             return 0;
-        }
         return 1;
     }
     // A schedule the user stopped starts no run from its stored event; a release with SendQuick
     // still sends and receives. The event is due on the first tick of its minute that may start
     // it, also when the tick at second 0 did not come (the host busy).
-    if (eventDue && ScheduleMode != Armed) {
+    if (eventDue && ScheduleMode != ScheduleModes::Armed) {
         HoldBack(PassOverReason::ScheduleStopped);
         eventDue = false;
     } else if (eventDue && ConnectionHoldsRuns()) {
@@ -259,13 +250,13 @@ int __stdcall OnTimer(int, int)
     if ((secondZero && SendNow) || eventDue) {
         if (eventDue)
             Pending.MarkStarted();
-        SendNow = 0;
+        SendNow = false;
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
         RunLogged = true;
         StartScheduledRun();
     }
-    if (ScheduleMode == Running)
+    if (ScheduleMode == ScheduleModes::Running)
         AnswerHostDialogs();
     return 1;
 }
@@ -273,9 +264,8 @@ int __stdcall OnTimer(int, int)
 void StartScheduledRun()
 {
     // A run a release starts while the schedule is stopped leaves it stopped.
-    ModeAfterRun = ScheduleMode == Stopped ? Stopped : Armed;
-    ScheduleMode = Running;
-    AnsweredDialog = None;
+    ModeAfterRun = ScheduleMode == ScheduleModes::Stopped ? ScheduleModes::Stopped : ScheduleModes::Armed;
+    ScheduleMode = ScheduleModes::Running;
     AnswerHostDialogs();
     if (!PlugSettings.NoNomal)
         RestoreOffScreen();
@@ -288,82 +278,24 @@ void StartScheduledRun()
     UpdateScheduleMenuItems();
 }
 
-void StartScheduledConnect()
-{
-    bool connected = IsConnected();
-    LogConnectStarted(connected);
-    if (!connected)
-        PostToMain(HostCmdConnection);
-    ScheduledConnection = 1;
-    PostToMain(static_cast<WPARAM>(ConnectStepCommand));
-}
-
-int __stdcall ConnectStep(HWND, LPARAM)
-{
-    // A step the host still had in its queue at clean-up: the plug-in's work is over.
-    if (!TimerHeld)
-        return 0;
-    AnsweredDialog = None;
-    AnswerHostDialogs();
-    if (AnsweredDialog != None) {
-        EndScheduledConnection();
-        LogConnectEnded(false);
-        return 0;
-    }
-    if (IsConnected()) {
-        LogConnectEnded(true);
-        ScheduledConnectionUp = ScheduledConnection;
-        AnsweredDialog = None;
-        AnswerHostDialogs();
-        return 0;
-    }
-    ConnectStepWanted = true;
-    return 0;
-}
-
-void StartScheduledDisconnect()
-{
-    bool connected = IsConnected();
-    LogDisconnectStarted(connected);
-    if (connected)
-        PostToMain(HostCmdConnection);
-    PostToMain(static_cast<WPARAM>(DisconnectStepCommand));
-}
-
-int __stdcall DisconnectStep(HWND, LPARAM)
-{
-    if (!TimerHeld)
-        return 0;
-    AnsweredDialog = None;
-    AnswerHostDialogs();
-    if (IsConnected()) {
-        DisconnectStepWanted = true;
-        return 0;
-    }
-    EndScheduledConnection();
-    LogDisconnectEnded();
-    return 0;
-}
-
-int FolderEndRetrieve()
+ScheduleModes FolderEndRetrieve()
 {
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
     PutBackMovedWindow(true);
     bool logged = RunLogged;
     RunLogged = false;
-    if (ScheduleMode != Running) {
+    if (ScheduleMode != ScheduleModes::Running) {
         // The run still ends when the user stopped the schedule during it.
         if (logged)
             LogRunEnded(false);
         return ScheduleMode;
     }
-    AnsweredDialog = None;
     AnswerHostDialogs();
     bool distribute = MainWindow() && PlugSettings.AutoDistribute;
     LogRunEnded(distribute);
     if (distribute)
-        PostToMain(HostCmdDistribute);
+        PostToMainWindow(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;
 }

@@ -1,5 +1,7 @@
 #include "EntryIndex.h"
 
+#include "../../common/ShiftJis.h"
+
 #include <cstring>
 
 namespace {
@@ -81,16 +83,6 @@ bool ParseIndexLine(const char* line, char* name, size_t nameSize, uint32_t* fla
     return true;
 }
 
-static bool IsShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-static char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with or without an extension: Windows opens the
 // device whatever the folder (a serial port would stall the host's thread), never a message file.
 static bool IsDeviceName(const char* name)
@@ -100,12 +92,12 @@ static bool IsDeviceName(const char* name)
     for (; name[length] && name[length] != '.' && name[length] != ' '; ++length) {
         if (length == 4)
             return false;
-        base[length] = UpperAscii(name[length]);
+        base[length] = FoldAscii(name[length]);
     }
     if (length == 3)
-        return !std::strcmp(base, "CON") || !std::strcmp(base, "PRN") || !std::strcmp(base, "AUX") ||
-               !std::strcmp(base, "NUL");
-    return length == 4 && (!std::strncmp(base, "COM", 3) || !std::strncmp(base, "LPT", 3)) && base[3] >= '1' &&
+        return !std::strcmp(base, "con") || !std::strcmp(base, "prn") || !std::strcmp(base, "aux") ||
+               !std::strcmp(base, "nul");
+    return length == 4 && (!std::strncmp(base, "com", 3) || !std::strncmp(base, "lpt", 3)) && base[3] >= '1' &&
            base[3] <= '9';
 }
 
@@ -114,7 +106,7 @@ bool IsPlainEntryName(const char* name)
     if (name[0] == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || IsDeviceName(name))
         return false;
     for (const unsigned char* at = reinterpret_cast<const unsigned char*>(name); *at; ++at) {
-        if (IsShiftJisLead(*at) && at[1]) {
+        if (IsShiftJisLeadByte(*at) && at[1]) {
             ++at;
             continue;
         }
