@@ -1,6 +1,7 @@
 #pragma once
 // Reading Shift JIS text by the rules of code page 932, whatever the system's code page: the host
-// and the store keep their texts in it, so a byte is read the same on every system. A lead byte
+// and the store keep their texts in it, so a byte is read the same on every system. Paths from
+// the file system are in the system's code page instead (see PostedMailId). A lead byte
 // starts a double-byte character whose trail byte may look like ASCII ('\\' in "表"), so a scan
 // for separators, quotes or letters skips the pair.
 

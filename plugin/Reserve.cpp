@@ -30,12 +30,12 @@ bool IsSeparator(char c)
 
 // The part of path after root when path lies under root, compared ignoring ASCII case (the
 // second byte of a double-byte character is compared as it is); null otherwise.
-const char* PathUnderRoot(const char* path, const char* root)
+const char* PathUnderRoot(const char* path, const char* root, LeadByteRule isLead)
 {
     const char* at = path;
     bool afterSeparator = false;
     while (*root) {
-        if (IsShiftJisLeadByte(static_cast<unsigned char>(*root))) {
+        if (isLead(static_cast<unsigned char>(*root))) {
             if (at[0] != root[0] || root[1] == '\0' || at[1] != root[1])
                 return nullptr;
             at += 2;
@@ -90,11 +90,16 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
 
 }  // namespace
 
-bool PostedMailId(const char* path, const char* root, char* id, size_t size)
+bool SystemLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c) != FALSE;
+}
+
+bool PostedMailId(const char* path, const char* root, char* id, size_t size, LeadByteRule isLead)
 {
     if (!path || !root || !*root)
         return false;
-    const char* rest = PathUnderRoot(path, root);
+    const char* rest = PathUnderRoot(path, root, isLead);
     if (!rest)
         return false;
     size_t length = std::strlen(rest);

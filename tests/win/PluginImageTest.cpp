@@ -31,7 +31,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "GetFileAttributesA", "GetFileSizeEx", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
       "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
-      "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
+      "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
       "QueryPerformanceCounter", "ReadFile", "ReleaseMutex", "SetCurrentDirectoryW", "SetEndOfFile", "SetEvent",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},

@@ -380,9 +380,9 @@ TEST_F(ReserveTest, PostedPathMustLieUnderTheRootIgnoringCase)
     EXPECT_FALSE(PostedMailId(nullptr, "C:\\Mail\\", id, sizeof id));
 }
 
-// The root is read by code page 932 whatever the system's: the trail byte of a double-byte
-// character is compared as it is, never as a separator or a letter of another case.
-TEST_F(ReserveTest, PostedPathRootWithDoubleByteCharactersIsComparedByCodePage932)
+// A path is read by the system's code page (932 here): the trail byte of a double-byte character
+// is compared as it is, never as a separator or a letter of another case.
+TEST_F(ReserveTest, PostedPathRootWithDoubleByteCharactersIsComparedByTheSystemsCodePage)
 {
     char id[260];
     // "表" is 0x95 0x5c, "ソ" 0x83 0x5c, "ア" 0x83 0x41.
@@ -392,6 +392,19 @@ TEST_F(ReserveTest, PostedPathRootWithDoubleByteCharactersIsComparedByCodePage93
     EXPECT_FALSE(PostedMailId("C:\\\x83\x61\\A\\Outbox.box\\0001.qpm", "C:\\\x83\x41\\", id, sizeof id));
     // A root ending in the trail byte 0x5c does not end with a separator: the path must go on with one.
     EXPECT_FALSE(PostedMailId("C:\\\x83\x5c" "A\\Outbox.box\\0001.qpm", "C:\\\x83\x5c", id, sizeof id));
+}
+
+// On a Western system "ë" (0xeb) is one character; by code page 932 it would start a double-byte
+// character and swallow the separator after it, so the mailbox would not hold its own messages
+// and a reserved message would be posted unmarked, to go out at once.
+TEST_F(ReserveTest, PostedPathUnderAFolderNamedInAWesternCodePageIsFound)
+{
+    auto western = [](unsigned char) { return false; };
+    char id[260];
+    ASSERT_TRUE(PostedMailId("D:\\Mail\\Zo\xeb\\A\\Outbox.box\\0001.qpm", "d:\\mail\\zo\xeb\\", id, sizeof id, western));
+    EXPECT_STREQ(id, "A\\Outbox.box\\0001");
+    ASSERT_TRUE(PostedMailId("D:\\Mail\\Zo\xeb\\A\\Outbox.box\\0001.qpm", "D:\\Mail\\Zo\xeb", id, sizeof id, western));
+    EXPECT_FALSE(PostedMailId("D:\\Mail\\Zo\xeb\\A\\Outbox.box\\0001.qpm", "D:\\Mail\\Zo\xea\\", id, sizeof id, western));
 }
 
 TEST_F(ReserveTest, PostingMarksAReservedMessageAndHandsTheHostOnlyAMark)
