@@ -1,5 +1,6 @@
-// The editor's integer fields: what is accepted, what is refused, and the 32-bit limits.
-#include "setup/IntegerText.h"
+// Typed integer fields: what is accepted, what is refused, the 32-bit limits, and the full-width
+// forms the Japanese input method types (Shift JIS bytes, as the fields hold them).
+#include "IntegerText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,19 @@ TEST(IntegerTextTest, SignedFieldsTakeAMinusAndSurroundingBlanksOnly)
     EXPECT_TRUE(ParseSignedField("2147483647", &value));
     EXPECT_EQ(value, INT32_MAX);
     value = 99;
-    for (const char* bad : {"", " ", "-", "+5", "1 2", "7x", "x7", "2147483648", "-2147483649", "0x10", "１"})
+    for (const char* bad : {"", " ", "-", "+5", "1 2", "7x", "x7", "2147483648", "-2147483649", "0x10", "\x82\x50\x82", "\x82\x59", "\x81\x7c"})
         EXPECT_FALSE(ParseSignedField(bad, &value)) << bad;
     EXPECT_EQ(value, 99);  // a refused text leaves the value
+    // "１８", "－５", "　２３　" (ideographic spaces), "1８" mixed
+    const struct {
+        const char* text;
+        int32_t value;
+    } fullWidth[] = {{"\x82\x50\x82\x57", 18}, {"\x81\x7c\x82\x54", -5},
+                     {"\x81\x40\x82\x51\x82\x52\x81\x40", 23}, {"1\x82\x57", 18}};
+    for (const auto& row : fullWidth) {
+        EXPECT_TRUE(ParseSignedField(row.text, &value)) << row.value;
+        EXPECT_EQ(value, row.value);
+    }
 }
 
 TEST(IntegerTextTest, UnsignedFieldsRefuseAMinusAndReachFourGiga)

@@ -1,5 +1,8 @@
 #pragma once
-// Parsing of the editor's integer fields. Pure code: no Windows headers, tested natively.
+// Parsing of the numbers a user types into a field (the editor's, the reservation dialog's).
+// Pure code: no Windows headers, tested natively. Text is Shift JIS (code page 932): with the
+// Japanese input method on, digits, the minus sign and blanks arrive full-width, and they read
+// as their ASCII forms.
 
 #include <cstddef>
 #include <cstdint>
