@@ -80,7 +80,7 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
     HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor)
         return 0;
-    auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
+    auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor, "SetUpChronel")));
     OpenEditor = editor;
     // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
     int result = setUp ? setUp() : 0;
