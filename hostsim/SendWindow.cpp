@@ -268,6 +268,10 @@ bool RunMailAction(const std::string& verb, const std::string& line)
             shown += std::string(" ") + text;
         }
         LogEvent("dialog: fields%s%s", shown.c_str(), label.c_str());
+        char moment[64] = "";
+        if (dialog)
+            GetDlgItemTextA(dialog, 1013, moment, sizeof moment);
+        LogEvent("dialog: moment %s", moment);
     } else if (verb == "click") {
         // click TITLE ID: presses the button of a window with that title
         std::string title;
