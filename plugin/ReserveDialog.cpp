@@ -29,20 +29,20 @@ void Choose(HWND dialog, ReserveDialogState* state, int32_t chosen)
     EndDialog(dialog, 1);
 }
 
+// Short fields: the dialog's code counts against chronel's size.
 struct FieldControl {
-    int edit;
-    int upDown;
-    int low;
-    int high;
+    short edit;
+    short upDown;
+    short low;
+    short high;
+    char name[4];  // its label, for the box that names it
 };
 const FieldControl Fields[] = {
-    {IDE_RESERVE_YEAR, IDU_RESERVE_YEAR, 1970, 2038},  {IDE_RESERVE_MONTH, IDU_RESERVE_MONTH, 1, 12},
-    {IDE_RESERVE_DAY, IDU_RESERVE_DAY, 1, 31},         {IDE_RESERVE_HOUR, IDU_RESERVE_HOUR, 0, 23},
-    {IDE_RESERVE_MINUTE, IDU_RESERVE_MINUTE, 0, 59},
+    {IDE_RESERVE_YEAR, IDU_RESERVE_YEAR, 1970, 2038, "年"}, {IDE_RESERVE_MONTH, IDU_RESERVE_MONTH, 1, 12, "月"},
+    {IDE_RESERVE_DAY, IDU_RESERVE_DAY, 1, 31, "日"},        {IDE_RESERVE_HOUR, IDU_RESERVE_HOUR, 0, 23, "時"},
+    {IDE_RESERVE_MINUTE, IDU_RESERVE_MINUTE, 0, 59, "分"},
 };
-
 const int FieldCount = sizeof Fields / sizeof Fields[0];
-const char* const FieldNames[FieldCount] = {"年", "月", "日", "時", "分"};
 
 // The moment the fields name, read as typed (full-width digits too, as the Japanese input method
 // gives them) and never normalised: 30 February or hour 25 is no moment. Returns the first field
@@ -112,7 +112,7 @@ void ShowMoment(HWND dialog)
 void ShowBadField(HWND dialog, int field, int high)
 {
     char text[128];
-    wsprintfA(text, "「%s」には%dから%dまでの数を入力してください。", FieldNames[field], Fields[field].low, high);
+    wsprintfA(text, "「%s」には%dから%dまでの数を入力してください。", Fields[field].name, Fields[field].low, high);
     MessageBoxA(dialog, text, "送信予約", MB_OK | MB_ICONEXCLAMATION);
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, Fields[field].edit)), TRUE);
 }
