@@ -290,7 +290,9 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         SendWindow* send = Find(number);
         LogEvent("header %d: %s", number, send ? Escaped(send->header).c_str() : "(no window)");
     } else if (verb == "send-post") {
-        in >> number;
+        // send-post N [close]: close, the host closes the window after the post (APCSendClose)
+        std::string close;
+        in >> number >> close;
         SendWindow* send = Find(number);
         if (!send)
             return true;
@@ -298,6 +300,10 @@ bool RunMailAction(const std::string& verb, const std::string& line)
                                               "message " + std::to_string(number));
         LogEvent("host: send window %d posted %s", number, path.substr(Host.mailboxRoot.size()).c_str());
         LogEvent("host: APCSendPost -> %d", Plugin.SendPost(send->window, path.c_str()));
+        if (close == "close") {
+            Plugin.SendClose(send->window);
+            LogEvent("host: send window %d closed", number);
+        }
         DestroyWindow(send->window);
         send->window = nullptr;
     } else if (verb == "send-close") {

@@ -6,6 +6,7 @@
 #include "../common/TextBuffer.h"
 #include "Globals.h"
 #include "LogLines.h"
+#include "ModalLoop.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -133,8 +134,14 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
-    if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
+    ModalLoop loop;
+    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    if (!record)
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+    if (!record)
         return 0;
+    // Its message is being written again, not yet posted.
+    record->posted = false;
     // The header decides, as it is when the dialog opens and again when a choice is made: its line
     // may have gone or changed some other way since the last dialog, and a remembered time would
     // then show a reservation the message no longer has and keep the choice from being written.

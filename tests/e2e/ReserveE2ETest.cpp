@@ -31,7 +31,7 @@ TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
                                  "at 06:58:04 reserve-fill ２０２６ １２ 　７ ７ ３０\n"  // by the input method
                                  "at 06:58:05 click 送信予約 1\n"
                                  "at 06:58:06 send-header 1\n"
-                                 "at 06:58:07 send-post 1\n"
+                                 "at 06:58:07 send-post 1 close\n"
                                  "at 06:58:08 outbox\n"
                                  "at 06:58:09 send\n"
                                  "at 06:58:10 outbox\n"
@@ -46,6 +46,7 @@ TEST_F(ReserveE2ETest, ReservedInTheDialogAndPostedTheMessageIsHeldWithItsMark)
     EXPECT_EQ(marks[1], "api: MarkMail Account1\\Outbox.box\\00000001 mask 01000000 off");
     EXPECT_EQ(marks[2], "api: MarkMail Account1\\Outbox.box\\00000001 mask 00000003 on");
     EXPECT_TRUE(run.Has("host: APCSendPost -> 1"));
+    EXPECT_EQ(run.When("host: send window 1 closed"), "2026-12-07 06:58:07.0") << run.log;  // no reminder
     // Held back: the host's send leaves it in the outbox.
     EXPECT_EQ(run.Count("outbox: Account1\\Outbox.box\\00000001 flags c0000003"), 2u) << run.log;
     EXPECT_FALSE(run.Has("send: Account1"));
@@ -222,6 +223,21 @@ TEST_F(ReserveE2ETest, AnImpossibleDateIsRefusedAndAMomentGoneByAskedAbout)
     ASSERT_EQ(headers.size(), 2u) << run.log;
     EXPECT_EQ(headers[0], "header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader);
     EXPECT_EQ(headers[1], "header 1: X-Reserve-Date: 1796592600\\r\\n" + HostHeader);
+}
+
+// The host exits (clean-up, the library freed, its loop ended) while the reservation dialog or
+// the reminder at close is open: clean-up ends it, and the host goes on in code still there.
+TEST_F(ReserveE2ETest, TheHostExitingInsideTheDialogOrTheReminderEndsIt)
+{
+    for (const char* open : {"", "at 06:58:03 reserve-fill 2026 12 7 7 30\nat 06:58:04 click 送信予約 1\n"
+                                 "at 06:58:05 send-close 1\n"}) {
+        HostLayout host;
+        HostRunResult run = host.Run(Start + "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\n" + open +
+                                     "at 06:58:08 exit\nend 2026-12-07 06:58:10\n", 60000);
+        EXPECT_EQ(run.exitCode, 0u) << run.log;
+        EXPECT_TRUE(run.Has("APCCleanUp -> 1, windows \"送信予約\" still shown: 0\n")) << run.log;
+        EXPECT_TRUE(run.Has("host: stopped")) << run.log;
+    }
 }
 
 TEST_F(ReserveE2ETest, WithoutUseReserveTheSendWindowGetsNothing)
