@@ -219,10 +219,8 @@ TEST_F(ReserveE2ETest, AnImpossibleDateIsRefusedAndAMomentGoneByAskedAbout)
     EXPECT_TRUE(run.Has("dialog: fields 2027 2 30 9 0\n")) << run.log;
     EXPECT_TRUE(run.Has("dialog: moment 2026年12月7日(月) 6:30\n")) << run.log;
     EXPECT_TRUE(run.Has("box: \"送信予約\" この時刻はすでに過ぎています。次の送信で送りますか?")) << run.log;
-    auto headers = run.Events("header 1: X-Reserve-Date");
-    ASSERT_EQ(headers.size(), 2u) << run.log;
-    EXPECT_EQ(headers[0], "header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader);
-    EXPECT_EQ(headers[1], "header 1: X-Reserve-Date: 1796592600\\r\\n" + HostHeader);
+    EXPECT_EQ(run.When("header 1: X-Reserve-Date: 1796596200\\r\\n" + HostHeader), "2026-12-07 06:58:30.0") << run.log;
+    EXPECT_EQ(run.When("header 1: X-Reserve-Date: 1796592600\\r\\n" + HostHeader), "2026-12-07 06:58:41.0") << run.log;
 }
 
 // The host exits (clean-up, the library freed, its loop ended) while the reservation dialog or
@@ -236,7 +234,6 @@ TEST_F(ReserveE2ETest, TheHostExitingInsideTheDialogOrTheReminderEndsIt)
                                      "at 06:58:08 exit\nend 2026-12-07 06:58:10\n", 60000);
         EXPECT_EQ(run.exitCode, 0u) << run.log;
         EXPECT_TRUE(run.Has("APCCleanUp -> 1, windows \"送信予約\" still shown: 0\n")) << run.log;
-        EXPECT_TRUE(run.Has("host: stopped")) << run.log;
     }
 }
 

@@ -249,12 +249,7 @@ TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
     const std::string past = "この時刻はすでに過ぎています。次の送信で送りますか?";
     const std::string range = "この日時では送信予約できません。\n"
                               "1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。";
-    struct Case {
-        const char* fields[5];
-        int32_t written;  // -1: the header stays
-        std::string box;
-        int answer;
-    };
+    struct Case { const char* fields[5]; int32_t written; std::string box; int answer; };  // written -1: as it was
     const Case cases[] = {
         {{"２０２６", "１２", "\x82\x57", "　１８ ", "３０"}, 1796722200, "", IDOK},
         {{"2028", "2", "29", "9", "0"}, 1835395200, "", IDOK},
@@ -274,18 +269,15 @@ TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
         host.headers[window] = header;
         LastBox = OwnedBox{};
         BoxAnswer = c.answer;
-        std::string kept;
         UINT_PTR answerer = 0;
         Reserve([&](HWND dialog) {
             BoxOwner = dialog;
             answerer = SetTimer(nullptr, 0, 30, AnswerOwnedBox);
             Fill(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], 1)(dialog);
-            kept = Text(dialog, 1003) + "-" + Text(dialog, 1005);
             SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
         });
         KillTimer(nullptr, answerer);
         EXPECT_EQ(LastBox.text, c.box);
-        EXPECT_EQ(kept, std::string(c.fields[0]) + "-" + c.fields[1]);
         EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), c.written == -1 ? 1796596200 : c.written);
     }
     BoxAnswer = IDOK;
