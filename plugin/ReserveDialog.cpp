@@ -78,7 +78,7 @@ void FormatLocalMinute(int32_t time, char* out, bool weekday = false)
     Time32ToLocalFields(time, &local);
     char day[8] = "";
     if (weekday)
-        wsprintfA(day, "(%.2s)", "日月火水木金土" + local.wDayOfWeek % 7 * 2);
+        wsprintfA(day, "(%.2s)", &"日月火水木金土"[local.wDayOfWeek % 7 * 2]);
     wsprintfA(out, "%d年%d月%d日%s %d:%02d", local.wYear, local.wMonth, local.wDay, day, local.wHour,
               local.wMinute);
 }
