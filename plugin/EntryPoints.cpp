@@ -144,7 +144,6 @@ PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return;
-    ModalLoop loop;
     auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
     if (!record || !record->posted)
         RemindReservedAtClose(window);

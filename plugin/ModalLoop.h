@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-// Held for the life of one modal loop by the entry point or command that runs it, declared first
-// so that it goes last, just before the return to the host.
+// Held for the life of one modal loop. Once it goes, chronel runs no message loop before it
+// returns to the host: a host that has let the library go may then unload it at its next one.
 class ModalLoop {
 public:
     ModalLoop();

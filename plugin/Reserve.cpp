@@ -167,6 +167,7 @@ void RemindReservedAtClose(HWND window)
 {
     if (FindReserveDate(CurrentHeader(window)) == -1)
         return;
+    ModalLoop loop;
     MessageBoxA(window,
                 "このメールは送信予約されています\n予約の設定/変更を有効にするには\n送信ボタンを押して終了してください",
                 "送信予約", MB_OK);
