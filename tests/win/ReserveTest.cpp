@@ -234,7 +234,7 @@ void CALLBACK AnswerOwnedBox(HWND, UINT, UINT_PTR timer, DWORD)
         char title[64] = "";
         GetWindowTextA(box, title, sizeof title);
         LastBox = {BoxOwner, title, DialogStaticText(box), true};
-        PostMessageA(box, WM_COMMAND, BoxAnswer, 0);
+        PostMessageA(box, WM_COMMAND, std::exchange(BoxAnswer, IDOK), 0);
         return;
     }
 }
@@ -246,9 +246,6 @@ void CALLBACK AnswerOwnedBox(HWND, UINT, UINT_PTR timer, DWORD)
 TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
 {
     const std::string header = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
-    const std::string past = "この時刻はすでに過ぎています。次の送信で送りますか?";
-    const std::string range = "この日時では送信予約できません。\n"
-                              "1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。";
     struct Case { const char* fields[5]; int32_t written; std::string box; int answer; };  // written -1: as it was
     const Case cases[] = {
         {{"２０２６", "１２", "\x82\x57", "　１８ ", "３０"}, 1796722200, "", IDOK},
@@ -260,9 +257,10 @@ TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
         {{"2027", "0", "1", "9", "0"}, -1, "「月」には1から12までの数を入力してください。", IDOK},
         {{"2026", "1２x", "8", "9", "0"}, -1, "「月」には1から12までの数を入力してください。", IDOK},
         {{"", "12", "7", "7", "30"}, -1, "「年」には1970から2038までの数を入力してください。", IDOK},
-        {{"1970", "1", "1", "8", "59"}, -1, range, IDOK},
-        {{"2026", "12", "7", "6", "57"}, -1, past, IDNO},
-        {{"1970", "1", "1", "9", "0"}, 0, past, IDYES},
+        {{"1970", "1", "1", "8", "59"}, -1,
+         "この日時では送信予約できません。\n1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。", IDOK},
+        {{"2026", "12", "7", "6", "57"}, -1, "この時刻はすでに過ぎています。次の送信で送りますか?", IDNO},
+        {{"1970", "1", "1", "9", "0"}, 0, "この時刻はすでに過ぎています。次の送信で送りますか?", IDYES},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.fields[0]) + "-" + c.fields[1] + "-" + c.fields[2] + " " + c.fields[3] + ":" + c.fields[4]);
@@ -280,7 +278,6 @@ TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
         EXPECT_EQ(LastBox.text, c.box);
         EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), c.written == -1 ? 1796596200 : c.written);
     }
-    BoxAnswer = IDOK;
 }
 
 // Closes a reservation dialog that should not have been shown, and says it was.
