@@ -39,6 +39,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
     {"user32.dll",
      {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
+      "CreateWindowExA", "DestroyWindow", "GetClassNameA",
       "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
       "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
       "GetSystemMetrics", "GetWindow", "GetWindowLongA", "GetWindowPlacement", "GetWindowTextA",
