@@ -58,18 +58,20 @@ for _slot in $_chronel_slots; do
     echo "setup: preparing the Wine prefix $_prefix"
     # Wine's output goes to a file, not a pipe: the processes wineboot leaves running would hold
     # a pipe open, and reading it would never end.
-    _made=0
+    # The server writes the registry to the prefix when it ends: the registry files after that
+    # tell whether Wine made the prefix (its exit status does not: 64-bit wineboot fails even
+    # when it did).
     chronel_in_slot "$_slot" timeout 600 "$CHRONEL_WIN_BUILD/wine-run.sh" wineboot -i </dev/null \
-      >"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 && _made=1
-    if [ "$_made" != 1 ] || [ ! -f "$_prefix/system.reg" ]; then
+      >"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 || true
+    chronel_in_slot "$_slot" "$_chronel_root/scripts/wine-fonts.sh" >>"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 || true
+    WINEPREFIX="$_prefix" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$_prefix" wineserver -w >/dev/null 2>&1 || true
+    if ! grep -qs "IPAPGothic" "$_prefix/user.reg" || [ ! -f "$_prefix/system.reg" ]; then
       echo "xvfb.sh: Wine could not make the prefix $_prefix:" >&2
       tail -n 20 "$CHRONEL_WIN_BUILD/wineboot-$_slot.log" >&2
       return 1 2>/dev/null || exit 1
     fi
-    chronel_in_slot "$_slot" "$_chronel_root/scripts/wine-fonts.sh"
     touch "$_prefix/.chronel-ready"
-    WINEPREFIX="$_prefix" wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX="$_prefix" wineserver -w >/dev/null 2>&1 || true
   fi
   # One server per prefix for the whole run (until chronel_cleanup stops it), so each test starts
   # quickly, and Wine's own background processes started here: started by a test instead, they
@@ -90,4 +92,4 @@ for _slot in $_chronel_slots; do
     return 1 2>/dev/null || exit 1
   fi
 done
-unset _slot _prefix _made _started _display
+unset _slot _prefix _started _display

@@ -28,8 +28,10 @@ void WINAPI At0658(FILETIME* now)
 std::function<void(HWND)> PendingAnswer;
 void CALLBACK AnswerWhenShown(HWND, UINT, UINT_PTR timer, DWORD)
 {
+    // A modal dialog is shown when its loop first finds the queue empty; a timer that fires
+    // before that finds it made but hidden.
     HWND window = FindWindowA(nullptr, "送信予約");
-    if (!window || !PendingAnswer)
+    if (!window || !PendingAnswer || !IsWindowVisible(window))
         return;
     KillTimer(nullptr, timer);
     auto answer = PendingAnswer;
