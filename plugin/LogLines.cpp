@@ -215,8 +215,8 @@ void LogReservationPosted(const char* id, int32_t reserved)
 
 void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
 {
-    TextBuffer message(report.result == RewriteReport::NotNamed ? "予約メールを送信待ちにできませんでした: "
-                                                                 : "予約メールを送信待ちにしました: ");
+    bool held = report.result == RewriteReport::NotNamed || report.result == RewriteReport::Damaged;
+    TextBuffer message(held ? "予約メールを送信待ちにできませんでした: " : "予約メールを送信待ちにしました: ");
     message += id;
     message += " (予約 ";
     AppendReservation(message, reserved);
@@ -250,7 +250,7 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
         message += ", 書き換えできず予約の行を残したまま送ります: メールのファイルを置き換えられません";
         break;
     case RewriteReport::Damaged:
-        message += ", 書き換えの途中で失敗しました: 新しい内容は同じフォルダーの ";
+        message += ", 書き換えの途中で失敗したため送信を止めました: メールの全文は同じフォルダーの ";
         message += report.kept;
         message += " にあります";
         break;

@@ -73,14 +73,66 @@ TEST(MessageRewriteTest, LinesAroundTheLengthOfTheReservationNameAreToldApart)
         SCOPED_TRACE(piece);
         std::string out;
         ASSERT_TRUE(Rewrite("X-Reserve-Date:\nX-Reserve-Date\nX-Reserve\r-Date: 5\n\r\r\n", &out, nullptr, piece));
-        EXPECT_EQ(out, "X-Reserve-Date\r\n\r\n");
+        EXPECT_EQ(out, "X-Reserve-Date\r\nX-Reserve\r\n-Date: 5\r\n\r\n\r\n");
         ASSERT_TRUE(Rewrite("To: a\nX-RESERVE-DATE:", &out, nullptr, piece));
         EXPECT_EQ(out, "To: a\r\n");
         ASSERT_TRUE(Rewrite("Subject: 123456\nSubject: 1234567", &out, nullptr, piece));
         EXPECT_EQ(out, "Subject: 123456\r\nSubject: 1234567");
         FixedDate dates;
-        ASSERT_TRUE(Rewrite("Date: " + std::string(3000, 'd') + "\nDate\nD\r\rate: x\n\nDate: body", &out, &dates, piece));
+        ASSERT_TRUE(Rewrite("Date: " + std::string(3000, 'd') + "\nDate\nDate: x\n\nDate: body", &out, &dates, piece));
         EXPECT_EQ(out, "Date: new 1\r\nDate\r\nDate: new 2\r\n\r\nDate: body");
+    }
+}
+
+// Every mix of LF, CR LF and lone CR ends: each ends a header line, and only the reservation line
+// goes. CR then LF is one CR LF, so a lone CR before an empty line ended by LF is not a mix.
+TEST(MessageRewriteTest, EveryMixOfLineEndsLosesOnlyTheReservationLine)
+{
+    const char* const ends[] = {"\n", "\r\n", "\r"};
+    const char* const lines[] = {"From: a", "X-Reserve-Date: 1", "To: b", "Subject: c", ""};
+    const std::string body = "Body 1\r\nBody 2\rBody 3\n";
+    for (int mix = 0; mix < 243; ++mix) {
+        std::string message;
+        int code = mix;
+        int last = 0;
+        for (const char* line : lines) {
+            message += line;
+            message += ends[code % 3];
+            last = last * 3 + code % 3;
+            code /= 3;
+        }
+        if (last % 9 == 2 * 3 + 0)  // "Subject: c\r" then "\n"
+            continue;
+        SCOPED_TRACE(mix);
+        for (int piece : {1, 1 << 20}) {
+            std::string out;
+            ASSERT_TRUE(Rewrite(message + body, &out, nullptr, piece));
+            EXPECT_EQ(out, "From: a\r\nTo: b\r\nSubject: c\r\n\r\n" + body);
+        }
+    }
+}
+
+// A field is its line and the lines folded after it: a dropped reservation or a replaced "Date:"
+// goes whole, a kept field keeps its folded lines.
+TEST(MessageRewriteTest, AFoldedFieldIsDroppedOrReplacedWhole)
+{
+    const struct {
+        const char* message;
+        bool newDate;
+        const char* rewritten;
+    } rows[] = {
+        {"Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb", true, "Date: new 1\r\nTo: a\r\n\r\nb"},
+        {"Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb", false,
+         "Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb"},
+        {"X-Reserve-Date:\r\n 100\r\n\t200\nTo: a\n \x82\xa0\n\nb", false, "To: a\r\n \x82\xa0\r\n\r\nb"},
+        {" lead\nX-Reserve-Date: 1\rSubject: s\r x\r\r b", true, " lead\r\nSubject: s\r\n x\r\n\r\n b"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        FixedDate dates;
+        std::string out;
+        ASSERT_TRUE(Rewrite(row.message, &out, row.newDate ? &dates : nullptr, 3));
+        EXPECT_EQ(out, row.rewritten);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "plugin/FileCalls.h"
 #include "plugin/Globals.h"
 #include "plugin/Outbox.h"
+#include "plugin/StagedFile.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ struct Injection {
     Step step = StepCount;  // none
     int nth = 0;
     bool fromThenOn = false;
+    bool writeNothing = false;  // a failing write writes no byte, rather than half
     int calls[StepCount] = {};
     int callsBeforeMarks[StepCount] = {};
     bool marked = false;
@@ -31,6 +33,8 @@ struct Injection {
 
 // Called before each write, in place of another host's work at that moment.
 std::function<void()> BeforeWrite;
+// Called before the next rename.
+std::function<void()> BeforeMove;
 // Called before the read of this number (counted from 1 while it is set), the same way.
 std::function<void()> BeforeRead;
 int BeforeReadAt = 0;
@@ -74,7 +78,7 @@ BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
         other();
     }
     if (Fails(Write)) {
-        SystemFileCalls.Write(file, data, size / 2, written, overlapped);
+        SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
@@ -83,6 +87,11 @@ BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
 
 BOOL WINAPI FaultMove(LPCSTR from, LPCSTR to, DWORD flags)
 {
+    if (BeforeMove) {
+        auto other = std::move(BeforeMove);
+        BeforeMove = nullptr;
+        other();
+    }
     if (Fails(Move)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -129,6 +138,8 @@ BOOL WINAPI FaultFlush(HANDLE file)
 const std::string OutboxDir = "Account1\\Outbox.box\\";
 const std::string MessagePath = OutboxDir + "a.qpm";
 const std::string Released = FakeHost::ReleaseMarks("Account1\\Outbox.box\\a");
+// Released, then held back again: the message was written over only in part.
+const std::string HeldBack = Released + "|Account1\\Outbox.box\\a c1000000 off";
 
 std::string Body()
 {
@@ -179,6 +190,7 @@ protected:
         Files = SystemFileCalls;
         BeforeWrite = nullptr;
         BeforeRead = nullptr;
+        BeforeMove = nullptr;
     }
 
     // One scan of a fresh outbox with one due message, with the given fault armed; held: the host
@@ -230,13 +242,14 @@ protected:
                     // Released before the rewrite begins: a failure while the scan reads the
                     // index or the header may keep it, untouched, for the next scan; any later
                     // one never holds it back.
+                    bool whole = now == old || now == rewritten;
                     if (nth > clean.callsBeforeMarks[step]) {
-                        EXPECT_EQ(host.JoinedMarks(), Released);
+                        EXPECT_EQ(host.JoinedMarks(), whole ? Released : HeldBack);
                     } else {
                         EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == old))
                             << host.JoinedMarks();
                     }
-                    if (now == old || now == rewritten) {
+                    if (whole) {
                         // Nothing stays beside the message, unless deleting fails every time.
                         if (!(step == Delete && fromThenOn)) {
                             EXPECT_TRUE(left.empty()) << left[0];
@@ -285,7 +298,8 @@ TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage
 // message written over half way, under the name the report gives, however long the message's own.
 TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
 {
-    const std::string name = OutboxDir + std::string(80, 'a') + ".qpm";
+    const std::string base(80, 'a');
+    const std::string name = OutboxDir + base + ".qpm";
     const std::string path = host.root + name;
     std::set<RewriteReport::Result> seen;
     for (bool held : {false, true}) {
@@ -314,7 +328,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                         CloseHandle(holder);
                     seen.insert(report.result);
                     std::string now = host.Read(name);
-                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {std::string(80, 'a') + ".qpm"});
+                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {base + ".qpm"});
                     EXPECT_EQ(rewritten, report.result == RewriteReport::Rewritten);
                     switch (report.result) {
                     case RewriteReport::Rewritten:
@@ -342,6 +356,83 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
     for (RewriteReport::Result result : {RewriteReport::Rewritten, RewriteReport::NoStaging, RewriteReport::NotOpened,
                                          RewriteReport::CopyFailed, RewriteReport::NotReplaced, RewriteReport::Damaged})
         EXPECT_EQ(seen.count(result), 1u) << result;
+}
+
+// The kept file is named by what follows the path's last separator, not by a trail byte that
+// looks like one ("表" is 0x95 0x5C, "ソ" 0x83 0x5C).
+TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
+{
+    const char* const rows[][2] = {
+        {"C:\\Mail\\Account1\\Outbox.box\\a.~00", "a.~00"},
+        {"C:\\Mail\\\x83\x5c\\\x95\x5c.~00", "\x95\x5c.~00"},
+        {"C:/Mail/\x95\x5c\x95\x5c.~0z", "\x95\x5c\x95\x5c.~0z"},
+        {"a.~00", "a.~00"},
+    };
+    for (const auto& row : rows)
+        EXPECT_STREQ(FileNamePart(row[0]), row[1]) << row[0];
+}
+
+// Written over where it stands, a message whose every write fails before its first byte is
+// still the old message, reported as not replaced; a failure after some bytes reports damage.
+TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWas)
+{
+    // As long after the rewrite as before: the reservation line's 21 bytes for the CRs added.
+    std::string header = "X-Reserve-Date: 100\r\n";
+    for (int i = 0; i < 20; ++i)
+        header += "X-A: 1\n";
+    const std::string old = header + "\n" + Body();
+    const struct {
+        bool writeNothing;
+        RewriteReport::Result result;
+    } rows[] = {{true, RewriteReport::NotReplaced}, {false, RewriteReport::Damaged}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.writeNothing);
+        host.Write(MessagePath, old);
+        HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        Faults = Injection{};
+        Faults.step = Write;
+        Faults.nth = 1 << 30;
+        Faults.fromThenOn = true;
+        Faults.writeNothing = row.writeNothing;
+        // The staging file is written whole; the writes over the message fail.
+        BeforeMove = [] { Faults.nth = Faults.calls[Write] + 1; };
+        ScanRules.ChangeDate = false;
+        RewriteReport report;
+        RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+        CloseHandle(holder);
+        EXPECT_EQ(report.result, row.result);
+        if (row.writeNothing) {
+            EXPECT_EQ(host.Read(MessagePath), old);
+        }
+        for (const std::string& other : OtherFiles(host, OutboxDir, {"a.qpm"}))
+            DeleteFileA((host.root + OutboxDir + other).c_str());
+    }
+}
+
+// A large message is read and written in blocks of 64 KB, not of a kilobyte or a few.
+TEST_F(RewriteFaultTest, ALargeMessageIsCopiedInLargeBlocks)
+{
+    std::string body(1 << 20, 'b');
+    for (size_t i = 100; i < body.size(); i += 100)
+        body[i] = '\n';
+    for (bool held : {false, true}) {
+        SCOPED_TRACE(held);
+        host.Write(MessagePath, "X-Reserve-Date: 100\nTo: a\n\n" + body);
+        HANDLE holder = held ? CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        Faults = Injection{};
+        EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
+        if (holder != INVALID_HANDLE_VALUE)
+            CloseHandle(holder);
+        // Read, read again for the check, and (held) read back from the staging file; written
+        // to the staging file and (held) over the message.
+        EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
+        EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
+        EXPECT_EQ(host.Read(MessagePath), "To: a\r\n\r\n" + body);
+    }
 }
 
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
