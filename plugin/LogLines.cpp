@@ -203,9 +203,10 @@ void LogConnectionLost()
     QueueLogLine("予定の接続が切断の時刻より前に切れていました: スケジュール受信を再開します");
 }
 
-void LogReservationPosted(const char* id, int32_t reserved)
+void LogReservationPosted(const char* id, int32_t reserved, bool held)
 {
-    TextBuffer message("送信予約を登録しました: ");
+    TextBuffer message(held ? "送信予約を登録しました: "
+                            : "送信予約を登録できず、次の送信で送られます (メールボックスの中のメールとして見つかりません): ");
     message += id;
     message += " (予約 ";
     AppendReservation(message, reserved);

@@ -461,3 +461,57 @@ TEST_F(ReserveTest, ClosingAReservedWindowShowsTheReminder)
 }
 
 }  // namespace
+
+// A posted path is matched to the mailbox as Windows reads paths (8.3 names, doubled or mixed
+// separators, "..", letters of either case by the code page: "Ａ" 0x82 0x60, "ａ" 0x82 0x81).
+// A reserved message that still names no entry is said at once, in a box owned by the send
+// window and in the log; an unreserved one is posted without a word.
+TEST_F(ReserveTest, APostedMessageIsHeldAsWindowsReadsItsPathOrTheUserIsTold)
+{
+    const std::string root = host.root;
+    host.Write("Account12345\\Outbox.box\\0001.qpm", "To: b\r\n\r\n");
+    char shortPath[MAX_PATH] = "";
+    ASSERT_NE(GetShortPathNameA((root + "Account12345\\Outbox.box\\0001.qpm").c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_EQ(std::string(shortPath).find("Account12345"), std::string::npos) << shortPath;
+    const std::string id = "Account12345\\Outbox.box\\0001";
+    const struct {
+        std::string root, path;
+        bool reserved;
+        std::string marked;  // the id marked, "" for none
+    } rows[] = {
+        {root, shortPath, true, id},
+        {root, root + "Account12345\\\\Outbox.box\\0001.qpm", true, id},
+        {root, root + "Account12345/Outbox.box/../Outbox.box\\0001.qpm", true, id},
+        {"C:\\Mail\\\x82\x81\\", "C:\\Mail\\\x82\x60\\Account12345\\Outbox.box\\0001.qpm", true, id},
+        {root, "D:\\Post\\Account12345\\Outbox.box\\0001.qpm", true, ""},
+        {"", root + "Account12345\\Outbox.box\\0001.qpm", true, ""},
+        {root, "D:\\Post\\Account12345\\Outbox.box\\0001.qpm", false, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.root + " " + row.path);
+        host.root = row.root;
+        host.headers[window] = row.reserved ? "X-Reserve-Date: 1796596200\r\nTo: b\r\n" : "To: b\r\n";
+        host.marks.clear();
+        LastBox = OwnedBox{};
+        BoxOwner = window;
+        UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+        MarkPostedMessage(window, row.path.c_str());
+        KillTimer(nullptr, timer);
+        bool held = !row.marked.empty();
+        EXPECT_EQ(host.marks.size(), held ? 3u : 0u);
+        if (held && !host.marks.empty()) {
+            EXPECT_EQ(host.marks[0], row.marked + " 00000007 off");
+        }
+        EXPECT_EQ(LastBox.shown, row.reserved && !held);
+        if (LastBox.shown) {
+            EXPECT_EQ(LastBox.title, "送信予約");
+            EXPECT_EQ(LastBox.text, "このメールの送信予約を登録できませんでした。\n予約した日時を待たずに、次の送信で送られます。");
+        }
+    }
+    host.root = root;
+    std::string log = host.LogText();
+    EXPECT_NE(log.find("送信予約を登録できず、次の送信で送られます (メールボックスの中のメールとして見つかりません): "
+                       "D:\\Post\\Account12345\\Outbox.box\\0001.qpm (予約 2026/12/07 07:30:00)"),
+              std::string::npos)
+        << log;
+}
