@@ -70,7 +70,8 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
     const char* current = Host.SendGetHeader(window);
     TextBuffer header(current ? current : "");
     bool written = current && !header.Failed();
-    if (written && FindReserveDate(header.c_str()) != chosen) {
+    // Every reservation line but one must go, even when the first already holds the choice.
+    if (written && (FindReserveDate(header.c_str()) != chosen || CountReserveFields(header.c_str()) > 1)) {
         OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
         written = static_cast<bool>(text);
         if (text) {

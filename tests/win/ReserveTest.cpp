@@ -119,6 +119,11 @@ TEST_F(ReserveTest, ReservingWritesTheLineFirstAndReopeningShowsIt)
     host.headers[window] += "Cc: marker-left-alone\r\n";
     Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0); });
     EXPECT_NE(host.headers[window].find("marker-left-alone"), std::string::npos);
+    // A second reservation line, folded, goes even when the first already holds the choice.
+    std::string kept = host.headers[window];
+    host.headers[window] += "X-Reserve-Date:\r\n 5\r\n";
+    Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0); });
+    EXPECT_EQ(host.headers[window], kept);
     // Cancelling the reservation removes every trace of it.
     Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0); });
     EXPECT_EQ(host.headers[window], "To: b@example.jp\r\nSubject: s\r\nCc: marker-left-alone\r\n");
