@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 std::vector<std::string> Lines(const std::string& bytes, int limit, int piece = 1 << 20)
@@ -61,37 +59,6 @@ TEST(LineReaderTest, ReadsTheFileInPiecesNotByteByByte)
         ++count;
     EXPECT_EQ(count, 1000);
     EXPECT_LT(source.reads, 20);
-}
-
-// Header fields: any line end, folded lines joined on, a last line without an end kept.
-TEST(LineReaderTest, HeaderFieldsEndAtAnyLineEndAndJoinTheirFoldedLines)
-{
-    const struct {
-        const char* text;
-        int limit;
-        std::vector<std::string> fields;
-    } rows[] = {
-        {"A: 1\rB: 2\nC: 3\r\n\rbody", 64, {"A: 1", "B: 2", "C: 3", ""}},
-        {"X-Reserve-Date:\r\n 5\r\n\t6\rTo: a\r\r", 64, {"X-Reserve-Date: 5\t6", "To: a", ""}},
-        {" lead\nA: 123456\n 789", 8, {" lead", "A: 1234"}},
-        {"A: cut", 64, {"A: cut"}},
-        {"", 64, {}},
-    };
-    for (const auto& row : rows) {
-        for (int piece : {1, 1 << 20}) {
-            SCOPED_TRACE(std::string(row.text) + " " + std::to_string(piece));
-            MemorySource source(row.text, piece);
-            BufferedReader reader(source);
-            std::vector<std::string> fields;
-            std::vector<char> field(static_cast<size_t>(row.limit));
-            while (ReadHeaderField(reader, field.data(), row.limit) && fields.size() < 10) {
-                fields.push_back(field.data());
-                if (fields.back().empty())
-                    break;
-            }
-            EXPECT_EQ(fields, row.fields);
-        }
-    }
 }
 
 TEST(LineReaderTest, ChunksAfterLinesStartWithTheBufferedBytes)

@@ -84,55 +84,37 @@ TEST(MessageRewriteTest, LinesAroundTheLengthOfTheReservationNameAreToldApart)
     }
 }
 
-// Every mix of LF, CR LF and lone CR ends: each ends a header line, and only the reservation line
-// goes. CR then LF is one CR LF, so a lone CR before an empty line ended by LF is not a mix.
+// Every mix of LF, CR LF and lone CR ends a header line, and only the reservation line goes (CR
+// then LF is a CR LF, so a CR before an empty line ended by LF is not such a mix).
 TEST(MessageRewriteTest, EveryMixOfLineEndsLosesOnlyTheReservationLine)
 {
     const char* const ends[] = {"\n", "\r\n", "\r"};
     const char* const lines[] = {"From: a", "X-Reserve-Date: 1", "To: b", "Subject: c", ""};
-    const std::string body = "Body 1\r\nBody 2\rBody 3\n";
     for (int mix = 0; mix < 243; ++mix) {
-        std::string message;
-        int code = mix;
-        int last = 0;
-        for (const char* line : lines) {
-            message += line;
-            message += ends[code % 3];
-            last = last * 3 + code % 3;
-            code /= 3;
-        }
-        if (last % 9 == 2 * 3 + 0)  // "Subject: c\r" then "\n"
+        std::string message, out;
+        for (int i = 0, code = mix; i < 5; ++i, code /= 3)
+            message += lines[i] + std::string(ends[code % 3]);
+        if (mix / 27 == 2 && mix / 81 == 0)
             continue;
-        SCOPED_TRACE(mix);
-        for (int piece : {1, 1 << 20}) {
-            std::string out;
-            ASSERT_TRUE(Rewrite(message + body, &out, nullptr, piece));
-            EXPECT_EQ(out, "From: a\r\nTo: b\r\nSubject: c\r\n\r\n" + body);
-        }
+        ASSERT_TRUE(Rewrite(message + "Body 1\r\nBody 2\rB", &out, nullptr, 1 + mix % 2 * 100)) << mix;
+        EXPECT_EQ(out, "From: a\r\nTo: b\r\nSubject: c\r\n\r\nBody 1\r\nBody 2\rB") << mix;
     }
 }
 
-// A field is its line and the lines folded after it: a dropped reservation or a replaced "Date:"
-// goes whole, a kept field keeps its folded lines.
+// A "Date:" replaced or a reservation dropped goes with its folded lines; a kept field keeps them.
 TEST(MessageRewriteTest, AFoldedFieldIsDroppedOrReplacedWhole)
 {
-    const struct {
-        const char* message;
-        bool newDate;
-        const char* rewritten;
-    } rows[] = {
+    const struct { const char* message; bool newDate; const char* rewritten; } rows[] = {
         {"Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb", true, "Date: new 1\r\nTo: a\r\n\r\nb"},
-        {"Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb", false,
-         "Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb"},
+        {"Date: Mon,\r\n 07\nTo: a\n\nb", false, "Date: Mon,\r\n 07\r\nTo: a\r\n\r\nb"},
         {"X-Reserve-Date:\r\n 100\r\n\t200\nTo: a\n \x82\xa0\n\nb", false, "To: a\r\n \x82\xa0\r\n\r\nb"},
         {" lead\nX-Reserve-Date: 1\rSubject: s\r x\r\r b", true, " lead\r\nSubject: s\r\n x\r\n\r\n b"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.message);
         FixedDate dates;
         std::string out;
         ASSERT_TRUE(Rewrite(row.message, &out, row.newDate ? &dates : nullptr, 3));
-        EXPECT_EQ(out, row.rewritten);
+        EXPECT_EQ(out, row.rewritten) << row.message;
     }
 }
 
