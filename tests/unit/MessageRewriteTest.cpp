@@ -104,18 +104,12 @@ TEST(MessageRewriteTest, EveryMixOfLineEndsLosesOnlyTheReservationLine)
 // A "Date:" replaced or a reservation dropped goes with its folded lines; a kept field keeps them.
 TEST(MessageRewriteTest, AFoldedFieldIsDroppedOrReplacedWhole)
 {
-    const struct { const char* message; bool newDate; const char* rewritten; } rows[] = {
-        {"Date: Mon, 07 Dec 2026\r\n 05:00:00 +0900\r\nTo: a\r\n\r\nb", true, "Date: new 1\r\nTo: a\r\n\r\nb"},
-        {"Date: Mon,\r\n 07\nTo: a\n\nb", false, "Date: Mon,\r\n 07\r\nTo: a\r\n\r\nb"},
-        {"X-Reserve-Date:\r\n 100\r\n\t200\nTo: a\n \x82\xa0\n\nb", false, "To: a\r\n \x82\xa0\r\n\r\nb"},
-        {" lead\nX-Reserve-Date: 1\rSubject: s\r x\r\r b", true, " lead\r\nSubject: s\r\n x\r\n\r\n b"},
-    };
-    for (const auto& row : rows) {
-        FixedDate dates;
-        std::string out;
-        ASSERT_TRUE(Rewrite(row.message, &out, row.newDate ? &dates : nullptr, 3));
-        EXPECT_EQ(out, row.rewritten) << row.message;
-    }
+    FixedDate dates;
+    std::string out;
+    ASSERT_TRUE(Rewrite("Date: Mon,\r\n 07 Dec\r\nX-Reserve-Date:\n\t1\rTo: a\n \x82\xa0\n\nb", &out, &dates, 3));
+    EXPECT_EQ(out, "Date: new 1\r\nTo: a\r\n \x82\xa0\r\n\r\nb");
+    ASSERT_TRUE(Rewrite("Date: Mon,\r\n 07\nTo: a\n\nb", &out, nullptr, 3));
+    EXPECT_EQ(out, "Date: Mon,\r\n 07\r\nTo: a\r\n\r\nb");
 }
 
 TEST(MessageRewriteTest, AKeptDateLineComesThroughWhole)

@@ -457,9 +457,9 @@ TEST_F(ReserveTest, ClosingAReservedWindowShowsTheReminder)
 
 }  // namespace
 
-// A posted path is matched to the mailbox as Windows reads it (8.3 names, doubled or mixed
-// separators, "..", either case by the code page: "Ａ" 0x82 0x60, "ａ" 0x82 0x81). A reserved
-// message that still names no entry is said in a box owned by the send window and in the log.
+// A posted path is matched as Windows reads it (8.3 names, doubled or mixed separators, "..",
+// either case by the code page: "Ａ" 0x82 0x60, "ａ" 0x82 0x81); a reserved message that still
+// names no entry is said in a box owned by the send window and in the log.
 TEST_F(ReserveTest, APostedMessageIsHeldAsWindowsReadsItsPathOrTheUserIsTold)
 {
     const std::string root = host.root, id = "Account12345\\Outbox.box\\0001";

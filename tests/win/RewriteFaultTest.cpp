@@ -350,51 +350,39 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
         EXPECT_EQ(seen.count(result), 1u) << result;
 }
 
-// The kept file is named by what follows the last separator, not by a trail byte that looks like
-// one ("表" is 0x95 0x5C, "ソ" 0x83 0x5C).
+// The kept file's name follows the last separator, not a trail byte like one ("表" 0x95 0x5C).
 TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
 {
-    const char* const rows[][2] = {{"C:\\M\\A\\a.~00", "a.~00"}, {"C:\\\x83\x5c\\\x95\x5c.~00", "\x95\x5c.~00"},
-                                   {"C:/M/\x95\x5c\x95\x5c.~0z", "\x95\x5c\x95\x5c.~0z"}, {"a.~00", "a.~00"}};
-    for (const auto& row : rows)
-        EXPECT_STREQ(FileNamePart(row[0]), row[1]) << row[0];
+    EXPECT_STREQ(FileNamePart("C:\\\x83\x5c\\\x95\x5c.~00"), "\x95\x5c.~00");
+    EXPECT_STREQ(FileNamePart("C:/M/\x95\x5c\x95\x5c.~0z"), "\x95\x5c\x95\x5c.~0z");
 }
 
-// Written over where the host holds it, a message whose writes fail before their first byte is
-// the old one still and reported so: the staging file's two writes go, every later one fails.
-TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWas)
+// Over a message the host holds: writes that fail before their first byte leave it as it was,
+// reported so (the staging file's two writes go, every later one fails); a large message goes in
+// 64 KB blocks (read, read again for the check, read back from the staging file; written to it
+// and over the message).
+TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlocksAreLarge)
 {
     std::string old = "X-Reserve-Date: 100\r\n";  // 21 bytes less, 21 CRs more: the same length
     for (int i = 0; i < 20; ++i)
         old += "X-A: 1\n";
-    host.Write(MessagePath, old += "\nbody");
-    HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    Faults = Injection{};
-    Faults.step = Write;
-    Faults.nth = 3;
-    Faults.fromThenOn = Faults.writeNothing = true;
-    RewriteReport report;
-    RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
-    CloseHandle(holder);
-    EXPECT_EQ(report.result, RewriteReport::NotReplaced);
-    EXPECT_EQ(host.Read(MessagePath), old);
-}
-
-// 64 KB blocks: read, read again for the check, read back from the staging file; written to it
-// and over the message the host holds.
-TEST_F(RewriteFaultTest, ALargeMessageIsCopiedInLargeBlocks)
-{
-    const std::string body(1 << 20, 'b');
-    host.Write(MessagePath, "X-Reserve-Date: 100\nTo: a\n\n" + body);
-    HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    Faults = Injection{};
-    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
-    CloseHandle(holder);
-    EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
-    EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
-    EXPECT_EQ(host.Read(MessagePath), "To: a\r\n\r\n" + body);
+    for (int nth : {3, 0}) {
+        const std::string message = nth ? old + "\nbody" : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
+        host.Write(MessagePath, message);
+        HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        Faults = Injection{};
+        Faults.step = nth ? Write : StepCount;
+        Faults.nth = nth;
+        Faults.fromThenOn = Faults.writeNothing = true;
+        RewriteReport report;
+        RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+        CloseHandle(holder);
+        EXPECT_EQ(report.result, nth ? RewriteReport::NotReplaced : RewriteReport::Rewritten);
+        EXPECT_EQ(host.Read(MessagePath), nth ? message : "To: a\r\n\r\n" + message.substr(27));
+        EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
+        EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
+    }
 }
 
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
