@@ -132,6 +132,11 @@ TEST_F(ReserveTest, ReservingWritesTheLineFirstAndReopeningShowsIt)
     host.headers[window] += "Cc: marker-left-alone\r\n";
     Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0); });
     EXPECT_NE(host.headers[window].find("marker-left-alone"), std::string::npos);
+    // A second reservation line, folded, goes even when the first already holds the choice.
+    std::string kept = host.headers[window];
+    host.headers[window] += "X-Reserve-Date:\r\n 5\r\n";
+    Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0); });
+    EXPECT_EQ(host.headers[window], kept);
     // Cancelling the reservation removes every trace of it.
     Reserve([](HWND dialog) { SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0); });
     EXPECT_EQ(host.headers[window], "To: b@example.jp\r\nSubject: s\r\nCc: marker-left-alone\r\n");
@@ -453,3 +458,39 @@ TEST_F(ReserveTest, ClosingAReservedWindowShowsTheReminder)
 }
 
 }  // namespace
+
+// A posted path is matched as Windows reads it (8.3 names, doubled or mixed separators, "..",
+// either case by the code page: "Ａ" 0x82 0x60, "ａ" 0x82 0x81); a reserved message that still
+// names no entry is said in a box owned by the send window and in the log.
+TEST_F(ReserveTest, APostedMessageIsHeldAsWindowsReadsItsPathOrTheUserIsTold)
+{
+    const std::string root = host.root, id = "Account12345\\Outbox.box\\0001";
+    host.Write(id + ".qpm", "To: b\r\n\r\n");
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA((root + id + ".qpm").c_str(), shortPath, MAX_PATH);
+    ASSERT_EQ(std::string(shortPath).find("Account12345"), std::string::npos) << shortPath;
+    const struct { std::string root, path; bool reserved, held; } rows[] = {
+        {root, shortPath, true, true}, {root, root + "Account12345\\\\Outbox.box\\0001.qpm", true, true},
+        {root, root + "Account12345/Outbox.box/../Outbox.box\\0001.qpm", true, true},
+        {"C:\\M\\\x82\x81\\", "C:\\M\\\x82\x60\\Account12345\\Outbox.box\\0001.qpm", true, true},
+        {root, "D:\\P\\Account12345\\Outbox.box\\0001.qpm", true, false}, {"", root + id + ".qpm", true, false},
+        {root, "D:\\P\\Account12345\\Outbox.box\\0001.qpm", false, false}};
+    for (const auto& row : rows) {
+        host.root = row.root;
+        host.headers[window] = row.reserved ? "X-Reserve-Date: 1796596200\r\nTo: b\r\n" : "To: b\r\n";
+        host.marks.clear();
+        LastBox = OwnedBox{};
+        BoxOwner = window;
+        UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+        MarkPostedMessage(window, row.path.c_str());
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(host.JoinedMarks().substr(0, id.size() + 13), row.held ? id + " 00000007 off" : "") << row.path;
+        EXPECT_EQ(LastBox.shown, row.reserved && !row.held) << row.path;
+        EXPECT_EQ(LastBox.title + LastBox.text, LastBox.shown ? "送信予約このメールの送信予約を登録できませんでした。\n"
+                                                                "予約した日時を待たずに、次の送信で送られます。" : "");
+    }
+    host.root = root;
+    EXPECT_NE(host.LogText().find("送信予約を登録できず、次の送信で送られます (メールボックスの中のメールとして見つかりません): "
+                                  "D:\\P\\Account12345\\Outbox.box\\0001.qpm (予約 2026/12/07 07:30:00)"),
+              std::string::npos);
+}
