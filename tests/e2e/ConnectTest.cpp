@@ -74,15 +74,12 @@ TEST_F(ConnectTest, AMissedConnectOrDisconnectIsMadeLate)
 {
     const struct {
         const char* scenario;
-        std::vector<std::string> commands;  // the connection commands and the receive, with their times
+        size_t connectionCommands;
         const char* logged;
     } rows[] = {
-        {"at 06:59:59 jump 180000\n", {"07:02:59.0 command: 32835", "07:12:00.0 command: 32835", "07:14:00.0 command: 32786"},
-         "07:02:59 予定の接続を始めました (月曜 07:00 の予定より遅れて)\r\n"},
-        {"at 06:59:59 jump 660000\n", {"07:14:00.0 command: 32786"},
-         "07:10:59 月曜 07:00 の予定の接続を見送りました: その分の間に一度も"},
-        {"at 07:11:59 jump 70000\n", {"07:00:00.0 command: 32835", "07:13:09.0 command: 32835", "07:14:00.0 command: 32786"},
-         "07:13:09 予定の切断を始めました (月曜 07:12 の予定より遅れて)\r\n"},
+        {"at 06:59:59 jump 180000\n", 2, "07:02:59 予定の接続を始めました (月曜 07:00 の予定より遅れて)\r\n"},
+        {"at 06:59:59 jump 660000\n", 0, "07:10:59 月曜 07:00 の予定の接続を見送りました: その分の間に一度も"},
+        {"at 07:11:59 jump 70000\n", 2, "07:13:09 予定の切断を始めました (月曜 07:12 の予定より遅れて)\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scenario);
@@ -91,12 +88,8 @@ TEST_F(ConnectTest, AMissedConnectOrDisconnectIsMadeLate)
                                      "setting AutoStart dword 1\nentry Monday 07:14\nconnect succeed 3\n"
                                      "start 2026-12-07 06:59:50\n" + row.scenario + "end 2026-12-07 07:14:10\n");
         ASSERT_EQ(run.exitCode, 0u) << run.log;
-        std::vector<std::string> commands;
-        std::istringstream in(run.log);
-        for (std::string line; std::getline(in, line);)
-            if (line.find("command: 32") != std::string::npos)
-                commands.push_back(line.substr(11, 25));
-        EXPECT_EQ(commands, row.commands) << run.log;
+        EXPECT_EQ(run.Count("command: 32835"), row.connectionCommands) << run.log;
+        EXPECT_TRUE(run.Has("07:14:00.0 command: 32786")) << run.log;
         std::string log = ReadFileBytes(host.Dir() + "\\AppData\\Quor\\ChronelPlug\\chronel.log");
         EXPECT_NE(log.find(row.logged), std::string::npos) << log;
     }
