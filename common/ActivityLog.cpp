@@ -1,5 +1,6 @@
 #include "ActivityLog.h"
 
+#include "SettingsStore.h"
 #include "TextBuffer.h"
 
 #include <shlobj.h>
@@ -157,4 +158,26 @@ void LogClockAdjusted(const SntpOutcome& outcome, bool manual)
     SntpLogMessage(outcome, manual, message);
     if (!message.Failed())
         WriteActivityLogLine(message.c_str());
+}
+
+void PublishLogFailure(unsigned long error)
+{
+    RegKey key = OpenSettingsKey();
+    if (!key)
+        return;
+    DWORD value = error;
+    if (error)
+        RegSetValueExA(key.Get(), "LogFailure", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    else
+        RegDeleteValueA(key.Get(), "LogFailure");
+}
+
+unsigned long ReadLogFailure()
+{
+    RegKey key = OpenSettingsKey();
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (!key || RegQueryValueExA(key.Get(), "LogFailure", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+                    ERROR_SUCCESS || type != REG_DWORD)
+        return 0;
+    return value;
 }

@@ -29,3 +29,9 @@ void WriteActivityLogLine(const char* message);
 // The end of one clock adjustment, written at once from the thread that ran it; manual for one
 // the editor's button started.
 void LogClockAdjusted(const SntpOutcome& outcome, bool manual);
+
+// chronel's log cannot be written: the system's error code as LogFailure (REG_DWORD) under the
+// settings key, for the editor to show; 0 removes it once a write succeeds again.
+void PublishLogFailure(unsigned long error);
+// The published error, 0 when the log was last written.
+unsigned long ReadLogFailure();

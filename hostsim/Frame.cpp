@@ -229,17 +229,58 @@ HWND ShowHostDialog(HWND owner, const char* title, int buttonId, const char* but
     return dialog;
 }
 
+namespace {
+
+void EndReceive(bool patrol)
+{
+    int result = Plugin.FolderEndRetrieve(0);
+    LogEvent("host: %s ended, APCFolderEndRetrieve -> %d", patrol ? "patrol receive" : "receive", result);
+}
+
+// The receive ends within its command, and a notice then pumps messages (the host's timer
+// included) for the receive's seconds, as a host that receives in the foreground does.
+void ReceiveInForeground(bool patrol)
+{
+    EndReceive(patrol);
+    HWND notice = ShowHostDialog(Host.mainFrame, "受信結果", IDOK, "OK", nullptr);
+    int64_t until = SimClock::HostMilliseconds() + Host.receiveSeconds * 1000;
+    while (!ScenarioOver() && IsWindow(notice) && SimClock::HostMilliseconds() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (IsWindow(notice))
+        DestroyWindow(notice);
+    LogEvent("host: the notice closed");
+}
+
+}  // namespace
+
 void StartReceive(bool patrol)
 {
     SendReleased(false);  // a receive sends what is queued first
+    if (Host.receiveSync) {
+        ReceiveInForeground(patrol);
+        return;
+    }
     HWND progress = nullptr;
     if (Host.receiveDialog)
         progress = ShowHostDialog(Host.mainFrame, "メール受信", IDCANCEL, "中止", nullptr);
     After(Host.receiveSeconds * 1000, [patrol, progress]() {
         if (progress && IsWindow(progress))
             DestroyWindow(progress);
-        int result = Plugin.FolderEndRetrieve(0);
-        LogEvent("host: %s ended, APCFolderEndRetrieve -> %d", patrol ? "patrol receive" : "receive", result);
+        if (Host.receiveError.empty()) {
+            EndReceive(patrol);
+            return;
+        }
+        // The host's error box, with its message as a message box shows it; the receive ends
+        // once it is answered.
+        HWND error = ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", [patrol](int) { EndReceive(patrol); });
+        CreateWindowA("STATIC", Host.receiveError.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 240, 20, error,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), GetModuleHandleA(nullptr), nullptr);
     });
 }
 

@@ -57,6 +57,8 @@ struct HostState {
     bool quit = false;
     bool reportFolder = true;           // report the main frame as a folder window at start-up
     bool receiveDialog = false;         // a receive shows "メール受信" while it runs
+    bool receiveSync = false;           // a receive ends within its command, then a notice runs a modal loop
+    std::string receiveError;           // a receive ends in "エラー" with this text, and ends once it is answered
     bool connecting = false;            // a connection command is under way
     int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
@@ -119,6 +121,8 @@ bool EventLogHas(const std::string& text);
 // Runs one simulated step: the clock moves on 500 ms, due scenario actions run, the
 // plug-in's timer is called.
 void HostStep();
+// True once the scenario's clock has reached its end or the host is to quit.
+bool ScenarioOver();
 // Calls the plug-in callback registered under the command, if any. True when one was called.
 bool RunCallbackCommand(HWND window, int command);
 

@@ -135,6 +135,14 @@ bool ApplySetupLine(const std::string& line)
         in >> Host.receiveSeconds;
         return true;
     }
+    if (verb == "receive-sync") {
+        Host.receiveSync = true;
+        return true;
+    }
+    if (verb == "receive-error") {
+        Host.receiveError = Rest(line, 1);
+        return !Host.receiveError.empty();
+    }
     return ApplyHostOption(line);
 }
 

@@ -83,6 +83,11 @@ void RunTimerDriven()
 
 }  // namespace
 
+bool ScenarioOver()
+{
+    return Host.quit || SimClock::Milliseconds() >= Current.end;
+}
+
 void HostStep()
 {
     ++StepDepth;

@@ -25,15 +25,74 @@ int DisconnectStepCommand = 0;
 bool ConnectStepWanted = false;
 bool DisconnectStepWanted = false;
 
-// The local minutes in which the scheduled connect and disconnect were last started. Two ticks
-// fall on second 0: a host that toggles its connection on each command would cancel a connect
-// that the second tick repeats while the host is still dialing.
-int64_t ConnectStartedIn = -1;
-int64_t DisconnectStartedIn = -1;
+constexpr int64_t NoMinute = -1;
+constexpr int64_t MinutesPerDay = 1440;
+
+// A daily set time: the minute (LocalMinute) of its latest coming while it waits for a tick that
+// may start it, and the minute it was last started for. Each coming starts once: a host that
+// toggles its connection on each command would cancel a connect that a second tick repeats while
+// the host is still dialing.
+struct DailyTime {
+    int64_t due = NoMinute;
+    int64_t started = NoMinute;
+    PassOverReason held = PassOverReason::NoTick;  // why the last tick that found it due did not start it
+};
+DailyTime ConnectTime;
+DailyTime DisconnectTime;
+// The minute of the tick before; a set time is noticed when the clock comes to it after this.
+int64_t LastTickMinute = NoMinute;
 
 bool IsSetTime(long hour, long minute)
 {
     return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+}
+
+// The latest minute at or before present that shows the set time; NoMinute for a time not set.
+int64_t LatestComing(int set, long hour, long minute, int64_t present)
+{
+    if (!set || !IsSetTime(hour, minute))
+        return NoMinute;
+    int64_t at = present - present % MinutesPerDay + hour * 60 + minute;
+    return at > present ? at - MinutesPerDay : at;
+}
+
+void PassOver(DailyTime& time, bool connect, PassOverReason why)
+{
+    LogDailyPassedOver(connect, time.due, why, false);
+    time.due = NoMinute;
+}
+
+// The clock has come to the set time's minute since the tick before: it is due (a day's coming
+// that still waits gives way to the next day's).
+void Notice(DailyTime& time, bool connect, int64_t coming)
+{
+    if (coming == NoMinute) {
+        time.due = NoMinute;  // no longer set
+    } else if (LastTickMinute != NoMinute && coming > LastTickMinute && coming != time.started) {
+        if (time.due != NoMinute)
+            PassOver(time, connect, time.held);
+        time = DailyTime{coming, time.started, PassOverReason::NoTick};
+    }
+}
+
+// A due time that this tick may not start waits; a stuck run says so once.
+void Hold(DailyTime& time, bool connect, PassOverReason why)
+{
+    if (time.due == NoMinute)
+        return;
+    if (why == PassOverReason::RunStuck && time.held != why)
+        LogDailyPassedOver(connect, time.due, why, true);
+    time.held = why;
+}
+
+// The time's start: the minute it was set for, or NoMinute when it was not due.
+int64_t Take(DailyTime& time)
+{
+    int64_t at = time.due;
+    time.due = NoMinute;
+    if (at != NoMinute)
+        time.started = at;
+    return at;
 }
 
 void EndScheduledConnection()
@@ -67,27 +126,51 @@ void EndConnectionWork()
     ConnectStepWanted = false;
     DisconnectStepWanted = false;
     EndScheduledConnection();
+    ConnectTime.due = DisconnectTime.due = NoMinute;
 }
 
-DailyMinute TickDailyConnection(const SYSTEMTIME& now, int64_t minute)
+void StartConnectionWork(int64_t minute)
 {
-    const bool secondZero = now.wSecond == 0;
-    if (PlugSettings.Connect && now.wHour == PlugSettings.ConnectHour && now.wMinute == PlugSettings.ConnectMinute) {
-        if (secondZero && ConnectStartedIn != minute) {
-            ConnectStartedIn = minute;
-            StartScheduledConnect();
-        }
+    LastTickMinute = minute;
+    ConnectTime.due = DisconnectTime.due = NoMinute;
+}
+
+DailyMinute TickDailyConnection(int64_t minute, bool mayStart, PassOverReason why)
+{
+    const int64_t connectAt =
+        LatestComing(PlugSettings.Connect, PlugSettings.ConnectHour, PlugSettings.ConnectMinute, minute);
+    const int64_t disconnectAt =
+        LatestComing(PlugSettings.DisConnect, PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute, minute);
+    Notice(ConnectTime, true, connectAt);
+    Notice(DisconnectTime, false, disconnectAt);
+    LastTickMinute = minute;
+    // A connect whose disconnect has come since is not made, nor a disconnect once the next
+    // connect has come (the same minute, which the editor refuses, goes to the connect).
+    if (ConnectTime.due != NoMinute && DisconnectTime.due != NoMinute)
+        PassOver(DisconnectTime.due > ConnectTime.due ? ConnectTime : DisconnectTime,
+                 DisconnectTime.due > ConnectTime.due, PassOverReason::LaterDailyTime);
+    if (ConnectTime.due != NoMinute && minute - ConnectTime.due >= ConnectLateMinutes)
+        PassOver(ConnectTime, true, ConnectTime.held);
+    // After its minute a disconnect is for the scheduled connection, which holds runs back.
+    if (DisconnectTime.due != NoMinute && minute > DisconnectTime.due && !ScheduledConnection)
+        PassOver(DisconnectTime, false, DisconnectTime.held);
+    if (!mayStart) {
+        Hold(ConnectTime, true, why);
+        Hold(DisconnectTime, false, why);
+        return DailyMinute::Other;
+    }
+    if (int64_t at = Take(ConnectTime); at != NoMinute) {
+        StartScheduledConnect(at < minute ? at : NoMinute);
         return DailyMinute::Connect;
     }
-    if (PlugSettings.DisConnect && now.wHour == PlugSettings.DisConnectHour &&
-        now.wMinute == PlugSettings.DisConnectMinute) {
-        if (secondZero && DisconnectStartedIn != minute) {
-            DisconnectStartedIn = minute;
-            StartScheduledDisconnect();
-            return DailyMinute::DisconnectStarted;
-        }
-        return DailyMinute::Disconnect;
+    if (int64_t at = Take(DisconnectTime); at != NoMinute) {
+        StartScheduledDisconnect(at < minute ? at : NoMinute);
+        return DailyMinute::DisconnectStarted;
     }
+    if (connectAt == minute)
+        return DailyMinute::Connect;
+    if (disconnectAt == minute)
+        return DailyMinute::Disconnect;
     return DailyMinute::Other;
 }
 
@@ -104,10 +187,10 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
-void StartScheduledConnect()
+void StartScheduledConnect(int64_t lateFor)
 {
     bool connected = IsConnected();
-    LogConnectStarted(connected);
+    LogConnectStarted(connected, lateFor);
     if (!connected)
         PostToMainWindow(HostCmdConnection);
     ScheduledConnection = true;
@@ -134,10 +217,10 @@ int __stdcall ConnectStep(HWND, LPARAM)
     return 0;
 }
 
-void StartScheduledDisconnect()
+void StartScheduledDisconnect(int64_t lateFor)
 {
     bool connected = IsConnected();
-    LogDisconnectStarted(connected);
+    LogDisconnectStarted(connected, lateFor);
     if (connected)
         PostToMainWindow(HostCmdConnection);
     PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));

@@ -20,17 +20,27 @@ const HostDialog HostDialogs[] = {
     {DisconnectDialogTitle, IDYES, AnsweredDialog::DisconnectDialog},
 };
 
-// answered: the AnsweredDialog of the walk.
-BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM answered)
+struct DialogWalk {
+    AnsweredDialog answered;
+    char* text;  // the error dialog's text, size bytes; none when not wanted
+    size_t size;
+};
+
+// walkParam: the DialogWalk.
+BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM walkParam)
 {
+    auto* walk = reinterpret_cast<DialogWalk*>(walkParam);
     char title[1024] = "";
     GetWindowTextA(window, title, sizeof title);
     for (const HostDialog& dialog : HostDialogs) {
         if (std::strcmp(title, dialog.title) != 0)
             continue;
         if (IsHostMainWindow(GetParent(window))) {
+            // Read before the answer closes it: a message box keeps its text in control 0xFFFF.
+            if (walk->text && dialog.answered == AnsweredDialog::ErrorDialog)
+                GetDlgItemTextA(window, 0xFFFF, walk->text, static_cast<int>(walk->size));
             PostMessageA(window, WM_COMMAND, dialog.answer, 0);
-            *reinterpret_cast<AnsweredDialog*>(answered) = dialog.answered;
+            walk->answered = dialog.answered;
         }
         return FALSE;  // any window with one of the titles ends the walk
     }
@@ -59,11 +69,13 @@ bool IsHostMainWindow(HWND window)
     return length > suffix && std::strcmp(title + length - suffix, MainFrameSuffix) == 0;
 }
 
-AnsweredDialog AnswerHostDialogs()
+AnsweredDialog AnswerHostDialogs(char* errorText, size_t size)
 {
-    AnsweredDialog answered = AnsweredDialog::None;
-    EnumWindows(AnswerIfHostDialog, reinterpret_cast<LPARAM>(&answered));
-    return answered;
+    DialogWalk walk{AnsweredDialog::None, size ? errorText : nullptr, size};
+    if (walk.text)
+        walk.text[0] = '\0';
+    EnumWindows(AnswerIfHostDialog, reinterpret_cast<LPARAM>(&walk));
+    return walk.answered;
 }
 
 void PostToMainWindow(WPARAM command)

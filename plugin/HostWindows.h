@@ -10,8 +10,9 @@ bool IsHostMainWindow(HWND window);
 enum class AnsweredDialog { None = 0, ErrorDialog = 1, ReceiveDialog = 2, DisconnectDialog = 3 };
 
 // Answers the first host dialog met among the top-level windows (cancel, or yes to the disconnect
-// question) and says which it answered; a dialog of another owner ends the walk unanswered.
-AnsweredDialog AnswerHostDialogs();
+// question) and says which it answered; a dialog of another owner ends the walk unanswered. An
+// error dialog's message (as a message box holds it) goes into errorText (size bytes, "" when none).
+AnsweredDialog AnswerHostDialogs(char* errorText = nullptr, size_t size = 0);
 // Posts the command to the main window, when there is one.
 void PostToMainWindow(WPARAM command);
 // True while the host's connection item offers to disconnect.

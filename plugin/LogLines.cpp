@@ -1,6 +1,7 @@
 #include "LogLines.h"
 
 #include "../common/LogText.h"
+#include "../common/SntpOutcome.h"
 #include "../common/TextBuffer.h"
 #include "LogQueue.h"
 #include "Scheduler.h"
@@ -63,6 +64,13 @@ void AppendMinute(TextBuffer& out, int64_t minute)
     AppendEntry(out, ScheduleEntry(at.hour, at.minute), -1);
 }
 
+// A minute of the week as LocalMinute counts it: "月曜 07:00".
+void AppendMinuteOfWeek(TextBuffer& out, int64_t minute)
+{
+    CivilFields at = FieldsFromSeconds(minute * 60);
+    AppendEntry(out, ScheduleEntry(at.hour, at.minute), at.weekday);
+}
+
 void AppendError(TextBuffer& out, unsigned long error)
 {
     if (!error)
@@ -92,13 +100,18 @@ void LogPluginEnded()
     QueueLogLine("chronel を終了しました");
 }
 
-void LogScheduleSwitched()
+void LogScheduleSwitched(int passedWhileStopped)
 {
     if (ScheduleOffersStart()) {
         QueueLogLine("スケジュールを停止しました");
         return;
     }
     TextBuffer message("スケジュールを開始しました (");
+    if (passedWhileStopped > 0) {
+        message += "停止中に ";
+        AppendDecimal(message, static_cast<unsigned>(passedWhileStopped));
+        message += " 件の予定を見送りました, ";
+    }
     AppendNextEvent(message);
     message += ')';
     Queue(message);
@@ -120,9 +133,29 @@ void LogRunStarted(const ScheduleEntry& entry, int weekday, bool forEntry, bool 
     Queue(message);
 }
 
-void LogRunEnded(bool distribute)
+const char* PassOverText(PassOverReason why);
+
+void LogRunEnded(bool distribute, bool failed)
 {
-    QueueLogLine(distribute ? "受信が終わりました (振り分けを実行します)" : "受信が終わりました");
+    TextBuffer message(failed ? "受信がエラーで終わりました" : "受信が終わりました");
+    if (distribute)
+        message += " (振り分けを実行します)";
+    Queue(message);
+}
+
+void LogRunError(const char* text)
+{
+    TextBuffer message("受信中に Quillpost のエラー表示を閉じました");
+    if (text[0]) {
+        message += ": ";
+        message += text;
+    }
+    Queue(message);
+}
+
+void LogRunStuck()
+{
+    QueueLogLine(PassOverText(PassOverReason::RunStuck));
 }
 
 const char* PassOverText(PassOverReason why)
@@ -146,6 +179,10 @@ const char* PassOverText(PassOverReason why)
         return "時計が戻りましたが, この時刻の予定は実行済みです";
     case PassOverReason::Reloaded:
         return "その分に設定を読み直しました";
+    case PassOverReason::RunStuck:
+        return "受信が30分たっても終わりません";
+    case PassOverReason::LaterDailyTime:
+        return "そのあとの予定の接続または切断の時刻が来ました";
     }
     return "";
 }
@@ -178,9 +215,21 @@ void LogClockWentBack(int64_t fromMinute, int64_t toMinute)
     Queue(message);
 }
 
-void LogConnectStarted(bool alreadyConnected)
+// " (月曜 07:00 の予定より遅れて)" for a daily step a tick of its own minute could not start.
+static void QueueDailyStarted(const char* text, int64_t lateFor)
 {
-    QueueLogLine(alreadyConnected ? "予定の接続: すでに接続しています" : "予定の接続を始めました");
+    TextBuffer message(text);
+    if (lateFor >= 0) {
+        message += " (";
+        AppendMinuteOfWeek(message, lateFor);
+        message += " の予定より遅れて)";
+    }
+    Queue(message);
+}
+
+void LogConnectStarted(bool alreadyConnected, int64_t lateFor)
+{
+    QueueDailyStarted(alreadyConnected ? "予定の接続: すでに接続しています" : "予定の接続を始めました", lateFor);
 }
 
 void LogConnectEnded(bool connected)
@@ -188,9 +237,19 @@ void LogConnectEnded(bool connected)
     QueueLogLine(connected ? "接続しました" : "接続できませんでした (Quillpost のエラー表示を閉じました)");
 }
 
-void LogDisconnectStarted(bool wasConnected)
+void LogDisconnectStarted(bool wasConnected, int64_t lateFor)
 {
-    QueueLogLine(wasConnected ? "予定の切断を始めました" : "予定の切断: すでに切断しています");
+    QueueDailyStarted(wasConnected ? "予定の切断を始めました" : "予定の切断: すでに切断しています", lateFor);
+}
+
+void LogDailyPassedOver(bool connect, int64_t at, PassOverReason why, bool held)
+{
+    TextBuffer message;
+    AppendMinuteOfWeek(message, at);
+    message += connect ? " の予定の接続を" : " の予定の切断を";
+    message += held ? "待たせています: " : "見送りました: ";
+    message += PassOverText(why);
+    Queue(message);
 }
 
 void LogDisconnectEnded()
@@ -256,5 +315,23 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
         message += " にあります";
         break;
     }
+    Queue(message);
+}
+
+void LogReleaseHeld(const char* id, int32_t reserved, PassOverReason why)
+{
+    TextBuffer message("予約メールの送信待ちを待たせています: ");
+    message += id;
+    message += " (予約 ";
+    AppendReservation(message, reserved);
+    message += "): ";
+    message += PassOverText(why);
+    Queue(message);
+}
+
+void LogClockOutcome(const SntpOutcome& outcome)
+{
+    TextBuffer message;
+    SntpLogMessage(outcome, false, message);
     Queue(message);
 }

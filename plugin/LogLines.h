@@ -1,8 +1,8 @@
 #pragma once
 // What chronel did, one call per event, each a line of its log (see LogQueue.h): scheduled runs,
 // entries passed over, connects and disconnects, reservations posted and released, clock
-// adjustments (LogClockAdjusted in ActivityLog.h). Every call here comes from the host's
-// user-interface thread and only queues its line.
+// adjustments. Every call here only queues its line; all but LogClockOutcome come from the host's
+// user-interface thread.
 
 #include "../common/Schedule.h"
 #include "Outbox.h"
@@ -11,12 +11,17 @@
 
 void LogPluginStarted();
 void LogPluginEnded();
-// The user started or stopped the schedule from its menu item.
-void LogScheduleSwitched();
+// The user started or stopped the schedule from its menu item; passedWhileStopped: entries whose
+// minutes came while it was stopped (one line says so, instead of one line each).
+void LogScheduleSwitched(int passedWhileStopped);
 
 // A receive run starts: for the schedule's entry (at weekday), or at once after a release.
 void LogRunStarted(const ScheduleEntry& entry, int weekday, bool forEntry, bool patrol, bool adjustClock);
-void LogRunEnded(bool distribute);
+void LogRunEnded(bool distribute, bool failed);
+// The host's error dialog was answered during a run; text: what it said, "" when unknown.
+void LogRunError(const char* text);
+// The run has gone on for StuckRunMinutes: said once a run.
+void LogRunStuck();
 
 // Why a schedule entry's minute came and started no run.
 enum class PassOverReason {
@@ -29,17 +34,25 @@ enum class PassOverReason {
     NoTick,           // no tick came in its minute: the computer asleep, the host busy, the clock set forward
     AlreadyRan,       // the clock went back over it after it ran: it does not run again
     Reloaded,         // the schedule was read anew in its minute
+    RunStuck,         // the run has gone on for StuckRunMinutes without its end
+    LaterDailyTime,   // the other daily time came after it
 };
+// A run that has gone on this long without the host's end of retrieval is logged as stuck.
+constexpr int StuckRunMinutes = 30;
 void LogPassedOver(const ScheduleEntry& entry, int weekday, PassOverReason why);
 // More entries passed over for the same reason than were named: count of them, or at least count.
 void LogMorePassedOver(int count, bool atLeast, PassOverReason why);
 // The local clock showed an earlier minute than on the tick before (minutes as LocalMinute counts).
 void LogClockWentBack(int64_t fromMinute, int64_t toMinute);
 
-void LogConnectStarted(bool alreadyConnected);
+// The daily connect or disconnect starts; lateFor: the minute (LocalMinute) it was set for, when
+// an earlier tick could not start it, else -1.
+void LogConnectStarted(bool alreadyConnected, int64_t lateFor);
 // connected: the host went online; otherwise the host's error dialog was answered.
 void LogConnectEnded(bool connected);
-void LogDisconnectStarted(bool wasConnected);
+void LogDisconnectStarted(bool wasConnected, int64_t lateFor);
+// The daily connect or disconnect set for the minute at is not made (held: it waits).
+void LogDailyPassedOver(bool connect, int64_t at, PassOverReason why, bool held);
 void LogDisconnectEnded();
 // A scheduled connection no longer holds runs back: the host went offline before the disconnect.
 void LogConnectionLost();
@@ -50,3 +63,9 @@ void LogReservationPosted(const char* id, int32_t reserved, bool held = true);
 
 // A due message's release: its report says how the rewrite went.
 void LogRelease(const char* id, int32_t reserved, const RewriteReport& report);
+// A due message is not released yet, for the reason given.
+void LogReleaseHeld(const char* id, int32_t reserved, PassOverReason why);
+
+// A clock adjustment's end, from the thread that ran it.
+struct SntpOutcome;
+void LogClockOutcome(const SntpOutcome& outcome);

@@ -20,6 +20,7 @@ struct LogQueueState {
     bool keepWaiting = false;   // between StartLogWriter and StopLogWriter
     bool writerRunning = false;
     HANDLE writer = nullptr;    // the last writer thread started, until it is waited for
+    int published = -1;         // the writer's: 1 a failure published for the editor, 0 none, -1 not known
 
     LogQueueState()
     {
@@ -105,6 +106,13 @@ DWORD WINAPI WriteQueuedLines(LPVOID parameter)
         // A failed write changes nothing else: the lines are gone, the plug-in goes on, and the
         // next write that succeeds says how many.
         bool written = AppendActivityLog(batch.c_str(), batch.size());
+        // Said once for the editor's general page when the log cannot be written, and taken back
+        // once it can.
+        if (Queue.published != (written ? 0 : 1)) {
+            DWORD error = written ? 0 : GetLastError();
+            PublishLogFailure(written ? 0 : error ? error : ERROR_WRITE_FAULT);
+            Queue.published = written ? 0 : 1;
+        }
         QueueLock held;
         if (written)
             Queue.lost -= lost;

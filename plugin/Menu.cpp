@@ -63,7 +63,7 @@ void InsertScheduleMenuItem(HWND window, HMENU menu)
 int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
     ToggleSchedule();
-    LogScheduleSwitched();
+    LogScheduleSwitched(TakePassedWhileStopped());
     UpdateScheduleMenuItems();
     return 0;
 }

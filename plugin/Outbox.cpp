@@ -245,7 +245,13 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
         message.Reset();
         RewriteReport report;
         char id[PathSize];
-        if (!EntryId(accountDir, entryName, id)) {
+        bool named = EntryId(accountDir, entryName, id);
+        if (rules.Hold) {
+            if (reservation > rules.HoldAfter)
+                LogReleaseHeld(named ? id : entryName, reservation, PassOverReason::RunStuck);
+            return false;
+        }
+        if (!named) {
             report.result = RewriteReport::NotNamed;
             LogRelease(entryName, reservation, report);
             return false;

@@ -37,6 +37,10 @@ struct ReleaseRules {
     bool ChangeDate;
     int32_t PreSec;
     int32_t PostSec;
+    // Releases held back (a stuck run): nothing is released, and a due message whose reservation
+    // is later than HoldAfter is logged as held.
+    bool Hold = false;
+    int32_t HoldAfter = 0;
 };
 
 // Releases the reserved messages of every account's outbox that are due. True when at least one

@@ -40,6 +40,44 @@ int TimerId = 0;
 // A run's start is in the log and its end not yet: the end is logged also when the user stopped
 // the schedule during the run.
 bool RunLogged = false;
+// The host's error dialog was answered during the run.
+bool RunFailed = false;
+// How long the run has gone on: the time between its ticks, each gap counted up to
+// LongestTickGapMs, so that a clock step (the run's own clock adjustment) or a computer asleep
+// does not age it. Once it has gone on for StuckRunMinutes it is stuck: the log says so, and
+// what it holds back is logged with that reason.
+constexpr int64_t LongestTickGapMs = 2000;
+int64_t RunAgeMs = 0;
+int64_t RunLastTickMs = -1;
+bool RunStuck = false;
+// The reference time up to which a stuck run's held releases are logged.
+int32_t HeldReleasesLogged = INT32_MIN;
+
+// Entries whose minutes came while the schedule was stopped: the line of its start counts them.
+int PassedWhileStopped = 0;
+
+void AgeRun(const SYSTEMTIME& now)
+{
+    int64_t at = LocalMinuteOf(now) * 60000 + now.wSecond * 1000 + now.wMilliseconds;
+    int64_t gap = RunLastTickMs < 0 || at < RunLastTickMs ? 0 : at - RunLastTickMs;
+    RunLastTickMs = at;
+    RunAgeMs += gap > LongestTickGapMs ? LongestTickGapMs : gap;
+    if (!RunStuck && RunAgeMs >= StuckRunMinutes * 60000LL) {
+        RunStuck = true;
+        LogRunStuck();
+    }
+}
+
+// Answers the host's dialogs during a run: an error the host showed is logged with its text, and
+// the run's end says it ended in error.
+void AnswerRunDialogs()
+{
+    char text[512];
+    if (AnswerHostDialogs(text, sizeof text) == AnsweredDialog::ErrorDialog) {
+        RunFailed = true;
+        LogRunError(text);
+    }
+}
 
 // The pending event found on every tick, including those where nothing may start. A tick that
 // finds it due and cannot start it notes why here; should its minute end without the run, the
@@ -83,8 +121,15 @@ void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int6
 {
     if (moment == PendingEvent::NoMoment || moment > present || Pending.HasRun(moment))
         return;
-    LogPassedOver(entry, weekday, HeldMoment == moment ? HeldWhy : unseen);
+    PassOverReason why = HeldMoment == moment ? HeldWhy : unseen;
     HeldMoment = PendingEvent::NoMoment;
+    // A stopped schedule runs no entry: a line each would only push the log's history out.
+    if (ScheduleOffersStart()) {
+        PassedWhileStopped +=
+            1 + (moment < present ? Pending.Between(PlugSettings.Schedule, moment, present, false, nullptr, 0) : 0);
+        return;
+    }
+    LogPassedOver(entry, weekday, why);
     if (moment < present)
         LogPassedBetween(moment, present, false, PassOverReason::NoTick, NamedAtOnce - 1);
 }
@@ -128,9 +173,17 @@ void FindNextEventNow()
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
+int TakePassedWhileStopped()
+{
+    int passed = PassedWhileStopped;
+    PassedWhileStopped = 0;
+    return passed;
+}
+
 void StartSchedule(bool armed)
 {
     ScheduleMode = ScheduleModes::Stopped;
+    PassedWhileStopped = 0;
     if (armed) {
         FindNextEventNow();
         ScheduleMode = ScheduleModes::Armed;
@@ -180,6 +233,9 @@ void StartTimer()
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
     TimerHeld = true;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    StartConnectionWork(LocalMinuteOf(now));
 }
 
 bool IsTimerHeld()
@@ -203,15 +259,25 @@ int __stdcall OnTimer(int, int)
     SYSTEMTIME now;
     GetLocalTime(&now);
     PostWantedSteps();
+    const bool secondZero = now.wSecond == 0;
     if (ScheduleMode == ScheduleModes::Running) {
+        AgeRun(now);
+        const PassOverReason held = RunStuck ? PassOverReason::RunStuck : PassOverReason::RunGoing;
         // A run a release started while the schedule was stopped leaves it stopped.
         if (FollowClock(now))
-            HoldBack(ModeAfterRun == ScheduleModes::Stopped ? PassOverReason::ScheduleStopped
-                                                            : PassOverReason::RunGoing);
-        AnswerHostDialogs();
+            HoldBack(ModeAfterRun == ScheduleModes::Stopped ? PassOverReason::ScheduleStopped : held);
+        TickDailyConnection(LocalMinuteOf(now), false, held);
+        // A stuck run holds releases back until its end: each is logged once as it falls due.
+        if (RunStuck && secondZero && PlugSettings.UseReserve) {
+            ReleaseRules rules{CurrentMinute32(), false, 0, 0};
+            rules.Hold = true;
+            rules.HoldAfter = HeldReleasesLogged;
+            ScanOutbox(rules);
+            HeldReleasesLogged = rules.ReferenceTime;
+        }
+        AnswerRunDialogs();
         return 1;
     }
-    const bool secondZero = now.wSecond == 0;
     if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
         const ReleaseRules rules{CurrentMinute32(), PlugSettings.ChangeDate != 0, PlugSettings.PreSec,
@@ -225,10 +291,12 @@ int __stdcall OnTimer(int, int)
     if (!MainWindow()) {
         if (eventDue)
             HoldBack(ScheduleMode == ScheduleModes::Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
+        TickDailyConnection(LocalMinuteOf(now), false, PassOverReason::NoHostWindow);
         return 1;
     }
     // The minute of a connect or disconnect starts nothing else, on any tick.
-    if (DailyMinute daily = TickDailyConnection(now, LocalMinuteOf(now)); daily != DailyMinute::Other) {
+    if (DailyMinute daily = TickDailyConnection(LocalMinuteOf(now), true, PassOverReason::NoTick);
+        daily != DailyMinute::Other) {
         if (eventDue)
             HoldBack(ScheduleMode != ScheduleModes::Armed ? PassOverReason::ScheduleStopped
                      : daily == DailyMinute::Connect      ? PassOverReason::ConnectMinute
@@ -257,25 +325,33 @@ int __stdcall OnTimer(int, int)
         StartScheduledRun();
     }
     if (ScheduleMode == ScheduleModes::Running)
-        AnswerHostDialogs();
+        AnswerRunDialogs();
     return 1;
 }
 
 void StartScheduledRun()
 {
+    // The next event is found before the command goes out: a host may end the receive within the
+    // command and then show a notice that runs the timer, and that tick must find the next entry
+    // pending, not this one again.
+    const ScheduleEntry run = NextEvent;
     // A run a release starts while the schedule is stopped leaves it stopped.
     ModeAfterRun = ScheduleMode == ScheduleModes::Stopped ? ScheduleModes::Stopped : ScheduleModes::Armed;
     ScheduleMode = ScheduleModes::Running;
-    AnswerHostDialogs();
+    RunFailed = false;
+    RunAgeMs = 0;
+    RunLastTickMs = -1;
+    RunStuck = false;
+    HeldReleasesLogged = INT32_MIN;
+    AnswerRunDialogs();
     if (!PlugSettings.NoNomal)
         RestoreOffScreen();
-    if (PlugSettings.UseSNTP && NextEvent.SNTP)
+    if (PlugSettings.UseSNTP && run.SNTP)
         StartSntpAdjustClock();
-    HWND main = MainWindow();
-    if (main)
-        SendMessageA(main, WM_COMMAND, NextEvent.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
     FindNextEventNow();
     UpdateScheduleMenuItems();
+    if (HWND main = MainWindow())
+        SendMessageA(main, WM_COMMAND, run.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
 }
 
 ScheduleModes FolderEndRetrieve()
@@ -288,12 +364,12 @@ ScheduleModes FolderEndRetrieve()
     if (ScheduleMode != ScheduleModes::Running) {
         // The run still ends when the user stopped the schedule during it.
         if (logged)
-            LogRunEnded(false);
+            LogRunEnded(false, RunFailed);
         return ScheduleMode;
     }
-    AnswerHostDialogs();
+    AnswerRunDialogs();
     bool distribute = MainWindow() && PlugSettings.AutoDistribute;
-    LogRunEnded(distribute);
+    LogRunEnded(distribute, RunFailed);
     if (distribute)
         PostToMainWindow(HostCmdDistribute);
     ScheduleMode = ModeAfterRun;

@@ -33,6 +33,8 @@ void ToggleSchedule();
 // True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
 // item then offers to start it.
 bool ScheduleOffersStart();
+// How many entries' minutes came while the schedule was stopped, since the last call.
+int TakePassedWhileStopped();
 // The pending event (hour and minute -1 when the schedule has no entry the clock can show), and
 // its weekday (-1 for none).
 const ScheduleEntry& NextScheduledEvent();

@@ -6,6 +6,7 @@
 #include "../common/SntpExchange.h"
 #include "../common/SntpStatus.h"
 #include "Globals.h"
+#include "LogLines.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     SntpOutcome outcome;
     int result = SntpExchange(request->server.Get(), request->timeoutSeconds, SystemSntpClock(), &outcome);
     WriteSntpStatus(outcome);
-    LogClockAdjusted(outcome, false);
+    // Through the queue, in order with the other lines, and counted when the log cannot take it.
+    LogClockOutcome(outcome);
     HMODULE module = request->module;
     delete request;
     // The host may unload the plug-in while the exchange waits: the reference keeps the code

@@ -44,6 +44,13 @@ BOOL CChronelPage::OnInitDialog()
     }
     // Now that the list holds the letters, the stored one can be selected.
     UpdateData(false);
+    // chronel says here when it cannot write its log, which is otherwise lost without a word.
+    if (unsigned long error = ReadLogFailure()) {
+        TextBuffer text("動作記録に書き込めません (エラー ");
+        AppendDecimal(text, error);
+        text += ')';
+        SetDlgItemTextA(window_, IDS_GEN_LOG_STATE, text.c_str());
+    }
     return TRUE;
 }
 

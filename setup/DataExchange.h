@@ -29,8 +29,10 @@ public:
     // Radio group starting at firstId: the index of the ticked button, -1 when none is.
     void Radio(int firstId, int& value);
 
-private:
+    // Refuses what was read: shows the message and gives the field the focus.
     void Fail(int id, const char* message);
+
+private:
     TextBuffer ItemText(int id) const;
 
     HWND dialog_;

@@ -27,6 +27,10 @@ void CSchedulePage::DoDataExchange(CDataExchange& dx)
     dx.Check(IDX_SCH_DISCONNECT, settings->DisConnect);
     dx.Int(IDE_SCH_DISCONNECT_HOUR, settings->DisConnectHour);
     dx.Int(IDE_SCH_DISCONNECT_MINUTE, settings->DisConnectMinute);
+    // chronel would make only one of the two in that minute.
+    if (dx.Saving() && !dx.Failed() && settings->Connect && settings->DisConnect &&
+        settings->ConnectHour == settings->DisConnectHour && settings->ConnectMinute == settings->DisConnectMinute)
+        dx.Fail(IDE_SCH_DISCONNECT_MINUTE, "「サーバーに接続する」と「サーバーから切断する」に同じ時刻は指定できません。");
 }
 
 BOOL CSchedulePage::OnInitDialog()

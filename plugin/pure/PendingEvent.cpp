@@ -64,7 +64,8 @@ PendingEvent::TickResult PendingEvent::Tick(const WeekSchedule& schedule, int64_
         result.refound = true;
         result.day = FindFrom(schedule, present - 1, entry);
     }
-    result.due = moment_ != NoMoment && moment_ == present;
+    // A moment whose run has started is never due again, whatever the caller has yet to do with it.
+    result.due = moment_ != NoMoment && moment_ == present && !HasRun(moment_);
     return result;
 }
 

@@ -27,7 +27,7 @@ public:
     struct TickResult {
         bool refound;  // a new event is in *entry, its weekday in day
         int day;
-        bool due;      // the pending moment is the present minute
+        bool due;      // the pending moment is the present minute and has not started
         int64_t passed;    // the pending moment before the tick, passed without its run; or NoMoment
         int64_t backFrom;  // the clock went back: the minute of the tick before; or NoMoment
     };

@@ -66,6 +66,35 @@ TEST_F(ConnectTest, DailyConnectAndDisconnectPollUntilTheStateHasChanged)
     EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:04:00.0") << run.log;
 }
 
+// A connect or disconnect whose minute no tick could start it in (the host busy or asleep) is made
+// by the first tick that may: a connect within ten minutes of its time, a disconnect while the
+// scheduled connection it ends is there (which then holds the 07:14 entry back no longer). Each
+// catch-up is logged.
+TEST_F(ConnectTest, AMissedConnectOrDisconnectIsMadeLate)
+{
+    const struct {
+        const char* scenario;
+        size_t connectionCommands;
+        const char* logged;
+    } rows[] = {
+        {"at 06:59:59 jump 180000\n", 2, "07:02:59 予定の接続を始めました (月曜 07:00 の予定より遅れて)\r\n"},
+        {"at 06:59:59 jump 660000\n", 0, "07:10:59 月曜 07:00 の予定の接続を見送りました: その分の間に一度も"},
+        {"at 07:11:59 jump 70000\n", 2, "07:13:09 予定の切断を始めました (月曜 07:12 の予定より遅れて)\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.scenario);
+        HostLayout host;
+        HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 12\n") +
+                                     "setting AutoStart dword 1\nentry Monday 07:14\nconnect succeed 3\n"
+                                     "start 2026-12-07 06:59:50\n" + row.scenario + "end 2026-12-07 07:14:10\n");
+        ASSERT_EQ(run.exitCode, 0u) << run.log;
+        EXPECT_EQ(run.Count("command: 32835"), row.connectionCommands) << run.log;
+        EXPECT_TRUE(run.Has("07:14:00.0 command: 32786")) << run.log;
+        std::string log = ReadFileBytes(host.Dir() + "\\AppData\\Quor\\ChronelPlug\\chronel.log");
+        EXPECT_NE(log.find(row.logged), std::string::npos) << log;
+    }
+}
+
 // A connection that ends in the host's error dialog: the step cancels the dialog, polling stops and
 // the scheduled connection is over, so the schedule's next entry starts its run.
 TEST_F(ConnectTest, AConnectThatEndsInTheErrorDialogStopsPolling)

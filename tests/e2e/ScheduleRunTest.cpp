@@ -136,6 +136,19 @@ TEST_F(ScheduleRunTest, AMinuteWithoutATickAtSecondZeroRunsItsEntryOnItsFirstTic
     EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:01:00.0") << run.log;
 }
 
+// A host that ends the receive within its command and then shows a notice that runs its timer:
+// the ticks inside the command do not start the same entry again.
+TEST_F(ScheduleRunTest, AReceiveThatEndsWithinItsCommandRunsItsEntryOnce)
+{
+    HostLayout host;
+    HostRunResult run = host.Run("setting AutoStart dword 1\nentry Monday 07:00\nentry Monday 07:01 around\n"
+                                 "receive-sync\nreceive-seconds 5\nstart 2026-12-07 06:59:50\nend 2026-12-07 07:01:10\n");
+    ASSERT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_EQ(run.Events("command: "),
+              (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)"}))
+        << run.log;
+}
+
 // An entry whose minute comes while a run is still going starts once the run has ended, if that is
 // within its minute; an entry whose whole minute passes during the run is passed over, and the
 // caption shows the entry after it, which then runs.

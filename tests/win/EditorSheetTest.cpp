@@ -173,6 +173,28 @@ TEST_F(EditorSheetTest, SignedFieldsRejectTextWithTheIntegerMessage)
     EXPECT_EQ(hour, static_cast<uint32_t>(-12));
 }
 
+// chronel makes only one of a connect and a disconnect set to the same minute: the editor refuses
+// the pair with a message that names both fields.
+TEST_F(EditorSheetTest, AConnectAndADisconnectAtTheSameMinuteAreRefused)
+{
+    for (const char* name : {"Connect", "DisConnect"})
+        WriteDword(std::string(PlugKey) + "\\Server", name, 1);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    for (int id : {IDE_SCH_CONNECT_HOUR, IDE_SCH_CONNECT_MINUTE, IDE_SCH_DISCONNECT_HOUR, IDE_SCH_DISCONNECT_MINUTE})
+        Type(page, id, "7");
+    editor.PressLater(PSBTN_OK);
+    HWND box = editor.WaitForWindow("chronset");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "「サーバーに接続する」と「サーバーから切断する」に同じ時刻は指定できません。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(editor.Focus(), GetDlgItem(page, IDE_SCH_DISCONNECT_MINUTE));
+    Type(page, IDE_SCH_DISCONNECT_MINUTE, "8");
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+}
+
 TEST_F(EditorSheetTest, GeneralPageShowsTheStoredValuesAndTheNineteenLetters)
 {
     WriteDword(PlugKey, "NoNomal", 1);

@@ -227,4 +227,13 @@ TEST_F(LogButtonTest, ComIsEndedOnlyWhereTheButtonMayEndIt)
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
 
+// A log chronel cannot write is shown on the page's log line, with the system's error.
+TEST_F(LogButtonTest, ALogChronelCannotWriteIsShownOnThePage)
+{
+    WriteDword(PlugKey, "LogFailure", ERROR_ACCESS_DENIED);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    EXPECT_EQ(Text(editor.ShowPage(GeneralPage), 1004), "動作記録に書き込めません (エラー 5)");
+}
+
 }  // namespace
