@@ -358,18 +358,17 @@ TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
 }
 
 // Over a message the host holds: writes that fail before their first byte leave it as it was,
-// whole, reported so (the staging file's two writes go, every later one fails), whether the new
-// text is as long as the old or shorter; a large message goes in 64 KB blocks (read, read again
-// for the check, read back from the staging file; written to it and over the message).
+// reported so (the staging file's two writes go, every later one fails), also uncut when the new
+// text is shorter; a large message goes in 64 KB blocks (read, read again for the check, read
+// back from the staging file; written to it and over the message).
 TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlocksAreLarge)
 {
     std::string old = "X-Reserve-Date: 100\r\n";  // 21 bytes less, 21 CRs more: the same length
     for (int i = 0; i < 20; ++i)
         old += "X-A: 1\n";
     for (int nth : {3, -3, 0}) {
-        const std::string message = nth > 0   ? old + "\nbody"
-                                    : nth < 0 ? "X-Reserve-Date: 100\r\nTo: a\r\n\r\nbody to its end"
-                                              : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
+        const std::string message = nth ? (nth > 0 ? old : "X-Reserve-Date: 100\nTo: a\n") + "\nbody"
+                                        : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
         nth = nth < 0 ? -nth : nth;
         host.Write(MessagePath, message);
         HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
