@@ -123,7 +123,7 @@ StagedResult ReplaceWithStaged(const char* stagingPath, const char* target)
     if (Files.Move(stagingPath, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return StagedResult::Replaced;
     StagedResult result = WriteOverInPlace(stagingPath, target);
-    if (result != StagedResult::Damaged)
+    if (result == StagedResult::Replaced)
         RemoveStaging(stagingPath);
     return result;
 }

@@ -26,6 +26,7 @@ struct Injection {
     int nth = 0;
     bool fromThenOn = false;
     bool writeNothing = false;  // a failing write writes no byte, rather than half
+    bool hideWritten = false;   // a failing write says it wrote no byte, as Windows does
     int calls[StepCount] = {};
     int callsBeforeMarks[StepCount] = {};
     bool marked = false;
@@ -77,6 +78,7 @@ BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
     }
     if (Fails(Write)) {
         SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
+        *written = Faults.hideWritten ? 0 : *written;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
@@ -385,6 +387,20 @@ TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlock
         EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
         EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
     }
+    // Half written, none said: the message no longer reads as it did, so it is held back.
+    host.Write(MessagePath, old + "\nbody");
+    HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    Faults = Injection{};
+    Faults.step = Write;
+    Faults.nth = 3;
+    Faults.fromThenOn = Faults.hideWritten = true;
+    RewriteReport report;
+    RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+    CloseHandle(holder);
+    Faults.step = StepCount;
+    EXPECT_EQ(report.result, RewriteReport::Damaged);
+    DeleteFileA((host.root + OutboxDir + report.kept).c_str());
 }
 
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
