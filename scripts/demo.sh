@@ -5,7 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh >/dev/null
 source scripts/wine-path.sh
-echo "demo: $(sed -n 2p build/wine-path 2>/dev/null || true)${CHRONEL_FORCE_64:+ (CHRONEL_FORCE_64=1: the x86-64 build)}"
+if [ "${CHRONEL_FORCE_64:-}" = 1 ]; then
+  echo "demo: CHRONEL_FORCE_64=1: the x86-64 build runs under 64-bit Wine"
+else
+  echo "demo: $(sed -n 2p build/wine-path)"
+fi
 source scripts/xvfb.sh
 "$CHRONEL_WIN_BUILD/wine-run.sh" "$CHRONEL_WIN_BUILD/host/Quillpost.exe" --demo "$@" | iconv -f CP932 -t UTF-8
 # chronel's own record of the same run (the host gives it AppData beside itself), its last lines.
