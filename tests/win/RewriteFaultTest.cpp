@@ -361,46 +361,39 @@ TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
 
 // Over a message the host holds: writes that fail before their first byte leave it as it was,
 // reported so (the staging file's two writes go, every later one fails), also uncut when the new
-// text is shorter; a large message goes in 64 KB blocks (read, read again for the check, read
-// back from the staging file; written to it and over the message).
+// text is shorter; half written with none said, it reads otherwise and is held back. A large
+// message goes in 64 KB blocks (read, read again for the check, read back from the staging file;
+// written to it and over the message).
 TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlocksAreLarge)
 {
     std::string old = "X-Reserve-Date: 100\r\n";  // 21 bytes less, 21 CRs more: the same length
     for (int i = 0; i < 20; ++i)
         old += "X-A: 1\n";
-    for (int nth : {3, -3, 0}) {
-        const std::string message = nth ? (nth > 0 ? old : "X-Reserve-Date: 100\nTo: a\n") + "\nbody"
+    for (int row : {0, 1, 2, 3}) {  // the same length, shorter, half written unsaid, large
+        const int nth = row < 3 ? 3 : 0;
+        const std::string message = nth ? (row != 1 ? old : "X-Reserve-Date: 100\nTo: a\n") + "\nbody"
                                         : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
-        nth = nth < 0 ? -nth : nth;
         host.Write(MessagePath, message);
         HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         Faults = Injection{};
         Faults.step = nth ? Write : StepCount;
         Faults.nth = nth;
-        Faults.fromThenOn = Faults.writeNothing = true;
+        Faults.fromThenOn = true;
+        Faults.writeNothing = !(Faults.hideWritten = row == 2);
         RewriteReport report;
         RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
         CloseHandle(holder);
-        EXPECT_EQ(report.result, nth ? RewriteReport::NotReplaced : RewriteReport::Rewritten);
-        EXPECT_EQ(host.Read(MessagePath), nth ? message : "To: a\r\n\r\n" + message.substr(27));
+        Faults.step = StepCount;
+        DeleteFileA((host.root + OutboxDir + report.kept).c_str());
+        EXPECT_EQ(report.result, row == 2 ? RewriteReport::Damaged
+                                 : nth    ? RewriteReport::NotReplaced
+                                          : RewriteReport::Rewritten);
+        EXPECT_EQ(host.Read(MessagePath) == message, row < 2);
+        EXPECT_TRUE(nth || host.Read(MessagePath) == "To: a\r\n\r\n" + message.substr(27));
         EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
         EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
     }
-    // Half written, none said: the message no longer reads as it did, so it is held back.
-    host.Write(MessagePath, old + "\nbody");
-    HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    Faults = Injection{};
-    Faults.step = Write;
-    Faults.nth = 3;
-    Faults.fromThenOn = Faults.hideWritten = true;
-    RewriteReport report;
-    RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
-    CloseHandle(holder);
-    Faults.step = StepCount;
-    EXPECT_EQ(report.result, RewriteReport::Damaged);
-    DeleteFileA((host.root + OutboxDir + report.kept).c_str());
 }
 
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
