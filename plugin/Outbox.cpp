@@ -145,12 +145,12 @@ private:
 
 // Reads the message once more, whole, through buffer (size bytes): true when it holds what was
 // read for the rewrite. Another host process that releases the same message may write it over in
-// place while it was read.
-bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* buffer, int size)
+// place while it was read. unread: the answer when the message cannot be read.
+bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* buffer, int size, bool unread = false)
 {
     FileHandle message = OpenShared(path, GENERIC_READ);
     if (!message)
-        return false;
+        return unread;
     FileSource file(message);
     DigestSource again(file);
     for (;;) {
@@ -158,7 +158,7 @@ bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* b
         if (count == 0)
             return again.SameAs(read);
         if (count < 0)
-            return false;
+            return unread;
     }
 }
 
@@ -294,16 +294,16 @@ bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRule
     unsigned char* reads = buffer ? buffer.get() : small;
     int readSize = buffer ? CopyBufferSize : static_cast<int>(sizeof small);
     bool written = false;
+    FileHandle message = OpenShared(path, GENERIC_READ);
+    FileSource file(message);
+    DigestSource source(file);
     {
-        FileHandle message = OpenShared(path, GENERIC_READ);
         if (!message) {
             unsigned long error = GetLastError();
             staged.Reset();
             RemoveStaging(staging);
             return fail(RewriteReport::NotOpened, error);
         }
-        FileSource file(message);
-        DigestSource source(file);
         BufferedReader reader(source, reads, readSize);
         FileSink sink(staged);
         MovedDateLine dates(reservationTime, rules, report->dateLine);
@@ -314,6 +314,7 @@ bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRule
             RemoveStaging(staging);
             return fail(RewriteReport::Changed, 0);
         }
+        message.Reset();
     }
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.
@@ -325,6 +326,12 @@ bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRule
         return fail(RewriteReport::CopyFailed, error);
     }
     StagedResult placed = ReplaceWithStaged(staging, path);
+    // A write that failed may have left bytes behind without saying so (Windows reports none
+    // written when a write fails): the message must still read as it did.
+    if (placed == StagedResult::NotReplaced && !UnchangedSince(path, source, reads, readSize, true))
+        placed = StagedResult::Damaged;
+    if (placed == StagedResult::NotReplaced)
+        RemoveStaging(staging);
     if (placed == StagedResult::Replaced) {
         report->result = RewriteReport::Rewritten;
         return true;

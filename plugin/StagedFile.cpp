@@ -64,18 +64,21 @@ StagedResult WriteOverInPlace(const char* stagingPath, const char* target)
     if (!source || !file || !Seek(source, 0, FILE_END, &length) ||
         !Seek(file, 0, FILE_END, &oldLength))
         return StagedResult::NotReplaced;
-    // The new length first: a full disk, or a host that maps the file and so forbids cutting it,
-    // then stops the rewrite before a byte of the message has changed.
-    if (length != oldLength && (!Seek(file, length, FILE_BEGIN) || !Files.SetEnd(file.Get())))
+    // A longer text takes its length first: a full disk then stops the rewrite before a byte of
+    // the message has changed. A shorter one is cut only once it is written: cut first, writes
+    // that then failed would leave the old message shortened, its reservation line and all, for
+    // the next scan to release as it stands.
+    auto cut = [&file](LONGLONG at) { return Seek(file, at, FILE_BEGIN) && Files.SetEnd(file.Get()); };
+    if (length > oldLength && !cut(length))
         return StagedResult::NotReplaced;
     // A failure on the way: once more from the start.
     bool wrote = false;
     if (CopyOver(source, file, length, &wrote) || CopyOver(source, file, length, &wrote))
-        return StagedResult::Replaced;
+        return length >= oldLength || cut(length) || cut(length) ? StagedResult::Replaced : StagedResult::Damaged;
     // Grown but not yet written: cut back, and the message is as it was.
-    if (!wrote && length > oldLength && Seek(file, oldLength, FILE_BEGIN) && Files.SetEnd(file.Get()))
+    if (!wrote && length > oldLength && cut(oldLength))
         return StagedResult::NotReplaced;
-    if (!wrote && length == oldLength)
+    if (!wrote && length <= oldLength)
         return StagedResult::NotReplaced;
     // Part new, part old, or cut short: the complete content stays in the staging file.
     return StagedResult::Damaged;
@@ -120,7 +123,7 @@ StagedResult ReplaceWithStaged(const char* stagingPath, const char* target)
     if (Files.Move(stagingPath, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return StagedResult::Replaced;
     StagedResult result = WriteOverInPlace(stagingPath, target);
-    if (result != StagedResult::Damaged)
+    if (result == StagedResult::Replaced)
         RemoveStaging(stagingPath);
     return result;
 }

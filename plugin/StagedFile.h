@@ -14,7 +14,8 @@ FileHandle CreateStagingBeside(const char* target, char* stagingPath, size_t siz
 
 enum class StagedResult {
     Replaced,     // target holds the staged content; the staging file is gone
-    NotReplaced,  // target is as it was; the staging file is gone
+    NotReplaced,  // target is as it was, as far as the system said; the staging file is kept
+                  // for the caller to check target and remove it
     Damaged,      // target was partly written over and could not be finished; the staging file,
                   // the complete content, is kept beside it
 };

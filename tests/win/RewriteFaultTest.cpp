@@ -26,6 +26,7 @@ struct Injection {
     int nth = 0;
     bool fromThenOn = false;
     bool writeNothing = false;  // a failing write writes no byte, rather than half
+    bool hideWritten = false;   // a failing write says it wrote no byte, as Windows does
     int calls[StepCount] = {};
     int callsBeforeMarks[StepCount] = {};
     bool marked = false;
@@ -77,6 +78,7 @@ BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
     }
     if (Fails(Write)) {
         SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
+        *written = Faults.hideWritten ? 0 : *written;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
@@ -358,28 +360,37 @@ TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
 }
 
 // Over a message the host holds: writes that fail before their first byte leave it as it was,
-// reported so (the staging file's two writes go, every later one fails); a large message goes in
-// 64 KB blocks (read, read again for the check, read back from the staging file; written to it
-// and over the message).
+// reported so (the staging file's two writes go, every later one fails), also uncut when the new
+// text is shorter; half written with none said, it reads otherwise and is held back. A large
+// message goes in 64 KB blocks (read, read again for the check, read back from the staging file;
+// written to it and over the message).
 TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlocksAreLarge)
 {
     std::string old = "X-Reserve-Date: 100\r\n";  // 21 bytes less, 21 CRs more: the same length
     for (int i = 0; i < 20; ++i)
         old += "X-A: 1\n";
-    for (int nth : {3, 0}) {
-        const std::string message = nth ? old + "\nbody" : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
+    for (int row : {0, 1, 2, 3}) {  // the same length, shorter, half written unsaid, large
+        const int nth = row < 3 ? 3 : 0;
+        const std::string message = nth ? (row != 1 ? old : "X-Reserve-Date: 100\nTo: a\n") + "\nbody"
+                                        : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
         host.Write(MessagePath, message);
         HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         Faults = Injection{};
         Faults.step = nth ? Write : StepCount;
         Faults.nth = nth;
-        Faults.fromThenOn = Faults.writeNothing = true;
+        Faults.fromThenOn = true;
+        Faults.writeNothing = !(Faults.hideWritten = row == 2);
         RewriteReport report;
         RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
         CloseHandle(holder);
-        EXPECT_EQ(report.result, nth ? RewriteReport::NotReplaced : RewriteReport::Rewritten);
-        EXPECT_EQ(host.Read(MessagePath), nth ? message : "To: a\r\n\r\n" + message.substr(27));
+        Faults.step = StepCount;
+        DeleteFileA((host.root + OutboxDir + report.kept).c_str());
+        EXPECT_EQ(report.result, row == 2 ? RewriteReport::Damaged
+                                 : nth    ? RewriteReport::NotReplaced
+                                          : RewriteReport::Rewritten);
+        EXPECT_EQ(host.Read(MessagePath) == message, row < 2);
+        EXPECT_TRUE(nth || host.Read(MessagePath) == "To: a\r\n\r\n" + message.substr(27));
         EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
         EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
     }
