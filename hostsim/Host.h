@@ -85,11 +85,11 @@ int64_t Milliseconds();  // UTC milliseconds since 1601, for comparisons
 int64_t UtcOfLocal(const SYSTEMTIME& local);  // the same for a local time
 int64_t UtcMilliseconds(const SYSTEMTIME& utc);
 int64_t HostMilliseconds();  // how long the host has run, whatever the clock says
-// Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
-// SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
+// Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime,
+// SetSystemTime and SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
 // and LoadLibraryW give chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
-// From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
+// From now on a change of the clock fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
 // right to change the clock); 0 lets it succeed.
 void RefuseChanges(DWORD error);
 }  // namespace SimClock

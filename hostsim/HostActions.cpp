@@ -86,7 +86,7 @@ bool ApplyHostOption(const std::string& line)
         return true;
     }
     if (verb == "clock-refuse") {
-        // clock-refuse [ERROR]: SetLocalTime fails, by default as for a user without the right.
+        // clock-refuse [ERROR]: a change of the clock fails, by default as for a user without the right.
         unsigned long error = ERROR_PRIVILEGE_NOT_HELD;
         in >> error;
         SimClock::RefuseChanges(static_cast<DWORD>(error));

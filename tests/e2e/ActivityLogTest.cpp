@@ -125,10 +125,10 @@ TEST_F(ActivityLogTest, FailuresSayWhy)
         "setting TimeOut dword 5\nentry Monday 07:00 sntp\n"
         "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 2\n"
         "connect fail 2\nreceive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\n"
-        "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetLocalTime refused\n"
+        "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetSystemTime refused\n"
         "end 2026-12-07 07:03:00\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    ASSERT_TRUE(run.Has("clock: SetLocalTime refused")) << run.log;
+    ASSERT_TRUE(run.Has("clock: SetSystemTime refused")) << run.log;
     std::string log = ReadFileBytes(LogPath(host));
     EXPECT_NE(log.find(" 時刻合わせ (サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +30.000 秒)\r\n"),
               std::string::npos)
