@@ -192,7 +192,8 @@ Sample Measure(int64_t departure, const Answer& answer)
 
 SntpClock SystemSntpClock()
 {
-    return SntpClock{GetSystemTimeAsFileTime, SetSystemTime, Sleep, nullptr};
+    static const SntpClock system{GetSystemTimeAsFileTime, SetSystemTime, Sleep, nullptr};
+    return system;
 }
 
 void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome)
@@ -264,6 +265,7 @@ int SntpExchange(const char* server, int timeoutSeconds, int accuracyMs, const S
             return Fail(SntpNameNotFound, WSAGetLastError(), clock, outcome);
 
         DWORD waitMs = static_cast<DWORD>(timeoutSeconds) * 1000;
+        Answer answer;  // each wait starts it afresh
         while (samples < SntpSamples && (samples == 0 || best.delay / 2 > accuracy)) {
             if (samples > 0)
                 clock.pause(SntpSampleGapMs);
@@ -273,7 +275,6 @@ int SntpExchange(const char* server, int timeoutSeconds, int accuracyMs, const S
             sent.seconds = TicksToNtp(departure).seconds;
             uint8_t request[SntpPacketSize];
             BuildSntpRequest(request, sent);
-            Answer answer;
             if (sendto(socket.Get(), reinterpret_cast<const char*>(request), sizeof request, 0,
                        reinterpret_cast<sockaddr*>(&target), sizeof target) == SOCKET_ERROR) {
                 if (samples > 0)
