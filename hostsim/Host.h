@@ -61,6 +61,7 @@ struct HostState {
     int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
+    bool holdForExchanges = false;      // the clock stands still while a clock adjustment is under way
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
     std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
     int loadCycles = 0;                 // load and free each DLL this often before start-up
@@ -98,6 +99,8 @@ void RefuseChanges(DWORD error);
 // ReportEndedPluginThreads, called on every step and while the clock is held, sees it gone.
 int WatchPluginThreads(HMODULE module);
 void ReportEndedPluginThreads();
+// True while the plug-in holds a socket open: a clock adjustment is under way.
+bool PluginExchangeUnderWay();
 
 // Holds the clock while it lives: for windows driven from outside the host (the settings editor,
 // where a user or a test works in real time) and for waits on what does not follow the clock.

@@ -98,6 +98,12 @@ bool ApplyHostOption(const std::string& line)
         in >> Host.awaitThreadsSeconds;
         return Host.awaitThreadsSeconds > 0;
     }
+    if (verb == "hold-clock-for-exchanges") {
+        // The clock stands still while a clock adjustment of the plug-in is under way: over a
+        // quick network it takes no time worth counting, however long it takes in real time here.
+        Host.holdForExchanges = true;
+        return true;
+    }
     if (verb == "plugin-path") {
         // plugin-path PATH: where the plug-in is, relative to the host's folder
         in >> Host.pluginPath;

@@ -85,6 +85,10 @@ void RunTimerDriven()
 
 void HostStep()
 {
+    if (Host.holdForExchanges && PluginExchangeUnderWay()) {
+        Sleep(1);
+        return;
+    }
     ++StepDepth;
     SimClock::Advance(500);
     RunDueScenarioActions(Current);

@@ -62,7 +62,7 @@ TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
         "entry Monday 07:12 around\n"  // runs again
         "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 5\n"
         "server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 8\n"
-        "connect confirm 3\nreceive-seconds 90\ntimer-driven 10\nawait-plugin-threads 60\n"
+        "connect confirm 3\nreceive-seconds 90\ntimer-driven 10\nawait-plugin-threads 60\nhold-clock-for-exchanges\n"
         "start 2026-12-07 06:58:00\n"
         "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:04 reserve-fill 2026 12 7 7 3\n"
         "at 06:58:05 click 送信予約 1\nat 06:58:07 send-post 1\n"
