@@ -33,13 +33,11 @@ void WINAPI ReadClock(LPFILETIME out)
 }
 
 // Compares the change with the true time; the clock itself is left alone.
-BOOL WINAPI CatchChange(const SYSTEMTIME* local)
+BOOL WINAPI CatchChange(const SYSTEMTIME* utc)
 {
     int64_t now = TrueNow();
-    SYSTEMTIME utc;
     FILETIME file;
-    TzSpecificLocalTimeToSystemTime(nullptr, local, &utc);
-    SystemTimeToFileTime(&utc, &file);
+    SystemTimeToFileTime(utc, &file);
     int64_t set = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
     NewError = set - now;
     return TRUE;
