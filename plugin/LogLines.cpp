@@ -203,9 +203,10 @@ void LogConnectionLost()
     QueueLogLine("予定の接続が切断の時刻より前に切れていました: スケジュール受信を再開します");
 }
 
-void LogReservationPosted(const char* id, int32_t reserved)
+void LogReservationPosted(const char* id, int32_t reserved, bool held)
 {
-    TextBuffer message("送信予約を登録しました: ");
+    TextBuffer message(held ? "送信予約を登録しました: "
+                            : "送信予約を登録できず、次の送信で送られます (メールボックスの中のメールとして見つかりません): ");
     message += id;
     message += " (予約 ";
     AppendReservation(message, reserved);
@@ -215,8 +216,8 @@ void LogReservationPosted(const char* id, int32_t reserved)
 
 void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
 {
-    TextBuffer message(report.result == RewriteReport::NotNamed ? "予約メールを送信待ちにできませんでした: "
-                                                                 : "予約メールを送信待ちにしました: ");
+    bool held = report.result == RewriteReport::NotNamed || report.result == RewriteReport::Damaged;
+    TextBuffer message(held ? "予約メールを送信待ちにできませんでした: " : "予約メールを送信待ちにしました: ");
     message += id;
     message += " (予約 ";
     AppendReservation(message, reserved);
@@ -250,7 +251,7 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
         message += ", 書き換えできず予約の行を残したまま送ります: メールのファイルを置き換えられません";
         break;
     case RewriteReport::Damaged:
-        message += ", 書き換えの途中で失敗しました: 新しい内容は同じフォルダーの ";
+        message += ", 書き換えの途中で失敗したため送信を止めました: メールの全文は同じフォルダーの ";
         message += report.kept;
         message += " にあります";
         break;

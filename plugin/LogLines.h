@@ -45,7 +45,8 @@ void LogDisconnectEnded();
 void LogConnectionLost();
 
 // id: the entry as the host names it ("Account1\Outbox.box\name"); reserved: calendar time.
-void LogReservationPosted(const char* id, int32_t reserved);
+// Not held: id is the posted path, which names no entry the host could hold.
+void LogReservationPosted(const char* id, int32_t reserved, bool held = true);
 
 // A due message's release: its report says how the rewrite went.
 void LogRelease(const char* id, int32_t reserved, const RewriteReport& report);

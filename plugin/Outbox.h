@@ -2,7 +2,7 @@
 // The outbox scan: every account's outbox index, the header of each message that may still be
 // held, and the release of those whose reservation is due at the scan's reference time.
 
-#include "pure/LineReader.h"  // ReadFileLine: index and header lines, at most limit - 1 bytes
+#include "pure/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
 #include "pure/MessageRewrite.h"  // DateLineSize
 
 #include <cstddef>
@@ -18,7 +18,8 @@ struct RewriteReport {
         CopyFailed,   // released, but reading it or writing the new text failed
         Changed,      // released, but the message changed while it was read (another host process)
         NotReplaced,  // released, but the new text could not take the message's place
-        Damaged,      // released; the message was partly written over, the new text kept beside it
+        Damaged,      // held back, its release undone: the message was partly written over, the
+                      // new text is kept beside it
     };
     Result result = Rewritten;
     unsigned long error = 0;  // the system's error code, where one is known

@@ -6,6 +6,7 @@
 #include "../common/TextBuffer.h"
 #include "Globals.h"
 #include "LogLines.h"
+#include "ModalLoop.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -70,7 +71,8 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
     const char* current = Host.SendGetHeader(window);
     TextBuffer header(current ? current : "");
     bool written = current && !header.Failed();
-    if (written && FindReserveDate(header.c_str()) != chosen) {
+    // Every reservation line but one must go, even when the first already holds the choice.
+    if (written && (FindReserveDate(header.c_str()) != chosen || CountReserveFields(header.c_str()) > 1)) {
         OwnedText text(new (NoThrow) char[header.size() + ReserveLineRoom]);
         written = static_cast<bool>(text);
         if (text) {
@@ -88,7 +90,51 @@ bool ApplyReserveChoice(HWND window, HWND dialog, int32_t chosen)
     return true;
 }
 
+// Windows' own form of a path into out (size bytes): full, with long names and "\" alone
+// between them. A path that does not exist keeps its full form.
+bool WindowsForm(const char* path, char* out, DWORD size)
+{
+    DWORD length = GetFullPathNameA(path, size, out, nullptr);
+    if (length == 0 || length >= size)
+        return false;
+    char longer[MAX_PATH * 2];
+    length = GetLongPathNameA(out, longer, sizeof longer);
+    if (length > 0 && length < sizeof longer)
+        std::memcpy(out, longer, length + 1);
+    return true;
+}
+
+// PostedMailId over the Windows form of both paths, compared in upper case by the system's code
+// page; the id keeps the posted path's own letters.
+bool MailIdAsWindowsSees(const char* path, const char* root, char* id, size_t size)
+{
+    char fullPath[MAX_PATH * 2];
+    char fullRoot[MAX_PATH * 2];
+    char upperPath[MAX_PATH * 2];
+    char upperRoot[MAX_PATH * 2];
+    if (!path || !root || !*root || !WindowsForm(path, fullPath, sizeof fullPath) ||
+        !WindowsForm(root, fullRoot, sizeof fullRoot))
+        return false;
+    size_t pathLength = std::strlen(fullPath);
+    size_t rootLength = std::strlen(fullRoot);
+    std::memcpy(upperPath, fullPath, pathLength + 1);
+    std::memcpy(upperRoot, fullRoot, rootLength + 1);
+    // In place, byte for byte: the id stands at the same place in both.
+    CharUpperBuffA(upperPath, static_cast<DWORD>(pathLength));
+    CharUpperBuffA(upperRoot, static_cast<DWORD>(rootLength));
+    if (!PostedMailId(upperPath, upperRoot, id, size))
+        return false;
+    size_t length = std::strlen(id);
+    std::memcpy(id, fullPath + pathLength - 4 - length, length);
+    return true;
+}
+
 }  // namespace
+
+bool FindPostedMailId(const char* path, const char* root, char* id, size_t size)
+{
+    return MailIdAsWindowsSees(path, root, id, size) || PostedMailId(path, root, id, size);
+}
 
 bool SystemLeadByte(unsigned char c)
 {
@@ -133,8 +179,14 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
-    if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
+    ModalLoop loop;
+    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    if (!record)
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+    if (!record)
         return 0;
+    // Its message is being written again, not yet posted.
+    record->posted = false;
     // The header decides, as it is when the dialog opens and again when a choice is made: its line
     // may have gone or changed some other way since the last dialog, and a remembered time would
     // then show a reservation the message no longer has and keep the choice from being written.
@@ -160,6 +212,7 @@ void RemindReservedAtClose(HWND window)
 {
     if (FindReserveDate(CurrentHeader(window)) == -1)
         return;
+    ModalLoop loop;
     MessageBoxA(window,
                 "このメールは送信予約されています\n予約の設定/変更を有効にするには\n送信ボタンを押して終了してください",
                 "送信予約", MB_OK);
@@ -168,10 +221,19 @@ void RemindReservedAtClose(HWND window)
 void MarkPostedMessage(HWND window, const char* path)
 {
     char id[MAX_PATH * 2];
-    if (!PostedMailId(path, Host.GetMailbox(), id, sizeof id))
-        return;
-    Host.MarkMail(id, EntryMarkField, 0);
     int32_t reserved = FindReserveDate(CurrentHeader(window));
+    if (!FindPostedMailId(path, Host.GetMailbox(), id, sizeof id)) {
+        if (reserved == -1)
+            return;
+        // Nothing holds it: it goes with the next send, and the user must hear so now.
+        LogReservationPosted(path ? path : "", reserved, false);
+        ModalLoop loop;
+        MessageBoxA(window,
+                    "このメールの送信予約を登録できませんでした。\n予約した日時を待たずに、次の送信で送られます。",
+                    "送信予約", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    Host.MarkMail(id, EntryMarkField, 0);
     if (reserved == -1)
         return;
     Host.MarkMail(id, EntryQueued, 0);

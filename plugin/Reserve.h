@@ -19,6 +19,10 @@ bool SystemLeadByte(unsigned char c);
 // False when path does not lie under root (compared ignoring ASCII case, double-byte characters
 // by isLead) or lacks the ending.
 bool PostedMailId(const char* path, const char* root, char* id, size_t size, LeadByteRule isLead = SystemLeadByte);
+// PostedMailId over the paths as Windows reads them (full, long names, "\" alone between names,
+// letters compared in upper case by the system's code page), over the paths as given when that
+// fails.
+bool FindPostedMailId(const char* path, const char* root, char* id, size_t size);
 // The mark handed to the host for a reserved message: ReserveMark when it is a mark (0 to 7),
 // none otherwise, so that no other flag bit is ever set by it.
 unsigned long ReserveMarkBits(long reserveMark);

@@ -37,9 +37,11 @@ bool CopyOver(const FileHandle& source, const FileHandle& target, LONGLONG lengt
         DWORD read = 0;
         if (!Files.Read(source.Get(), chunk, want, &read, nullptr) || read == 0)
             return false;
-        *wrote = true;
         DWORD written = 0;
-        if (!Files.Write(target.Get(), chunk, read, &written, nullptr) || written != read)
+        bool done = Files.Write(target.Get(), chunk, read, &written, nullptr) && written == read;
+        // A write that failed before its first byte left the file as it was.
+        *wrote = *wrote || done || written > 0;
+        if (!done)
             return false;
         copied += read;
     }
@@ -129,4 +131,16 @@ void RemoveStaging(const char* stagingPath)
     // for a moment.
     if (!Files.Delete(stagingPath))
         Files.Delete(stagingPath);
+}
+
+const char* FileNamePart(const char* path)
+{
+    const char* name = path;
+    for (const char* at = path; *at; ++at) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*at)) && at[1])
+            ++at;
+        else if (*at == '\\' || *at == '/')
+            name = at + 1;
+    }
+    return name;
 }

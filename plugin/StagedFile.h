@@ -24,3 +24,7 @@ StagedResult ReplaceWithStaged(const char* stagingPath, const char* target);
 
 // Deletes a staging file that is not to be used.
 void RemoveStaging(const char* stagingPath);
+
+// The name part of a path, after its last separator; a trail byte that looks like one ("表" ends
+// in 0x5C) is passed over.
+const char* FileNamePart(const char* path);

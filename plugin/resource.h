@@ -19,3 +19,5 @@
 #define IDU_RESERVE_HOUR 1010
 #define IDE_RESERVE_MINUTE 1011
 #define IDU_RESERVE_MINUTE 1012
+// The chosen moment in words, under the fields.
+#define IDT_RESERVE_MOMENT 1013

@@ -39,36 +39,87 @@ int32_t ReadDecimal(const char* text)
     return static_cast<int32_t>(value);
 }
 
+namespace {
+
+// The start of the line after the one that begins at text: past its LF, CR LF or lone CR, or at
+// the terminator when it has no line end.
+const char* NextLine(const char* text)
+{
+    for (; *text; ++text) {
+        if (*text == '\n')
+            return text + 1;
+        if (*text == '\r')
+            return text + (text[1] == '\n' ? 2 : 1);
+    }
+    return text;
+}
+
+// A line that begins with a blank goes on with the field of the line before it (folding).
+bool Continues(const char* line)
+{
+    return *line == ' ' || *line == '\t';
+}
+
+// Blanks, and the line ends of a folded field, up to its first other character.
+const char* SkipFoldedBlanks(const char* text)
+{
+    for (;;) {
+        while (*text == ' ' || *text == '\t')
+            ++text;
+        if (*text != '\r' && *text != '\n')
+            return text;
+        const char* next = NextLine(text);
+        if (!Continues(next))
+            return text;
+        text = next;
+    }
+}
+
+// The start of the next field after the one whose first line begins at line.
+const char* NextField(const char* line)
+{
+    const char* next = NextLine(line);
+    while (Continues(next))
+        next = NextLine(next);
+    return next;
+}
+
+}  // namespace
+
 int32_t FindReserveDate(const char* header)
 {
     if (!header)
         return -1;
-    for (const char* line = header; *line;) {
-        if (StartsWithNoCase(line, ReserveHeaderName))
-            return ReadDecimal(line + ReserveHeaderChars);
-        const char* feed = std::strchr(line, '\n');
-        if (!feed)
-            break;
-        line = feed + 1;
+    // The first field decides; a later one is never read, here or in the outbox.
+    for (const char* field = header; *field; field = NextField(field)) {
+        if (StartsWithNoCase(field, ReserveHeaderName))
+            return ReadDecimal(SkipFoldedBlanks(field + ReserveHeaderChars));
     }
     return -1;
+}
+
+int CountReserveFields(const char* header)
+{
+    int count = 0;
+    for (const char* field = header ? header : ""; *field; field = NextField(field))
+        count += StartsWithNoCase(field, ReserveHeaderName) ? 1 : 0;
+    return count;
 }
 
 void SetReserveDate(const char* header, char* out, int32_t time)
 {
     if (time != -1)
         out += std::sprintf(out, "%s %d\r\n", ReserveHeaderName, static_cast<int>(time));
-    // Only whole lines that begin with the name go; every other byte stays as it was, so a
-    // subject that mentions the name keeps its line end and the next line stays a line.
-    const char* text = header ? header : "";
-    while (*text) {
-        const char* feed = std::strchr(text, '\n');
-        const char* next = feed ? feed + 1 : text + std::strlen(text);
-        if (!StartsWithNoCase(text, ReserveHeaderName)) {
-            std::memcpy(out, text, static_cast<size_t>(next - text));
-            out += next - text;
+    // Only whole fields that begin with the name go, with their folded lines; every other byte
+    // stays as it was, so a subject that mentions the name keeps its line end and the next line
+    // stays a line.
+    for (const char* field = header ? header : ""; *field;) {
+        const char* next = NextField(field);
+        if (!StartsWithNoCase(field, ReserveHeaderName)) {
+            std::memcpy(out, field, static_cast<size_t>(next - field));
+            out += next - field;
         }
-        text = next;
+        field = next;
     }
     *out = '\0';
 }

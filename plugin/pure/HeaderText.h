@@ -17,11 +17,17 @@ bool StartsWithNoCase(const char* text, const char* prefix);
 // other character. No digits read as 0; values beyond 32 bits saturate.
 int32_t ReadDecimal(const char* text);
 
-// The reservation of the first line (at the start or after a LF) that begins with
-// "X-Reserve-Date:", or -1 when there is none. A null text has none.
+// Header text is read in fields: a line (ended by LF, CR LF or a lone CR) and the lines after it
+// that begin with a blank (folding).
+
+// The reservation of the first field that begins with "X-Reserve-Date:", or -1 when there is
+// none: a later one never counts. A null text has none.
 int32_t FindReserveDate(const char* header);
 
+// How many fields begin with "X-Reserve-Date:".
+int CountReserveFields(const char* header);
+
 // Writes into out (length of header + ReserveLineRoom bytes) the header without its reservation
-// lines (those that begin with "X-Reserve-Date:", any case), preceded by the reservation line for
-// time unless time is -1. Every other line is copied byte for byte.
+// fields (those that begin with "X-Reserve-Date:", any case, with their folded lines), preceded by
+// the reservation line for time unless time is -1. Every other line is copied byte for byte.
 void SetReserveDate(const char* header, char* out, int32_t time);

@@ -26,17 +26,6 @@ int BufferedReader::Next()
     return bytes[0];
 }
 
-int BufferedReader::ReadChunk(unsigned char* out, int size)
-{
-    if (used_ < filled_) {
-        int count = filled_ - used_ < size ? filled_ - used_ : size;
-        std::memcpy(out, buffer_ + used_, static_cast<size_t>(count));
-        used_ += count;
-        return count;
-    }
-    return source_.Read(out, size);
-}
-
 namespace {
 
 // True when one of the four bytes of x is zero.
@@ -104,4 +93,59 @@ bool ReadFileLine(BufferedReader& file, char* buffer, int limit)
     if (limit > 0)
         buffer[stored] = '\0';
     return true;
+}
+
+bool TakeFeedAfterReturn(BufferedReader& file)
+{
+    const unsigned char* bytes = nullptr;
+    int count = file.Peek(&bytes);
+    if (count > 0 && bytes[0] == '\n')
+        file.Take(1);
+    return count >= 0;
+}
+
+namespace {
+
+enum class LineStop { Ended, End, Failed };
+
+// Reads a line on into buffer at *stored (while below room), and counts its bytes in *read.
+LineStop ReadLineOn(BufferedReader& file, char* buffer, int room, int* stored, int* read)
+{
+    for (;;) {
+        int c = file.Next();
+        if (c == BufferedReader::End)
+            return LineStop::End;
+        if (c == BufferedReader::Failed)
+            return LineStop::Failed;
+        if (c == '\n')
+            return LineStop::Ended;
+        if (c == '\r')
+            return TakeFeedAfterReturn(file) ? LineStop::Ended : LineStop::Failed;
+        ++*read;
+        if (*stored < room)
+            buffer[(*stored)++] = static_cast<char>(c);
+    }
+}
+
+}  // namespace
+
+bool ReadHeaderField(BufferedReader& file, char* buffer, int limit)
+{
+    if (limit <= 0)
+        return false;
+    int stored = 0;
+    int read = 0;
+    LineStop stop = ReadLineOn(file, buffer, limit - 1, &stored, &read);
+    // An empty line is the end of the header, never a field to go on with.
+    while (stop == LineStop::Ended && read > 0) {
+        const unsigned char* next = nullptr;
+        int count = file.Peek(&next);
+        if (count < 0)
+            stop = LineStop::Failed;
+        if (count <= 0 || (next[0] != ' ' && next[0] != '\t'))
+            break;
+        stop = ReadLineOn(file, buffer, limit - 1, &stored, &read);
+    }
+    buffer[stored] = '\0';
+    return stop == LineStop::Ended || (stop == LineStop::End && read > 0);
 }

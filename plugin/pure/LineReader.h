@@ -31,8 +31,6 @@ public:
 
     // The next byte (0 to 255), End or Failed.
     int Next();
-    // Up to size bytes, the buffered ones first: the count, 0 at the end, negative on failure.
-    int ReadChunk(unsigned char* out, int size);
     // The buffered bytes not yet taken, reading more when none are left: their count, 0 at the
     // end, negative on failure. Take(count) then consumes count of them.
     int Peek(const unsigned char** bytes);
@@ -50,3 +48,12 @@ private:
 // Reads one line into buffer, keeping at most limit - 1 bytes (the rest of the line is dropped).
 // True with the line when a LF ended it or a read failed; false at the end of the file.
 bool ReadFileLine(BufferedReader& file, char* buffer, int limit);
+
+// Reads one header field of a message into buffer, keeping at most limit - 1 bytes: a line ended
+// by LF, CR LF or a lone CR, or by the end of the file, with the lines after it that begin with a
+// blank (folding) joined on without their line ends. An empty line ends the header and comes back
+// as "". False at the end of the file or when a read failed.
+bool ReadHeaderField(BufferedReader& file, char* buffer, int limit);
+
+// After a CR that ended a line: takes the LF of a CR LF. False when the read failed.
+bool TakeFeedAfterReturn(BufferedReader& file);

@@ -39,8 +39,15 @@ private:
 
 enum class LineEnd { Feed, EndOfFile, Failed, More };
 
-// Reads the beginning of a line into head (at most size - 1 bytes, NUL-terminated; CR dropped,
-// LF not stored). More when head filled up before the line ended; otherwise how it ended.
+// A header line ends at a LF, a CR LF or a lone CR: a CR is never a byte of the line, and a CR
+// alone ends it as the others do, so no line runs on into the next.
+LineEnd EndAtReturn(BufferedReader& in)
+{
+    return TakeFeedAfterReturn(in) ? LineEnd::Feed : LineEnd::Failed;
+}
+
+// Reads the beginning of a line into head (at most size - 1 bytes, NUL-terminated; the line end
+// not stored). More when head filled up before the line ended; otherwise how it ended.
 LineEnd ReadLineHead(BufferedReader& in, char* head, size_t size, size_t* length)
 {
     *length = 0;
@@ -53,15 +60,15 @@ LineEnd ReadLineHead(BufferedReader& in, char* head, size_t size, size_t* length
             return LineEnd::Failed;
         if (c == '\n')
             return LineEnd::Feed;
-        if (c != '\r') {
-            head[(*length)++] = static_cast<char>(c);
-            head[*length] = '\0';
-        }
+        if (c == '\r')
+            return EndAtReturn(in);
+        head[(*length)++] = static_cast<char>(c);
+        head[*length] = '\0';
     }
     return LineEnd::More;
 }
 
-// Passes the rest of a line (CR dropped, LF taken but not passed) to out, or drops it when out is
+// Passes the rest of a line (its line end taken but not passed) to out, or drops it when out is
 // null. How the line ended.
 LineEnd PassLineRest(BufferedReader& in, GatheredSink* out)
 {
@@ -72,24 +79,18 @@ LineEnd PassLineRest(BufferedReader& in, GatheredSink* out)
             return LineEnd::EndOfFile;
         if (count < 0)
             return LineEnd::Failed;
-        int i = 0;
-        while (i < count) {
-            int run = i;
-            while (run < count && bytes[run] != '\n' && bytes[run] != '\r')
-                ++run;
-            if (out && run > i && !out->Put(bytes + i, static_cast<size_t>(run - i)))
-                return LineEnd::Failed;
-            if (run == count) {
-                i = run;
-                break;
-            }
-            if (bytes[run] == '\n') {
-                in.Take(run + 1);
-                return LineEnd::Feed;
-            }
-            i = run + 1;  // a CR
+        int run = 0;
+        while (run < count && bytes[run] != '\n' && bytes[run] != '\r')
+            ++run;
+        if (out && run > 0 && !out->Put(bytes, static_cast<size_t>(run)))
+            return LineEnd::Failed;
+        if (run == count) {
+            in.Take(run);
+            continue;
         }
-        in.Take(i);
+        bool feed = bytes[run] == '\n';
+        in.Take(run + 1);
+        return feed ? LineEnd::Feed : EndAtReturn(in);
     }
 }
 
@@ -98,6 +99,9 @@ LineEnd PassLineRest(BufferedReader& in, GatheredSink* out)
 bool RewriteMessageText(BufferedReader& in, ByteSink& sink, DateLineMaker* dates)
 {
     GatheredSink out(sink);
+    // A field is its line and the folded lines after it, that begin with a blank: a field dropped
+    // or replaced goes with all of them.
+    bool dropping = false;
     for (;;) {
         // As much of the line as tells what it is; the rest streams through, however long.
         char head[ReserveHeaderChars + 1];
@@ -110,12 +114,15 @@ bool RewriteMessageText(BufferedReader& in, ByteSink& sink, DateLineMaker* dates
                 return out.Flush();  // the file ends after a header line: there is no body
             break;
         }
-        if (StartsWithNoCase(head, ReserveHeaderName)) {
+        dropping = dropping && (head[0] == ' ' || head[0] == '\t');
+        char date[DateLineSize];
+        if (dropping || StartsWithNoCase(head, ReserveHeaderName)) {
+            dropping = true;
             if (end == LineEnd::More)
                 end = PassLineRest(in, nullptr);
         } else {
-            char date[DateLineSize];
             if (dates && StartsWithNoCase(head, "Date:") && dates->NewDateLine(date, sizeof date)) {
+                dropping = true;
                 if (end == LineEnd::More)
                     end = PassLineRest(in, nullptr);
                 if (!out.Put(date, std::strlen(date)))
@@ -137,12 +144,14 @@ bool RewriteMessageText(BufferedReader& in, ByteSink& sink, DateLineMaker* dates
     }
     if (!out.Put("\r\n", 2) || !out.Flush())
         return false;
-    unsigned char chunk[1024];
+    // The body goes out straight from the reader's buffer, in pieces as large as its reads.
     for (;;) {
-        int count = in.ReadChunk(chunk, static_cast<int>(sizeof chunk));
+        const unsigned char* bytes = nullptr;
+        int count = in.Peek(&bytes);
         if (count == 0)
             return true;
-        if (count < 0 || !sink.Write(chunk, static_cast<size_t>(count)))
+        if (count < 0 || !sink.Write(bytes, static_cast<size_t>(count)))
             return false;
+        in.Take(count);
     }
 }

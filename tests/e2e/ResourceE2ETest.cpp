@@ -53,6 +53,16 @@ void DriveOneOpening(bool ok)
     ASSERT_TRUE(WaitForWindowGone(sheet, 60000));
 }
 
+// 64-bit Wine counts no GDI objects for a process (the host reads 0 there): on that build the GDI
+// rows are said to be left out and the other counts still hold. On 32-bit, a 0 is a failure.
+bool GdiCounted(long gdi)
+{
+    if (gdi > 0 || sizeof(void*) == 4)
+        return true;
+    std::printf("GDI objects not compared: 64-bit Wine counts none\n");
+    return false;
+}
+
 TEST_F(ResourceE2ETest, EditorOpenedAndCancelledAgainLeaksNoObjectsOfItsOwn)
 {
     HostLayout host;
@@ -66,9 +76,11 @@ TEST_F(ResourceE2ETest, EditorOpenedAndCancelledAgainLeaksNoObjectsOfItsOwn)
     ASSERT_EQ(run.Count("bench: editor open"), 4u) << run.log;
     Counts first = StatsOf(run, "first"), fourth = StatsOf(run, "fourth");
     ASSERT_GT(first.handles, 0) << run.log;
-    ASSERT_GT(first.gdi, 0) << run.log;
     ASSERT_GT(first.user, 0) << run.log;
-    EXPECT_EQ(fourth.gdi, first.gdi) << run.log;
+    if (GdiCounted(first.gdi)) {
+        ASSERT_GT(first.gdi, 0) << run.log;
+        EXPECT_EQ(fourth.gdi, first.gdi) << run.log;
+    }
     EXPECT_EQ(fourth.user, first.user) << run.log;
     // Importing comdlg32 brought the print spooler along at every opening; the C++ runtime's
     // exception support left a thread record and an event behind at every unload.
@@ -140,9 +152,11 @@ TEST_F(ResourceE2ETest, EditorUsedThroughEveryPageAndTheDetailDialogLeaksNothing
     EXPECT_EQ(last.user, first.user) << run.log;
     const bool split = first.gdiWithoutDcs >= 0 && last.gdiWithoutDcs >= 0;
     const long gdiFirst = split ? first.gdiWithoutDcs : first.gdi, gdiLast = split ? last.gdiWithoutDcs : last.gdi;
-    ASSERT_GT(gdiFirst, 0) << run.log;
-    EXPECT_GE(gdiLast, gdiFirst) << run.log;
-    EXPECT_LT(gdiLast - gdiFirst, measured) << run.log;
+    if (GdiCounted(gdiFirst)) {
+        ASSERT_GT(gdiFirst, 0) << run.log;
+        EXPECT_GE(gdiLast, gdiFirst) << run.log;
+        EXPECT_LT(gdiLast - gdiFirst, measured) << run.log;
+    }
     EXPECT_LT(last.privateKiB - first.privateKiB, 64) << run.log;
 }
 

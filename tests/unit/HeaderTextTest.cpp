@@ -64,8 +64,11 @@ TEST(HeaderTextTest, TheNameInsideALineIsKeptWithTheLine)
     EXPECT_EQ(Set(header, 9), "X-Reserve-Date: 9\r\n" + header);
     EXPECT_EQ(Set("To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c", -1),
               "To: a\r\nXX-Reserve-Date: 5\r\n-Reserve-Date: 6\r\nCc: c");
-    // A CR alone does not start a line.
-    EXPECT_EQ(Set("To: a\rX-Reserve-Date: 5\r\n", -1), "To: a\rX-Reserve-Date: 5\r\n");
+    // A field ends at any line end and takes its folded lines; the first reservation decides.
+    const char* const fields = "X-Reserve-Date: \n\t\r 9\rTo: a\r\nX-Reserve-Date: 5\r\n 6\r\nSubject: s\r\n X-Reserve-Date: 7";
+    EXPECT_EQ(FindReserveDate(fields), 9);
+    EXPECT_EQ(CountReserveFields(fields), 2);
+    EXPECT_EQ(Set(fields, -1), "To: a\r\nSubject: s\r\n X-Reserve-Date: 7");
 }
 
 TEST(HeaderTextTest, SetThenFindGivesTheTimeBack)

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 std::vector<std::string> Lines(const std::string& bytes, int limit, int piece = 1 << 20)
@@ -71,11 +69,13 @@ TEST(LineReaderTest, ChunksAfterLinesStartWithTheBufferedBytes)
     EXPECT_TRUE(ReadFileLine(reader, line, sizeof line));
     EXPECT_TRUE(ReadFileLine(reader, line, sizeof line));
     EXPECT_STREQ(line, "");
-    unsigned char chunk[4];
+    const unsigned char* bytes = nullptr;
     std::string rest;
     int count;
-    while ((count = reader.ReadChunk(chunk, sizeof chunk)) > 0)
-        rest.append(reinterpret_cast<char*>(chunk), static_cast<size_t>(count));
+    while ((count = reader.Peek(&bytes)) > 0) {
+        rest.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+        reader.Take(count);
+    }
     EXPECT_EQ(rest, "body bytes");
 }
 

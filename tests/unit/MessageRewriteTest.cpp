@@ -73,15 +73,43 @@ TEST(MessageRewriteTest, LinesAroundTheLengthOfTheReservationNameAreToldApart)
         SCOPED_TRACE(piece);
         std::string out;
         ASSERT_TRUE(Rewrite("X-Reserve-Date:\nX-Reserve-Date\nX-Reserve\r-Date: 5\n\r\r\n", &out, nullptr, piece));
-        EXPECT_EQ(out, "X-Reserve-Date\r\n\r\n");
+        EXPECT_EQ(out, "X-Reserve-Date\r\nX-Reserve\r\n-Date: 5\r\n\r\n\r\n");
         ASSERT_TRUE(Rewrite("To: a\nX-RESERVE-DATE:", &out, nullptr, piece));
         EXPECT_EQ(out, "To: a\r\n");
         ASSERT_TRUE(Rewrite("Subject: 123456\nSubject: 1234567", &out, nullptr, piece));
         EXPECT_EQ(out, "Subject: 123456\r\nSubject: 1234567");
         FixedDate dates;
-        ASSERT_TRUE(Rewrite("Date: " + std::string(3000, 'd') + "\nDate\nD\r\rate: x\n\nDate: body", &out, &dates, piece));
+        ASSERT_TRUE(Rewrite("Date: " + std::string(3000, 'd') + "\nDate\nDate: x\n\nDate: body", &out, &dates, piece));
         EXPECT_EQ(out, "Date: new 1\r\nDate\r\nDate: new 2\r\n\r\nDate: body");
     }
+}
+
+// Every mix of LF, CR LF and lone CR ends a header line, and only the reservation line goes (CR
+// then LF is a CR LF, so a CR before an empty line ended by LF is not such a mix).
+TEST(MessageRewriteTest, EveryMixOfLineEndsLosesOnlyTheReservationLine)
+{
+    const char* const ends[] = {"\n", "\r\n", "\r"};
+    const char* const lines[] = {"From: a", "X-Reserve-Date: 1", "To: b", "Subject: c", ""};
+    for (int mix = 0; mix < 243; ++mix) {
+        std::string message, out;
+        for (int i = 0, code = mix; i < 5; ++i, code /= 3)
+            message += lines[i] + std::string(ends[code % 3]);
+        if (mix / 27 == 2 && mix / 81 == 0)
+            continue;
+        ASSERT_TRUE(Rewrite(message + "Body 1\r\nBody 2\rB", &out, nullptr, 1 + mix % 2 * 100)) << mix;
+        EXPECT_EQ(out, "From: a\r\nTo: b\r\nSubject: c\r\n\r\nBody 1\r\nBody 2\rB") << mix;
+    }
+}
+
+// A "Date:" replaced or a reservation dropped goes with its folded lines; a kept field keeps them.
+TEST(MessageRewriteTest, AFoldedFieldIsDroppedOrReplacedWhole)
+{
+    FixedDate dates;
+    std::string out;
+    ASSERT_TRUE(Rewrite("Date: Mon,\r\n 07 Dec\r\nX-Reserve-Date:\n\t1\rTo: a\n \x82\xa0\n\nb", &out, &dates, 3));
+    EXPECT_EQ(out, "Date: new 1\r\nTo: a\r\n \x82\xa0\r\n\r\nb");
+    ASSERT_TRUE(Rewrite("Date: Mon,\r\n 07\nTo: a\n\nb", &out, nullptr, 3));
+    EXPECT_EQ(out, "Date: Mon,\r\n 07\r\nTo: a\r\n\r\nb");
 }
 
 TEST(MessageRewriteTest, AKeptDateLineComesThroughWhole)

@@ -115,11 +115,14 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
 }
 
-TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndALaterOneDoesNotStopTheSearch)
+// The first reservation line decides, as in the send window: a due one after a far-off one waits.
+TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndTheFirstOneDecides)
 {
+    AddEntry("Account1", "early", NoFlags, Message("X-Reserve-Date: 2000000000\nX-Reserve-Date: 5\n"));
     AddEntry("Account1", "a", NoFlags,
-             "To: b\nX-Reserve-Date: 2000000000\nX-Reserve-Date: 5\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
+             "To: b\nX-Reserve-Date: 5\nX-Reserve-Date: 2000000000\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
     EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
 

@@ -1,4 +1,4 @@
-// chronel.dll and chronset.dll as shipped: PE32 i386 libraries with exactly their entry points,
+// chronel.dll and chronset.dll as shipped (the i686 build, whichever build runs this test): PE32 i386 libraries with exactly their entry points,
 // importing only what Windows XP SP3 has, without the C++ runtime, and reading the clock only
 // through kernel32.
 #include "PeImage.h"
@@ -17,7 +17,7 @@ const char* const ShippedDlls[] = {"chronel", "chronset"};
 
 PeImage Shipped(const std::string& name)
 {
-    return PeImage::Read(ReadFileBytes(BuildPath("host/Plugins/" + name + ".dll")));
+    return PeImage::Read(ReadFileBytes(ShippedBuildPath("host/Plugins/" + name + ".dll")));
 }
 
 // Every function the two DLLs import, each checked to exist on Windows XP SP3 (32-bit, and so
@@ -28,7 +28,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "DeleteCriticalSection", "DeleteFileA", "DisableThreadLibraryCalls", "EnterCriticalSection",
       "FileTimeToSystemTime", "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FormatMessageA",
       "FreeLibrary", "FreeLibraryAndExitThread", "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId",
-      "GetFileAttributesA", "GetFileSizeEx", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
+      "GetFileAttributesA", "GetFileSizeEx", "GetFullPathNameA", "GetLongPathNameA", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
       "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
       "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
@@ -38,7 +38,8 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
     {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
     {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
     {"user32.dll",
-     {"AppendMenuA", "CharNextA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow", "EndDialog",
+     {"AppendMenuA", "CharNextA", "CharUpperBuffA", "CheckDlgButton", "DestroyIcon", "DialogBoxParamA", "EnableWindow",
+      "EndDialog", "CreateWindowExA", "DestroyWindow", "GetClassNameA",
       "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
       "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
       "GetSystemMetrics", "GetWindow", "GetWindowLongA", "GetWindowPlacement", "GetWindowTextA",
@@ -109,7 +110,7 @@ TEST(PluginImageTest, NeitherDllCarriesTheCxxRuntimeOrThreadLocalStorage)
         ASSERT_TRUE(image.valid);
         EXPECT_EQ(image.tlsRva, 0u);
         EXPECT_EQ(image.tlsSize, 0u);
-        std::string map = ReadFileBytes(BuildPath("maps/" + std::string(name) + ".map"));
+        std::string map = ReadFileBytes(ShippedBuildPath("maps/" + std::string(name) + ".map"));
         ASSERT_FALSE(map.empty()) << "no link map";
         for (const char* runtime : {"libstdc++.a(", "libsupc++.a(", "libgcc_eh.a(", "libwinpthread.a(", "libpthread.a("}) {
             size_t at = map.find(runtime);
@@ -128,7 +129,7 @@ TEST(PluginImageTest, TheStaticConstructorListIsAligned)
 {
     for (const char* build : {"maps/", "../clang/maps/"}) {
         for (const char* name : ShippedDlls) {
-            std::string map = ReadFileBytes(BuildPath(build + std::string(name) + ".map"));
+            std::string map = ReadFileBytes(ShippedBuildPath(build + std::string(name) + ".map"));
             if (map.empty() && std::string(build) != "maps/")
                 continue;
             SCOPED_TRACE(build + std::string(name));

@@ -6,6 +6,7 @@
 #include "plugin/FileCalls.h"
 #include "plugin/Globals.h"
 #include "plugin/Outbox.h"
+#include "plugin/StagedFile.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ struct Injection {
     Step step = StepCount;  // none
     int nth = 0;
     bool fromThenOn = false;
+    bool writeNothing = false;  // a failing write writes no byte, rather than half
     int calls[StepCount] = {};
     int callsBeforeMarks[StepCount] = {};
     bool marked = false;
@@ -74,7 +76,7 @@ BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, L
         other();
     }
     if (Fails(Write)) {
-        SystemFileCalls.Write(file, data, size / 2, written, overlapped);
+        SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
@@ -129,6 +131,8 @@ BOOL WINAPI FaultFlush(HANDLE file)
 const std::string OutboxDir = "Account1\\Outbox.box\\";
 const std::string MessagePath = OutboxDir + "a.qpm";
 const std::string Released = FakeHost::ReleaseMarks("Account1\\Outbox.box\\a");
+// Released, then held back again: the message was written over only in part.
+const std::string HeldBack = Released + "|Account1\\Outbox.box\\a c1000000 off";
 
 std::string Body()
 {
@@ -230,13 +234,14 @@ protected:
                     // Released before the rewrite begins: a failure while the scan reads the
                     // index or the header may keep it, untouched, for the next scan; any later
                     // one never holds it back.
+                    bool whole = now == old || now == rewritten;
                     if (nth > clean.callsBeforeMarks[step]) {
-                        EXPECT_EQ(host.JoinedMarks(), Released);
+                        EXPECT_EQ(host.JoinedMarks(), whole ? Released : HeldBack);
                     } else {
                         EXPECT_TRUE(host.JoinedMarks() == Released || (host.JoinedMarks().empty() && now == old))
                             << host.JoinedMarks();
                     }
-                    if (now == old || now == rewritten) {
+                    if (whole) {
                         // Nothing stays beside the message, unless deleting fails every time.
                         if (!(step == Delete && fromThenOn)) {
                             EXPECT_TRUE(left.empty()) << left[0];
@@ -285,7 +290,8 @@ TEST_F(RewriteFaultTest, EveryFailingFileCallLeavesTheOldOrTheCompleteNewMessage
 // message written over half way, under the name the report gives, however long the message's own.
 TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
 {
-    const std::string name = OutboxDir + std::string(80, 'a') + ".qpm";
+    const std::string base(80, 'a');
+    const std::string name = OutboxDir + base + ".qpm";
     const std::string path = host.root + name;
     std::set<RewriteReport::Result> seen;
     for (bool held : {false, true}) {
@@ -314,7 +320,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                         CloseHandle(holder);
                     seen.insert(report.result);
                     std::string now = host.Read(name);
-                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {std::string(80, 'a') + ".qpm"});
+                    std::vector<std::string> left = OtherFiles(host, OutboxDir, {base + ".qpm"});
                     EXPECT_EQ(rewritten, report.result == RewriteReport::Rewritten);
                     switch (report.result) {
                     case RewriteReport::Rewritten:
@@ -342,6 +348,41 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
     for (RewriteReport::Result result : {RewriteReport::Rewritten, RewriteReport::NoStaging, RewriteReport::NotOpened,
                                          RewriteReport::CopyFailed, RewriteReport::NotReplaced, RewriteReport::Damaged})
         EXPECT_EQ(seen.count(result), 1u) << result;
+}
+
+// The kept file's name follows the last separator, not a trail byte like one ("表" 0x95 0x5C).
+TEST(KeptFileNameTest, IsThePartAfterTheLastSeparator)
+{
+    EXPECT_STREQ(FileNamePart("C:\\\x83\x5c\\\x95\x5c.~00"), "\x95\x5c.~00");
+    EXPECT_STREQ(FileNamePart("C:/M/\x95\x5c\x95\x5c.~0z"), "\x95\x5c\x95\x5c.~0z");
+}
+
+// Over a message the host holds: writes that fail before their first byte leave it as it was,
+// reported so (the staging file's two writes go, every later one fails); a large message goes in
+// 64 KB blocks (read, read again for the check, read back from the staging file; written to it
+// and over the message).
+TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlocksAreLarge)
+{
+    std::string old = "X-Reserve-Date: 100\r\n";  // 21 bytes less, 21 CRs more: the same length
+    for (int i = 0; i < 20; ++i)
+        old += "X-A: 1\n";
+    for (int nth : {3, 0}) {
+        const std::string message = nth ? old + "\nbody" : "X-Reserve-Date: 100\nTo: a\n\n" + std::string(1 << 20, 'b');
+        host.Write(MessagePath, message);
+        HANDLE holder = CreateFileA((host.root + MessagePath).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        Faults = Injection{};
+        Faults.step = nth ? Write : StepCount;
+        Faults.nth = nth;
+        Faults.fromThenOn = Faults.writeNothing = true;
+        RewriteReport report;
+        RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+        CloseHandle(holder);
+        EXPECT_EQ(report.result, nth ? RewriteReport::NotReplaced : RewriteReport::Rewritten);
+        EXPECT_EQ(host.Read(MessagePath), nth ? message : "To: a\r\n\r\n" + message.substr(27));
+        EXPECT_LE(Faults.calls[Read], 3 * 17 + 3);
+        EXPECT_LE(Faults.calls[Write], 2 * 17 + 2);
+    }
 }
 
 // Another host process releasing a message of the same outbox at the same moment: each rewrite
