@@ -1,8 +1,8 @@
 // Where one clock adjustment leaves the clock, against a loopback server that delays the request
 // and the reply. The server's clock is this machine's; the exchange reads a clock that is off by
-// a set amount, and its change is caught and compared with the true time at that moment. The old
-// way (the clock set to the server's transmit time as the reply arrives) is worked out from the
-// same exchange. Prints one line per run for bench/run-sntp-correction-bench.sh.
+// a set amount, and its change is caught and compared with the true time at that moment (a clock
+// left alone stays as far off as it was). Prints one line per path and offset for
+// bench/run-sntp-correction-bench.sh.
 #include "SntpTestServer.h"  // winsock2.h before windows.h
 #include "common/SntpExchange.h"
 
@@ -16,8 +16,7 @@ using namespace testing_support;
 namespace {
 
 int64_t LocalOffsetTicks;  // the exchange's clock minus the true time
-int64_t NewError, OldError;  // at the change, in 100-ns units
-SntpTestServer* Server;
+int64_t NewError;  // at the change, in 100-ns units
 
 int64_t TrueNow()
 {
@@ -34,18 +33,18 @@ void WINAPI ReadClock(LPFILETIME out)
 }
 
 // Compares the change with the true time; the clock itself is left alone.
-BOOL WINAPI CatchChange(const SYSTEMTIME* local)
+BOOL WINAPI CatchChange(const SYSTEMTIME* utc)
 {
     int64_t now = TrueNow();
-    SYSTEMTIME utc;
     FILETIME file;
-    TzSpecificLocalTimeToSystemTime(nullptr, local, &utc);
-    SystemTimeToFileTime(&utc, &file);
+    SystemTimeToFileTime(utc, &file);
     int64_t set = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
     NewError = set - now;
-    OldError = Server->LastTransmitTicks() - now;
     return TRUE;
 }
+
+// The samples follow each other at once: the clock, not the pause, is measured here.
+void WINAPI NoPause(DWORD) {}
 
 }  // namespace
 
@@ -53,39 +52,45 @@ int main(int argc, char** argv)
 {
     int runs = argc > 1 ? std::atoi(argv[1]) : 7;
     SntpTestServer server;
-    Server = &server;
     if (!server.Start()) {
         std::fprintf(stderr, "cannot serve on 127.0.0.1:123\n");
         return 1;
     }
-    struct Path {
-        DWORD inMs, outMs;
-    } paths[] = {{0, 0}, {200, 200}, {300, 100}};
+    // Real paths are held by the server in real time; a faked one (too long to wait for) moves
+    // the answer's times instead, which leaves the clock where the real path would.
+    struct Row {
+        const char* name;
+        std::vector<SntpPath> paths;
+    } rows[] = {
+        {"400 ms round trip, symmetric", {{200, 200, false}}},
+        {"2 s / 0.1 s, the first request only", {{2000, 100, false}, {0, 0, false}}},
+        {"2 s / 0.1 s, every request (faked)", {{2000, 100, true}}},
+        {"reply 300 s late, every request (faked)", {{0, 300000, true}}},
+    };
     const int offsetsMs[] = {-5000, 3000};
-    for (const Path& path : paths) {
+    for (const Row& row : rows) {
         for (int offsetMs : offsetsMs) {
-            server.AnswerLive(0, path.inMs, path.outMs);
+            server.AnswerLive(0);
             LocalOffsetTicks = static_cast<int64_t>(offsetMs) * 10000;
-            std::vector<double> oldErrors, newErrors;
+            std::vector<double> newErrors;
+            std::vector<unsigned> results;
             for (int i = 0; i < runs; ++i) {
+                server.Travel(row.paths);
                 SntpOutcome outcome;
-                NewError = OldError = 0;
-                if (SntpExchange("127.0.0.1", 10, SntpClock{ReadClock, CatchChange, nullptr}, &outcome) != 0) {
-                    std::fprintf(stderr, "exchange failed: result %u\n", outcome.result);
-                    return 1;
-                }
-                oldErrors.push_back(OldError / 10000.0);
+                // Left alone, the clock stays as far off as it was.
+                NewError = LocalOffsetTicks;
+                SntpExchange("127.0.0.1", 10, 200, SntpClock{ReadClock, CatchChange, NoPause, nullptr}, &outcome);
                 newErrors.push_back(NewError / 10000.0);
+                results.push_back(outcome.result);
             }
-            std::sort(oldErrors.begin(), oldErrors.end());
             std::sort(newErrors.begin(), newErrors.end());
+            std::sort(results.begin(), results.end());
             auto worst = [](const std::vector<double>& v) {
                 return std::abs(v.front()) > std::abs(v.back()) ? v.front() : v.back();
             };
-            std::printf("bench: in %lu out %lu offset %d runs %d old median %.1f worst %.1f new median %.1f worst %.1f\n",
-                        static_cast<unsigned long>(path.inMs), static_cast<unsigned long>(path.outMs), offsetMs, runs,
-                        oldErrors[oldErrors.size() / 2], worst(oldErrors), newErrors[newErrors.size() / 2],
-                        worst(newErrors));
+            std::printf("bench: path %s; offset %d runs %d median %.1f worst %.1f results %u-%u\n", row.name, offsetMs,
+                        runs, newErrors[newErrors.size() / 2], worst(newErrors), results.front(), results.back());
+            std::fflush(stdout);
         }
     }
     return 0;

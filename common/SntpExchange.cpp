@@ -106,15 +106,14 @@ uint32_t RefusalResult(SntpReplyCheck check)
     return SntpClockSet;
 }
 
-// Waits until the deadline for the answer to the request that carried sent. Datagrams from other
+// Waits up to limit milliseconds for the answer to the request that carried sent. Datagrams from other
 // senders, and from the server's address without a matching originate or too short to carry one,
 // may be anyone's: they are dropped and the wait goes on. The first datagram that does answer the
 // request ends the wait, accepted or refused. Returns false when the wait ended without one
 // (answer->check then holds the last dropped datagram's fault, Accepted when none came).
-bool AwaitAnswer(SOCKET socket, const sockaddr_in& server, int timeoutSeconds, NtpTimestamp sent,
-                 const SntpClock& clock, Answer* answer)
+bool AwaitAnswer(SOCKET socket, const sockaddr_in& server, DWORD limit, NtpTimestamp sent, const SntpClock& clock,
+                 Answer* answer)
 {
-    const DWORD limit = static_cast<DWORD>(timeoutSeconds) * 1000;
     const DWORD started = GetTickCount();
     bool first = true;
     answer->check = SntpReplyCheck::Accepted;
@@ -169,11 +168,32 @@ bool AwaitAnswer(SOCKET socket, const sockaddr_in& server, int timeoutSeconds, N
     }
 }
 
+struct Sample {
+    int64_t offset = 0;  // the clock's offset from the server's
+    int64_t delay = 0;   // the round trip less the server's own time: twice the most the offset is off
+};
+
+Sample Measure(int64_t departure, const Answer& answer)
+{
+    // A server that leaves the receive time empty gives its transmit time for both.
+    NtpTimestamp received = answer.reply.receive;
+    if (received.seconds == 0 && received.fraction == 0)
+        received = answer.reply.transmit;
+    int64_t t2 = NtpToTicks(received), t3 = NtpToTicks(answer.reply.transmit);
+    Sample sample;
+    sample.offset = SntpClockOffset(departure, t2, t3, answer.arrival);
+    sample.delay = (answer.arrival - departure) - (t3 - t2);
+    if (sample.delay < 0)
+        sample.delay = 0;  // clocks that move in steps
+    return sample;
+}
+
 }  // namespace
 
 SntpClock SystemSntpClock()
 {
-    return SntpClock{GetSystemTimeAsFileTime, SetLocalTime, nullptr};
+    static const SntpClock system{GetSystemTimeAsFileTime, SetSystemTime, Sleep, nullptr};
+    return system;
 }
 
 void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome)
@@ -186,31 +206,27 @@ void StampSntpOutcome(const SntpClock& clock, SntpOutcome* outcome)
 
 void SetClockTo(int64_t utcTicks, const SntpClock& clock, SntpOutcome* outcome)
 {
-    SYSTEMTIME local{};
     if (!SettableClockTime(utcTicks)) {
         Fail(SntpTimeOutOfRange, 0, clock, outcome);
         return;
     }
     // The clock takes whole milliseconds: the nearest one, not the one before.
-    if (!LocalTimeOf(utcTicks + 5000, clock, &local)) {
+    FILETIME file = ToFileTime(utcTicks + 5000);
+    SYSTEMTIME utc{};
+    if (!FileTimeToSystemTime(&file, &utc)) {
         Fail(SntpSetFailed, GetLastError(), clock, outcome);
         return;
     }
-    local.wDayOfWeek = 0;  // not supplied; the system works it out
-    // The system turns a local time into UTC with the daylight-saving setting of the moment it is
-    // called, not of the new time: when the change crosses a daylight-saving boundary the first
-    // call leaves the clock an hour off, and the second, made under the new setting, puts it right.
-    for (int call = 0; call < 2; ++call) {
-        if (!clock.setLocal(&local)) {
-            DWORD error = GetLastError();
-            Fail(error == ERROR_PRIVILEGE_NOT_HELD ? SntpNoRight : SntpSetFailed, error, clock, outcome);
-            return;
-        }
+    utc.wDayOfWeek = 0;  // not supplied; the system works it out
+    if (!clock.setUtc(&utc)) {
+        DWORD error = GetLastError();
+        Fail(error == ERROR_PRIVILEGE_NOT_HELD ? SntpNoRight : SntpSetFailed, error, clock, outcome);
+        return;
     }
     Fail(SntpClockSet, 0, clock, outcome);
 }
 
-int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock, SntpOutcome* outcome)
+int SntpExchange(const char* server, int timeoutSeconds, int accuracyMs, const SntpClock& clock, SntpOutcome* outcome)
 {
     *outcome = SntpOutcome{};
     outcome->SetServer(server);
@@ -223,8 +239,10 @@ int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock,
     constexpr int LongestWaitSeconds = 0xFFFFFFFFu / 1000 - 1;
     if (timeoutSeconds > LongestWaitSeconds)
         timeoutSeconds = LongestWaitSeconds;
-    Answer answer;
-    int64_t departure = 0;
+    // Negative stored values count as none: every error matters.
+    const int64_t accuracy = static_cast<int64_t>(accuracyMs < 0 ? 0 : accuracyMs) * (TicksPerSecond / 1000);
+    Sample best;
+    int samples = 0;
     {
         Socket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
         if (!socket)
@@ -246,36 +264,60 @@ int SntpExchange(const char* server, int timeoutSeconds, const SntpClock& clock,
         if (target.sin_addr.s_addr == 0)
             return Fail(SntpNameNotFound, WSAGetLastError(), clock, outcome);
 
-        departure = ReadTicks(clock);
-        NtpTimestamp sent = TicksToNtp(departure);
-        sent.fraction = RandomFraction();
-        uint8_t request[SntpPacketSize];
-        BuildSntpRequest(request, sent);
-        if (sendto(socket.Get(), reinterpret_cast<const char*>(request), sizeof request, 0,
-                   reinterpret_cast<sockaddr*>(&target), sizeof target) == SOCKET_ERROR)
-            return Fail(SntpSocketError, WSAGetLastError(), clock, outcome);
-        if (!AwaitAnswer(socket.Get(), target, timeoutSeconds, sent, clock, &answer)) {
-            if (answer.socketError)
-                return Fail(SntpSocketError, static_cast<uint32_t>(answer.socketError), clock, outcome);
-            uint32_t result = answer.check == SntpReplyCheck::Accepted ? SntpNoReply : RefusalResult(answer.check);
-            return Fail(result, 0, clock, outcome);
+        DWORD waitMs = static_cast<DWORD>(timeoutSeconds) * 1000;
+        Answer answer;  // each wait starts it afresh
+        while (samples < SntpSamples && (samples == 0 || best.delay / 2 > accuracy)) {
+            if (samples > 0)
+                clock.pause(SntpSampleGapMs);
+            NtpTimestamp sent;
+            sent.fraction = RandomFraction();
+            const int64_t departure = ReadTicks(clock);  // T1, as near the send as can be
+            sent.seconds = TicksToNtp(departure).seconds;
+            uint8_t request[SntpPacketSize];
+            BuildSntpRequest(request, sent);
+            if (sendto(socket.Get(), reinterpret_cast<const char*>(request), sizeof request, 0,
+                       reinterpret_cast<sockaddr*>(&target), sizeof target) == SOCKET_ERROR) {
+                if (samples > 0)
+                    break;
+                return Fail(SntpSocketError, WSAGetLastError(), clock, outcome);
+            }
+            if (!AwaitAnswer(socket.Get(), target, waitMs, sent, clock, &answer)) {
+                if (samples > 0)
+                    break;  // the samples in hand decide
+                if (answer.socketError)
+                    return Fail(SntpSocketError, static_cast<uint32_t>(answer.socketError), clock, outcome);
+                uint32_t result = answer.check == SntpReplyCheck::Accepted ? SntpNoReply : RefusalResult(answer.check);
+                return Fail(result, 0, clock, outcome);
+            }
+            if (answer.check != SntpReplyCheck::Accepted) {
+                uint32_t detail = 0;
+                if (answer.check == SntpReplyCheck::KissOfDeath) {
+                    for (int i = 0; i < 4; ++i)
+                        detail = detail << 8 | static_cast<uint8_t>(answer.reply.kissCode[i]);
+                }
+                return Fail(RefusalResult(answer.check), detail, clock, outcome);
+            }
+            Sample sample = Measure(departure, answer);
+            if (samples++ == 0 || sample.delay < best.delay)
+                best = sample;
+            // A later answer counts only if it comes back sooner than the best so far.
+            int64_t bestMs = TicksToMilliseconds(best.delay) + 1;
+            if (bestMs < 1000)
+                bestMs = 1000;
+            if (bestMs < static_cast<int64_t>(waitMs))
+                waitMs = static_cast<DWORD>(bestMs);
         }
     }
-    if (answer.check != SntpReplyCheck::Accepted) {
-        uint32_t detail = 0;
-        if (answer.check == SntpReplyCheck::KissOfDeath) {
-            for (int i = 0; i < 4; ++i)
-                detail = detail << 8 | static_cast<uint8_t>(answer.reply.kissCode[i]);
-        }
-        return Fail(RefusalResult(answer.check), detail, clock, outcome);
+    if (best.delay / 2 > accuracy) {
+        int64_t roundTripMs = TicksToMilliseconds(best.delay);
+        return Fail(SntpReplyTooSlow, roundTripMs > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(roundTripMs),
+                    clock, outcome);
     }
-
-    // A server that leaves the receive time empty gives its transmit time for both.
-    NtpTimestamp received = answer.reply.receive;
-    if (received.seconds == 0 && received.fraction == 0)
-        received = answer.reply.transmit;
-    int64_t offset = SntpClockOffset(departure, NtpToTicks(received), NtpToTicks(answer.reply.transmit), answer.arrival);
-    outcome->correctionMs = TicksToMilliseconds(offset);
-    SetClockTo(ReadTicks(clock) + offset, clock, outcome);
+    outcome->correctionMs = TicksToMilliseconds(best.offset);
+    if (best.offset <= accuracy && best.offset >= -accuracy) {
+        Fail(SntpWithinAccuracy, 0, clock, outcome);
+        return 0;
+    }
+    SetClockTo(ReadTicks(clock) + best.offset, clock, outcome);
     return outcome->result == SntpClockSet ? 0 : -1;
 }

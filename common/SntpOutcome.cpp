@@ -18,6 +18,18 @@ void AppendSeconds(int64_t milliseconds, TextBuffer& out)
     out += " 秒";
 }
 
+// "2,100": thousands set apart, as the round trip is shown.
+void AppendGrouped(uint32_t value, TextBuffer& out)
+{
+    if (value >= 1000) {
+        AppendGrouped(value / 1000, out);
+        out += ',';
+        AppendDecimal(out, value % 1000, 3);
+    } else {
+        AppendDecimal(out, value);
+    }
+}
+
 void AppendErrorCode(uint32_t code, TextBuffer& out)
 {
     out += " (エラー ";
@@ -45,7 +57,8 @@ void SntpOutcome::SetTime(int newYear, int newMonth, int newDay, int newHour, in
 
 bool SntpMeasured(uint32_t result)
 {
-    return result == SntpClockSet || result == SntpNoRight || result == SntpSetFailed || result == SntpTimeOutOfRange;
+    return result == SntpClockSet || result == SntpNoRight || result == SntpSetFailed || result == SntpTimeOutOfRange ||
+           result == SntpWithinAccuracy;
 }
 
 void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
@@ -130,6 +143,17 @@ void AppendSntpOutcomeText(const SntpOutcome& outcome, TextBuffer& out)
         return;
     case SntpNotStarted:
         out += "失敗: 時刻合わせを開始できませんでした";
+        return;
+    case SntpWithinAccuracy:
+        out += "誤差 ";
+        AppendDecimal(out, outcome.correctionMs < 0 ? 0 - static_cast<uint64_t>(outcome.correctionMs)
+                                                    : static_cast<uint64_t>(outcome.correctionMs));
+        out += " ミリ秒: 調整不要";
+        return;
+    case SntpReplyTooSlow:
+        out += "失敗: 応答が遅すぎました (往復 ";
+        AppendGrouped(outcome.detail, out);
+        out += " ミリ秒)";
         return;
     default:
         out += "結果不明 (コード ";

@@ -24,12 +24,16 @@ enum SntpResult : uint32_t {
     SntpReplyNoTime = 13,       // the reply carried no transmit time
     SntpTimeOutOfRange = 14,    // the corrected time lies outside 1970 to 2038
     SntpNotStarted = 15,        // the exchange could not be started (memory, thread)
+    SntpReplyTooSlow = 16,      // no reply came back soon enough to hold the error within Accuracy
+                                // (detail: the least round trip in milliseconds)
+    SntpWithinAccuracy = 17,    // the clock was within Accuracy of the server's and was left alone
 };
 
 struct SntpOutcome {
     uint32_t result = SntpNotStarted;
     // The system's error code of the failing call; for a kiss-o'-death reply the four letters of
-    // its code, the first in the top byte. 0 when there is none.
+    // its code, the first in the top byte; for a reply too slow its round trip in milliseconds.
+    // 0 when there is none.
     uint32_t detail = 0;
     // The local clock's measured offset from the server in milliseconds (positive: the clock was
     // behind); applied when the clock was set. 0 unless SntpMeasured(result).

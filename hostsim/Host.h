@@ -63,6 +63,7 @@ struct HostState {
     int connectionCommands = 0;         // counts commands, so a cancelled one's completion is dropped
     int timerDrivenMs = 0;              // steps from a WM_TIMER of this period; 0: as fast as the loop goes
     int awaitThreadsSeconds = 0;        // at exit, how long to wait for the plug-in's threads to let it go
+    bool holdForExchanges = false;      // the clock stands still while a clock adjustment is under way
     std::vector<HWND> folders;          // folder windows in the order they were opened; [0] the main frame
     std::string pluginPath = "Plugins\\chronel.dll";  // relative to the host's folder
     int loadCycles = 0;                 // load and free each DLL this often before start-up
@@ -87,11 +88,11 @@ int64_t Milliseconds();  // UTC milliseconds since 1601, for comparisons
 int64_t UtcOfLocal(const SYSTEMTIME& local);  // the same for a local time
 int64_t UtcMilliseconds(const SYSTEMTIME& utc);
 int64_t HostMilliseconds();  // how long the host has run, whatever the clock says
-// Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime and
-// SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
+// Replaces the module's imports of GetLocalTime, GetSystemTime, GetSystemTimeAsFileTime,
+// SetSystemTime and SetLocalTime by the simulated clock. Returns the number of entries patched. Its LoadLibraryA
 // and LoadLibraryW give chronset.dll, when it loads it, the same clock.
 int PatchImports(HMODULE module);
-// From now on SetLocalTime fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
+// From now on a change of the clock fails with this error (ERROR_PRIVILEGE_NOT_HELD: a user without the
 // right to change the clock); 0 lets it succeed.
 void RefuseChanges(DWORD error);
 }  // namespace SimClock
@@ -100,6 +101,8 @@ void RefuseChanges(DWORD error);
 // ReportEndedPluginThreads, called on every step and while the clock is held, sees it gone.
 int WatchPluginThreads(HMODULE module);
 void ReportEndedPluginThreads();
+// True while the plug-in holds a socket open: a clock adjustment is under way.
+bool PluginExchangeUnderWay();
 
 // Holds the clock while it lives: for windows driven from outside the host (the settings editor,
 // where a user or a test works in real time) and for waits on what does not follow the clock.

@@ -86,7 +86,7 @@ bool ApplyHostOption(const std::string& line)
         return true;
     }
     if (verb == "clock-refuse") {
-        // clock-refuse [ERROR]: SetLocalTime fails, by default as for a user without the right.
+        // clock-refuse [ERROR]: a change of the clock fails, by default as for a user without the right.
         unsigned long error = ERROR_PRIVILEGE_NOT_HELD;
         in >> error;
         SimClock::RefuseChanges(static_cast<DWORD>(error));
@@ -97,6 +97,12 @@ bool ApplyHostOption(const std::string& line)
         // adjustment still under way) to let the libraries go, so that their work is not cut off.
         in >> Host.awaitThreadsSeconds;
         return Host.awaitThreadsSeconds > 0;
+    }
+    if (verb == "hold-clock-for-exchanges") {
+        // The clock stands still while a clock adjustment of the plug-in is under way: over a
+        // quick network it takes no time worth counting, however long it takes in real time here.
+        Host.holdForExchanges = true;
+        return true;
     }
     if (verb == "plugin-path") {
         // plugin-path PATH: where the plug-in is, relative to the host's folder

@@ -1,8 +1,12 @@
 // The plug-in's own threads (the clock adjustment) in the event log: the host substitutes the
 // plug-in's CreateThread import, logs each thread's start, and logs its end with its exit code when
-// it sees the thread gone. Tests wait for these lines rather than for some real time to pass.
+// it sees the thread gone. Tests wait for these lines rather than for some real time to pass. The
+// sockets it holds open tell when a clock adjustment is under way.
+#include <winsock2.h>
+
 #include "Host.h"
 
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -31,11 +35,36 @@ HANDLE WINAPI HookCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPT
     return thread;
 }
 
+std::atomic<int> OpenSockets{0};
+
+SOCKET WINAPI HookSocket(int family, int type, int protocol)
+{
+    SOCKET opened = socket(family, type, protocol);
+    if (opened != INVALID_SOCKET)
+        ++OpenSockets;
+    return opened;
+}
+
+int WINAPI HookCloseSocket(SOCKET open)
+{
+    int result = closesocket(open);
+    if (result == 0)
+        --OpenSockets;
+    return result;
+}
+
 }  // namespace
 
 int WatchPluginThreads(HMODULE module)
 {
+    PatchImport(module, "ws2_32.dll", "socket", reinterpret_cast<void*>(HookSocket));
+    PatchImport(module, "ws2_32.dll", "closesocket", reinterpret_cast<void*>(HookCloseSocket));
     return PatchKernel32Import(module, "CreateThread", reinterpret_cast<void*>(HookCreateThread));
+}
+
+bool PluginExchangeUnderWay()
+{
+    return OpenSockets > 0;
 }
 
 void ReportEndedPluginThreads()

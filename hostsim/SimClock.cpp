@@ -16,7 +16,7 @@ std::atomic<int64_t> Now;
 // How long the host has run, in the same steps: its own delays (a receive, a connection) count
 // on this, which setting the clock does not move.
 int64_t Elapsed;
-// The error with which SetLocalTime fails, as Windows refuses a user without the right; 0 accepts.
+// The error with which a change of the clock fails, as Windows refuses a user without the right; 0 accepts.
 std::atomic<DWORD> Refusal{0};
 
 SYSTEMTIME FromMilliseconds(int64_t milliseconds)
@@ -56,37 +56,48 @@ void WINAPI HookGetSystemTimeAsFileTime(LPFILETIME file)
     file->dwHighDateTime = value.HighPart;
 }
 
+std::string Precise(const SYSTEMTIME& t)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond, t.wMilliseconds);
+    return text;
+}
+
+// The clock set to utc (0 for a time the system refuses), asked for as call with the time given;
+// logged with the local time it then shows and its UTC.
+BOOL SetClock(const char* call, const SYSTEMTIME& given, int64_t utc)
+{
+    DWORD refusal = utc == 0 ? ERROR_INVALID_PARAMETER : Refusal.load();
+    if (refusal) {
+        LogEvent("clock: %s refused %s (error %lu)", call, Precise(given).c_str(), static_cast<unsigned long>(refusal));
+        SetLastError(refusal);
+        return FALSE;
+    }
+    Now.store(utc);
+    LogEvent("clock: set to %s (UTC %s) by %s", Precise(LocalOf(utc)).c_str(), Precise(FromMilliseconds(utc)).c_str(),
+             call);
+    return TRUE;
+}
+
+BOOL WINAPI HookSetSystemTime(const SYSTEMTIME* time)
+{
+    SYSTEMTIME fixed = *time;
+    fixed.wDayOfWeek = 0;
+    return SetClock("SetSystemTime", *time, MillisecondsOf(fixed));
+}
+
 // As Windows does it: the local time is taken with the offset from UTC in force now, daylight
 // saving included, not the one of the time being set, so across a daylight-saving boundary the
-// clock ends an hour off.
+// clock can end an hour off. chronel sets the clock in UTC; this stands in for the system's call
+// should a build still set local time, which must never reach the machine's clock.
 BOOL WINAPI HookSetLocalTime(const SYSTEMTIME* time)
 {
     SYSTEMTIME fixed = *time;
     fixed.wDayOfWeek = 0;
     int64_t to = MillisecondsOf(fixed);
-    DWORD refusal = to == 0 ? ERROR_INVALID_PARAMETER : Refusal.load();
-    if (refusal) {
-        LogEvent("clock: SetLocalTime refused %04u-%02u-%02u %02u:%02u:%02u.%03u (error %lu)", time->wYear,
-                 time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, time->wMilliseconds,
-                 static_cast<unsigned long>(refusal));
-        SetLastError(refusal);
-        return FALSE;
-    }
     int64_t now = Now.load();
-    int64_t utc = to - (MillisecondsOf(LocalOf(now)) - now);
-    Now.store(utc);
-    SYSTEMTIME shown = LocalOf(utc);
-    if (MillisecondsOf(shown) == to) {
-        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u", time->wYear, time->wMonth, time->wDay,
-                 time->wHour, time->wMinute, time->wSecond, time->wMilliseconds);
-    } else {
-        LogEvent("clock: set to %04u-%02u-%02u %02u:%02u:%02u.%03u under the old daylight-saving setting: shows "
-                 "%04u-%02u-%02u %02u:%02u:%02u.%03u",
-                 time->wYear, time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond,
-                 time->wMilliseconds, shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute,
-                 shown.wSecond, shown.wMilliseconds);
-    }
-    return TRUE;
+    return SetClock("SetLocalTime", *time, to == 0 ? 0 : to - (MillisecondsOf(LocalOf(now)) - now));
 }
 
 HMODULE WINAPI HookLoadLibraryA(LPCSTR name);
@@ -101,6 +112,7 @@ const Hook ClockHooks[] = {
     {"GetSystemTime", reinterpret_cast<void*>(HookGetSystemTime)},
     {"GetSystemTimeAsFileTime", reinterpret_cast<void*>(HookGetSystemTimeAsFileTime)},
     {"SetLocalTime", reinterpret_cast<void*>(HookSetLocalTime)},
+    {"SetSystemTime", reinterpret_cast<void*>(HookSetSystemTime)},
 };
 
 // The plug-in loads its settings editor itself; the editor, which can also set the clock, gets

@@ -90,6 +90,10 @@ bool ScenarioOver()
 
 void HostStep()
 {
+    if (Host.holdForExchanges && PluginExchangeUnderWay()) {
+        Sleep(1);
+        return;
+    }
     ++StepDepth;
     SimClock::Advance(500);
     RunDueScenarioActions(Current);

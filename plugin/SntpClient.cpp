@@ -13,6 +13,7 @@ namespace {
 struct SntpRequest {
     OwnedText server;  // none when the settings hold no server
     int timeoutSeconds = 0;
+    int accuracyMs = 0;
     HMODULE module = nullptr;  // a reference to this library, held while the thread runs
 };
 
@@ -23,7 +24,8 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     SntpRequest* request = static_cast<SntpRequest*>(parameter);
     // kernel32's clock as imported by this library, which a host may substitute.
     SntpOutcome outcome;
-    int result = SntpExchange(request->server.Get(), request->timeoutSeconds, SystemSntpClock(), &outcome);
+    int result = SntpExchange(request->server.Get(), request->timeoutSeconds, request->accuracyMs, SystemSntpClock(),
+                              &outcome);
     WriteSntpStatus(outcome);
     // Through the queue, in order with the other lines, and counted when the log cannot take it.
     LogClockOutcome(outcome);
@@ -42,6 +44,7 @@ void StartSntpAdjustClock()
         return;
     request->server = CopyText(PlugSettings.SNTPServer.Get());
     request->timeoutSeconds = PlugSettings.TimeOut;
+    request->accuracyMs = PlugSettings.Accuracy;
     if (PlugSettings.SNTPServer && !request->server) {
         delete request;
         return;

@@ -8,7 +8,7 @@
 #include "common/SntpStatus.h"
 
 
-AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int timeoutSeconds)
+AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int timeoutSeconds, int accuracyMs)
 {
     AdjustNow* run = new (NoThrow) AdjustNow;
     if (!run)
@@ -16,6 +16,7 @@ AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int tim
     run->page_ = page;
     run->message_ = message;
     run->timeoutSeconds_ = timeoutSeconds;
+    run->accuracyMs_ = accuracyMs;
     run->server_ = CopyText(server ? server : "");
     if (!run->server_) {
         delete run;
@@ -62,7 +63,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     // this is harmless when it has.
     WSADATA sockets;
     bool started = WSAStartup(MAKEWORD(2, 2), &sockets) == 0;
-    SntpExchange(run->server_.Get(), run->timeoutSeconds_, SystemSntpClock(), &run->outcome_);
+    SntpExchange(run->server_.Get(), run->timeoutSeconds_, run->accuracyMs_, SystemSntpClock(), &run->outcome_);
     if (started)
         WSACleanup();
     WriteSntpStatus(run->outcome_);

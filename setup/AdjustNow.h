@@ -13,7 +13,7 @@ class AdjustNow {
 public:
     // Starts the exchange with a copy of server; when it has ended, message is posted to page
     // (wParam and lParam 0). None when no thread could be started.
-    static AdjustNow* Start(HWND page, UINT message, const char* server, int timeoutSeconds);
+    static AdjustNow* Start(HWND page, UINT message, const char* server, int timeoutSeconds, int accuracyMs);
 
     // The outcome; read it once the message has arrived.
     const SntpOutcome& Outcome() const { return outcome_; }
@@ -36,6 +36,7 @@ private:
     UINT message_ = 0;
     OwnedText server_;
     int timeoutSeconds_ = 0;
+    int accuracyMs_ = 0;
     HMODULE module_ = nullptr;
     SntpOutcome outcome_;
 };

@@ -74,14 +74,15 @@ void CSNTPPage::ShowStoredOutcome()
     SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
 }
 
-// One exchange with the server and time-out now in the fields (read and checked as leaving the
+// One exchange with the server, time-out and accuracy now in the fields (read and checked as leaving the
 // page would), whether or not the master switch is on.
 void CSNTPPage::AdjustNowClicked()
 {
     if (run_ || !UpdateData(true))
         return;
     int timeoutSeconds = timeOut_ > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(timeOut_);
-    run_ = AdjustNow::Start(window_, AdjustNowEndedMessage, server_.c_str(), timeoutSeconds);
+    int accuracyMs = accuracy_ > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(accuracy_);
+    run_ = AdjustNow::Start(window_, AdjustNowEndedMessage, server_.c_str(), timeoutSeconds, accuracyMs);
     TextBuffer line;
     if (!run_) {
         SntpOutcome outcome;

@@ -64,7 +64,7 @@ TEST_F(ActivityLogTest, ADaysEventsEachLeaveOneLineInJapanese)
         "entry Monday 07:12 around\n"  // runs again
         "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 5\n"
         "server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 8\n"
-        "connect confirm 3\nreceive-seconds 90\ntimer-driven 10\nawait-plugin-threads 60\n"
+        "connect confirm 3\nreceive-seconds 90\ntimer-driven 10\nawait-plugin-threads 60\nhold-clock-for-exchanges\n"
         "start 2026-12-07 06:58:00\n"
         "at 06:58:01 send-open 1\nat 06:58:02 send-menu 1\nat 06:58:04 reserve-fill 2026 12 7 7 3\n"
         "at 06:58:05 click 送信予約 1\nat 06:58:07 send-post 1\n"
@@ -119,10 +119,10 @@ TEST_F(ActivityLogTest, FailuresSayWhy)
         "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 2\n"
         "connect fail 2\nreceive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\n"
         "receive-error パスワードが違います\n"
-        "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetLocalTime refused\n"
+        "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetSystemTime refused\n"
         "end 2026-12-07 07:03:00\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    ASSERT_TRUE(run.Has("clock: SetLocalTime refused")) << run.log;
+    ASSERT_TRUE(run.Has("clock: SetSystemTime refused")) << run.log;
     std::string log = ReadFileBytes(LogPath(host));
     EXPECT_NE(log.find(" 時刻合わせ (サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +30.000 秒)\r\n"),
               std::string::npos)

@@ -56,7 +56,7 @@ protected:
 
 const std::string AdjustingHost =
     "setting AutoStart dword 1\nsetting UseSNTP dword 1\nsetting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 5\n"
-    "receive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\n";
+    "receive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\nhold-clock-for-exchanges\n";
 
 // The server is ten minutes ahead: the entry whose minute the step skipped is passed over, and the
 // next one runs.

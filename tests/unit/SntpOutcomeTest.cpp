@@ -58,6 +58,9 @@ TEST(SntpOutcomeTest, EveryResultReadsAsAJapaneseLine)
         {At(SntpReplyNoTime), "失敗: 応答に時刻が入っていませんでした"},
         {At(SntpTimeOutOfRange, 0), "失敗: 合わせる時刻が1970年から2038年の範囲の外です"},
         {At(SntpNotStarted), "失敗: 時刻合わせを開始できませんでした"},
+        {At(SntpWithinAccuracy, -12), "誤差 12 ミリ秒: 調整不要"},
+        {At(SntpReplyTooSlow, 0, 2100), "失敗: 応答が遅すぎました (往復 2,100 ミリ秒)"},
+        {At(SntpReplyTooSlow, 0, 300000), "失敗: 応答が遅すぎました (往復 300,000 ミリ秒)"},
         {At(99), "結果不明 (コード 99)"},
     };
     for (const Case& c : cases)
@@ -70,9 +73,9 @@ TEST(SntpOutcomeTest, EveryResultReadsAsAJapaneseLine)
 
 TEST(SntpOutcomeTest, OnlyResultsAfterAnAcceptedReplyCarryACorrection)
 {
-    for (uint32_t result = 0; result <= SntpNotStarted; ++result) {
+    for (uint32_t result = 0; result <= SntpWithinAccuracy; ++result) {
         bool measured = result == SntpClockSet || result == SntpNoRight || result == SntpSetFailed ||
-                        result == SntpTimeOutOfRange;
+                        result == SntpTimeOutOfRange || result == SntpWithinAccuracy;
         EXPECT_EQ(SntpMeasured(result), measured) << result;
     }
 }

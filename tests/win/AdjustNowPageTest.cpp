@@ -56,18 +56,16 @@ void WINAPI ReadClock(LPFILETIME out)
     out->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(now) >> 32);
 }
 
-BOOL WINAPI SetClock(const SYSTEMTIME* local)
+BOOL WINAPI SetClock(const SYSTEMTIME* utc)
 {
     InterlockedIncrement(&ClockSets);
-    LastSet = *local;
+    LastSet = *utc;
     if (ClockRefusal) {
         SetLastError(ClockRefusal);
         return FALSE;
     }
-    SYSTEMTIME utc;
     FILETIME file;
-    TzSpecificLocalTimeToSystemTime(nullptr, local, &utc);
-    SystemTimeToFileTime(&utc, &file);
+    SystemTimeToFileTime(utc, &file);
     ClockNow = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
     return TRUE;
 }
@@ -102,7 +100,7 @@ protected:
     {
         HMODULE editor = GetModuleHandleA("chronset.dll");
         return editor && PatchKernel32Import(editor, "GetSystemTimeAsFileTime", reinterpret_cast<void*>(ReadClock)) == 1 &&
-               PatchKernel32Import(editor, "SetLocalTime", reinterpret_cast<void*>(SetClock)) == 1 &&
+               PatchKernel32Import(editor, "SetSystemTime", reinterpret_cast<void*>(SetClock)) == 1 &&
                PatchImport(editor, "shell32.dll", "SHGetFolderPathA", reinterpret_cast<void*>(TestFolderPath)) == 1;
     }
     // Takes over the open editor's clock, shows the page and presses the button; none when the
@@ -230,8 +228,8 @@ TEST_F(AdjustNowPageTest, TheButtonSetsTheClockWithoutFreezingTheSheet)
     server.ReplyToLast(ReplyAt(Seven() + 5 * Second));
     EXPECT_EQ(WaitForOutcome(page), "前回の時刻合わせ: 2026/12/07 07:00:05 成功 (+5.000 秒)");
     EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW));
-    EXPECT_EQ(ClockSets, 2);
-    EXPECT_EQ(LastSet.wHour, 7);
+    EXPECT_EQ(ClockSets, 1);
+    EXPECT_EQ(LastSet.wHour, 22);  // UTC
     EXPECT_EQ(LastSet.wSecond, 5);
     EXPECT_EQ(LastSet.wMilliseconds, 0);
     uint32_t result = 99;
@@ -335,7 +333,7 @@ TEST_F(AdjustNowPageTest, TheSheetCanCloseWhileTheExchangeWaits)
         unloaded = GetModuleHandleA("chronset.dll") == nullptr;
     }
     EXPECT_TRUE(unloaded);
-    EXPECT_EQ(ClockSets, 2);
+    EXPECT_EQ(ClockSets, 1);
     uint32_t result = 99;
     ASSERT_TRUE(ReadDword(StatusKey, "Result", &result));
     EXPECT_EQ(result, 0u);

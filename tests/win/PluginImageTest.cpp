@@ -33,7 +33,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
       "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
       "QueryPerformanceCounter", "ReadFile", "ReleaseMutex", "SetCurrentDirectoryW", "SetEndOfFile", "SetEvent",
-      "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
+      "SetFilePointerEx", "SetSystemTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
       "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},
     {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
     {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
@@ -156,9 +156,12 @@ TEST(PluginImageTest, ReadsTheClockAndTheZoneOnlyThroughKernel32)
                               "_localtime32", "_localtime64", "mktime", "_mktime32", "_mktime64", "_tzset",
                               "strftime", "gmtime", "_gmtime32"})
         EXPECT_EQ(std::count(crt.begin(), crt.end(), clock), 0) << clock;
-    // The clock the host substitutes is read through kernel32.
+    // The clock the host substitutes is read and set through kernel32, set in UTC: a local time
+    // names the wrong pass of a repeated autumn hour.
     const auto& kernel = image.imports["kernel32.dll"];
     EXPECT_EQ(std::count(kernel.begin(), kernel.end(), "GetLocalTime"), 1);
+    EXPECT_EQ(std::count(kernel.begin(), kernel.end(), "SetSystemTime"), 1);
+    EXPECT_EQ(std::count(kernel.begin(), kernel.end(), "SetLocalTime"), 0);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ TEST_F(ReserveSntpPageTest, NothingStoredShowsBothPagesOffWithTheirDefaults)
     EXPECT_FALSE(Checked(sntp, IDX_NTP_USE));
     EXPECT_EQ(Text(sntp, IDE_NTP_SERVER), "");
     EXPECT_EQ(Text(sntp, IDE_NTP_TIMEOUT), "600");
+    EXPECT_EQ(Text(sntp, IDT_NTP_TIMEOUT_UNIT), "秒以内に応答がないときは無視する") << "counted in seconds";
     EXPECT_EQ(Text(sntp, IDE_NTP_ACCURACY), "200");
     for (int id : SntpFields)
         EXPECT_FALSE(Enabled(sntp, id)) << id;

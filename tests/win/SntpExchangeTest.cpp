@@ -45,14 +45,14 @@ std::string Stamp(const SYSTEMTIME& t)
     return text;
 }
 
-// A clock of the test's own: it moves on by Step at every reading, and a change of it works as
-// Windows' SetLocalTime does, turning the local time into UTC with the zone's offset in force at
-// the present moment (not at the new time).
+// A clock of the test's own: it moves on by Step at every reading, and is set in UTC, as Windows'
+// SetSystemTime sets it; each change is recorded as the local time it shows.
 struct FakeClock {
     static int64_t Now;  // UTC
     static int64_t Step;
     static DWORD Refusal;  // the error a change fails with; 0 to accept it
     static std::vector<SYSTEMTIME> Sets;
+    static std::vector<DWORD> Pauses;  // asked for between samples; none is waited out
     static const TIME_ZONE_INFORMATION* Zone;
 
     static void Reset(int64_t now, int64_t step = 0, const TIME_ZONE_INFORMATION* zone = nullptr)
@@ -61,9 +61,11 @@ struct FakeClock {
         Step = step;
         Refusal = 0;
         Sets.clear();
+        Pauses.clear();
         Zone = zone;
     }
-    static SntpClock Clock() { return SntpClock{Read, Set, Zone}; }
+    static SntpClock Clock() { return SntpClock{Read, Set, Pause, Zone}; }
+    static void WINAPI Pause(DWORD milliseconds) { Pauses.push_back(milliseconds); }
 
     static void WINAPI Read(LPFILETIME out)
     {
@@ -71,29 +73,18 @@ struct FakeClock {
         out->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(Now) >> 32);
         Now += Step;
     }
-    static int64_t LocalOf(int64_t utc)
+    static BOOL WINAPI Set(const SYSTEMTIME* utc)
     {
-        FILETIME file{static_cast<DWORD>(static_cast<uint64_t>(utc)), static_cast<DWORD>(static_cast<uint64_t>(utc) >> 32)};
-        SYSTEMTIME utcTime, local;
-        FileTimeToSystemTime(&file, &utcTime);
-        SystemTimeToTzSpecificLocalTime(const_cast<TIME_ZONE_INFORMATION*>(Zone), &utcTime, &local);
-        SystemTimeToFileTime(&local, &file);
-        return static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
-    }
-    static BOOL WINAPI Set(const SYSTEMTIME* local)
-    {
-        Sets.push_back(*local);
-        if (Refusal) {
-            SetLastError(Refusal);
-            return FALSE;
-        }
+        SYSTEMTIME local{};
+        SystemTimeToTzSpecificLocalTime(const_cast<TIME_ZONE_INFORMATION*>(Zone), utc, &local);
+        local.wDayOfWeek = utc->wDayOfWeek;
+        Sets.push_back(local);
         FILETIME file;
-        if (!SystemTimeToFileTime(local, &file)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+        if (Refusal || !SystemTimeToFileTime(utc, &file)) {
+            SetLastError(Refusal ? Refusal : ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        int64_t requested = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
-        Now = requested + (Now - LocalOf(Now));
+        Now = static_cast<int64_t>(static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
         return TRUE;
     }
 };
@@ -101,6 +92,7 @@ int64_t FakeClock::Now;
 int64_t FakeClock::Step;
 DWORD FakeClock::Refusal;
 std::vector<SYSTEMTIME> FakeClock::Sets;
+std::vector<DWORD> FakeClock::Pauses;
 const TIME_ZONE_INFORMATION* FakeClock::Zone;
 
 class SntpExchangeTest : public ::testing::Test {
@@ -110,9 +102,9 @@ protected:
         FakeClock::Reset(Seven);
         ASSERT_TRUE(server.Start()) << "cannot serve on 127.0.0.1:123";
     }
-    int Run(const char* name, int timeoutSeconds = 5)
+    int Run(const char* name, int timeoutSeconds = 5, int accuracyMs = 200)
     {
-        return SntpExchange(name, timeoutSeconds, FakeClock::Clock(), &outcome);
+        return SntpExchange(name, timeoutSeconds, accuracyMs, FakeClock::Clock(), &outcome);
     }
     SntpTestServer server;
     SntpOutcome outcome;
@@ -130,9 +122,8 @@ TEST_F(SntpExchangeTest, TheClockIsSetToItsOwnTimePlusTheMeasuredOffset)
     EXPECT_EQ(outcome.result, static_cast<uint32_t>(SntpClockSet));
     EXPECT_EQ(outcome.correctionMs, 30450);
     EXPECT_STREQ(outcome.server, "127.0.0.1");
-    ASSERT_EQ(FakeClock::Sets.size(), 2u);
+    ASSERT_EQ(FakeClock::Sets.size(), 1u);
     EXPECT_EQ(Stamp(FakeClock::Sets[0]), "2026-12-07 07:00:30.650");
-    EXPECT_EQ(Stamp(FakeClock::Sets[1]), "2026-12-07 07:00:30.650");
     EXPECT_EQ(FakeClock::Sets[0].wDayOfWeek, 0) << "the weekday is not supplied";
     // The outcome's time is the clock's after the change.
     EXPECT_EQ(outcome.hour * 3600 + outcome.minute * 60 + outcome.second, 7 * 3600 + 30);
@@ -165,6 +156,43 @@ TEST_F(SntpExchangeTest, TheClockIsSetToItsOwnTimePlusTheMeasuredOffset)
     EXPECT_EQ(outcome.correctionMs, 30500);
 }
 
+// One sample's error is at most half its round trip. The exchange takes up to four, a pause apart,
+// the next only while none is good enough; the clock is set by the one with the least round trip,
+// and only when half of that is within Accuracy (200 ms) and its offset is not.
+TEST_F(SntpExchangeTest, TheClockIsSetOnlyByASampleWhoseRoundTripHoldsItsErrorWithinAccuracy)
+{
+    struct Case {
+        const char* what;
+        std::vector<SntpPath> paths;  // faked: the test's clock stands still
+        int64_t aheadMs;              // the server's clock against the exchange's
+        uint32_t result, detail;
+        int64_t endMs;                // the clock's end against the server's
+        int requests;
+    } cases[] = {
+        {"one quick sample", {{0, 0, true}}, 30000, SntpClockSet, 0, 0, 1},
+        {"400 ms round trip, symmetric", {{200, 200, true}}, 30000, SntpClockSet, 0, 0, 1},
+        {"a router dials first: 2 s / 0.1 s, then quick", {{2000, 100, true}, {0, 0, true}}, 30000, SntpClockSet, 0, 0, 2},
+        {"2 s / 0.1 s each time", {{2000, 100, true}}, 30000, SntpReplyTooSlow, 2100, -30000, 4},
+        {"300 s late each time", {{0, 300000, true}}, -30000, SntpReplyTooSlow, 300000, 30000, 4},
+        {"the least of 900, 500, 700, 600 ms", {{450, 450, true}, {250, 250, true}, {350, 350, true}, {300, 300, true}},
+         30000, SntpReplyTooSlow, 500, -30000, 4},
+        {"150 ms behind: within Accuracy", {{0, 0, true}}, 150, SntpWithinAccuracy, 0, -150, 1},
+        {"201 ms ahead: set", {{0, 0, true}}, -201, SntpClockSet, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        FakeClock::Reset(Seven);
+        server.Answer(ReplyAt(Seven + c.aheadMs * Millisecond));
+        server.Travel(c.paths);
+        int before = server.Requests();
+        EXPECT_EQ(Run("127.0.0.1"), c.result == SntpReplyTooSlow ? -1 : 0) << c.what;
+        EXPECT_EQ(outcome.result, c.result) << c.what;
+        EXPECT_EQ(outcome.detail, c.detail) << c.what;
+        EXPECT_EQ((FakeClock::Now - Seven) / Millisecond - c.aheadMs, c.endMs) << c.what;
+        EXPECT_EQ(server.Requests() - before, c.requests) << c.what;
+        EXPECT_EQ(FakeClock::Pauses, std::vector<DWORD>(c.requests - 1, 2000)) << c.what;
+    }
+}
+
 // The local time of the change comes from the system's zone through kernel32, whatever the C
 // library was told: here it believes in UTC while the system says Tokyo.
 TEST_F(SntpExchangeTest, LocalTimeComesFromTheSystemsZoneNotTheCLibrarys)
@@ -176,12 +204,12 @@ TEST_F(SntpExchangeTest, LocalTimeComesFromTheSystemsZoneNotTheCLibrarys)
     _putenv("TZ=JST-9");
     _tzset();
     EXPECT_EQ(exitCode, 0);
-    ASSERT_EQ(FakeClock::Sets.size(), 2u);
+    ASSERT_EQ(FakeClock::Sets.size(), 1u);
     EXPECT_EQ(Stamp(FakeClock::Sets[0]), "2026-12-07 07:00:30.000");
 }
 
-// Central European time: the system turns a local time into UTC with the offset of the present
-// moment, so a change across a daylight-saving boundary needs the second call.
+// Central European time: the clock is set in UTC, so a change across a daylight-saving boundary,
+// or into the second pass of the autumn's repeated hour, ends at the server's time.
 TEST_F(SntpExchangeTest, AChangeAcrossADaylightSavingBoundaryEndsAtTheServersTime)
 {
     TIME_ZONE_INFORMATION europe{};
@@ -204,6 +232,8 @@ TEST_F(SntpExchangeTest, AChangeAcrossADaylightSavingBoundaryEndsAtTheServersTim
          UtcTicks(2026, 10, 25, 2, 30, 0), "2026-10-25 03:30:00.000"},
         {"spring, a clock an hour behind the server's 03:30 summer time", UtcTicks(2026, 3, 29, 0, 30, 0),
          UtcTicks(2026, 3, 29, 1, 30, 0), "2026-03-29 03:30:00.000"},
+        {"autumn: 02:30 summer time, the server at 02:30 winter time, the repeated hour",
+         UtcTicks(2026, 10, 25, 0, 30, 0), UtcTicks(2026, 10, 25, 1, 30, 0), "2026-10-25 02:30:00.000"},
         {"no boundary: summer time on both sides", UtcTicks(2026, 7, 1, 10, 0, 0), UtcTicks(2026, 7, 1, 10, 0, 7),
          "2026-07-01 12:00:07.000"},
     };
@@ -225,7 +255,7 @@ TEST_F(SntpExchangeTest, OnlyTheAnswerToOurOwnRequestSetsTheClock)
     server.Answer(ReplyAt(Seven + 30 * Second), {}, forged);
     EXPECT_EQ(Run("127.0.0.1"), 0);
     EXPECT_EQ(outcome.correctionMs, 30000);
-    ASSERT_EQ(FakeClock::Sets.size(), 2u);
+    ASSERT_EQ(FakeClock::Sets.size(), 1u);
     EXPECT_EQ(Stamp(FakeClock::Sets[0]), "2026-12-07 07:00:30.000");
 
     // Only forged replies, or only short ones: the wait runs out and says what came.
@@ -309,9 +339,9 @@ TEST_F(SntpExchangeTest, NoReplyNoServerABusyPortOrASocketErrorLeaveTheClockAlon
     EXPECT_EQ(Run("127.0.0.1", 1), -1);
     EXPECT_EQ(outcome.result, static_cast<uint32_t>(SntpNoReply));
     EXPECT_EQ(server.Requests(), 1);
-    server.Answer(ReplyAt(Seven));
+    server.Answer(ReplyAt(Seven + Second));
     EXPECT_EQ(Run("127.0.0.1"), 0);
-    EXPECT_EQ(FakeClock::Sets.size(), 2u);
+    EXPECT_EQ(FakeClock::Sets.size(), 1u);
 
     // No server text: nothing is sent.
     FakeClock::Reset(Seven);
@@ -360,7 +390,7 @@ struct ThreadRun {
 DWORD WINAPI RunExchange(LPVOID parameter)
 {
     auto* run = static_cast<ThreadRun*>(parameter);
-    run->exitCode = SntpExchange(run->server, run->timeoutSeconds, FakeClock::Clock(), &run->outcome);
+    run->exitCode = SntpExchange(run->server, run->timeoutSeconds, 200, FakeClock::Clock(), &run->outcome);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "SntpTestServer.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace testing_support {
@@ -12,6 +13,16 @@ void PutTimestamp(std::vector<uint8_t>& data, size_t at, uint32_t seconds, uint3
         data[at + i] = static_cast<uint8_t>(seconds >> (24 - 8 * i));
         data[at + 4 + i] = static_cast<uint8_t>(fraction >> (24 - 8 * i));
     }
+}
+
+// Moves the timestamp at `at` by milliseconds.
+void MoveTimestamp(std::vector<uint8_t>& data, size_t at, int64_t milliseconds)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = value << 8 | data[at + i];
+    value += static_cast<uint64_t>(milliseconds * 4294967296LL / 1000);
+    PutTimestamp(data, at, static_cast<uint32_t>(value >> 32), static_cast<uint32_t>(value));
 }
 
 // The reply as sent to a request: its originate field carries the request's transmit time.
@@ -107,13 +118,19 @@ void SntpTestServer::Answer(const std::vector<uint8_t>& reply, const std::vector
     LeaveCriticalSection(&lock_);
 }
 
-void SntpTestServer::AnswerLive(int64_t aheadMs, DWORD inMs, DWORD outMs)
+void SntpTestServer::AnswerLive(int64_t aheadMs)
 {
     EnterCriticalSection(&lock_);
     live_ = true;
     aheadMs_ = aheadMs;
-    inMs_ = inMs;
-    outMs_ = outMs;
+    LeaveCriticalSection(&lock_);
+}
+
+void SntpTestServer::Travel(const std::vector<SntpPath>& paths)
+{
+    EnterCriticalSection(&lock_);
+    paths_ = paths;
+    travelled_ = 0;
     LeaveCriticalSection(&lock_);
 }
 
@@ -193,11 +210,15 @@ DWORD WINAPI SntpTestServer::Serve(LPVOID parameter)
         std::vector<uint8_t> reply = self->reply_, foreign = self->foreign_, forged = self->forged_;
         bool live = self->live_;
         int64_t aheadMs = self->aheadMs_;
-        DWORD inMs = self->inMs_, outMs = self->outMs_;
+        SntpPath path{0, 0, false};
+        if (!self->paths_.empty())
+            path = self->paths_[std::min(self->travelled_++, self->paths_.size() - 1)];
         LeaveCriticalSection(&self->lock_);
+        // A real path holds the request and the reply; a faked one moves the answer's times.
+        DWORD inMs = path.faked ? 0 : static_cast<DWORD>(path.inMs);
+        DWORD outMs = path.faked ? 0 : static_cast<DWORD>(path.outMs);
+        Sleep(inMs);
         if (live) {
-            // The request reaches the server inMs later; the reply, stamped as it leaves, takes outMs.
-            Sleep(inMs);
             FILETIME now;
             GetSystemTimeAsFileTime(&now);
             int64_t ticks = static_cast<int64_t>(static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) +
@@ -207,9 +228,13 @@ DWORD WINAPI SntpTestServer::Serve(LPVOID parameter)
             uint32_t fraction = static_cast<uint32_t>(((ntp % 10000000) << 32) / 10000000);
             reply = SntpReply(seconds, fraction);
             EnterCriticalSection(&self->lock_);
-            self->lastTransmit_ = ticks;
+            self->lastTransmit_ = ticks - (path.faked ? path.outMs * 10000 : 0);
             LeaveCriticalSection(&self->lock_);
-            Sleep(outMs);
+        }
+        Sleep(outMs);
+        if (path.faked && reply.size() >= 48) {
+            MoveTimestamp(reply, 32, path.inMs);
+            MoveTimestamp(reply, 40, -path.outMs);
         }
         reply = Answering(reply, data, got);
         foreign = Answering(foreign, data, got);

@@ -10,6 +10,14 @@
 
 namespace testing_support {
 
+// How a request and its answer travel: held inMs on the way in and outMs on the way back, in real
+// time; or, faked, at once, with the answer's receive time moved on by inMs and its transmit time
+// back by outMs, which is how that path looks to a client whose clock stood still meanwhile.
+struct SntpPath {
+    int64_t inMs, outMs;
+    bool faked;
+};
+
 // A server reply: leap indicator, mode and stratum as given, the receive and transmit timestamps
 // both the time given. The server puts the request's transmit time in its originate field.
 std::vector<uint8_t> SntpReply(uint32_t seconds, uint32_t fraction, int leap = 0, int mode = 4, int stratum = 2,
@@ -33,8 +41,11 @@ public:
     void Answer(const std::vector<uint8_t>& reply, const std::vector<uint8_t>& foreign = {},
                 const std::vector<uint8_t>& forged = {});
     // Instead of a fixed reply, each request is answered with this machine's clock moved by
-    // aheadMs, as a server behind a path that delays the request by inMs and the reply by outMs.
-    void AnswerLive(int64_t aheadMs, DWORD inMs, DWORD outMs);
+    // aheadMs, read as the request arrives.
+    void AnswerLive(int64_t aheadMs);
+    // The paths of the next requests in turn, the last one for every request after them (at
+    // first, and when empty, none takes any time).
+    void Travel(const std::vector<SntpPath>& paths);
     // Sends a reply from port 123 to the last request's sender now, answering that request.
     void ReplyToLast(const std::vector<uint8_t>& reply);
     // The transmit time of the last live reply, in 100-ns units since 1601 (UTC).
@@ -55,9 +66,10 @@ private:
     volatile LONG stop_ = 0;
     CRITICAL_SECTION lock_;
     std::vector<uint8_t> reply_, foreign_, forged_, lastRequest_;
+    std::vector<SntpPath> paths_;
+    size_t travelled_ = 0;
     bool live_ = false;
     int64_t aheadMs_ = 0;
-    DWORD inMs_ = 0, outMs_ = 0;
     int64_t lastTransmit_ = 0;
     sockaddr_in lastClient_{};
     int requests_ = 0;
