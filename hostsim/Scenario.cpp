@@ -156,6 +156,26 @@ int ScheduleItem(std::string* caption, HWND frame = nullptr)
     return found;
 }
 
+BOOL CALLBACK FirstStaticText(HWND child, LPARAM found)
+{
+    char name[16] = "", text[2048] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (_stricmp(name, "Static") != 0 || !GetWindowTextA(child, text, sizeof text))
+        return TRUE;
+    *reinterpret_cast<std::string*>(found) = text;
+    return FALSE;
+}
+
+// A message box's text on one line, its line breaks as " | ".
+std::string StaticTextOf(HWND window)
+{
+    std::string text;
+    EnumChildWindows(window, FirstStaticText, reinterpret_cast<LPARAM>(&text));
+    for (size_t at; (at = text.find('\n')) != std::string::npos;)
+        text.replace(at, 1, " | ");
+    return text;
+}
+
 void RunAction(const std::string& line)
 {
     std::istringstream in(line);
@@ -231,7 +251,10 @@ void RunAction(const std::string& line)
     } else if (verb == "cleanup") {
         LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
-        OpenPluginSettings();
+        // setup [held]: held, the clock stands still until the sheet closes
+        std::string held;
+        in >> held;
+        OpenPluginSettings(held == "held");
     } else if (verb == "about") {
         LogEvent("user: opens the plug-in's about box");
         int result = Plugin.VersionInfo(main);
@@ -242,6 +265,8 @@ void RunAction(const std::string& line)
         int id = 0;
         in >> title >> id;
         HWND window = FindWindowA(nullptr, title.c_str());
+        if (window)
+            LogEvent("dialog: \"%s\" says \"%s\"", title.c_str(), StaticTextOf(window).c_str());
         LogEvent("user: presses %d in \"%s\"%s", id, title.c_str(), window ? "" : " (no such window)");
         if (window)
             PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);

@@ -1,5 +1,8 @@
 #include "SettingsEditor.h"
 
+#include "../common/SettingsSaved.h"
+
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -24,13 +27,21 @@ size_t ModuleFolder(HMODULE module, wchar_t* path)
     return 0;
 }
 
-HMODULE LoadFromFolder(wchar_t* path, size_t folder, const wchar_t* name)
+// The editor's places in the order they are tried: from the folder of the host's executable
+// "Plugins\chronset.dll", "Setup\chronset.dll" and "chronset.dll", then beside the plug-in.
+constexpr int EditorPlaces = 4;
+
+// The place at index as a full path in path (PathRoom long); false when it cannot be formed.
+bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
 {
-    size_t length = std::wcslen(name);
-    if (folder + length >= PathRoom)
-        return nullptr;
-    std::wmemcpy(path + folder, name, length + 1);
-    return LoadLibraryW(path);
+    static const wchar_t* const names[EditorPlaces] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll",
+                                                       L"chronset.dll", L"chronset.dll"};
+    size_t folder = ModuleFolder(index < 3 ? nullptr : plugin, path);
+    size_t length = std::wcslen(names[index]);
+    if (folder == 0 || folder + length >= PathRoom)
+        return false;
+    std::wmemcpy(path + folder, names[index], length + 1);
+    return true;
 }
 
 // The editor's sheet caption, its string 200.
@@ -53,7 +64,42 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param)
     return FALSE;
 }
 
+void (*SavedHandler)() = nullptr;
+
+LRESULT CALLBACK SettingsSavedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != SettingsSavedMessage)
+        return DefWindowProcA(window, message, wParam, lParam);
+    // Each page that saved posted one: the settings are read once.
+    MSG more;
+    while (PeekMessageA(&more, window, SettingsSavedMessage, SettingsSavedMessage, PM_REMOVE)) {
+    }
+    if (SavedHandler)
+        SavedHandler();
+    return 0;
+}
+
 }  // namespace
+
+HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)())
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = SettingsSavedProc;
+    windowClass.hInstance = plugin;
+    windowClass.lpszClassName = SettingsSavedWindowClass;
+    RegisterClassA(&windowClass);
+    SavedHandler = onSaved;
+    return CreateWindowExA(0, SettingsSavedWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, plugin,
+                           nullptr);
+}
+
+void CloseSettingsSavedWindow(HMODULE plugin, HWND window)
+{
+    if (window)
+        DestroyWindow(window);
+    UnregisterClassA(SettingsSavedWindowClass, plugin);
+    SavedHandler = nullptr;
+}
 
 bool BringEditorSheetForward(HMODULE editor)
 {
@@ -71,15 +117,35 @@ bool BringEditorSheetForward(HMODULE editor)
 
 HMODULE LoadSettingsEditor(HMODULE plugin)
 {
-    static const wchar_t* const hostPlaces[] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll", L"chronset.dll"};
     wchar_t path[PathRoom];
-    if (size_t folder = ModuleFolder(nullptr, path)) {
-        for (const wchar_t* name : hostPlaces) {
-            if (HMODULE editor = LoadFromFolder(path, folder, name))
-                return editor;
-        }
+    for (int index = 0; index < EditorPlaces; ++index) {
+        if (!EditorPlace(plugin, index, path))
+            continue;
+        if (HMODULE editor = LoadLibraryW(path))
+            return editor;
     }
-    if (size_t folder = ModuleFolder(plugin, path))
-        return LoadFromFolder(path, folder, L"chronset.dll");
     return nullptr;
+}
+
+void ReportEditorNotLoaded(HMODULE plugin, HWND owner)
+{
+    // Wide: the paths need not be representable in the ANSI code page.
+    static const wchar_t lead[] = L"設定エディター chronset.dll が見つからないか、読み込めません。\n探した場所:";
+    const size_t room = sizeof lead / sizeof lead[0] + EditorPlaces * PathRoom;
+    auto* text = static_cast<wchar_t*>(std::malloc(room * sizeof(wchar_t)));
+    if (!text)
+        return;
+    std::wmemcpy(text, lead, sizeof lead / sizeof lead[0]);
+    size_t used = sizeof lead / sizeof lead[0] - 1;
+    wchar_t path[PathRoom];
+    for (int index = 0; index < EditorPlaces; ++index) {
+        if (!EditorPlace(plugin, index, path))
+            continue;
+        size_t length = std::wcslen(path);
+        text[used++] = L'\n';
+        std::wmemcpy(text + used, path, length + 1);
+        used += length;
+    }
+    MessageBoxW(owner, text, L"chronel", MB_OK | MB_ICONEXCLAMATION);
+    std::free(text);
 }

@@ -1,0 +1,10 @@
+#pragma once
+// How the editor tells the running plug-in that a page has saved settings, so that an Apply takes
+// effect while the sheet stays open. The plug-in loads the editor itself and runs its sheet on the
+// host's user-interface thread; while the sheet is open it keeps a message-only window of this
+// class on that thread, and the editor posts it the message below after each save. Posted, the
+// message arrives once the whole Apply has been written, and before the host's next timer tick
+// (a timer's message comes only when no posted message waits).
+
+constexpr const char SettingsSavedWindowClass[] = "ChronelPlugSettingsSaved";
+constexpr unsigned SettingsSavedMessage = 0x8000 + 1;  // WM_APP + 1, private to the class
