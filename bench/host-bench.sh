@@ -2,8 +2,9 @@
 # wineserver (scripts/xvfb.sh), and runs the simulated host in a fresh directory of its own.
 _bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$_bench_root"
-[ -d build/mingw ] || scripts/setup.sh >/dev/null
-cmake --build build/mingw --target Quillpost chronel chronset >/dev/null
+source scripts/wine-path.sh
+[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
+cmake --build "$CHRONEL_WIN_BUILD" --target Quillpost chronel chronset >/dev/null
 source scripts/xvfb.sh >/dev/null
 BENCH_DIR=$(mktemp -d)
 trap 'rm -rf "$BENCH_DIR"; chronel_cleanup' EXIT
@@ -19,9 +20,9 @@ host_run() {
   local dir="$BENCH_DIR/host"
   rm -rf "$dir"
   mkdir -p "$dir/Plugins"
-  cp build/mingw/host/Quillpost.exe "$dir/"
-  cp build/mingw/host/Plugins/chronel.dll build/mingw/host/Plugins/chronset.dll "$dir/Plugins/"
-  build/mingw/wine-run.sh "$dir/Quillpost.exe" --scenario "$(bench_winpath "$1")" --log "$(bench_winpath "$2")" \
+  cp "$CHRONEL_WIN_BUILD"/host/Quillpost.exe "$dir/"
+  cp "$CHRONEL_WIN_BUILD"/host/Plugins/chronel.dll "$CHRONEL_WIN_BUILD"/host/Plugins/chronset.dll "$dir/Plugins/"
+  "$CHRONEL_WIN_BUILD"/wine-run.sh "$dir/Quillpost.exe" --scenario "$(bench_winpath "$1")" --log "$(bench_winpath "$2")" \
     </dev/null >/dev/null 2>&1
 }
 

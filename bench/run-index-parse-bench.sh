@@ -5,10 +5,11 @@
 # [lines] [rounds]. A machine description goes first, for the record in docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --build build/mingw --target index_parse_bench >/dev/null
+source scripts/wine-path.sh
+cmake --build "$CHRONEL_WIN_BUILD" --target index_parse_bench >/dev/null
 source scripts/xvfb.sh
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "cores: $(nproc); cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "wine: $(wine --version)"
 echo
-build/mingw/wine-run.sh build/mingw/bench/index_parse_bench.exe "$@"
+"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/index_parse_bench.exe "$@"

@@ -5,12 +5,13 @@
 set -euo pipefail
 lines=${1:-2000}
 cd "$(dirname "$0")/.."
-[ -d build/mingw ] || scripts/setup.sh >/dev/null
-cmake --build build/mingw --target log_queue_bench >/dev/null
+source scripts/wine-path.sh
+[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
+cmake --build "$CHRONEL_WIN_BUILD" --target log_queue_bench >/dev/null
 source scripts/xvfb.sh >/dev/null
 out=$(mktemp)
 trap 'rm -f "$out"; chronel_cleanup' EXIT
-build/mingw/wine-run.sh build/mingw/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
+"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
 echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"

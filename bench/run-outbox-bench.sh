@@ -5,11 +5,12 @@
 # A machine description goes first, for the record in docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --build build/mingw --target outbox_bench >/dev/null
+source scripts/wine-path.sh
+cmake --build "$CHRONEL_WIN_BUILD" --target outbox_bench >/dev/null
 source scripts/xvfb.sh
 echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "cores: $(nproc); cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "memory: $(free -h | awk '/^Mem:/ {print $2 " total, " $7 " available"}')"
 echo "wine: $(wine --version)"
 echo
-build/mingw/wine-run.sh build/mingw/bench/outbox_bench.exe "$@"
+"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/outbox_bench.exe "$@"

@@ -8,12 +8,13 @@
 set -euo pipefail
 runs=${1:-7}
 cd "$(dirname "$0")/.."
-[ -d build/mingw ] || scripts/setup.sh >/dev/null
-cmake --build build/mingw --target sntp_correction_bench >/dev/null
+source scripts/wine-path.sh
+[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
+cmake --build "$CHRONEL_WIN_BUILD" --target sntp_correction_bench >/dev/null
 source scripts/xvfb.sh >/dev/null
 out=$(mktemp)
 trap 'rm -f "$out"; chronel_cleanup' EXIT
-build/mingw/wine-run.sh build/mingw/bench/sntp_correction_bench.exe "$runs" >"$out" 2>&1 || { cat "$out"; exit 1; }
+"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/sntp_correction_bench.exe "$runs" >"$out" 2>&1 || { cat "$out"; exit 1; }
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
 echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"

@@ -176,6 +176,23 @@ std::string StaticTextOf(HWND window)
     return text;
 }
 
+BOOL CALLBACK CountShown(HWND window, LPARAM param)
+{
+    auto* count = reinterpret_cast<std::pair<const char*, int>*>(param);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof title);
+    count->second += IsWindowVisible(window) && std::strcmp(title, count->first) == 0;
+    return TRUE;
+}
+
+// The windows of the host's thread with that title that are shown.
+int ShownWindows(const char* title)
+{
+    std::pair<const char*, int> count(title, 0);
+    EnumThreadWindows(GetCurrentThreadId(), CountShown, reinterpret_cast<LPARAM>(&count));
+    return count.second;
+}
+
 void RunAction(const std::string& line)
 {
     std::istringstream in(line);
@@ -260,10 +277,17 @@ void RunAction(const std::string& line)
         int result = Plugin.VersionInfo(main);
         LogEvent("host: APCVersionInfo -> %d", result);
     } else if (verb == "press") {
-        // press TITLE ID: answers a window with that title by its button
+        // press TITLE ID: answers a window with that title by its button ("TITLE" for one with blanks)
         std::string title;
         int id = 0;
-        in >> title >> id;
+        in >> std::ws;
+        if (in.peek() == '"') {
+            in.get();
+            std::getline(in, title, '"');
+        } else {
+            in >> title;
+        }
+        in >> id;
         HWND window = FindWindowA(nullptr, title.c_str());
         if (window)
             LogEvent("dialog: \"%s\" says \"%s\"", title.c_str(), StaticTextOf(window).c_str());
@@ -274,6 +298,17 @@ void RunAction(const std::string& line)
         LogEvent("note: %s", Rest(line, 1).c_str());
     } else if (verb == "quit") {
         Host.quit = true;
+    } else if (verb == "exit") {
+        // exit: the user closes the host, perhaps while a window of the plug-in is open: it cleans
+        // up, frees the library and ends its message loop there and then
+        int cleanedUp = Plugin.CleanUp();
+        LogEvent("host: APCCleanUp -> %d, windows \"送信予約\" still shown: %d", cleanedUp, ShownWindows("送信予約"));
+        for (HWND folder : Host.folders) {
+            if (folder)
+                Plugin.FolderClose(folder);
+        }
+        UnloadPlugin();
+        PostQuitMessage(0);
     } else if (RunMailAction(verb, line)) {
     } else if (!RunHostAction(line)) {
         LogEvent("scenario: unknown action \"%s\"", line.c_str());

@@ -268,6 +268,10 @@ bool RunMailAction(const std::string& verb, const std::string& line)
             shown += std::string(" ") + text;
         }
         LogEvent("dialog: fields%s%s", shown.c_str(), label.c_str());
+        char moment[64] = "";
+        if (dialog)
+            GetDlgItemTextA(dialog, 1013, moment, sizeof moment);
+        LogEvent("dialog: moment %s", moment);
     } else if (verb == "click") {
         // click TITLE ID: presses the button of a window with that title
         std::string title;
@@ -286,7 +290,9 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         SendWindow* send = Find(number);
         LogEvent("header %d: %s", number, send ? Escaped(send->header).c_str() : "(no window)");
     } else if (verb == "send-post") {
-        in >> number;
+        // send-post N [close]: close, the host closes the window after the post (APCSendClose)
+        std::string close;
+        in >> number >> close;
         SendWindow* send = Find(number);
         if (!send)
             return true;
@@ -294,6 +300,10 @@ bool RunMailAction(const std::string& verb, const std::string& line)
                                               "message " + std::to_string(number));
         LogEvent("host: send window %d posted %s", number, path.substr(Host.mailboxRoot.size()).c_str());
         LogEvent("host: APCSendPost -> %d", Plugin.SendPost(send->window, path.c_str()));
+        if (close == "close") {
+            Plugin.SendClose(send->window);
+            LogEvent("host: send window %d closed", number);
+        }
         DestroyWindow(send->window);
         send->window = nullptr;
     } else if (verb == "send-close") {

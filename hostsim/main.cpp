@@ -240,12 +240,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     KillTimer(Host.mainFrame, NestedTickTimer);
     ReportMeasurements();
-    LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
-    for (HWND folder : Host.folders) {
-        if (folder)
-            Plugin.FolderClose(folder);
+    // Unless the scenario's exit has done it already.
+    if (Host.plugin) {
+        LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
+        for (HWND folder : Host.folders) {
+            if (folder)
+                Plugin.FolderClose(folder);
+        }
+        UnloadPlugin();
     }
-    UnloadPlugin();
     LogEvent("host: stopped");
     CloseEventLog();
     DestroyWindow(Host.mainFrame);

@@ -7,6 +7,7 @@
 #include "LogLines.h"
 #include "LogQueue.h"
 #include "Menu.h"
+#include "ModalLoop.h"
 #include "Reserve.h"
 #include "Scheduler.h"
 #include "SettingsEditor.h"
@@ -37,6 +38,7 @@ static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 PLUGIN_EXPORT int __stdcall APCVersionInfo(HWND parent)
 {
+    ModalLoop loop;
     return static_cast<int>(DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0));
 }
 
@@ -44,6 +46,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
 {
     // Started again during a run: the run is over, and its window goes back first.
     PutBackMovedWindow(true);
+    ModalLoopsStartUp();
     LoadSettings(PlugSettings);
     StartSchedule(PlugSettings.AutoStart != 0);
     RegisterConnectionSteps();
@@ -57,6 +60,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
+    EndModalLoops();
     StopSchedule();
     int killed = StopTimer();
     LogPluginEnded();
@@ -80,22 +84,23 @@ static void TakeSavedSettings()
 
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
+    ModalLoop loop;
     if (OpenEditor) {
         BringEditorSheetForward(OpenEditor);
         return 0;
     }
     HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor) {
-        ReportEditorNotLoaded(PluginModule, MainWindow());
+        ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
         return 0;
     }
-    auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(editor, "SetUpChronel"));
+    auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor, "SetUpChronel")));
     OpenEditor = editor;
     // Each Apply is taken while the sheet stays open; the host's timer goes on meanwhile.
     HWND saved = OpenSettingsSavedWindow(PluginModule, TakeSavedSettings);
     // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
     int result = setUp ? setUp() : 0;
-    CloseSettingsSavedWindow(PluginModule, saved);
+    CloseSettingsSavedWindow(saved);
     OpenEditor = nullptr;
     if (result == 1)
         TakeSavedSettings();
@@ -139,14 +144,18 @@ PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return 0;
-    return SendWindows.Append(new (NoThrow) WindowRecord(window)) != nullptr;
+    // A posted window's record may outlive it, and the host may give its handle to this one.
+    SendWindows.Remove(window);
+    return SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)
 {
     if (!PlugSettings.UseReserve)
         return;
-    RemindReservedAtClose(window);
+    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    if (!record || !record->posted)
+        RemindReservedAtClose(window);
     SendWindows.Remove(window);
 }
 
@@ -160,7 +169,19 @@ PLUGIN_EXPORT int __stdcall APCSendPost(HWND window, const char* path)
 {
     if (!PlugSettings.UseReserve)
         return 1;
+    // The records of posted windows the host has closed without a word go with their windows.
+    for (WindowRecord *at = SendWindows.head, *next; at; at = next) {
+        next = at->next;
+        if (at->window != window && static_cast<SendWindowRecord*>(at)->posted && !IsWindow(at->window))
+            SendWindows.Remove(at->window);
+    }
     MarkPostedMessage(window, path);
-    SendWindows.Remove(window);
+    // Kept until the window closes, marked posted: the message is on its way, and the close must
+    // not remind the user to send it.
+    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    if (!record)
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+    if (record)
+        record->posted = true;
     return 1;
 }

@@ -6,6 +6,7 @@
 #include "../common/TextBuffer.h"
 #include "Globals.h"
 #include "LogLines.h"
+#include "ModalLoop.h"
 #include "ReserveDialog.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -133,8 +134,14 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
-    if (!SendWindows.Find(window) && !SendWindows.Append(new (NoThrow) WindowRecord(window)))
+    ModalLoop loop;
+    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    if (!record)
+        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+    if (!record)
         return 0;
+    // Its message is being written again, not yet posted.
+    record->posted = false;
     // The header decides, as it is when the dialog opens and again when a choice is made: its line
     // may have gone or changed some other way since the last dialog, and a remembered time would
     // then show a reservation the message no longer has and keep the choice from being written.
@@ -160,6 +167,7 @@ void RemindReservedAtClose(HWND window)
 {
     if (FindReserveDate(CurrentHeader(window)) == -1)
         return;
+    ModalLoop loop;
     MessageBoxA(window,
                 "このメールは送信予約されています\n予約の設定/変更を有効にするには\n送信ボタンを押して終了してください",
                 "送信予約", MB_OK);

@@ -1,6 +1,7 @@
 #include "SettingsEditor.h"
 
 #include "../common/SettingsSaved.h"
+#include "resource.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -34,13 +35,13 @@ constexpr int EditorPlaces = 4;
 // The place at index as a full path in path (PathRoom long); false when it cannot be formed.
 bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
 {
-    static const wchar_t* const names[EditorPlaces] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll",
-                                                       L"chronset.dll", L"chronset.dll"};
+    static const wchar_t* const names[] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll", L"chronset.dll"};
+    const wchar_t* name = names[index < 3 ? index : 2];
     size_t folder = ModuleFolder(index < 3 ? nullptr : plugin, path);
-    size_t length = std::wcslen(names[index]);
+    size_t length = std::wcslen(name);
     if (folder == 0 || folder + length >= PathRoom)
         return false;
-    std::wmemcpy(path + folder, names[index], length + 1);
+    std::wmemcpy(path + folder, name, length + 1);
     return true;
 }
 
@@ -66,38 +67,35 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param)
 
 void (*SavedHandler)() = nullptr;
 
-LRESULT CALLBACK SettingsSavedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The dialog procedure of the window of the system's dialog class: no class of our own to register.
+INT_PTR CALLBACK SettingsSavedProc(HWND, UINT message, WPARAM, LPARAM)
 {
-    if (message != SettingsSavedMessage)
-        return DefWindowProcA(window, message, wParam, lParam);
-    // Each page that saved posted one: the settings are read once.
-    MSG more;
-    while (PeekMessageA(&more, window, SettingsSavedMessage, SettingsSavedMessage, PM_REMOVE)) {
-    }
+    if (message != SETTINGS_SAVED_MESSAGE)
+        return FALSE;
     if (SavedHandler)
         SavedHandler();
-    return 0;
+    return TRUE;
 }
 
 }  // namespace
 
 HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)())
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = SettingsSavedProc;
-    windowClass.hInstance = plugin;
-    windowClass.lpszClassName = SettingsSavedWindowClass;
-    RegisterClassA(&windowClass);
-    SavedHandler = onSaved;
-    return CreateWindowExA(0, SettingsSavedWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, plugin,
-                           nullptr);
+    char title[32] = "";
+    if (LoadStringA(plugin, IDS_SETTINGS_SAVED_TITLE, title, sizeof title) <= 0)
+        return nullptr;
+    HWND window = CreateWindowExA(0, WC_DIALOG, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, plugin, nullptr);
+    if (window) {
+        SavedHandler = onSaved;
+        SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&SettingsSavedProc));
+    }
+    return window;
 }
 
-void CloseSettingsSavedWindow(HMODULE plugin, HWND window)
+void CloseSettingsSavedWindow(HWND window)
 {
     if (window)
         DestroyWindow(window);
-    UnregisterClassA(SettingsSavedWindowClass, plugin);
     SavedHandler = nullptr;
 }
 
@@ -127,25 +125,23 @@ HMODULE LoadSettingsEditor(HMODULE plugin)
     return nullptr;
 }
 
-void ReportEditorNotLoaded(HMODULE plugin, HWND owner)
+void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
 {
-    // Wide: the paths need not be representable in the ANSI code page.
-    static const wchar_t lead[] = L"設定エディター chronset.dll が見つからないか、読み込めません。\n探した場所:";
-    const size_t room = sizeof lead / sizeof lead[0] + EditorPlaces * PathRoom;
-    auto* text = static_cast<wchar_t*>(std::malloc(room * sizeof(wchar_t)));
+    // The lead, then one line per place; a path the ANSI code page cannot show has "?" in it.
+    const int room = 256 + EditorPlaces * 2 * PathRoom;
+    auto* text = static_cast<char*>(std::malloc(room));
     if (!text)
         return;
-    std::wmemcpy(text, lead, sizeof lead / sizeof lead[0]);
-    size_t used = sizeof lead / sizeof lead[0] - 1;
+    int used = LoadStringA(plugin, IDS_EDITOR_NOT_LOADED, text, 256);
     wchar_t path[PathRoom];
-    for (int index = 0; index < EditorPlaces; ++index) {
+    for (int index = 0; index < EditorPlaces && used > 0; ++index) {
         if (!EditorPlace(plugin, index, path))
             continue;
-        size_t length = std::wcslen(path);
-        text[used++] = L'\n';
-        std::wmemcpy(text + used, path, length + 1);
-        used += length;
+        text[used++] = '\n';
+        int made = WideCharToMultiByte(CP_ACP, 0, path, -1, text + used, room - used, nullptr, nullptr);
+        used = made > 0 ? used + made - 1 : used - 1;
     }
-    MessageBoxW(owner, text, L"chronel", MB_OK | MB_ICONEXCLAMATION);
+    if (used > 0)
+        MessageBoxA(owner, text, title, MB_OK | MB_ICONEXCLAMATION);
     std::free(text);
 }

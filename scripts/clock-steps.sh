@@ -8,11 +8,12 @@
 #   flock -o /tmp/chronel-wine.lock scripts/clock-steps.sh 7 16
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ -d build/mingw ] || scripts/setup.sh >/dev/null
-cmake --build build/mingw --target clock_step_e2e_tests Quillpost chronel >/dev/null
+source scripts/wine-path.sh
+[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
+cmake --build "$CHRONEL_WIN_BUILD" --target clock_step_e2e_tests Quillpost chronel >/dev/null
 source scripts/xvfb.sh >/dev/null
 export CHRONEL_CLOCK_STEP_DAYS="${1:-7}" CHRONEL_CLOCK_STEP_SEED="${2:-16}"
 started=$(date +%s)
-build/mingw/wine-run.sh build/mingw/tests/e2e/clock_step_e2e_tests.exe \
+"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/tests/e2e/clock_step_e2e_tests.exe \
   --gtest_filter='*ARandomlySteppedClock*' </dev/null
 echo "$CHRONEL_CLOCK_STEP_DAYS simulated day(s), seed $CHRONEL_CLOCK_STEP_SEED, $(( $(date +%s) - started )) s wall"

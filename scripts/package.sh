@@ -9,10 +9,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out="${1:-$root/build/package}"
-build="$root/build/mingw"
+# The DLLs are always the i686 build's; the programs that write the sample settings and draw the
+# picture run from the Windows build that runs here (scripts/wine-path.sh).
+shipped="$root/build/mingw"
+source scripts/wine-path.sh
+build="$CHRONEL_WIN_BUILD"
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh
 fi
+cmake --build "$shipped" --target chronel chronset >/dev/null
 cmake --build "$build" --target chronel chronset export_sample editor_screenshots >/dev/null
 
 stage="$out/stage"
@@ -20,8 +25,8 @@ rm -rf "$stage"
 mkdir -p "$stage"
 # strip stamps the PE header with the time unless it is given one: the zip's own date.
 export SOURCE_DATE_EPOCH=1796083200
-i686-w64-mingw32-strip -o "$stage/chronel.dll" "$build/host/Plugins/chronel.dll"
-i686-w64-mingw32-strip -o "$stage/chronset.dll" "$build/host/Plugins/chronset.dll"
+i686-w64-mingw32-strip -o "$stage/chronel.dll" "$shipped/host/Plugins/chronel.dll"
+i686-w64-mingw32-strip -o "$stage/chronset.dll" "$shipped/host/Plugins/chronset.dll"
 cp package/guide.html "$stage/guide.html"
 cp package/LICENSE.txt "$stage/LICENSE.txt"
 

@@ -3,13 +3,14 @@
 # PNG files under build/screenshots, on a private X display, for a person to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --build build/mingw --target editor_screenshots chronset chronel >/dev/null
+source scripts/wine-path.sh
+cmake --build "$CHRONEL_WIN_BUILD" --target editor_screenshots chronset chronel >/dev/null
 source scripts/xvfb.sh
 out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 # A virtual desktop: Wine draws the title bars itself, with no window manager on the display.
-build/mingw/wine-run.sh explorer /desktop=chronel,1024x768 build/mingw/tools/editor_screenshots.exe "Z:$(echo "$out" | tr / '\\')"
+"$CHRONEL_WIN_BUILD"/wine-run.sh explorer /desktop=chronel,1024x768 "$CHRONEL_WIN_BUILD"/tools/editor_screenshots.exe "Z:$(echo "$out" | tr / '\\')"
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
   convert "$bmp" "${bmp%.bmp}.png"

@@ -1,12 +1,14 @@
 #!/bin/bash
-# Maps the dialogs' font names to the IPA fonts, so Japanese text renders in screenshots.
+# Maps the dialogs' font names to the IPA fonts, so Japanese text renders in screenshots. Runs in
+# the prefix wine-run.sh picks (scripts/xvfb.sh names the slot).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/wine-path.sh"
 reg=$(mktemp --suffix=.reg)
+trap 'rm -f "$reg"' EXIT
 # regedit reads the file in the ANSI code page of the prefix (932 here).
 {
   printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
   printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n"MS Shell Dlg"="IPAPGothic"\r\n'
 } | iconv -f UTF-8 -t CP932 > "$reg"
-"$root/build/mingw/wine-run.sh" regedit /S "Z:$(echo "$reg" | tr / '\\')" >/dev/null 2>&1 || true
-rm -f "$reg"
+"$CHRONEL_WIN_BUILD/wine-run.sh" regedit /S "Z:$(echo "$reg" | tr / '\\')"

@@ -23,8 +23,8 @@ void CSettingSheet::OnSaved()
     // The plug-in's window on this thread; none when the editor runs without it.
     const DWORD thread = GetCurrentThreadId();
     for (HWND window = nullptr;
-         (window = FindWindowExA(HWND_MESSAGE, window, SettingsSavedWindowClass, nullptr)) != nullptr;) {
+         (window = FindWindowExA(HWND_MESSAGE, window, WC_DIALOG, SETTINGS_SAVED_TITLE)) != nullptr;) {
         if (GetWindowThreadProcessId(window, nullptr) == thread)
-            PostMessageA(window, SettingsSavedMessage, 0, 0);
+            PostMessageA(window, SETTINGS_SAVED_MESSAGE, 0, 0);
     }
 }

@@ -18,6 +18,12 @@ struct FolderWindowRecord : WindowRecord {
     explicit FolderWindowRecord(HWND w) : WindowRecord(w) {}
 };
 
+// A send window, and whether its message has been posted: its close then reminds of nothing.
+struct SendWindowRecord : WindowRecord {
+    bool posted = false;
+    explicit SendWindowRecord(HWND w) : WindowRecord(w) {}
+};
+
 // The host's folder or send windows, in the order reported; keyed by window handle.
 class WindowList {
 public:

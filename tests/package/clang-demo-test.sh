@@ -4,6 +4,10 @@
 set -euo pipefail
 build="$1"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+if [ "$build" != "$root/build/mingw" ]; then
+  echo "skipped: needs 32-bit execution (clang builds the i686 DLLs only)"
+  exit 0
+fi
 clang="$root/build/clang/host/Plugins"
 if [ ! -f "$clang/chronel.dll" ]; then
   echo "FAIL: $clang/chronel.dll missing (scripts/build-clang.sh builds it)"; exit 1

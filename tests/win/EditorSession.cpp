@@ -52,7 +52,7 @@ HWND FindThreadWindow(DWORD threadId, const char* title, HWND except, DWORD time
 DWORD WINAPI EditorSession::Run(void* self)
 {
     auto* session = static_cast<EditorSession*>(self);
-    auto setUp = reinterpret_cast<SetUpChronelProc>(GetProcAddress(session->module_, "SetUpChronel"));
+    auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(session->module_, "SetUpChronel")));
     return setUp ? static_cast<DWORD>(setUp()) : 0xffffffffu;
 }
 

@@ -1,4 +1,4 @@
-// chronel.dll and chronset.dll as shipped: PE32 i386 libraries with exactly their entry points,
+// chronel.dll and chronset.dll as shipped (the i686 build, whichever build runs this test): PE32 i386 libraries with exactly their entry points,
 // importing only what Windows XP SP3 has, without the C++ runtime, and reading the clock only
 // through kernel32.
 #include "PeImage.h"
@@ -17,7 +17,7 @@ const char* const ShippedDlls[] = {"chronel", "chronset"};
 
 PeImage Shipped(const std::string& name)
 {
-    return PeImage::Read(ReadFileBytes(BuildPath("host/Plugins/" + name + ".dll")));
+    return PeImage::Read(ReadFileBytes(ShippedBuildPath("host/Plugins/" + name + ".dll")));
 }
 
 // Every function the two DLLs import, each checked to exist on Windows XP SP3 (32-bit, and so
@@ -34,13 +34,14 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
       "QueryPerformanceCounter", "ReadFile", "ReleaseMutex", "SetCurrentDirectoryW", "SetEndOfFile", "SetEvent",
       "SetFilePointerEx", "SetLocalTime", "Sleep", "SystemTimeToTzSpecificLocalTime",
-      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WriteFile"}},
+      "TzSpecificLocalTimeToSystemTime", "VirtualProtect", "VirtualQuery", "WaitForSingleObject", "WideCharToMultiByte", "WriteFile"}},
     {"shell32.dll", {"SHGetFolderPathA", "ShellExecuteA"}},
     {"ole32.dll", {"CoInitializeEx", "CoUninitialize"}},
     {"user32.dll",
      {"AppendMenuA", "CallWindowProcA", "CharNextA", "CheckDlgButton", "CreateWindowExA", "DefWindowProcA",
-      "DestroyIcon", "DestroyWindow", "DialogBoxParamA", "EnableWindow", "EndDialog", "GetWindowThreadProcessId",
-      "KillTimer", "MessageBoxW", "PeekMessageA", "RegisterClassA", "SetTimer", "UnregisterClassA",
+      "DestroyIcon", "DestroyWindow", "DialogBoxParamA", "EnableWindow", "EndDialog", "GetClassNameA",
+      "GetWindowThreadProcessId", "KillTimer", "MessageBoxW", "PeekMessageA", "RegisterClassA", "SetTimer",
+      "UnregisterClassA",
       "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
       "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
       "GetSystemMetrics", "GetWindow", "GetWindowLongA", "GetWindowPlacement", "GetWindowTextA",
@@ -111,7 +112,7 @@ TEST(PluginImageTest, NeitherDllCarriesTheCxxRuntimeOrThreadLocalStorage)
         ASSERT_TRUE(image.valid);
         EXPECT_EQ(image.tlsRva, 0u);
         EXPECT_EQ(image.tlsSize, 0u);
-        std::string map = ReadFileBytes(BuildPath("maps/" + std::string(name) + ".map"));
+        std::string map = ReadFileBytes(ShippedBuildPath("maps/" + std::string(name) + ".map"));
         ASSERT_FALSE(map.empty()) << "no link map";
         for (const char* runtime : {"libstdc++.a(", "libsupc++.a(", "libgcc_eh.a(", "libwinpthread.a(", "libpthread.a("}) {
             size_t at = map.find(runtime);
@@ -130,7 +131,7 @@ TEST(PluginImageTest, TheStaticConstructorListIsAligned)
 {
     for (const char* build : {"maps/", "../clang/maps/"}) {
         for (const char* name : ShippedDlls) {
-            std::string map = ReadFileBytes(BuildPath(build + std::string(name) + ".map"));
+            std::string map = ReadFileBytes(ShippedBuildPath(build + std::string(name) + ".map"));
             if (map.empty() && std::string(build) != "maps/")
                 continue;
             SCOPED_TRACE(build + std::string(name));

@@ -1,6 +1,7 @@
 // The send-window side against a stand-in host: the menu item, the dialog driven through its
 // controls, the header it writes, the marks of a posted message and the reminder at close.
 #include "FakeHost.h"
+#include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/Reserve.h"
 #include "plugin/pure/HeaderText.h"
@@ -15,6 +16,13 @@ using namespace testing_support;
 namespace {
 
 const int32_t At0730 = 1796596200;  // 2026-12-07 07:30:00 in Tokyo (TZ=JST-9)
+
+// The present moment for the code under test: 2026-12-07 06:58:00 in Tokyo.
+void WINAPI At0658(FILETIME* now)
+{
+    ULONGLONG ticks = (At0730 - 32 * 60 + 11644473600ULL) * 10000000ULL;
+    *now = FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
 
 // Runs answer on the reservation dialog (or box) once it is shown, from a timer inside its modal loop.
 std::function<void(HWND)> PendingAnswer;
@@ -43,9 +51,12 @@ protected:
         PluginModule = GetModuleHandleA(nullptr);
         PlugSettings.ReserveMark = 0;
         window = CreateWindowA("STATIC", "send", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        PatchKernel32Import(GetModuleHandleA(nullptr), "GetSystemTimeAsFileTime", reinterpret_cast<void*>(At0658));
     }
     void TearDown() override
     {
+        PatchKernel32Import(GetModuleHandleA(nullptr), "GetSystemTimeAsFileTime",
+                            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimeAsFileTime")));
         SendWindows.Remove(window);
         DestroyWindow(window);
     }
@@ -213,6 +224,7 @@ struct OwnedBox {
 };
 OwnedBox LastBox;
 HWND BoxOwner;
+int BoxAnswer = IDOK;
 void CALLBACK AnswerOwnedBox(HWND, UINT, UINT_PTR timer, DWORD)
 {
     for (HWND box = FindWindowA("#32770", nullptr); box; box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
@@ -222,71 +234,49 @@ void CALLBACK AnswerOwnedBox(HWND, UINT, UINT_PTR timer, DWORD)
         char title[64] = "";
         GetWindowTextA(box, title, sizeof title);
         LastBox = {BoxOwner, title, DialogStaticText(box), true};
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PostMessageA(box, WM_COMMAND, std::exchange(BoxAnswer, IDOK), 0);
         return;
     }
 }
 
-TEST_F(ReserveTest, FieldsOutOfRangeAreNormalised)
-{
-    host.headers[window] = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
-    Reserve(Fill("2026", "4", "31", "7", "75", 1));  // 31 April, minute 75: 1 May 08:15
-    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1777590900);
-    Reserve(Fill("2027", "0", "0", "24", "0", 1));  // day 0 of month 0: 30 November 2026, hour 24
-    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1796050800);
-    // The close box changes nothing.
-    host.headers[window] = "To: c\r\n";
-    Reserve(Fill("2026", "12", "7", "7", "30", 2));
-    EXPECT_EQ(host.headers[window], "To: c\r\n");
-}
-
-// A date and time that a reservation cannot hold (no year or one that is no number, before
-// 1970-01-01 09:00 in Tokyo, after 2038-01-19 12:14): a box owned by the dialog says so and which range can be used, the
-// dialog stays open, and the header keeps its reservation. The first and last minutes can be used.
-TEST_F(ReserveTest, ADateThatCannotBeUsedIsSaidAndChangesNothing)
+// Fields are read as typed, full-width digits and blanks too (the Japanese input method), and
+// never normalised: a field with no number in its range, or a moment a reservation cannot hold,
+// is refused in a box owned by the dialog; a moment gone by is taken only with "はい". A refused
+// choice leaves the dialog open with the input and the header as it was.
+TEST_F(ReserveTest, FieldsAreReadAsTypedAndAnythingElseIsRefusedOutLoud)
 {
     const std::string header = "X-Reserve-Date: 1796596200\r\nTo: b\r\n";
-    struct Case {
-        const char* fields[5];
+    struct Case { const char* fields[5]; int32_t written; std::string box; int answer; };  // written -1: as it was
+    const Case cases[] = {
+        {{"２０２６", "１２", "\x82\x57", "　１８ ", "３０"}, 1796722200, "", IDOK},
+        {{"2028", "2", "29", "9", "0"}, 1835395200, "", IDOK},
+        {{"2038", "1", "19", "12", "14"}, 2147483640, "", IDOK},
+        {{"2027", "2", "30", "9", "0"}, -1, "「日」には1から28までの数を入力してください。", IDOK},
+        {{"2026", "12", "8", "24", "0"}, -1, "「時」には0から23までの数を入力してください。", IDOK},
+        {{"2026", "12", "8", "9", "60"}, -1, "「分」には0から59までの数を入力してください。", IDOK},
+        {{"2027", "0", "1", "9", "0"}, -1, "「月」には1から12までの数を入力してください。", IDOK},
+        {{"2026", "1２x", "8", "9", "0"}, -1, "「月」には1から12までの数を入力してください。", IDOK},
+        {{"", "12", "7", "7", "30"}, -1, "「年」には1970から2038までの数を入力してください。", IDOK},
+        {{"1970", "1", "1", "8", "59"}, -1,
+         "この日時では送信予約できません。\n1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。", IDOK},
+        {{"2026", "12", "7", "6", "57"}, -1, "この時刻はすでに過ぎています。次の送信で送りますか?", IDNO},
+        {{"1970", "1", "1", "9", "0"}, 0, "この時刻はすでに過ぎています。次の送信で送りますか?", IDYES},
     };
-    const Case unusable[] = {
-        {{"", "12", "7", "7", "30"}},
-        {{"1970", "1", "1", "8", "59"}},
-        {{"2038", "1", "19", "12", "15"}},
-    };
-    for (const Case& c : unusable) {
-        SCOPED_TRACE(std::string(c.fields[0]) + "-" + c.fields[1] + "-" + c.fields[2] + " " + c.fields[3] + ":" +
-                     c.fields[4]);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fields[0]) + "-" + c.fields[1] + "-" + c.fields[2] + " " + c.fields[3] + ":" + c.fields[4]);
         host.headers[window] = header;
         LastBox = OwnedBox{};
+        BoxAnswer = c.answer;
+        UINT_PTR answerer = 0;
         Reserve([&](HWND dialog) {
             BoxOwner = dialog;
-            SetTimer(nullptr, 0, 30, AnswerOwnedBox);
+            answerer = SetTimer(nullptr, 0, 30, AnswerOwnedBox);
             Fill(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], 1)(dialog);
             SendMessageA(GetDlgItem(dialog, 2), BM_CLICK, 0, 0);
         });
-        ASSERT_TRUE(LastBox.shown);
-        EXPECT_EQ(LastBox.title, "送信予約");
-        EXPECT_EQ(LastBox.text, "この日時では送信予約できません。\n"
-                                "1970年1月1日 9:00から2038年1月19日 12:14までの日時を入力してください。");
-        EXPECT_EQ(host.headers[window], header);
-    }
-    // The dialog is still there to be corrected.
-    Reserve([&](HWND dialog) {
-        BoxOwner = dialog;
-        SetTimer(nullptr, 0, 30, AnswerOwnedBox);
-        Fill("abc", "12", "7", "7", "30", 1)(dialog);
-        Fill("2026", "12", "24", "10", "0", 1)(dialog);
-    });
-    EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), 1798074000);
-    for (const Case& c : {Case{{"1970", "1", "1", "9", "0"}}, Case{{"2038", "1", "19", "12", "14"}}}) {
-        host.headers[window] = header;
-        LastBox = OwnedBox{};
-        BoxOwner = nullptr;
-        Reserve(Fill(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], 1));
-        EXPECT_FALSE(LastBox.shown);
-        EXPECT_EQ(host.headers[window], "X-Reserve-Date: " +
-                                            std::string(c.fields[0][0] == '1' ? "0" : "2147483640") + "\r\nTo: b\r\n");
+        KillTimer(nullptr, answerer);
+        EXPECT_EQ(LastBox.text, c.box);
+        EXPECT_EQ(FindReserveDate(host.headers[window].c_str()), c.written == -1 ? 1796596200 : c.written);
     }
 }
 

@@ -26,6 +26,11 @@ std::string BuildPath(const std::string& relative)
     return WinPath(std::string(CHRONEL_BUILD_DIR) + "/" + relative);
 }
 
+std::string ShippedBuildPath(const std::string& relative)
+{
+    return WinPath(std::string(CHRONEL_I686_BUILD_DIR) + "/" + relative);
+}
+
 void ClearSettings()
 {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quor");

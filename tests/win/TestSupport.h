@@ -16,6 +16,9 @@ namespace testing_support {
 std::string WinPath(const std::string& unixPath);
 // A path under the build directory, e.g. BuildPath("host/Plugins/chronel.dll").
 std::string BuildPath(const std::string& relative);
+// A path under the i686 build, whose DLLs are the ones users get: what is read of the shipped
+// image is read there, whichever build runs the tests.
+std::string ShippedBuildPath(const std::string& relative);
 
 constexpr const char* PlugKey = "Software\\Quor\\ChronelPlug";
 

@@ -84,10 +84,11 @@ void CaptureChronelDialog(HMODULE chronel, int id, const std::string& path)
     if (!dialog)
         return;
     if (id == 101) {
-        // The reservation dialog as a user sees it while reserving: 24 December 2026, 09:00.
-        const int fields[] = {1003, 1005, 1007, 1009, 1011};
-        const char* const values[] = {"2026", "12", "24", "9", "0"};
-        for (int i = 0; i < 5; ++i)
+        // The reservation dialog as a user sees it while reserving: 24 December 2026, 18:30, with
+        // the moment in words under the fields (as wide as it gets).
+        const int fields[] = {1003, 1005, 1007, 1009, 1011, 1013};
+        const char* const values[] = {"2026", "12", "24", "18", "30", "2026年12月24日(木) 18:30"};
+        for (int i = 0; i < 6; ++i)
             SetDlgItemTextA(dialog, fields[i], values[i]);
     }
     ShowWindow(dialog, SW_SHOW);

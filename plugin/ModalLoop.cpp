@@ -1,0 +1,76 @@
+#include "ModalLoop.h"
+
+#include "Globals.h"
+
+namespace {
+
+int OpenLoops = 0;
+bool HostCleanedUp = false;
+
+// Drops a loop's reference once the host's thread has answered a message sent to anchor. That
+// thread answers only inside a message loop, and once chronel's loop has ended chronel runs none
+// before it returns to the host. The library may go with this last reference, so it is dropped
+// by FreeLibraryAndExitThread, which returns into nothing.
+DWORD WINAPI DropReferenceOnceOut(LPVOID anchor)
+{
+    // A static control's default handling of WM_CLOSE destroys it on its own thread.
+    SendMessageA(static_cast<HWND>(anchor), WM_CLOSE, 0, 0);
+    FreeLibraryAndExitThread(PluginModule, 0);
+    return 0;
+}
+
+// The reservation dialog and every box shown over it or at close bear its title.
+BOOL CALLBACK EndReservationWindow(HWND window, LPARAM)
+{
+    char kind[8] = "";
+    char title[16] = "";
+    GetClassNameA(window, kind, sizeof kind);
+    GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpiA(kind, "#32770") == 0 && lstrcmpiA(title, "送信予約") == 0)
+        EndDialog(window, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+ModalLoop::ModalLoop()
+{
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&EndModalLoops),
+                           &module_))
+        ++OpenLoops;
+    else
+        module_ = nullptr;
+}
+
+ModalLoop::~ModalLoop()
+{
+    if (!module_)
+        return;
+    --OpenLoops;
+    // Before clean-up the host holds the library: this reference is not the last.
+    if (!HostCleanedUp) {
+        FreeLibrary(module_);
+        return;
+    }
+    HWND anchor = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HANDLE thread = anchor ? CreateThread(nullptr, 0, DropReferenceOnceOut, anchor, 0, nullptr) : nullptr;
+    if (thread) {
+        CloseHandle(thread);
+        return;
+    }
+    // The reference stays, and the library with it until the host's process ends.
+    if (anchor)
+        DestroyWindow(anchor);
+}
+
+void EndModalLoops()
+{
+    HostCleanedUp = true;
+    if (OpenLoops > 0)
+        EnumThreadWindows(GetCurrentThreadId(), EndReservationWindow, 0);
+}
+
+void ModalLoopsStartUp()
+{
+    HostCleanedUp = false;
+}
