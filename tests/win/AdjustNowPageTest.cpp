@@ -158,37 +158,44 @@ const Place ExistingPlaces[] = {
 
 TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheirPlaces)
 {
+    {
+        EditorSession editor;
+        ASSERT_NE(editor.Sheet(), nullptr);
+        HWND page = editor.ShowPage(SntpPage);
+        EXPECT_EQ(Text(page, IDT_NTP_STATUS), "前回の時刻合わせ: 記録はありません");
+        EXPECT_EQ(Text(page, IDB_NTP_ADJUST_NOW), "今すぐ合わせる");
+        EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW)) << "usable with the switch off";
+        EXPECT_FALSE(Checked(page, IDX_NTP_USE));
+        for (const Place& place : ExistingPlaces) {
+            // Position and size are converted apart, as the dialog manager does.
+            RECT expected{place.x, place.y, place.width, place.height};
+            MapDialogRect(page, &expected);
+            RECT actual;
+            GetWindowRect(GetDlgItem(page, place.id), &actual);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
+            EXPECT_EQ(actual.left, expected.left) << place.id;
+            EXPECT_EQ(actual.top, expected.top) << place.id;
+            EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << place.id;
+        }
+        // The new controls lie below the old ones and inside the page.
+        RECT page_{}, line{}, button{}, hidden{};
+        GetClientRect(page, &page_);
+        GetWindowRect(GetDlgItem(page, IDT_NTP_STATUS), &line);
+        GetWindowRect(GetDlgItem(page, IDB_NTP_ADJUST_NOW), &button);
+        GetWindowRect(GetDlgItem(page, IDX_NTP_RUN_SERVER), &hidden);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&button), 2);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&hidden), 2);
+        EXPECT_GE(line.top, hidden.bottom);
+        EXPECT_GE(button.top, line.bottom);
+        EXPECT_LE(button.bottom, page_.bottom);
+        editor.Press(PSBTN_CANCEL);
+        editor.WaitForResult();
+    }
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.ShowPage(SntpPage);
-    EXPECT_EQ(Text(page, IDT_NTP_STATUS), "前回の時刻合わせ: 記録はありません");
-    EXPECT_EQ(Text(page, IDB_NTP_ADJUST_NOW), "今すぐ合わせる");
-    EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW)) << "usable with the switch off";
-    EXPECT_FALSE(Checked(page, IDX_NTP_USE));
-    for (const Place& place : ExistingPlaces) {
-        // Position and size are converted apart, as the dialog manager does.
-        RECT expected{place.x, place.y, place.width, place.height};
-        MapDialogRect(page, &expected);
-        RECT actual;
-        GetWindowRect(GetDlgItem(page, place.id), &actual);
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
-        EXPECT_EQ(actual.left, expected.left) << place.id;
-        EXPECT_EQ(actual.top, expected.top) << place.id;
-        EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
-        EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << place.id;
-    }
-    // The new controls lie below the old ones and inside the page.
-    RECT page_{}, line{}, button{}, hidden{};
-    GetClientRect(page, &page_);
-    GetWindowRect(GetDlgItem(page, IDT_NTP_STATUS), &line);
-    GetWindowRect(GetDlgItem(page, IDB_NTP_ADJUST_NOW), &button);
-    GetWindowRect(GetDlgItem(page, IDX_NTP_RUN_SERVER), &hidden);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&button), 2);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&hidden), 2);
-    EXPECT_GE(line.top, hidden.bottom);
-    EXPECT_GE(button.top, line.bottom);
-    EXPECT_LE(button.bottom, page_.bottom);
     // An outcome stored meanwhile (the plug-in's scheduled exchange) shows while the page is open.
     WriteText(StatusKey, "Time", "2026/12/07 07:00:02", true);
     WriteText(StatusKey, "Server", "ntp.example.jp", true);
