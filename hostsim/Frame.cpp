@@ -39,7 +39,7 @@ LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (name)
             LogEvent("command: %d (%s)", command, name);
         if (command == CmdPluginSettings)
-            OpenPluginSettings();
+            OpenPluginSettings(false);
         else if (command == CmdReceive || command == CmdPatrolReceive)
             StartReceive(command == CmdPatrolReceive);
         else if (command == CmdConnection)
@@ -204,13 +204,16 @@ HWND OpenFolderWindow()
     return frame;
 }
 
-void OpenPluginSettings()
+void OpenPluginSettings(bool holdClock)
 {
-    LogEvent("user: opens the plug-in's settings");
-    // The user (or a test) works at the sheet in real time: a clock running many times faster
-    // would carry the scenario past its later moments before the sheet is closed.
-    ClockHold hold;
+    LogEvent("user: opens the plug-in's settings%s", holdClock ? " (the clock held)" : "");
+    // As in the real host the clock goes on while the sheet is open. A test that works at the sheet
+    // in real time and needs the moment fixed holds it, here for the whole session, or with a wait.
+    if (holdClock)
+        ++Host.clockHeld;
     int result = Plugin.Setup(0);
+    if (holdClock)
+        --Host.clockHeld;
     LogEvent("host: APCSetup -> %d", result);
 }
 

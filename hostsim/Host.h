@@ -139,8 +139,9 @@ bool CreateHostWindows(HINSTANCE instance);
 HMENU ConnectionSubmenu(HWND frame = nullptr);  // submenu 3 of a frame's menu (the main frame's by default)
 // Opens another folder window (a frame with its own menu bar) and reports it to the plug-in.
 HWND OpenFolderWindow();
-// The user opens the plug-in's settings (APCSetup), from the scenario or the host's menu.
-void OpenPluginSettings();
+// The user opens the plug-in's settings (APCSetup), from the scenario or the host's menu. The
+// clock goes on while the sheet is open unless holdClock.
+void OpenPluginSettings(bool holdClock);
 void StartReceive(bool patrol);
 void StartConnectionToggle();
 // Host options and scenario actions of HostActions.cpp; false when the line is not theirs.

@@ -164,6 +164,26 @@ int ScheduleItem(std::string* caption, HWND frame = nullptr)
     return found;
 }
 
+BOOL CALLBACK FirstStaticText(HWND child, LPARAM found)
+{
+    char name[16] = "", text[2048] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (_stricmp(name, "Static") != 0 || !GetWindowTextA(child, text, sizeof text))
+        return TRUE;
+    *reinterpret_cast<std::string*>(found) = text;
+    return FALSE;
+}
+
+// A message box's text on one line, its line breaks as " | ".
+std::string StaticTextOf(HWND window)
+{
+    std::string text;
+    EnumChildWindows(window, FirstStaticText, reinterpret_cast<LPARAM>(&text));
+    for (size_t at; (at = text.find('\n')) != std::string::npos;)
+        text.replace(at, 1, " | ");
+    return text;
+}
+
 BOOL CALLBACK CountShown(HWND window, LPARAM param)
 {
     auto* count = reinterpret_cast<std::pair<const char*, int>*>(param);
@@ -256,17 +276,29 @@ void RunAction(const std::string& line)
     } else if (verb == "cleanup") {
         LogEvent("host: APCCleanUp -> %d", Plugin.CleanUp());
     } else if (verb == "setup") {
-        OpenPluginSettings();
+        // setup [held]: held, the clock stands still until the sheet closes
+        std::string held;
+        in >> held;
+        OpenPluginSettings(held == "held");
     } else if (verb == "about") {
         LogEvent("user: opens the plug-in's about box");
         int result = Plugin.VersionInfo(main);
         LogEvent("host: APCVersionInfo -> %d", result);
     } else if (verb == "press") {
-        // press TITLE ID: answers a window with that title by its button
+        // press TITLE ID: answers a window with that title by its button ("TITLE" for one with blanks)
         std::string title;
         int id = 0;
-        in >> title >> id;
+        in >> std::ws;
+        if (in.peek() == '"') {
+            in.get();
+            std::getline(in, title, '"');
+        } else {
+            in >> title;
+        }
+        in >> id;
         HWND window = FindWindowA(nullptr, title.c_str());
+        if (window)
+            LogEvent("dialog: \"%s\" says \"%s\"", title.c_str(), StaticTextOf(window).c_str());
         LogEvent("user: presses %d in \"%s\"%s", id, title.c_str(), window ? "" : " (no such window)");
         if (window)
             PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);

@@ -75,6 +75,13 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
 // first one saved.
 static HMODULE OpenEditor = nullptr;
 
+static void TakeSavedSettings()
+{
+    LoadSettings(PlugSettings);
+    FindNextEventNow();
+    UpdateScheduleMenuItems();
+}
+
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
     ModalLoop loop;
@@ -83,18 +90,20 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
         return 0;
     }
     HMODULE editor = LoadSettingsEditor(PluginModule);
-    if (!editor)
+    if (!editor) {
+        ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
         return 0;
+    }
     auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor, "SetUpChronel")));
     OpenEditor = editor;
+    // Each Apply is taken while the sheet stays open; the host's timer goes on meanwhile.
+    HWND saved = OpenSettingsSavedWindow(PluginModule, TakeSavedSettings);
     // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
     int result = setUp ? setUp() : 0;
+    CloseSettingsSavedWindow(saved);
     OpenEditor = nullptr;
-    if (result == 1) {
-        LoadSettings(PlugSettings);
-        FindNextEventNow();
-        UpdateScheduleMenuItems();
-    }
+    if (result == 1)
+        TakeSavedSettings();
     return FreeLibrary(editor);
 }
 

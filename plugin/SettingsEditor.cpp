@@ -1,5 +1,9 @@
 #include "SettingsEditor.h"
 
+#include "../common/SettingsSaved.h"
+#include "resource.h"
+
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -24,13 +28,21 @@ size_t ModuleFolder(HMODULE module, wchar_t* path)
     return 0;
 }
 
-HMODULE LoadFromFolder(wchar_t* path, size_t folder, const wchar_t* name)
+// The editor's places in the order they are tried: from the folder of the host's executable
+// "Plugins\chronset.dll", "Setup\chronset.dll" and "chronset.dll", then beside the plug-in.
+constexpr int EditorPlaces = 4;
+
+// The place at index as a full path in path (PathRoom long); false when it cannot be formed.
+bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
 {
+    static const wchar_t* const names[] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll", L"chronset.dll"};
+    const wchar_t* name = names[index < 3 ? index : 2];
+    size_t folder = ModuleFolder(index < 3 ? nullptr : plugin, path);
     size_t length = std::wcslen(name);
-    if (folder + length >= PathRoom)
-        return nullptr;
+    if (folder == 0 || folder + length >= PathRoom)
+        return false;
     std::wmemcpy(path + folder, name, length + 1);
-    return LoadLibraryW(path);
+    return true;
 }
 
 // The editor's sheet caption, its string 200.
@@ -53,7 +65,39 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param)
     return FALSE;
 }
 
+void (*SavedHandler)() = nullptr;
+
+// The dialog procedure of the window of the system's dialog class: no class of our own to register.
+INT_PTR CALLBACK SettingsSavedProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    if (message != SETTINGS_SAVED_MESSAGE)
+        return FALSE;
+    if (SavedHandler)
+        SavedHandler();
+    return TRUE;
+}
+
 }  // namespace
+
+HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)())
+{
+    char title[32] = "";
+    if (LoadStringA(plugin, IDS_SETTINGS_SAVED_TITLE, title, sizeof title) <= 0)
+        return nullptr;
+    HWND window = CreateWindowExA(0, WC_DIALOG, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, plugin, nullptr);
+    if (window) {
+        SavedHandler = onSaved;
+        SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&SettingsSavedProc));
+    }
+    return window;
+}
+
+void CloseSettingsSavedWindow(HWND window)
+{
+    if (window)
+        DestroyWindow(window);
+    SavedHandler = nullptr;
+}
 
 bool BringEditorSheetForward(HMODULE editor)
 {
@@ -71,15 +115,33 @@ bool BringEditorSheetForward(HMODULE editor)
 
 HMODULE LoadSettingsEditor(HMODULE plugin)
 {
-    static const wchar_t* const hostPlaces[] = {L"Plugins\\chronset.dll", L"Setup\\chronset.dll", L"chronset.dll"};
     wchar_t path[PathRoom];
-    if (size_t folder = ModuleFolder(nullptr, path)) {
-        for (const wchar_t* name : hostPlaces) {
-            if (HMODULE editor = LoadFromFolder(path, folder, name))
-                return editor;
-        }
+    for (int index = 0; index < EditorPlaces; ++index) {
+        if (!EditorPlace(plugin, index, path))
+            continue;
+        if (HMODULE editor = LoadLibraryW(path))
+            return editor;
     }
-    if (size_t folder = ModuleFolder(plugin, path))
-        return LoadFromFolder(path, folder, L"chronset.dll");
     return nullptr;
+}
+
+void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
+{
+    // The lead, then one line per place; a path the ANSI code page cannot show has "?" in it.
+    const int room = 256 + EditorPlaces * 2 * PathRoom;
+    auto* text = static_cast<char*>(std::malloc(room));
+    if (!text)
+        return;
+    int used = LoadStringA(plugin, IDS_EDITOR_NOT_LOADED, text, 256);
+    wchar_t path[PathRoom];
+    for (int index = 0; index < EditorPlaces && used > 0; ++index) {
+        if (!EditorPlace(plugin, index, path))
+            continue;
+        text[used++] = '\n';
+        int made = WideCharToMultiByte(CP_ACP, 0, path, -1, text + used, room - used, nullptr, nullptr);
+        used = made > 0 ? used + made - 1 : used - 1;
+    }
+    if (used > 0)
+        MessageBoxA(owner, text, title, MB_OK | MB_ICONEXCLAMATION);
+    std::free(text);
 }

@@ -9,7 +9,16 @@
 // take a chronset.dll from the current directory (a file dialog may have moved it anywhere) or
 // from PATH. Null when none loads; the caller frees what it gets.
 HMODULE LoadSettingsEditor(HMODULE plugin);
+// Tells the user that the editor could not be loaded (right after LoadSettingsEditor, whose last
+// error it reads), and where it was looked for.
+void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title);
 
 // Brings the sheet of the loaded editor, a top-level window of this thread, to the front (the
 // dialog it shows over itself, if any), restored when minimised. False when none is found.
 bool BringEditorSheetForward(HMODULE editor);
+
+// While the editor's sheet is open: a message-only window of this thread, which the editor tells
+// after each save (common/SettingsSaved.h); onSaved then runs on this thread. None when it cannot
+// be made: the settings are then taken when the sheet closes.
+HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)());
+void CloseSettingsSavedWindow(HWND window);

@@ -5,6 +5,10 @@
 #define IDT_ABOUT_PLUGIN 1000
 #define IDT_ABOUT_EDITOR 1001
 
+// Strings, kept as resources: chronel's constant data has no room to spare under 80 KB.
+#define IDS_SETTINGS_SAVED_TITLE 100  // the title of the window the editor tells of each save
+#define IDS_EDITOR_NOT_LOADED 101     // the settings command without chronset.dll
+
 // Reservation dialog: the buttons, then each field's edit and up-down.
 #define IDB_RESERVE_SET 1
 #define IDB_RESERVE_CLOSE 2

@@ -5,6 +5,7 @@
 #include "resource.h"
 
 #include "common/ActivityLog.h"
+#include "common/SettingsStore.h"
 #include "common/SettingsWriter.h"
 #include "common/TextBuffer.h"
 
@@ -67,19 +68,32 @@ bool CChronelPage::OnApply(DWORD* error)
 void CChronelPage::ExportCommand()
 {
     char path[MAX_PATH] = "chronel.reg";
-    OPENFILENAMEA open{};
-    open.lStructSize = sizeof open;
-    open.hwndOwner = nullptr;  // the sheet stays usable while the dialog is open
-    open.lpstrFile = path;
-    open.nMaxFile = sizeof path;
-    open.lpstrDefExt = "reg";
-    open.Flags = OFN_HIDEREADONLY;  // the file need not exist yet
-    if (!ShowOpenFileDialog(open))
+    OPENFILENAMEA save{};
+    // The full size, which Windows 2000 and later know.
+    save.lStructSize = sizeof save;
+    save.hwndOwner = nullptr;  // the sheet stays usable while the dialog is open
+    save.lpstrFilter = "登録ファイル (*.reg)\0*.reg\0すべてのファイル (*.*)\0*.*\0";
+    save.nFilterIndex = 1;
+    save.lpstrFile = path;
+    save.nMaxFile = sizeof path;
+    save.lpstrDefExt = "reg";
+    save.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!ShowSaveFileDialog(save))
         return;
-    // The record as it stands: this page's unapplied changes are not in it. Success says nothing.
+    // What is saved, as the note says: the registry as it stands, without the changes on any page
+    // that have not been applied.
+    Settings saved;
+    LoadSettings(saved);
+    HWND owner = GetParent(window_);
     DWORD error = ERROR_SUCCESS;
-    if (!ExportSettings(*settings, path, &error))
-        ShowFailure(GetParent(window_), "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
+    if (!ExportSettings(saved, path, &error)) {
+        ShowFailure(owner, "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
+        return;
+    }
+    TextBuffer text("保存済みの設定を次のファイルに書き出しました。\n");
+    text += path;
+    MessageBoxA(owner, text.Failed() ? "保存済みの設定を書き出しました。" : text.c_str(), "設定の書出",
+                MB_OK | MB_ICONINFORMATION);
 }
 
 // chronel's log in the program the system opens text files with (Notepad unless the user chose

@@ -8,10 +8,10 @@
 
 namespace {
 
-// The standard texts of the editor's framework for its integer fields.
-const char* const NeedInteger = "整数を入力してください。";
-const char* const NeedPositiveInteger = "正の整数を入力してください。";
-const char* const NeedIntegerUpTo = "0 から %lu までの整数を入力してください。";
+// Refusals of the number fields, each with the field's name.
+const char* const NeedInteger = "「%s」には整数を入力してください。";
+const char* const NeedUnsigned = "「%s」には 0 以上の整数を入力してください。";
+const char* const NeedIntegerFrom = "「%s」には %ld から %lu までの整数を入力してください。";
 const char* const MessageTitle = "chronset";
 
 }  // namespace
@@ -25,6 +25,13 @@ TextBuffer CDataExchange::ItemText(int id) const
     int got = room ? GetWindowTextA(item, room, length + 1) : 0;
     text.Truncate(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
+}
+
+void CDataExchange::Fail(int id, const char* format, const char* name, long least, unsigned long most)
+{
+    char message[256];
+    std::snprintf(message, sizeof message, format, name, least, most);
+    Fail(id, message);
 }
 
 void CDataExchange::Fail(int id, const char* message)
@@ -46,7 +53,7 @@ void CDataExchange::Check(int id, int& value)
         CheckDlgButton(dialog_, id, value ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CDataExchange::Int(int id, int32_t& value)
+void CDataExchange::Int(int id, int32_t& value, const char* name)
 {
     if (failed_)
         return;
@@ -55,11 +62,24 @@ void CDataExchange::Int(int id, int32_t& value)
         std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
         SetDlgItemTextA(dialog_, id, text);
     } else if (!ParseSignedField(ItemText(id).c_str(), &value)) {
-        Fail(id, NeedInteger);
+        Fail(id, NeedInteger, name);
     }
 }
 
-void CDataExchange::UInt(int id, uint32_t& value)
+void CDataExchange::Int(int id, int32_t& value, int32_t least, int32_t most, const char* name)
+{
+    // Read into a copy: a refused number leaves the member as it was.
+    int32_t read = value;
+    Int(id, read, name);
+    if (failed_ || !save_)
+        return;
+    if (read < least || read > most)
+        Fail(id, NeedIntegerFrom, name, least, static_cast<unsigned long>(most));
+    else
+        value = read;
+}
+
+void CDataExchange::UInt(int id, uint32_t& value, const char* name)
 {
     if (failed_)
         return;
@@ -68,18 +88,20 @@ void CDataExchange::UInt(int id, uint32_t& value)
         std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(value));
         SetDlgItemTextA(dialog_, id, text);
     } else if (!ParseUnsignedField(ItemText(id).c_str(), &value)) {
-        Fail(id, NeedPositiveInteger);
+        Fail(id, NeedUnsigned, name);
     }
 }
 
-void CDataExchange::UInt(int id, uint32_t& value, uint32_t most)
+void CDataExchange::UInt(int id, uint32_t& value, uint32_t most, const char* name)
 {
-    UInt(id, value);
-    if (failed_ || !save_ || value <= most)
+    uint32_t read = value;
+    UInt(id, read, name);
+    if (failed_ || !save_)
         return;
-    char message[64];
-    std::snprintf(message, sizeof message, NeedIntegerUpTo, static_cast<unsigned long>(most));
-    Fail(id, message);
+    if (read > most)
+        Fail(id, NeedIntegerFrom, name, 0, most);
+    else
+        value = read;
 }
 
 void CDataExchange::Text(int id, TextBuffer& value)

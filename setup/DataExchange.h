@@ -16,12 +16,16 @@ public:
 
     // Check box: 0 empty, 1 ticked.
     void Check(int id, int& value);
+    // The number fields. A refusal names the field (name, as its label reads) and asks for what
+    // it takes; the typed text stays for the user to mend.
     // Decimal integer with an optional minus sign, blanks and tabs around it.
-    void Int(int id, int32_t& value);
+    void Int(int id, int32_t& value, const char* name);
+    // The same, from least to most.
+    void Int(int id, int32_t& value, int32_t least, int32_t most, const char* name);
     // The same without a minus sign; shown as its unsigned reading.
-    void UInt(int id, uint32_t& value);
-    // The same, from 0 to most: a larger number is refused with the range in the message.
-    void UInt(int id, uint32_t& value, uint32_t most);
+    void UInt(int id, uint32_t& value, const char* name);
+    // The same, from 0 to most.
+    void UInt(int id, uint32_t& value, uint32_t most, const char* name);
     void Text(int id, TextBuffer& value);
     // Drop-down list: writing selects the first item beginning with the text (ignoring case),
     // or none; reading gives the current text, empty without a selection.
@@ -33,6 +37,8 @@ public:
     void Fail(int id, const char* message);
 
 private:
+    // The same with the message made from format, the field's name and its range.
+    void Fail(int id, const char* format, const char* name, long least = 0, unsigned long most = 0);
     TextBuffer ItemText(int id) const;
 
     HWND dialog_;

@@ -2,17 +2,17 @@
 
 #include "common/Owned.h"
 
-bool ShowOpenFileDialog(OPENFILENAMEA& open)
+bool ShowSaveFileDialog(OPENFILENAMEA& save)
 {
     Library dialogs(LoadLibraryA("comdlg32.dll"));
-    typedef BOOL(WINAPI * OpenFileProc)(LPOPENFILENAMEA);
-    FARPROC found = dialogs ? GetProcAddress(dialogs.Get(), "GetOpenFileNameA") : nullptr;
-    auto show = reinterpret_cast<OpenFileProc>(reinterpret_cast<void*>(found));
-    // The dialog moves the process's current directory to the folder the user chose, and the
-    // open form does so whatever its flags say. The directory is the host's: it goes back.
+    typedef BOOL(WINAPI * SaveFileProc)(LPOPENFILENAMEA);
+    FARPROC found = dialogs ? GetProcAddress(dialogs.Get(), "GetSaveFileNameA") : nullptr;
+    auto show = reinterpret_cast<SaveFileProc>(reinterpret_cast<void*>(found));
+    // The dialog may move the process's current directory to the folder the user chose (some
+    // versions do so whatever the flags say). The directory is the host's: it goes back.
     wchar_t current[MAX_PATH];
     DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
-    bool chosen = show && show(&open);
+    bool chosen = show && show(&save);
     if (length > 0 && length < MAX_PATH)
         SetCurrentDirectoryW(current);
     return chosen;

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
-// Shows comdlg32's open-file dialog. The library is loaded for this call only: imported, it came
+// Shows comdlg32's save-file dialog. The library is loaded for this call only: imported, it came
 // with every opening of the editor (and the print spooler with it, whose Wine version leaves a
 // mutex, an event and a thread behind at every unload). False when the user cancels or the
 // library cannot be had. The process's current directory is as it was.
-bool ShowOpenFileDialog(OPENFILENAMEA& open);
+bool ShowSaveFileDialog(OPENFILENAMEA& save);

@@ -8,6 +8,7 @@
 class CPropertySheet {
 public:
     explicit CPropertySheet(const char* caption) : caption_(caption) {}
+    virtual ~CPropertySheet() = default;
     CPropertySheet(const CPropertySheet&) = delete;
     CPropertySheet& operator=(const CPropertySheet&) = delete;
 
@@ -25,10 +26,18 @@ public:
     // Called by a page when the sheet's OK applies it.
     void NoteClosedWithOk() { closedWithOk_ = true; }
     // Called by a page that has saved its share of the settings.
-    void NoteSaved() { saved_ = true; }
+    void NoteSaved()
+    {
+        saved_ = true;
+        OnSaved();
+    }
     // Called by a page whose apply step failed: the sheet stays open, whatever the pages before it
     // noted.
     void NoteApplyFailed() { closedWithOk_ = false; }
+
+protected:
+    // After each page's save, while the sheet stays open or closes.
+    virtual void OnSaved() {}
 
 private:
     static const int MaxPages = 8;

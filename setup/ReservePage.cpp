@@ -15,8 +15,8 @@ void CReservePage::DoDataExchange(CDataExchange& dx)
     dx.Check(IDX_RSV_SEND_QUICK, sendQuick_);
     dx.Check(IDX_RSV_CHANGE_DATE, changeDate_);
     // The spins stop at 600; typed, up to the most a "Date:" line is moved.
-    dx.UInt(IDE_RSV_POST_SEC, postSec_, MaxDateShiftSeconds);
-    dx.UInt(IDE_RSV_PRE_SEC, preSec_, MaxDateShiftSeconds);
+    dx.UInt(IDE_RSV_POST_SEC, postSec_, MaxDateShiftSeconds, "秒後まで");
+    dx.UInt(IDE_RSV_PRE_SEC, preSec_, MaxDateShiftSeconds, "秒前から");
     // Group index: 0 is the hidden "no mark" button, 1 to 7 the mark buttons.
     dx.Radio(IDR_RSV_NO_MARK, mark_);
 }
@@ -36,6 +36,22 @@ void CReservePage::ApplyEnabling()
         EnableItem(IDR_RSV_MARK1 + i, use);
 }
 
+// Tab reaches the marks at the ticked one, or at the first while none shows ticked (mark 0 ticks
+// the hidden button); the arrow keys move within the group.
+void CReservePage::KeepMarkTabStop()
+{
+    int ticked = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (IsDlgButtonChecked(window_, IDR_RSV_MARK1 + i) == BST_CHECKED)
+            ticked = i;
+    }
+    for (int i = 0; i < 7; ++i) {
+        HWND button = Item(IDR_RSV_MARK1 + i);
+        LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
+        SetWindowLongPtrA(button, GWL_STYLE, i == ticked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
 BOOL CReservePage::OnInitDialog()
 {
     useReserve_ = settings->UseReserve;
@@ -46,6 +62,7 @@ BOOL CReservePage::OnInitDialog()
     mark_ = settings->ReserveMark;
     UpdateData(false);
     ApplyEnabling();
+    KeepMarkTabStop();
 
     const int icons[7] = {IDI_RESERVE_MARK1,     IDI_RESERVE_MARK1 + 1, IDI_RESERVE_MARK1 + 2, IDI_RESERVE_MARK1 + 3,
                           IDI_RESERVE_MARK1 + 4, IDI_RESERVE_MARK1 + 5, IDI_RESERVE_MARK1 + 6};
@@ -82,6 +99,8 @@ bool CReservePage::OnCommand(int id, int code)
             MarkChanged();
             return true;
         }
+        if (id >= IDR_RSV_MARK1 && id <= IDR_RSV_NO_MARK)
+            KeepMarkTabStop();
         if (id == IDX_RSV_SEND_QUICK || (id >= IDR_RSV_MARK1 && id <= IDR_RSV_NO_MARK)) {
             MarkChanged();
             return true;

@@ -21,6 +21,7 @@ protected:
 
 private:
     void ApplyEnabling();
+    void KeepMarkTabStop();
 
     int useReserve_ = 0;
     int sendQuick_ = 0;

@@ -9,12 +9,17 @@
 
 #include <commctrl.h>
 #include <climits>
+#include <cstring>
 #include <initializer_list>
 
 namespace {
 
 // Posted by the button's exchange when it has ended.
 constexpr UINT AdjustNowEndedMessage = WM_APP + 1;
+// Reads the stored outcome again while the page is open: the plug-in's scheduled exchanges store
+// theirs meanwhile.
+constexpr UINT_PTR StatusTimer = 1;
+constexpr UINT StatusEveryMs = 2000;
 
 }  // namespace
 
@@ -28,9 +33,9 @@ CSNTPPage::~CSNTPPage()
 void CSNTPPage::DoDataExchange(CDataExchange& dx)
 {
     dx.Check(IDX_NTP_USE, useSntp_);
-    dx.UInt(IDE_NTP_ACCURACY, accuracy_);
+    dx.UInt(IDE_NTP_ACCURACY, accuracy_, "精度");
     dx.Text(IDE_NTP_SERVER, server_);
-    dx.UInt(IDE_NTP_TIMEOUT, timeOut_);
+    dx.UInt(IDE_NTP_TIMEOUT, timeOut_, "ﾀｲﾑｱｳﾄ");
     dx.Check(IDX_NTP_RUN_SERVER, runServer_);  // hidden: passes through unchanged
 }
 
@@ -62,6 +67,7 @@ BOOL CSNTPPage::OnInitDialog()
     // As a click on the master switch: the page counts as changed from the start.
     MasterClicked();
     ShowStoredOutcome();
+    SetTimer(window_, StatusTimer, StatusEveryMs, nullptr);
     return TRUE;
 }
 
@@ -71,7 +77,11 @@ void CSNTPPage::ShowStoredOutcome()
     bool stored = ReadSntpStatus(&outcome);
     TextBuffer line;
     SntpStatusLine(stored ? &outcome : nullptr, line);
-    SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
+    // Unchanged, the text is left alone: a reader of the screen is not told it again.
+    char shown[512] = "";
+    GetDlgItemTextA(window_, IDT_NTP_STATUS, shown, sizeof shown);
+    if (std::strcmp(shown, line.c_str()) != 0)
+        SetDlgItemTextA(window_, IDT_NTP_STATUS, line.c_str());
 }
 
 // One exchange with the server, time-out and accuracy now in the fields (read and checked as leaving the
@@ -118,14 +128,22 @@ void CSNTPPage::LetGoOfRun()
     run_ = nullptr;
 }
 
-bool CSNTPPage::OnMessage(UINT message, WPARAM, LPARAM)
+bool CSNTPPage::OnMessage(UINT message, WPARAM wParam, LPARAM)
 {
     if (message == AdjustNowEndedMessage) {
         AdjustNowEnded();
         return true;
     }
-    if (message == WM_DESTROY)
+    if (message == WM_TIMER && wParam == StatusTimer) {
+        // The button's own exchange shows its progress until it ends.
+        if (!run_)
+            ShowStoredOutcome();
+        return true;
+    }
+    if (message == WM_DESTROY) {
+        KillTimer(window_, StatusTimer);
         LetGoOfRun();  // the exchange goes on alone and stores its outcome
+    }
     return false;
 }
 

@@ -11,8 +11,8 @@ void CScheduleDetailDialog::DoDataExchange(CDataExchange& dx)
     for (int i = 0; i < 7; ++i)
         dx.Check(IDX_DTL_MONDAY + i, WeekdayTicks[i]);
     dx.Check(IDX_DTL_EVERY_DAY, EveryDay);
-    dx.UInt(IDE_DTL_HOUR, Hour);
-    dx.UInt(IDE_DTL_MINUTE, Minute);
+    dx.Int(IDE_DTL_HOUR, Hour, 0, 23, "設定時刻 (時)");
+    dx.Int(IDE_DTL_MINUTE, Minute, 0, 59, "設定時刻 (分)");
     dx.Check(IDX_DTL_AROUND, Around);
     dx.Check(IDX_DTL_SNTP, SNTP);
 }

@@ -9,8 +9,8 @@ class CScheduleDetailDialog : public CDialog {
 public:
     CScheduleDetailDialog();
 
-    uint32_t Hour = 0;
-    uint32_t Minute = 0;
+    int32_t Hour = 0;    // 0 to 23 once OK is accepted
+    int32_t Minute = 0;  // 0 to 59 once OK is accepted
     int Around = 0;
     int SNTP = 0;
     int EveryDay = 0;

@@ -5,6 +5,7 @@
 
 #include "common/SettingsStore.h"
 #include "common/SettingsWriter.h"
+#include "common/TextBuffer.h"
 
 #include <commctrl.h>
 #include <initializer_list>
@@ -19,14 +20,29 @@ const char* const TabNames[7] = {"日曜", "月曜", "火曜", "水曜", "木曜
 
 CSchedulePage::CSchedulePage() : CPropertyPage(IDD_SCHEDULE) {}
 
+namespace {
+
+// A connect or disconnect row. Ticked, it needs a time of day: the plug-in never reaches a time
+// outside one. Unticked, its fields are disabled and keep what the record holds (-1 when never set).
+void ExchangeRow(CDataExchange& dx, int ticked, int hourId, int32_t& hour, int minuteId, int32_t& minute,
+                 const char* hourName, const char* minuteName)
+{
+    if (dx.Saving() && !ticked)
+        return;
+    dx.Int(hourId, hour, 0, 23, hourName);
+    dx.Int(minuteId, minute, 0, 59, minuteName);
+}
+
+}  // namespace
+
 void CSchedulePage::DoDataExchange(CDataExchange& dx)
 {
     dx.Check(IDX_SCH_CONNECT, settings->Connect);
-    dx.Int(IDE_SCH_CONNECT_HOUR, settings->ConnectHour);
-    dx.Int(IDE_SCH_CONNECT_MINUTE, settings->ConnectMinute);
+    ExchangeRow(dx, settings->Connect, IDE_SCH_CONNECT_HOUR, settings->ConnectHour, IDE_SCH_CONNECT_MINUTE,
+                settings->ConnectMinute, "接続する時刻 (時)", "接続する時刻 (分)");
     dx.Check(IDX_SCH_DISCONNECT, settings->DisConnect);
-    dx.Int(IDE_SCH_DISCONNECT_HOUR, settings->DisConnectHour);
-    dx.Int(IDE_SCH_DISCONNECT_MINUTE, settings->DisConnectMinute);
+    ExchangeRow(dx, settings->DisConnect, IDE_SCH_DISCONNECT_HOUR, settings->DisConnectHour,
+                IDE_SCH_DISCONNECT_MINUTE, settings->DisConnectMinute, "切断する時刻 (時)", "切断する時刻 (分)");
     // chronel would make only one of the two in that minute.
     if (dx.Saving() && !dx.Failed() && settings->Connect && settings->DisConnect &&
         settings->ConnectHour == settings->DisConnectHour && settings->ConnectMinute == settings->DisConnectMinute)
@@ -51,6 +67,8 @@ BOOL CSchedulePage::OnInitDialog()
     }
 
     HWND list = Item(IDC_SCH_LIST);
+    listProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSchedulePage::ListProc)));
     const int icons[] = {IDI_NO_MARK, IDI_EVERY_DAY};
     images_.Create(icons, 2);
     ListView_SetImageList(list, images_.Get(), LVSIL_SMALL);
@@ -83,6 +101,20 @@ BOOL CSchedulePage::OnInitDialog()
     EnableConnectRow();
     EnableDisconnectRow();
     return TRUE;
+}
+
+LRESULT CALLBACK CSchedulePage::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* page = reinterpret_cast<CPropertyPage*>(GetWindowLongPtrA(GetParent(list), DWLP_USER));
+    WNDPROC original = page ? static_cast<CSchedulePage*>(page)->listProc_ : nullptr;
+    if (!original)
+        return DefWindowProcA(list, message, wParam, lParam);
+    LRESULT code = CallWindowProcA(original, list, message, wParam, lParam);
+    const MSG* key = reinterpret_cast<const MSG*>(lParam);
+    if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN &&
+        ListView_GetNextItem(list, -1, LVNI_FOCUSED) >= 0)
+        code |= DLGC_WANTMESSAGE;
+    return code;
 }
 
 bool CSchedulePage::OnApply(DWORD* error)
@@ -166,18 +198,34 @@ void CSchedulePage::AddCommand()
     if (ShowDetail(dialog) != IDOK)
         return;
     int day = SelectedDay();
-    auto hour = static_cast<int32_t>(dialog.Hour);
-    auto minute = static_cast<int32_t>(dialog.Minute);
-    if (dialog.EveryDay) {
-        for (int w = 0; w < 7; ++w) {
-            if (dialog.DayFlags[w] && !settings->Schedule[w].FindExact(hour, minute))
-                settings->Schedule[w].AddEntry(hour, minute, 1, dialog.Around, dialog.SNTP);
+    if (day < 0 || day > 6)
+        return;
+    const int32_t hour = dialog.Hour;
+    const int32_t minute = dialog.Minute;
+    // A weekday that has the time already gets no second entry of it; the user is told which.
+    TextBuffer had;
+    bool added = false;
+    for (int w = 0; w < 7; ++w) {
+        if (dialog.EveryDay ? !dialog.DayFlags[w] : w != day)
+            continue;
+        if (settings->Schedule[w].FindExact(hour, minute)) {
+            if (!had.empty())
+                had += "、";
+            had += TabNames[w];
+        } else if (settings->Schedule[w].AddEntry(hour, minute, dialog.EveryDay ? 1 : 0, dialog.Around,
+                                                  dialog.SNTP)) {
+            added = true;
         }
-    } else if (day >= 0 && day < 7 && !settings->Schedule[day].FindExact(hour, minute)) {
-        settings->Schedule[day].AddEntry(hour, minute, 0, dialog.Around, dialog.SNTP);
     }
     FillList(day);
-    SetModified(true);
+    if (added)
+        SetModified(true);
+    if (!had.empty()) {
+        char message[160];
+        std::snprintf(message, sizeof message, "%sには %d時%02d分 の予定がすでにあるので、追加しませんでした。",
+                      had.c_str(), static_cast<int>(hour), static_cast<int>(minute));
+        MessageBoxA(window_, message, "追加", MB_OK | MB_ICONINFORMATION);
+    }
 }
 
 void CSchedulePage::EditCommand()
@@ -188,15 +236,15 @@ void CSchedulePage::EditCommand()
         return;
     CScheduleDetailDialog dialog;
     dialog.AddMode = 0;
-    dialog.Hour = static_cast<uint32_t>(entry->Hour);
-    dialog.Minute = static_cast<uint32_t>(entry->Minute);
+    dialog.Hour = entry->Hour;
+    dialog.Minute = entry->Minute;
     dialog.EveryDay = entry->EveryDay;
     dialog.Around = entry->Around;
     dialog.SNTP = entry->SNTP;
     if (ShowDetail(dialog) != IDOK)
         return;
-    auto hour = static_cast<int32_t>(dialog.Hour);
-    auto minute = static_cast<int32_t>(dialog.Minute);
+    const int32_t hour = dialog.Hour;
+    const int32_t minute = dialog.Minute;
     if (entry->EveryDay) {
         // The whole group moves: every every-day entry of the old time, on every weekday.
         const int32_t oldHour = entry->Hour;
@@ -259,12 +307,14 @@ bool CSchedulePage::OnCommand(int id, int code)
         case IDB_SCH_DELETE:
             DeleteCommand();
             return true;
+        // Only the box is read: the row's time is checked when the page is left or applied, once
+        // the user has had the chance to type it.
         case IDX_SCH_CONNECT:
-            UpdateData(true);
+            settings->Connect = IsDlgButtonChecked(window_, IDX_SCH_CONNECT) == BST_CHECKED;
             EnableConnectRow();
             return true;
         case IDX_SCH_DISCONNECT:
-            UpdateData(true);
+            settings->DisConnect = IsDlgButtonChecked(window_, IDX_SCH_DISCONNECT) == BST_CHECKED;
             EnableDisconnectRow();
             return true;
         default:
@@ -289,10 +339,9 @@ bool CSchedulePage::OnCommand(int id, int code)
 bool CSchedulePage::OnNotify(NMHDR* header, LRESULT* result)
 {
     *result = 0;
+    // The connect rows do not follow the weekday: what the user typed there stays as it is.
     if (header->idFrom == IDC_SCH_TAB && header->code == TCN_SELCHANGE) {
-        UpdateData(true);
         FillList(SelectedDay());
-        UpdateData(false);
         return true;
     }
     if (header->idFrom == IDC_SCH_LIST) {
@@ -303,6 +352,14 @@ bool CSchedulePage::OnNotify(NMHDR* header, LRESULT* result)
         }
         if (header->code == NM_DBLCLK) {
             EditCommand();
+            return true;
+        }
+        if (header->code == LVN_KEYDOWN) {
+            WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+            if (key == VK_RETURN)
+                EditCommand();
+            else if (key == VK_DELETE)
+                DeleteCommand();
             return true;
         }
     }

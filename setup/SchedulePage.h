@@ -32,6 +32,10 @@ private:
     void AddCommand();
     void EditCommand();
     void DeleteCommand();
+    // The list's own procedure, under one that lets Enter reach the list while a row has the
+    // focus: Enter edits that row instead of pressing the sheet's OK.
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
     ImageList images_;
+    WNDPROC listProc_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "SettingSheet.h"
 
+#include "common/SettingsSaved.h"
+
 CSettingSheet::CSettingSheet(const char* caption) : CPropertySheet(caption)
 {
     AddPage(&schedule_);
@@ -14,4 +16,15 @@ void CSettingSheet::SetSettings(Settings* settings)
     general_.settings = settings;
     reserve_.settings = settings;
     sntp_.settings = settings;
+}
+
+void CSettingSheet::OnSaved()
+{
+    // The plug-in's window on this thread; none when the editor runs without it.
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND window = nullptr;
+         (window = FindWindowExA(HWND_MESSAGE, window, WC_DIALOG, SETTINGS_SAVED_TITLE)) != nullptr;) {
+        if (GetWindowThreadProcessId(window, nullptr) == thread)
+            PostMessageA(window, SETTINGS_SAVED_MESSAGE, 0, 0);
+    }
 }

@@ -13,6 +13,10 @@ public:
     // Lends the record to every page; set before DoModal.
     void SetSettings(Settings* settings);
 
+protected:
+    // Tells the plug-in that opened the editor, so that it runs what was saved at once.
+    void OnSaved() override;
+
 private:
     CSchedulePage schedule_;
     CChronelPage general_;

@@ -75,12 +75,12 @@ protected:
 
 // The user adds an every-day 08:15 entry through the sheet and presses OK: the armed schedule's
 // next time, shown in the menu caption, moves from 10:00 to 08:15 (read before 08:15 fires). The
-// host's clock stands still while the sheet is open, however long the user (this test) takes.
+// scenario holds the host's clock while the sheet is open, however long the user (this test) takes.
 TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
 {
     ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\n"
                                       "start 2026-12-07 06:58:00\n"  // a Monday
-                                      "at 06:58:01 caption\nat 06:58:02 setup\nat 08:00:00 caption\n"
+                                      "at 06:58:01 caption\nat 06:58:02 setup held\nat 08:00:00 caption\n"
                                       "end 2026-12-07 08:00:05\n"));
     AddEveryDayEntry(sheet, "8", "15");
     HostRunResult run = CloseSheet(PSBTN_OK);
@@ -96,7 +96,7 @@ TEST_F(EditorE2ETest, OkInTheSheetUpdatesTheScheduleThePluginRuns)
 TEST_F(EditorE2ETest, CancelInTheSheetLeavesTheSchedule)
 {
     ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
-                                      "at 06:58:02 setup\nat 09:00:00 caption\nend 2026-12-07 09:00:05\n"));
+                                      "at 06:58:02 setup held\nat 09:00:00 caption\nend 2026-12-07 09:00:05\n"));
     HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_EQ(run.When("host: APCSetup -> 1"), "2026-12-07 06:58:02.0") << run.log;  // FreeLibrary's result
@@ -112,7 +112,7 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
     server.Answer(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 0, 30), 0));
     ASSERT_NO_FATAL_FAILURE(OpenSheet("setting SNTPServer sz 127.0.0.1\nsetting TimeOut dword 10\n"
                                       "await-plugin-threads 60\n"
-                                      "start 2026-12-07 06:58:00\nat 06:58:02 setup\nend 2026-12-07 09:00:00\n"));
+                                      "start 2026-12-07 06:58:00\nat 06:58:02 setup held\nend 2026-12-07 09:00:00\n"));
     SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
     HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     ASSERT_NE(page, nullptr);
@@ -144,13 +144,42 @@ TEST_F(EditorE2ETest, TheAdjustNowButtonSetsTheHostsClock)
 TEST_F(EditorE2ETest, ApplyThenCancelRunsTheAppliedSchedule)
 {
     ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
-                                      "at 06:58:02 setup\nat 08:00:00 caption\nend 2026-12-07 08:20:05\n"));
+                                      "at 06:58:02 setup held\nat 08:00:00 caption\nend 2026-12-07 08:20:05\n"));
     AddEveryDayEntry(sheet, "8", "15");
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
     HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"")) << run.log;
     EXPECT_EQ(run.When("command: 32786"), "2026-12-07 08:15:00.0") << run.log;
+}
+
+// The host's clock runs while the sheet is open. An every-day 10:00 entry added and applied at
+// 09:58 runs at 10:00, the sheet still open, and the menu shows it from the Apply on. The scenario
+// holds the clock from 09:58:01 until the test has applied (the file "applied").
+TEST_F(EditorE2ETest, AnAppliedEntryRunsWhileTheSheetStaysOpen)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nstart 2026-12-07 09:57:50\n"
+                                      "at 09:58:00 setup\nat 09:58:01 wait file applied\nat 09:59:00 caption\n"
+                                      "end 2026-12-07 10:00:30\n"));
+    auto logged = [this](const char* text) {
+        for (DWORD waited = 0; waited < 60000; waited += 50, Sleep(50)) {
+            if (ReadFileBytes(host.Dir() + "\\events.log").find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    };
+    // The dialogs of the test open inside the wait's loop, never the other way round.
+    ASSERT_TRUE(logged("wait: for file"));
+    AddEveryDayEntry(sheet, "10", "0");
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+    ASSERT_TRUE(WriteFileBytes(host.Dir() + "\\applied", ""));
+    bool ran = logged("command: 32786");
+    HostRunResult run = CloseSheet(PSBTN_CANCEL);
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(ran) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"")) << run.log;
+    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 10:00:00.0") << run.log;
+    EXPECT_LT(run.log.find("command: 32786"), run.log.find("host: APCSetup -> 1")) << run.log;
 }
 
 // The settings opened again from the host's menu while the sheet is open: no second sheet (whose

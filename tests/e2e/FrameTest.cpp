@@ -180,7 +180,8 @@ TEST_F(FrameTest, SetupNeverTakesAnEditorFromTheCurrentDirectoryOrPath)
         SCOPED_TRACE("current directory");
         HostLayout host;
         HostRunResult run = host.Run(Start + "at 06:58:01 chdir " + decoy.Path() +
-                                     "\nat 06:58:02 setup\nat 06:58:03 caption\nend 2026-12-07 06:58:05\n");
+                                     "\nat 06:58:02 setup\nat 06:58:03 press \"Chronel Plug\" 1\nat 06:58:03 caption\n"
+                                     "end 2026-12-07 06:58:05\n");
         ASSERT_TRUE(run.Has("host: current directory " + decoy.Path())) << run.log;
         ASSERT_FALSE(run.Has("(not found)")) << run.log;
         EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
@@ -193,7 +194,8 @@ TEST_F(FrameTest, SetupNeverTakesAnEditorFromTheCurrentDirectoryOrPath)
         ASSERT_LT(length, sizeof saved);
         SetEnvironmentVariableA("PATH", (decoy.Path() + ";" + saved).c_str());
         HostLayout host;
-        HostRunResult run = host.Run(Start + "at 06:58:02 setup\nat 06:58:03 caption\nend 2026-12-07 06:58:05\n");
+        HostRunResult run = host.Run(Start + "at 06:58:02 setup\nat 06:58:03 press \"Chronel Plug\" 1\nat 06:58:03 caption\n"
+                                     "end 2026-12-07 06:58:05\n");
         SetEnvironmentVariableA("PATH", saved);
         EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
         EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ実行(&X)\"")) << run.log;
@@ -203,9 +205,14 @@ TEST_F(FrameTest, SetupNeverTakesAnEditorFromTheCurrentDirectoryOrPath)
 TEST_F(FrameTest, SetupWithoutEditorReturnsZeroAndCancelReloadsNothing)
 {
     {
+        // The user is told which file is missing and where it was looked for.
         HostLayout host;
-        HostRunResult run = host.Run(Start + "at 06:58:01 setup\nend 2026-12-07 06:58:05\n");
+        HostRunResult run = host.Run(Start + "at 06:58:01 setup\nat 06:58:02 press \"Chronel Plug\" 1\nend 2026-12-07 06:58:05\n");
         EXPECT_TRUE(run.Has("host: APCSetup -> 0")) << run.log;
+        EXPECT_TRUE(run.Has("dialog: \"Chronel Plug\" says \"設定エディター chronset.dll が見つからないか、読み込めません。 | "
+                            "探した場所: | " + host.Dir() + "\\Plugins\\chronset.dll | " + host.Dir() +
+                            "\\Setup\\chronset.dll | " + host.Dir() + "\\chronset.dll | " + host.Dir() +
+                            "\\Plugins\\chronset.dll\"")) << run.log;
     }
     HostLayout host;
     host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll");

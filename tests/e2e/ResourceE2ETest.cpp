@@ -33,7 +33,7 @@ class ResourceE2ETest : public testing_support::ClearedSettingsTest {};
 // One opening of the editor, driven from outside the host as a user would: every page shown, the
 // detail dialog opened from the schedule page and closed, then the sheet closed, each with OK or
 // with Cancel. The host's clock stands still meanwhile.
-void DriveOneOpening(bool ok)
+void DriveOneOpening(bool ok, int round)
 {
     HWND sheet = WaitForWindow("Chronel Plug 設定 Ver1.10", 60000);
     ASSERT_NE(sheet, nullptr);
@@ -44,8 +44,8 @@ void DriveOneOpening(bool ok)
     PostMessageA(GetDlgItem(schedule, IDB_SCH_ADD), BM_CLICK, 0, 0);
     HWND detail = WaitForWindow("スケジュール詳細", 20000);
     ASSERT_NE(detail, nullptr);
-    SetDlgItemTextA(detail, IDE_DTL_HOUR, "5");  // the same time each round: added once
-    SetDlgItemTextA(detail, IDE_DTL_MINUTE, "0");
+    SetDlgItemTextA(detail, IDE_DTL_HOUR, "5");
+    SetDlgItemTextA(detail, IDE_DTL_MINUTE, std::to_string(round).c_str());  // a new time: no "already there"
     PostMessageA(detail, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
     ASSERT_TRUE(WaitForWindowGone(detail, 20000));
     SendMessageA(sheet, PSM_PRESSBUTTON, ok ? PSBTN_OK : PSBTN_CANCEL, 0);
@@ -127,7 +127,7 @@ TEST_F(ResourceE2ETest, EditorUsedThroughEveryPageAndTheDetailDialogLeaksNothing
     std::string scenario = "setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n";
     for (int i = 0; i < warmUp + measured; ++i) {
         char line[64];
-        std::snprintf(line, sizeof line, "at 06:58:%02d setup\n", 1 + 2 * i);
+        std::snprintf(line, sizeof line, "at 06:58:%02d setup held\n", 1 + 2 * i);
         scenario += line;
         if (i + 1 == warmUp) {
             std::snprintf(line, sizeof line, "at 06:58:%02d stats first\n", 2 + 2 * i);
@@ -138,7 +138,7 @@ TEST_F(ResourceE2ETest, EditorUsedThroughEveryPageAndTheDetailDialogLeaksNothing
     ASSERT_TRUE(host.Start(scenario));
     for (int i = 0; i < warmUp + measured; ++i) {
         SCOPED_TRACE(i);
-        DriveOneOpening(i % 2 == 0);
+        DriveOneOpening(i % 2 == 0, i);
         if (HasFatalFailure())
             break;
     }

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The release zip as a user gets it: made twice, it is the same bytes; unpacked into a fresh
 # folder beside the simulated host (chronel.dll and chronset.dll in its Plugins folder), the demo
-# runs from it and the plug-in works; each DLL is within 80 KB.
+# runs from it and the plug-in works; chronel.dll is within 80 KB and chronset.dll within 128 KB.
 set -euo pipefail
 build="$1"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -22,11 +22,13 @@ listed=$(cd "$work/unpacked" && find . -type f | sed 's|^\./||' | sort | tr '\n'
 if [ "$listed" != "$expected" ]; then
   echo "FAIL: zip holds: $listed"; exit 1
 fi
-# Each DLL as shipped stays within 80 KB: a plug-in the host loads into every session.
-for dll in chronel.dll chronset.dll; do
+# chronel.dll as shipped stays within 80 KB: the host loads it into every session. chronset.dll,
+# loaded only while the user edits the settings, within 128 KB.
+for limit in chronel.dll:81920 chronset.dll:131072; do
+  dll=${limit%%:*} most=${limit##*:}
   size=$(stat -c %s "$work/unpacked/chronel-1.10/$dll")
-  if [ "$size" -gt 81920 ]; then
-    echo "FAIL: $dll is $size bytes, more than 80 KB (81,920)"; exit 1
+  if [ "$size" -gt "$most" ]; then
+    echo "FAIL: $dll is $size bytes, more than $most"; exit 1
   fi
 done
 grep -q '^"ShortCut"="X"$' "$work/unpacked/chronel-1.10/chronel-sample.reg" || { echo "FAIL: sample .reg"; exit 1; }

@@ -191,17 +191,20 @@ TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheir
         editor.Press(PSBTN_CANCEL);
         editor.WaitForResult();
     }
-    WriteText(StatusKey, "Time", "2026/12/07 07:00:02", true);
-    WriteText(StatusKey, "Server", "ntp.example.jp", true);
-    WriteDword(StatusKey, "Result", 1);
-    WriteDword(StatusKey, "Detail", ERROR_PRIVILEGE_NOT_HELD);
-    int64_t correction = 1234;
-    WriteValue(StatusKey, "Correction", REG_QWORD, &correction, sizeof correction);
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.ShowPage(SntpPage);
-    EXPECT_EQ(Text(page, IDT_NTP_STATUS),
-              "前回の時刻合わせ: 2026/12/07 07:00:02 失敗: 時計を変更する権限がありません (ずれ +1.234 秒)");
+    // An outcome stored meanwhile (the plug-in's scheduled exchange) shows while the page is open.
+    WriteText(StatusKey, "Time", "2026/12/07 07:00:02", true);
+    WriteText(StatusKey, "Server", "ntp.example.jp", true);
+    WriteDword(StatusKey, "Detail", ERROR_PRIVILEGE_NOT_HELD);
+    int64_t correction = 1234;
+    WriteValue(StatusKey, "Correction", REG_QWORD, &correction, sizeof correction);
+    WriteDword(StatusKey, "Result", 1);
+    const std::string stored = "前回の時刻合わせ: 2026/12/07 07:00:02 失敗: 時計を変更する権限がありません (ずれ +1.234 秒)";
+    for (int i = 0; i < 500 && Text(page, IDT_NTP_STATUS) != stored; ++i)
+        Sleep(20);
+    EXPECT_EQ(Text(page, IDT_NTP_STATUS), stored);
     editor.Press(PSBTN_CANCEL);
     editor.WaitForResult();
 }
@@ -306,7 +309,7 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     ClickLater(page, IDB_NTP_ADJUST_NOW);
     HWND box = editor.WaitForWindow("chronset");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
+    EXPECT_EQ(DialogStaticText(box), "「ﾀｲﾑｱｳﾄ」には 0 以上の整数を入力してください。");
     editor.Answer(box, IDOK);
     EXPECT_EQ(server.Requests(), 1);
     editor.Press(PSBTN_CANCEL);

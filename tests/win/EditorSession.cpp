@@ -198,6 +198,12 @@ void Type(HWND dialog, int id, const std::string& text)
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void PressKey(HWND control, int key)
+{
+    SendMessageA(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    PostMessageA(control, WM_KEYDOWN, key, 1);
+}
+
 std::string Text(HWND dialog, int id)
 {
     char text[1024] = "";

@@ -57,6 +57,9 @@ private:
 void Click(HWND dialog, int id);         // a click on a button or check box (sent)
 void ClickLater(HWND dialog, int id);    // the same, posted: for a click that opens a modal window
 void Type(HWND dialog, int id, const std::string& text);  // replaces the field's text as typing does
+// A key pressed on a control of a page: it takes the focus, and the key goes through the sheet's
+// loop and dialog manager as the keyboard's would.
+void PressKey(HWND control, int key);
 // A click of the mouse on the middle of a window (a control) or of a rectangle of it, through the
 // system's input as a user's own click: it reaches only what is enabled and not covered.
 void UserClick(HWND window);

@@ -134,7 +134,7 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     PostMessageA(editor.Sheet(), PSM_SETCURSEL, SntpPage, 0);
     HWND box = editor.WaitForWindow("chronset");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
+    EXPECT_EQ(DialogStaticText(box), "「秒前から」には 0 以上の整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(editor.CurrentPage(), reserve);
     EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, IDE_RSV_PRE_SEC));
@@ -152,25 +152,50 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EXPECT_EQ(Stored("PreSec"), 900u);
 }
 
-TEST_F(EditorSheetTest, SignedFieldsRejectTextWithTheIntegerMessage)
+// A ticked connect or disconnect row takes a time of day only: anything else is refused with a
+// message naming the field, which keeps the focus and the typed text. Switching the weekday
+// neither asks nor throws the text away. An unticked row keeps its unset -1.
+TEST_F(EditorSheetTest, ATickedConnectRowTakesATimeOfDayOnly)
 {
     WriteDword(std::string(PlugKey) + "\\Server", "Connect", 1);
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
-    Type(page, IDE_SCH_CONNECT_HOUR, "7x");
-    editor.PressLater(PSBTN_APPLYNOW);
-    HWND box = editor.WaitForWindow("chronset");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(DialogStaticText(box), "整数を入力してください。");
-    ASSERT_TRUE(editor.Answer(box, IDOK));
-    EXPECT_EQ(editor.Focus(), GetDlgItem(page, IDE_SCH_CONNECT_HOUR));
-    Type(page, IDE_SCH_CONNECT_HOUR, "-12");  // no range check: any signed integer
+    const struct {
+        int field;
+        const char* typed;
+        const char* message;
+    } rows[] = {
+        {IDE_SCH_CONNECT_HOUR, "7x", "「接続する時刻 (時)」には整数を入力してください。"},
+        {IDE_SCH_CONNECT_HOUR, "-1", "「接続する時刻 (時)」には 0 から 23 までの整数を入力してください。"},
+        {IDE_SCH_CONNECT_HOUR, "24", "「接続する時刻 (時)」には 0 から 23 までの整数を入力してください。"},
+        {IDE_SCH_CONNECT_MINUTE, "60", "「接続する時刻 (分)」には 0 から 59 までの整数を入力してください。"},
+    };
+    Type(page, IDE_SCH_CONNECT_HOUR, "7");
+    Type(page, IDE_SCH_CONNECT_MINUTE, "5");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        Type(page, row.field, row.typed);
+        SelectWeekday(page, 3);
+        EXPECT_EQ(editor.WaitForWindow("chronset", 300), nullptr);
+        editor.PressLater(PSBTN_APPLYNOW);
+        HWND box = editor.WaitForWindow("chronset");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(DialogStaticText(box), row.message);
+        ASSERT_TRUE(editor.Answer(box, IDOK));
+        EXPECT_EQ(editor.Focus(), GetDlgItem(page, row.field));
+        EXPECT_EQ(Text(page, row.field), row.typed);
+        Type(page, row.field, "２３");  // full-width, as the Japanese input method types
+    }
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
-    uint32_t hour = 0;
+    uint32_t hour = 0, minute = 0, unset = 0;
     ReadDword(std::string(PlugKey) + "\\Server", "ConnectHour", &hour);
-    EXPECT_EQ(hour, static_cast<uint32_t>(-12));
+    ReadDword(std::string(PlugKey) + "\\Server", "ConnectMinute", &minute);
+    ReadDword(std::string(PlugKey) + "\\Server", "DisConnectHour", &unset);
+    EXPECT_EQ(hour, 23u);
+    EXPECT_EQ(minute, 23u);
+    EXPECT_EQ(unset, 0xffffffffu);
 }
 
 // chronel makes only one of a connect and a disconnect set to the same minute: the editor refuses
@@ -256,29 +281,35 @@ TEST_F(EditorSheetTest, LowerCaseShortCutSelectsTheCapitalAndIsStoredSo)
 }
 
 
-// The export writes the record as it stands: the general page's unapplied tick is not in it,
-// the schedule page's edits are.
-TEST_F(EditorSheetTest, ExportWritesTheRecordAsItStandsWithoutUnappliedChanges)
+// The export is a Save dialog (a .reg filter, chronel.reg proposed) and writes the saved
+// settings: the general page's unapplied tick and the schedule page's unapplied connect tick are
+// not in it. Success says where the file went.
+TEST_F(EditorSheetTest, ExportWritesTheSavedSettingsAndSaysWhere)
 {
     WriteDword(std::string(PlugKey) + "\\Schedule\\Monday\\data0", "Hour", 7);
     WriteDword(std::string(PlugKey) + "\\Schedule\\Monday\\data0", "Minute", 30);
     TempDir dir("export");
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
+    Click(editor.CurrentPage(), IDX_SCH_CONNECT);
     HWND general = editor.ShowPage(GeneralPage);
     Click(general, IDX_GEN_AUTO_START);
     ClickLater(general, IDB_GEN_EXPORT);
+    HWND dialog = editor.WaitForOtherDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(Text(dialog, 0x470).find("(*.reg)"), std::string::npos);  // the file-type box
+    EXPECT_EQ(Text(dialog, GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480), "chronel.reg");
     ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
-    std::string file;
-    for (int i = 0; i < 100 && file.empty(); ++i) {
-        Sleep(50);
-        file = ReadFileBytes(dir / "settings.reg");
-    }
+    HWND box = editor.WaitForWindow("設定の書出");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "保存済みの設定を次のファイルに書き出しました。\n" + (dir / "settings.reg"));
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    std::string file = ReadFileBytes(dir / "settings.reg");
     EXPECT_EQ(file.compare(0, 10, "REGEDIT4\n\n"), 0) << file;
     EXPECT_NE(file.find("\"AutoStart\"=dword:00000000\n"), std::string::npos);
+    EXPECT_NE(file.find("\"Connect\"=dword:00000000\n"), std::string::npos);
     EXPECT_NE(file.find("Schedule\\Monday\\data0]\n\"Hour\"=dword:00000007\n\"Minute\"=dword:0000001e\n"),
               std::string::npos);
-    EXPECT_EQ(editor.WaitForOtherDialog(300), nullptr);  // no message
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
@@ -310,6 +341,7 @@ TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
                     Sleep(50);
                 EXPECT_NE(Text(dialog, 0x471).find(folder), std::string::npos);
                 EXPECT_TRUE(editor.ChooseFile("settings.reg"));
+                editor.Answer(editor.WaitForWindow("設定の書出"), IDOK);
             }
             for (int i = 0; i < 100 && GetFileAttributesA((dir / "settings.reg").c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
                 Sleep(50);
@@ -323,8 +355,19 @@ TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
     EXPECT_STRCASEEQ(now, home.Path().c_str());
 }
 
-// An export that cannot be written (the file is held open by another program) says so in a box
-// owned by the sheet, with the file and the system's reason, and the old file stays as it was.
+// owned[1] becomes a shown window owned by owned[0].
+BOOL CALLBACK FindOwned(HWND window, LPARAM owned)
+{
+    HWND* pair = reinterpret_cast<HWND*>(owned);
+    if (GetWindow(window, GW_OWNER) != pair[0] || !IsWindowVisible(window))
+        return TRUE;
+    pair[1] = window;
+    return FALSE;
+}
+
+// An existing file is replaced only when the user says so. One that cannot be written (held open
+// by another program) is then said so in a box owned by the sheet, with the file and the system's
+// reason, and the old file stays as it was.
 TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
 {
     TempDir dir("export");
@@ -337,7 +380,17 @@ TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND general = editor.ShowPage(GeneralPage);
     ClickLater(general, IDB_GEN_EXPORT);
-    ASSERT_TRUE(editor.ChooseFile(path));
+    HWND dialog = editor.WaitForOtherDialog();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480, path.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND owned[2] = {dialog, nullptr};
+    for (int i = 0; i < 500 && !owned[1]; ++i, Sleep(20))
+        EnumThreadWindows(editor.ThreadId(), FindOwned, reinterpret_cast<LPARAM>(owned));
+    HWND prompt = owned[1];
+    ASSERT_NE(prompt, nullptr) << "no question before the file is replaced";
+    ASSERT_TRUE(editor.Answer(prompt, IDYES));
+    ASSERT_TRUE(WaitForWindowGone(dialog, 15000));
     HWND box = editor.WaitForWindow("設定の書出");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(GetWindow(box, GW_OWNER), editor.Sheet());

@@ -8,6 +8,7 @@
 #include <prsht.h>
 
 #include <string>
+#include <utility>
 
 using namespace testing_support;
 
@@ -98,6 +99,26 @@ TEST_F(ReserveSntpPageTest, ReservationSwitchesEnableTheMarksAndThenTheSecondsRo
     EXPECT_EQ(Stored("ReserveMark"), 5u);
 }
 
+// Tab reaches the mark group at the ticked mark, or at the first when the stored mark is 0 (the
+// hidden button); each icon-only mark carries a name for a screen reader.
+TEST_F(ReserveSntpPageTest, TabReachesTheMarksAndEachMarkHasAName)
+{
+    for (auto [mark, reached] : {std::pair<int, int>{0, IDR_RSV_MARK1}, {3, IDR_RSV_MARK1 + 2}}) {
+        SCOPED_TRACE(mark);
+        WriteDword(PlugKey, "UseReserve", 1);
+        WriteDword(PlugKey, "ReserveMark", mark);
+        EditorSession editor;
+        ASSERT_NE(editor.Sheet(), nullptr);
+        HWND reserve = editor.ShowPage(ReservePage);
+        PressKey(GetDlgItem(reserve, IDX_RSV_CHANGE_DATE), VK_TAB);
+        for (int i = 0; i < 100 && editor.Focus() == GetDlgItem(reserve, IDX_RSV_CHANGE_DATE); ++i)
+            Sleep(20);
+        EXPECT_EQ(GetDlgCtrlID(editor.Focus()), reached);
+        EXPECT_EQ(Text(reserve, IDR_RSV_MARK1), "マーク1: 赤");
+        EXPECT_EQ(Text(reserve, IDR_RSV_MARK1 + 6), "マーク7: 灰色");
+    }
+}
+
 // Typed seconds beyond a day are refused with the range in the message, whichever field comes
 // first; a day is taken.
 TEST_F(ReserveSntpPageTest, SecondsBeyondADayAreRefusedWithTheRange)
@@ -109,11 +130,15 @@ TEST_F(ReserveSntpPageTest, SecondsBeyondADayAreRefusedWithTheRange)
     Click(reserve, IDX_RSV_CHANGE_DATE);
     Type(reserve, IDE_RSV_PRE_SEC, "3000000000");
     Type(reserve, IDE_RSV_POST_SEC, "86401");
-    for (int field : {IDE_RSV_POST_SEC, IDE_RSV_PRE_SEC}) {
+    const struct {
+        int field;
+        const char* name;
+    } fields[] = {{IDE_RSV_POST_SEC, "秒後まで"}, {IDE_RSV_PRE_SEC, "秒前から"}};
+    for (auto [field, name] : fields) {
         editor.PressLater(PSBTN_OK);
         HWND box = editor.WaitForWindow("chronset");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(DialogStaticText(box), "0 から 86400 までの整数を入力してください。");
+        EXPECT_EQ(DialogStaticText(box), std::string("「") + name + "」には 0 から 86400 までの整数を入力してください。");
         ASSERT_TRUE(editor.Answer(box, IDOK));
         EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, field));
         EXPECT_EQ(Stored("UseReserve"), 0xdeadbeefu);

@@ -103,6 +103,8 @@ TEST_F(SchedulePageTest, EmptyStoreShowsUnsetConnectRowsDisabledAndNoRows)
     Type(page, IDE_SCH_CONNECT_HOUR, "6");
     EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
     Type(page, IDE_SCH_CONNECT_MINUTE, "55");
+    Type(page, IDE_SCH_DISCONNECT_HOUR, "22");
+    Type(page, IDE_SCH_DISCONNECT_MINUTE, "0");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     const std::string server = std::string(PlugKey) + "\\Server";
@@ -111,7 +113,7 @@ TEST_F(SchedulePageTest, EmptyStoreShowsUnsetConnectRowsDisabledAndNoRows)
     EXPECT_TRUE(ReadDword(server, "ConnectHour", &value) && value == 6);
     EXPECT_TRUE(ReadDword(server, "ConnectMinute", &value) && value == 55);
     EXPECT_TRUE(ReadDword(server, "DisConnect", &value) && value == 1);
-    EXPECT_TRUE(ReadDword(server, "DisConnectHour", &value) && value == 0xffffffffu);
+    EXPECT_TRUE(ReadDword(server, "DisConnectHour", &value) && value == 22);
 }
 
 // Rows come in time order, with the every-day mark and the two する/しない columns; switching
@@ -139,7 +141,8 @@ TEST_F(SchedulePageTest, RowsShowEachWeekdaysEntriesInTimeOrder)
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
 }
 
-TEST_F(SchedulePageTest, AddingATimeTheDayHasAddsNothingButMarksThePageChanged)
+// A time the weekday has already is not added again, and the user is told so.
+TEST_F(SchedulePageTest, AddingATimeTheDayHasSaysSoAndAddsNothing)
 {
     StoreEntry(3, 0, 7, 30);
     EditorSession editor;
@@ -156,8 +159,12 @@ TEST_F(SchedulePageTest, AddingATimeTheDayHasAddsNothingButMarksThePageChanged)
     Type(dialog, IDE_DTL_HOUR, "7");
     Type(dialog, IDE_DTL_MINUTE, "30");
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    HWND box = editor.WaitForWindow("追加");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "水曜には 7時30分 の予定がすでにあるので、追加しませんでした。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(RowCount(page), 1);
-    EXPECT_TRUE(IsWindowEnabled(editor.ApplyButton()));
+    EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
 
     dialog = OpenDetail(editor, page, IDB_SCH_ADD);
     ASSERT_NE(dialog, nullptr);
@@ -200,6 +207,10 @@ TEST_F(SchedulePageTest, AddingEveryDayGoesToTheTickedWeekdaysOnly)
     Type(dialog, IDE_DTL_MINUTE, "0");
     Click(dialog, IDX_DTL_SNTP);
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    HWND box = editor.WaitForWindow("追加");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "金曜には 12時00分 の予定がすでにあるので、追加しませんでした。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(RowCount(page), 0);  // Sunday, shown, was not ticked
     SelectWeekday(page, 1);
     ASSERT_EQ(Labels(page), (std::vector<std::string>{"12時 0分"}));
@@ -267,9 +278,10 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     EXPECT_EQ(wednesday[0].minute, 0u);
 }
 
-// An entry stored without a time shows -1 in its row; the dialog shows the unsigned reading,
-// and accepting it unchanged keeps -1. A negative time keeps the dialog open.
-TEST_F(SchedulePageTest, EntryWithoutTimeKeepsMinusOneAndNegativeTimesAreRefused)
+// The detail dialog takes a time of day only: anything else is refused with a message naming the
+// field, and the dialog stays open with the typed text. An entry stored without a time shows -1,
+// in its row and in the dialog, and keeps it when the dialog is cancelled.
+TEST_F(SchedulePageTest, TheDetailDialogTakesATimeOfDayOnly)
 {
     WriteDword(Schedule + "Saturday\\data0", "Around", 1);
     EditorSession editor;
@@ -280,24 +292,37 @@ TEST_F(SchedulePageTest, EntryWithoutTimeKeepsMinusOneAndNegativeTimesAreRefused
     ASSERT_TRUE(SelectRow(page, "-1時-1分"));
     HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "4294967295");
-    EXPECT_EQ(Text(dialog, IDE_DTL_MINUTE), "4294967295");
-    Type(dialog, IDE_DTL_HOUR, "-3");
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    HWND box = editor.WaitForWindow("chronset");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(DialogStaticText(box), "正の整数を入力してください。");
-    ASSERT_TRUE(editor.Answer(box, IDOK));
-    EXPECT_TRUE(IsWindow(dialog));
-    Type(dialog, IDE_DTL_HOUR, "4294967295");
-    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "-1");
+    const struct {
+        int field;
+        const char* hour;
+        const char* minute;
+        const char* message;
+    } rows[] = {
+        {IDE_DTL_HOUR, "-1", "-1", "「設定時刻 (時)」には 0 から 23 までの整数を入力してください。"},
+        {IDE_DTL_HOUR, "24", "0", "「設定時刻 (時)」には 0 から 23 までの整数を入力してください。"},
+        {IDE_DTL_HOUR, "4294967295", "0", "「設定時刻 (時)」には整数を入力してください。"},
+        {IDE_DTL_MINUTE, "7", "60", "「設定時刻 (分)」には 0 から 59 までの整数を入力してください。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        Type(dialog, IDE_DTL_HOUR, row.hour);
+        Type(dialog, IDE_DTL_MINUTE, row.minute);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = editor.WaitForWindow("chronset");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(DialogStaticText(box), row.message);
+        ASSERT_TRUE(editor.Answer(box, IDOK));
+        EXPECT_TRUE(IsWindow(dialog));
+        EXPECT_EQ(Text(dialog, row.field), row.field == IDE_DTL_HOUR ? row.hour : row.minute);
+    }
+    ASSERT_TRUE(editor.Answer(dialog, IDCANCEL));
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);
     std::vector<Stored> saturday = StoredDay(6);
     ASSERT_EQ(saturday.size(), 1u);
     EXPECT_EQ(saturday[0].hour, 0xffffffffu);
     EXPECT_EQ(saturday[0].minute, 0xffffffffu);
-    EXPECT_EQ(saturday[0].around, 1u);
 }
 
 TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
@@ -361,6 +386,31 @@ TEST_F(SchedulePageTest, DeletingAsksAndRemovesFromTheShownDayOrTheWholeGroup)
     for (int day : {1, 2, 3})
         EXPECT_TRUE(StoredDay(day).empty()) << day;
     EXPECT_EQ(StoredDay(4).size(), 1u);
+}
+
+// On the list, Enter edits the focused row (instead of pressing the sheet's OK) and Delete asks
+// to delete it.
+TEST_F(SchedulePageTest, EnterEditsAndDeleteDeletesTheFocusedRow)
+{
+    StoreEntry(1, 0, 9, 0);
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    HWND page = editor.CurrentPage();
+    SelectWeekday(page, 1);
+    ASSERT_TRUE(SelectRow(page, " 9時 0分"));
+    PressKey(GetDlgItem(page, IDC_SCH_LIST), VK_RETURN);
+    HWND dialog = editor.WaitForWindow("スケジュール詳細");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "9");
+    ASSERT_TRUE(editor.Answer(dialog, IDCANCEL));
+    PressKey(GetDlgItem(page, IDC_SCH_LIST), VK_DELETE);
+    HWND box = editor.WaitForWindow("削除");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(RowCount(page), 0);
+    editor.Press(PSBTN_OK);
+    EXPECT_EQ(editor.WaitForResult(), 1);
+    EXPECT_TRUE(StoredDay(1).empty());
 }
 
 TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
