@@ -1,5 +1,7 @@
 #include "SntpOutcome.h"
 
+#include "OwnedText.h"
+
 #include "LogText.h"
 #include "TextBuffer.h"
 
@@ -41,8 +43,7 @@ void AppendErrorCode(uint32_t code, TextBuffer& out)
 
 void SntpOutcome::SetServer(const char* name)
 {
-    std::strncpy(server, name ? name : "", sizeof server - 1);
-    server[sizeof server - 1] = '\0';
+    CopyBounded(server, sizeof server, name ? name : "");
 }
 
 void SntpOutcome::SetTime(int newYear, int newMonth, int newDay, int newHour, int newMinute, int newSecond)

@@ -1,5 +1,7 @@
 #include "Outbox.h"
 
+#include "OwnedText.h"
+
 #include "../common/Allocation.h"
 #include "FileHandle.h"
 #include "LogLines.h"
@@ -60,8 +62,7 @@ public:
     {
         if (!MakeLine(line, size))
             return false;
-        std::strncpy(written_, line, DateLineSize - 1);
-        written_[DateLineSize - 1] = '\0';
+        CopyBounded(written_, DateLineSize, line);
         return true;
     }
 

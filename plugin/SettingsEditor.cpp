@@ -137,9 +137,9 @@ void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
     for (int index = 0; index < EditorPlaces && used > 0; ++index) {
         if (!EditorPlace(plugin, index, path))
             continue;
-        text[used++] = '\n';
-        int made = WideCharToMultiByte(CP_ACP, 0, path, -1, text + used, room - used, nullptr, nullptr);
-        used = made > 0 ? used + made - 1 : used - 1;
+        // wsprintfA turns the path into the ANSI code page and writes at most 1,024 bytes.
+        if (room - used > 1024)
+            used += wsprintfA(text + used, "\n%ls", path);
     }
     if (used > 0)
         MessageBoxA(owner, text, title, MB_OK | MB_ICONEXCLAMATION);
