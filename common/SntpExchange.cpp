@@ -182,9 +182,7 @@ Sample Measure(int64_t departure, const Answer& answer)
     int64_t t2 = NtpToTicks(received), t3 = NtpToTicks(answer.reply.transmit);
     Sample sample;
     sample.offset = SntpClockOffset(departure, t2, t3, answer.arrival);
-    sample.delay = (answer.arrival - departure) - (t3 - t2);
-    if (sample.delay < 0)
-        sample.delay = 0;  // clocks that move in steps
+    sample.delay = SntpRoundTrip(departure, t2, t3, answer.arrival);
     return sample;
 }
 

@@ -113,6 +113,12 @@ int64_t SntpClockOffset(int64_t t1, int64_t t2, int64_t t3, int64_t t4)
     return ((t2 - t1) + (t3 - t4)) / 2;
 }
 
+int64_t SntpRoundTrip(int64_t t1, int64_t t2, int64_t t3, int64_t t4)
+{
+    int64_t trip = (t4 - t1) - (t3 - t2);
+    return trip < 0 ? -trip : trip;
+}
+
 bool SettableClockTime(int64_t ticks)
 {
     return ticks >= UnixEpochFromClockEpoch * TicksPerSecond && ticks < (LastSettableSecond + 1) * TicksPerSecond;

@@ -57,6 +57,11 @@ SntpReplyCheck ReadSntpReply(const uint8_t* data, size_t length, NtpTimestamp se
 // departure and T4 the reply's arrival by the local clock. Symmetric travel times cancel out.
 int64_t SntpClockOffset(int64_t t1, int64_t t2, int64_t t3, int64_t t4);
 
+// The round trip less the server's own time, (T4 - T1) - (T3 - T2): twice the most the offset can
+// be off. Taken as its size, so that a reply arriving before it was asked for (the clock stepped back
+// during the wait, or a server claiming more time than the whole trip) counts as a poor sample.
+int64_t SntpRoundTrip(int64_t t1, int64_t t2, int64_t t3, int64_t t4);
+
 // The times the clock may be set to: from 1970-01-01 00:00:00 to 2038-01-19 03:14:07 UTC, the
 // range of the plug-in's 32-bit calendar times.
 bool SettableClockTime(int64_t ticks);

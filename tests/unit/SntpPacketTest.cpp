@@ -93,6 +93,9 @@ TEST(SntpPacketTest, OffsetCancelsSymmetricTravelAndHalvesAnAsymmetry)
     // 300 ms out and 100 ms back: the exchange cannot see that, and is off by half the difference.
     t2 = t1 + 300 * Millisecond + ahead;
     EXPECT_EQ(SntpClockOffset(t1, t2, t2, t1 + 400 * Millisecond), ahead + 100 * Millisecond);
+    // A clock stepped back an hour while waiting, or a server claiming more than the trip: a poor sample.
+    EXPECT_EQ(SntpRoundTrip(t1, t2, t2, t1 - 3600 * Second + 400 * Millisecond), 3600 * Second - 400 * Millisecond);
+    EXPECT_EQ(SntpRoundTrip(t1, t2, t2 + 2 * Second, t1 + Second), Second);
 }
 
 TEST(SntpPacketTest, TheAnswerToOurRequestIsReadForItsTwoServerTimes)
