@@ -2,6 +2,8 @@
 
 #include "Owned.h"
 
+#include <cstddef>
+
 namespace OwnedFree {
 inline void Text(char* text)
 {
