@@ -241,6 +241,7 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     StoreEntry(1, 0, 12, 0, 1, 1, 0);
     StoreEntry(2, 0, 12, 0, 1, 1, 0);
     StoreEntry(3, 0, 12, 0, 0, 0, 0);
+    StoreEntry(2, 1, 13, 0);  // where the group cannot move
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
@@ -249,6 +250,12 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     EXPECT_TRUE(Enabled(page, IDB_SCH_EDIT));
     EXPECT_TRUE(Enabled(page, IDB_SCH_DELETE));
     HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
+    Type(dialog, IDE_DTL_HOUR, "13");
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    HWND box = editor.WaitForWindow("編集");
+    EXPECT_EQ(DialogStaticText(box), "火曜には 13時00分 の予定がすでにあるので、変更しませんでした。");
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
     // Edit mode: patrol, every-day and the weekday boxes cannot be changed.
     EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "12");
@@ -268,7 +275,7 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
 
     std::vector<Stored> monday = StoredDay(1), tuesday = StoredDay(2), wednesday = StoredDay(3);
     ASSERT_EQ(monday.size(), 1u);
-    ASSERT_EQ(tuesday.size(), 1u);
+    ASSERT_EQ(tuesday.size(), 2u);
     ASSERT_EQ(wednesday.size(), 1u);
     EXPECT_EQ(monday[0].minute, 30u);
     EXPECT_EQ(monday[0].sntp, 1u);
