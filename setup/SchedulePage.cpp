@@ -112,7 +112,7 @@ LRESULT CALLBACK CSchedulePage::ListProc(HWND list, UINT message, WPARAM wParam,
     LRESULT code = CallWindowProcA(original, list, message, wParam, lParam);
     const MSG* key = reinterpret_cast<const MSG*>(lParam);
     if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN &&
-        ListView_GetNextItem(list, -1, LVNI_FOCUSED) >= 0)
+        ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0)
         code |= DLGC_WANTMESSAGE;
     return code;
 }
@@ -174,7 +174,9 @@ void CSchedulePage::FillList(int day)
 ScheduleEntry* CSchedulePage::CurrentEntry() const
 {
     HWND list = Item(IDC_SCH_LIST);
-    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
+    // alone, and Ctrl with a click takes the highlight off the focused row.
+    int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (row < 0)
         return nullptr;
     LVITEMA item{};

@@ -252,9 +252,8 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     Type(dialog, IDE_DTL_HOUR, "13");
     ASSERT_TRUE(editor.Answer(dialog, IDOK));
-    HWND box = editor.WaitForWindow("編集");
-    EXPECT_EQ(DialogStaticText(box), "火曜には 13時00分 の予定がすでにあるので、変更しませんでした。");
-    ASSERT_TRUE(editor.Answer(box, IDOK));
+    EXPECT_EQ(DialogStaticText(editor.WaitForWindow("編集")), "火曜には 13時00分 の予定がすでにあるので、変更しませんでした。");
+    ASSERT_TRUE(editor.Answer(editor.WaitForWindow("編集"), IDOK));
     dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
     // Edit mode: patrol, every-day and the weekday boxes cannot be changed.
@@ -420,7 +419,7 @@ TEST_F(SchedulePageTest, EnterEditsAndDeleteDeletesTheFocusedRow)
     EXPECT_TRUE(StoredDay(1).empty());
 }
 
-TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
+TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutASelectedRow)
 {
     StoreEntry(1, 0, 9, 0);
     StoreEntry(0, 0, 10, 0);
@@ -431,6 +430,7 @@ TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
     ASSERT_TRUE(SelectRow(page, " 9時 0分"));
     SelectWeekday(page, 0);  // the refill leaves no row with the focus
     ASSERT_EQ(RowCount(page), 1);
+    ListView_SetItemState(GetDlgItem(page, IDC_SCH_LIST), 0, LVIS_FOCUSED, LVIS_FOCUSED);  // not selected
     ClickLater(page, IDB_SCH_DELETE);
     ClickLater(page, IDB_SCH_EDIT);
     EXPECT_EQ(editor.WaitForWindow("削除", 500), nullptr);
