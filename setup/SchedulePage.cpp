@@ -112,7 +112,7 @@ LRESULT CALLBACK CSchedulePage::ListProc(HWND list, UINT message, WPARAM wParam,
     LRESULT code = CallWindowProcA(original, list, message, wParam, lParam);
     const MSG* key = reinterpret_cast<const MSG*>(lParam);
     if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN &&
-        ListView_GetNextItem(list, -1, LVNI_FOCUSED) >= 0)
+        ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0)
         code |= DLGC_WANTMESSAGE;
     return code;
 }
@@ -174,7 +174,9 @@ void CSchedulePage::FillList(int day)
 ScheduleEntry* CSchedulePage::CurrentEntry() const
 {
     HWND list = Item(IDC_SCH_LIST);
-    int row = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
+    // alone, and Ctrl with a click takes the highlight off the focused row.
+    int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
     if (row < 0)
         return nullptr;
     LVITEMA item{};
@@ -245,10 +247,33 @@ void CSchedulePage::EditCommand()
         return;
     const int32_t hour = dialog.Hour;
     const int32_t minute = dialog.Minute;
+    const int32_t oldHour = entry->Hour;
+    const int32_t oldMinute = entry->Minute;
+    // A weekday that has the new time already would hold it twice, and chronel runs only one of
+    // the two: the edit is not made, and the user is told which days have it.
+    TextBuffer had;
+    for (int w = 0; w < 7; ++w) {
+        ScheduleEntry* moving = settings->Schedule[w].FindExact(oldHour, oldMinute);
+        if (entry->EveryDay ? !moving || !moving->EveryDay : w != day)
+            continue;
+        if (!entry->EveryDay)
+            moving = entry;
+        ScheduleEntry* there = settings->Schedule[w].FindExact(hour, minute);
+        if (!there || there == moving)
+            continue;
+        if (!had.empty())
+            had += "、";
+        had += TabNames[w];
+    }
+    if (!had.empty()) {
+        char message[160];
+        std::snprintf(message, sizeof message, "%sには %d時%02d分 の予定がすでにあるので、変更しませんでした。",
+                      had.c_str(), static_cast<int>(hour), static_cast<int>(minute));
+        MessageBoxA(window_, message, "編集", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     if (entry->EveryDay) {
         // The whole group moves: every every-day entry of the old time, on every weekday.
-        const int32_t oldHour = entry->Hour;
-        const int32_t oldMinute = entry->Minute;
         for (int w = 0; w < 7; ++w) {
             ScheduleEntry* found = settings->Schedule[w].FindExact(oldHour, oldMinute);
             if (found && found->EveryDay) {

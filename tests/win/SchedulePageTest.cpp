@@ -241,6 +241,7 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     StoreEntry(1, 0, 12, 0, 1, 1, 0);
     StoreEntry(2, 0, 12, 0, 1, 1, 0);
     StoreEntry(3, 0, 12, 0, 0, 0, 0);
+    StoreEntry(2, 1, 13, 0);  // where the group cannot move
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.CurrentPage();
@@ -249,6 +250,11 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
     EXPECT_TRUE(Enabled(page, IDB_SCH_EDIT));
     EXPECT_TRUE(Enabled(page, IDB_SCH_DELETE));
     HWND dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
+    Type(dialog, IDE_DTL_HOUR, "13");
+    ASSERT_TRUE(editor.Answer(dialog, IDOK));
+    EXPECT_EQ(DialogStaticText(editor.WaitForWindow("編集")), "火曜には 13時00分 の予定がすでにあるので、変更しませんでした。");
+    ASSERT_TRUE(editor.Answer(editor.WaitForWindow("編集"), IDOK));
+    dialog = OpenDetail(editor, page, IDB_SCH_EDIT);
     ASSERT_NE(dialog, nullptr);
     // Edit mode: patrol, every-day and the weekday boxes cannot be changed.
     EXPECT_EQ(Text(dialog, IDE_DTL_HOUR), "12");
@@ -268,7 +274,7 @@ TEST_F(SchedulePageTest, EditingAnEveryDayEntryMovesItsGroup)
 
     std::vector<Stored> monday = StoredDay(1), tuesday = StoredDay(2), wednesday = StoredDay(3);
     ASSERT_EQ(monday.size(), 1u);
-    ASSERT_EQ(tuesday.size(), 1u);
+    ASSERT_EQ(tuesday.size(), 2u);
     ASSERT_EQ(wednesday.size(), 1u);
     EXPECT_EQ(monday[0].minute, 30u);
     EXPECT_EQ(monday[0].sntp, 1u);
@@ -413,7 +419,7 @@ TEST_F(SchedulePageTest, EnterEditsAndDeleteDeletesTheFocusedRow)
     EXPECT_TRUE(StoredDay(1).empty());
 }
 
-TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
+TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutASelectedRow)
 {
     StoreEntry(1, 0, 9, 0);
     StoreEntry(0, 0, 10, 0);
@@ -424,6 +430,7 @@ TEST_F(SchedulePageTest, EditAndDeleteDoNothingWithoutAFocusedRow)
     ASSERT_TRUE(SelectRow(page, " 9時 0分"));
     SelectWeekday(page, 0);  // the refill leaves no row with the focus
     ASSERT_EQ(RowCount(page), 1);
+    ListView_SetItemState(GetDlgItem(page, IDC_SCH_LIST), 0, LVIS_FOCUSED, LVIS_FOCUSED);  // not selected
     ClickLater(page, IDB_SCH_DELETE);
     ClickLater(page, IDB_SCH_EDIT);
     EXPECT_EQ(editor.WaitForWindow("削除", 500), nullptr);
