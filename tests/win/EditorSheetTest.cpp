@@ -291,7 +291,10 @@ TEST_F(EditorSheetTest, ExportWritesTheSavedSettingsAndSaysWhere)
     TempDir dir("export");
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
+    // A change on another page, not applied: a ticked connect row with its time.
     Click(editor.CurrentPage(), IDX_SCH_CONNECT);
+    SetDlgItemTextA(editor.CurrentPage(), IDE_SCH_CONNECT_HOUR, "8");
+    SetDlgItemTextA(editor.CurrentPage(), IDE_SCH_CONNECT_MINUTE, "0");
     HWND general = editor.ShowPage(GeneralPage);
     Click(general, IDX_GEN_AUTO_START);
     ClickLater(general, IDB_GEN_EXPORT);

@@ -33,6 +33,10 @@ bool Capture(HWND window, const std::string& path)
     if (!window)
         return false;
     SetForegroundWindow(window);
+    // A blinking caret in the focused field would make two pictures of the same window differ
+    // (the release zip's picture is compared byte for byte); this thread's caret is hidden.
+    if (HWND focus = GetFocus())
+        HideCaret(focus);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(700);
     RECT r;
