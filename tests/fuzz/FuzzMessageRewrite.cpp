@@ -51,34 +51,45 @@ private:
     bool give_;
 };
 
+// The next header line of message from at: its bytes, and where the line after it starts. A line
+// ends at a LF, a CR LF or a lone CR. False for the last line, which has no end.
+bool NextLine(const std::string& message, size_t* at, std::string* line)
+{
+    size_t end = message.find_first_of("\r\n", *at);
+    bool ended = end != std::string::npos;
+    *line = message.substr(*at, (ended ? end : message.size()) - *at);
+    *at = ended ? end + 1 : message.size();
+    if (ended && message[end] == '\r' && *at < message.size() && message[*at] == '\n')
+        ++*at;
+    return ended;
+}
+
 // The rewrite as its rules read, one whole line at a time: the streaming rewrite must give the
-// same bytes.
+// same bytes. A field is its line and the folded lines after it (those that begin with a blank).
 std::string Reference(const std::string& message, bool newDates)
 {
     std::string out;
     size_t at = 0;
+    bool dropping = false;
     for (;;) {
-        size_t feed = message.find('\n', at);
-        bool last = feed == std::string::npos;
-        size_t end = last ? message.size() : feed;
         std::string line;
-        for (size_t i = at; i < end; ++i) {
-            if (message[i] != '\r')
-                line += message[i];
-        }
-        at = last ? message.size() : feed + 1;
+        bool last = !NextLine(message, &at, &line);
         if (line.empty()) {
             if (last)
                 return out;
             break;
         }
-        if (StartsWithNoCase(line.c_str(), ReserveHeaderName)) {
+        dropping = dropping && (line[0] == ' ' || line[0] == '\t');
+        if (dropping || StartsWithNoCase(line.c_str(), ReserveHeaderName)) {
+            dropping = true;
             if (last)
                 return out;
             continue;
         }
-        if (newDates && StartsWithNoCase(line.c_str(), "Date:"))
+        if (newDates && StartsWithNoCase(line.c_str(), "Date:")) {
+            dropping = true;
             line = NewDate;
+        }
         out += line;
         if (last)
             return out;
@@ -103,15 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     // The body after the first empty line is copied unchanged.
     size_t blank = std::string::npos;
-    for (size_t at = 0, line = 0; at < message.size(); ++at) {
-        if (message[at] != '\n')
-            continue;
-        std::string text = message.substr(line, at - line);
-        if (text.find_first_not_of('\r') == std::string::npos) {
-            blank = at + 1;
+    for (size_t at = 0; at < message.size();) {
+        std::string line;
+        bool ended = NextLine(message, &at, &line);
+        if (ended && line.empty()) {
+            blank = at;
             break;
         }
-        line = at + 1;
     }
     if (blank != std::string::npos) {
         std::string body = message.substr(blank);
