@@ -38,7 +38,7 @@ shots="$out/shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 "$build/wine-run.sh" explorer /desktop=chronelpkg,1024x768 "$build/tools/editor_screenshots.exe" \
-  "$(winpath "$shots")" >/dev/null
+  "$(winpath "$shots")" --reservation-only >/dev/null
 convert "$shots/chronel-reserve.bmp" -strip -define png:exclude-chunks=date,time "$stage/reserve-dialog.png"
 
 zip="$out/chronel-1.10.zip"

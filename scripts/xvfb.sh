@@ -52,9 +52,9 @@ chronel_wineserver_stop
 
 for _slot in $_chronel_slots; do
   _prefix="$CHRONEL_WIN_BUILD/wineprefix-$_slot"
-  # The prefix: made once, with the dialogs' Japanese font mapped to an installed one. A prefix
-  # Wine could not make is said with Wine's own words.
-  if [ ! -f "$_prefix/.chronel-ready" ]; then
+  # The prefix: made once, with its settings (scripts/wine-settings.sh); a prefix made before a
+  # setting was added gets it. A prefix Wine could not make is said with Wine's own words.
+  if [ ! -f "$_prefix/.chronel-ready" ] || ! grep -qs '^"Managed"="N"' "$_prefix/user.reg"; then
     echo "setup: preparing the Wine prefix $_prefix"
     # Wine's output goes to a file, not a pipe: the processes wineboot leaves running would hold
     # a pipe open, and reading it would never end.
@@ -63,10 +63,11 @@ for _slot in $_chronel_slots; do
     # when it did).
     chronel_in_slot "$_slot" timeout 600 "$CHRONEL_WIN_BUILD/wine-run.sh" wineboot -i </dev/null \
       >"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 || true
-    chronel_in_slot "$_slot" "$_chronel_root/scripts/wine-fonts.sh" >>"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 || true
+    chronel_in_slot "$_slot" "$_chronel_root/scripts/wine-settings.sh" >>"$CHRONEL_WIN_BUILD/wineboot-$_slot.log" 2>&1 || true
     WINEPREFIX="$_prefix" wineserver -k >/dev/null 2>&1 || true
     WINEPREFIX="$_prefix" wineserver -w >/dev/null 2>&1 || true
-    if ! grep -qs "IPAPGothic" "$_prefix/user.reg" || [ ! -f "$_prefix/system.reg" ]; then
+    if ! grep -qs "IPAPGothic" "$_prefix/user.reg" || ! grep -qs '^"Managed"="N"' "$_prefix/user.reg" ||
+       [ ! -f "$_prefix/system.reg" ]; then
       echo "xvfb.sh: Wine could not make the prefix $_prefix:" >&2
       tail -n 20 "$CHRONEL_WIN_BUILD/wineboot-$_slot.log" >&2
       return 1 2>/dev/null || exit 1

@@ -134,21 +134,15 @@ void StoreSampleSettings()
     WriteSntpStatus(refused);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The editor's pages and dialogs, with sample settings that are cleared again.
+bool CaptureEditor(const std::string& out)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: editor_screenshots OUTPUT-DIRECTORY\n");
-        return 64;
-    }
-    std::string out = argv[1];
     StoreSampleSettings();
     {
         EditorSession editor;
         if (!editor.Sheet()) {
             std::fprintf(stderr, "the settings sheet did not open\n");
-            return 1;
+            return false;
         }
         const char* const names[] = {"page0-schedule", "page1-chronel", "page2-reserve", "page3-sntp"};
         for (int i = 0; i < 4; ++i) {
@@ -169,6 +163,7 @@ int main(int argc, char** argv)
         HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
         ClickLater(editor.ShowPage(1), 1002);
+        Capture(editor.WaitForOtherDialog(), out + "\\export-save-dialog.bmp");
         if (editor.ChooseFile(held)) {
             HWND box = editor.WaitForWindow("設定の書出");
             Capture(box, out + "\\export-failed.bmp");
@@ -196,13 +191,30 @@ int main(int argc, char** argv)
         editor.WaitForResult();
     }
     ClearSettings();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // --reservation-only: the release zip's one picture, without the editor's.
+    const bool reservationOnly = argc == 3 && std::string(argv[2]) == "--reservation-only";
+    if (argc < 2 || (argc > 2 && !reservationOnly)) {
+        std::fprintf(stderr, "usage: editor_screenshots OUTPUT-DIRECTORY [--reservation-only]\n");
+        return 64;
+    }
+    std::string out = argv[1];
+    if (!reservationOnly && !CaptureEditor(out))
+        return 1;
 
     HMODULE chronel = LoadLibraryExA(BuildPath("host/Plugins/chronel.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!chronel) {
         std::fprintf(stderr, "chronel.dll could not be loaded as data\n");
         return 1;
     }
-    CaptureChronelDialog(chronel, 100, out + "\\chronel-about.bmp");
+    if (!reservationOnly)
+        CaptureChronelDialog(chronel, 100, out + "\\chronel-about.bmp");
     CaptureChronelDialog(chronel, 101, out + "\\chronel-reserve.bmp");
     FreeLibrary(chronel);
     return 0;
