@@ -265,8 +265,10 @@ int main(int argc, char** argv)
     double worst = 0, worstListed = 0;
     for (int accounts : accountSizes) {
         for (int entries : entrySizes) {
-            for (int held : {0, 50, entries / 10, entries}) {
-                if (held == 50 && entries / 10 == 50)
+            const int cells[] = {0, 50, entries / 10, entries};
+            for (int cell = 0; cell < 4; ++cell) {
+                int held = cells[cell];
+                if (cell > 0 && held == cells[cell - 1])
                     continue;
                 std::vector<std::string> files = PrepareCell(accountSizes.back(), accounts, entries, held);
                 size_t bytes = 0;

@@ -264,7 +264,7 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
         if (!IsPlainEntryName(name))
             continue;
         const RememberedMessage* known = account ? FindRemembered(*account, name, &cursor) : nullptr;
-        released |= LookAgain(rules, accountDir, name, list.Add(name, known), true);
+        released |= LookAgain(rules, accountDir, name, list.Add(name, line, known), true);
     }
     list.Commit(indexStamp, stamped && index && !source.failed);
     return released;

@@ -172,9 +172,12 @@ RememberedList::~RememberedList()
     std::free(names_);
 }
 
-RememberedMessage* RememberedList::Add(const char* name, const RememberedMessage* known)
+RememberedMessage* RememberedList::Add(const char* name, const char* line, const RememberedMessage* known)
 {
-    spare_ = known ? *known : RememberedMessage{0, AlwaysDue, {}};
+    uint32_t digest = 2166136261u;
+    while (*line)
+        digest = (digest ^ static_cast<unsigned char>(*line++)) * 16777619u;
+    spare_ = known && known->line == digest ? *known : RememberedMessage{0, digest, AlwaysDue, {}};
     uint32_t length = static_cast<uint32_t>(std::strlen(name) + 1);
     // Within the bounds once the account's old list is given back.
     int room = static_cast<int>(room_);

@@ -34,6 +34,7 @@ constexpr int64_t AlwaysDue = INT64_MIN;
 
 struct RememberedMessage {
     uint32_t name;  // offset of its name in the account's names
+    uint32_t line;  // a digest of its index line
     int64_t due;    // AlwaysDue as well while its stamp is too fresh to show a change
     FileStamp stamp;
 };
@@ -79,9 +80,9 @@ public:
     RememberedList(const RememberedList&) = delete;
     RememberedList& operator=(const RememberedList&) = delete;
 
-    // The message of that name, as known (a copy) or new (opened at once); while the list cannot
-    // be built, a record of the list's own.
-    RememberedMessage* Add(const char* name, const RememberedMessage* known);
+    // The message of that name and index line, as known (a copy) or, new or with another line,
+    // opened at once; while the list cannot be built, a record of the list's own.
+    RememberedMessage* Add(const char* name, const char* line, const RememberedMessage* known);
     // Puts the list in the account's place with the index's stamp (settled when it is and the
     // index was read through); an account whose list could not be built whole keeps nothing and is
     // read whole at the next scan.

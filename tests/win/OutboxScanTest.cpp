@@ -315,6 +315,10 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "d.qpm", Message(at(100)));
              testing_support::WriteFileBytes(box + "Entry.lst", testing_support::ReadFileBytes(box + "Entry.lst") + Line("d", NoFlags));
              Stamp(box + "Entry.lst", 50); Stamp(box + "d.qpm", 50); Stamp(box, 50); }, At0730, "d", "d"},
+        {"a's index line changed", false, [&](const std::string& box) {
+             std::string index = testing_support::ReadFileBytes(box + "Entry.lst");
+             testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
+             Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came", false, [](const std::string&) {}, 1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
