@@ -149,7 +149,8 @@ RememberedAccount* RememberedAccountOf(const char* dir)
 
 bool StampSettled(const FileStamp& stamp)
 {
-    return stamp.written + SettleSteps <= ScanStarted;
+    // A file system that keeps no last-write time gives none to trust.
+    return stamp.written && stamp.written + SettleSteps <= ScanStarted;
 }
 
 const RememberedMessage* FindRemembered(const RememberedAccount& account, const char* name, int* cursor)
