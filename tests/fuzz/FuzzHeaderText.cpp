@@ -1,5 +1,5 @@
 // Header text from the host or a message file: finding, setting and removing the reservation.
-#include "pure/HeaderText.h"
+#include "HeaderText.h"
 
 #include <cstring>
 #include <string>

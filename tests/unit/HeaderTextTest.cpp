@@ -1,5 +1,5 @@
 // The reservation line in header text: finding it, reading its value, writing and removing it.
-#include "pure/HeaderText.h"
+#include "HeaderText.h"
 
 #include <gtest/gtest.h>
 
