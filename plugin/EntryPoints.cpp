@@ -19,6 +19,7 @@
 #define PLUGIN_EXPORT extern "C"
 
 typedef int(__cdecl* SetUpChronelProc)();
+typedef void(__cdecl* ShowChronelStatusProc)();
 
 PLUGIN_EXPORT const char* __stdcall APCGetPlugName()
 {
@@ -49,6 +50,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
     StartSchedule(PlugSettings.AutoStart != 0);
+    PublishScheduleState();
     RegisterConnectionSteps();
     StartLogWriter();
     LogPluginStarted();
@@ -62,6 +64,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     PutBackMovedWindow(false);
     EndModalLoops();
     StopSchedule();
+    PublishScheduleState();
     int killed = StopTimer();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
@@ -105,6 +108,23 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
     if (result == 1)
         TakeSavedSettings();
     return FreeLibrary(editor);
+}
+
+// The editor's status window, one at a time: asked again, the editor brings it forward.
+int __stdcall OnStatusMenu(HWND, LPARAM)
+{
+    ModalLoop loop;
+    HMODULE editor = LoadSettingsEditor(PluginModule);
+    if (!editor) {
+        ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
+        return 0;
+    }
+    auto show = reinterpret_cast<ShowChronelStatusProc>(
+        reinterpret_cast<void*>(GetProcAddress(editor, "ShowChronelStatus")));
+    if (show)
+        show();
+    FreeLibrary(editor);
+    return 0;
 }
 
 PLUGIN_EXPORT int __stdcall APCRecFilter(int)
