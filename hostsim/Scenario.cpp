@@ -232,8 +232,9 @@ void RunAction(const std::string& line)
                     id = static_cast<int>(GetMenuItemID(submenu, i));
             }
             LogEvent("user: chooses \"CHRONEL の状況...\"%s", id ? "" : " (no such item)");
+            // Sent, so the window's modal loop runs inside this step and the clock goes on in it.
             if (id)
-                PostMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+                SendMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
         } else if (item == "items") {
             // menu items: the plug-in's submenu of the main frame, item by item with its command
             HMENU submenu = ConnectionSubmenu(main);
