@@ -19,7 +19,6 @@
 #define PLUGIN_EXPORT extern "C"
 
 typedef int(__cdecl* SetUpChronelProc)();
-typedef void(__cdecl* ShowChronelStatusProc)();
 
 PLUGIN_EXPORT const char* __stdcall APCGetPlugName()
 {
@@ -108,23 +107,6 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
     if (result == 1)
         TakeSavedSettings();
     return FreeLibrary(editor);
-}
-
-// The editor's status window, one at a time: asked again, the editor brings it forward.
-int __stdcall OnStatusMenu(HWND, LPARAM)
-{
-    ModalLoop loop;
-    HMODULE editor = LoadSettingsEditor(PluginModule);
-    if (!editor) {
-        ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
-        return 0;
-    }
-    auto show = reinterpret_cast<ShowChronelStatusProc>(
-        reinterpret_cast<void*>(GetProcAddress(editor, "ShowChronelStatus")));
-    if (show)
-        show();
-    FreeLibrary(editor);
-    return 0;
 }
 
 PLUGIN_EXPORT int __stdcall APCRecFilter(int)
