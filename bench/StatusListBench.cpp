@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     }
     double best = 1e30, worst = 0, readBest = 1e30;
     size_t found = 0;
+    std::string each;
     for (int r = 0; r < rounds; ++r) {
         HeldMessages messages;
         double start = Now();
@@ -112,6 +113,9 @@ int main(int argc, char** argv)
         Fill(list, messages);
         double end = Now();
         found = messages.Count();
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%.1f/%.1f", r ? ", " : "", (read - start) * 1e3, (end - start) * 1e3);
+        each += text;
         best = end - start < best ? end - start : best;
         worst = end - start > worst ? end - start : worst;
         readBest = read - start < readBest ? read - start : readBest;
@@ -120,6 +124,7 @@ int main(int argc, char** argv)
     std::printf("|---:|---:|---:|---:|---:|---:|\n");
     std::printf("| %d | %d | %d (%u) | %.1f ms | %.1f ms | %.1f ms |\n", accounts, lines, held,
                 static_cast<unsigned>(found), readBest * 1e3, best * 1e3, worst * 1e3);
+    std::printf("\neach opening, read/read and list, ms: %s\n", each.c_str());
     DestroyWindow(list);
     return 0;
 }
