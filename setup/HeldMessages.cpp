@@ -174,6 +174,31 @@ bool HeldMessagePath(const char* root, const HeldMessage& message, char* path, s
     return length > 0 && static_cast<size_t>(length) < size;
 }
 
+bool IsStillHeld(const char* root, const HeldMessage& listed)
+{
+    char path[PathSize];
+    if (std::snprintf(path, sizeof path, "%s%s\\Outbox.box\\Entry.lst", root, listed.account) >=
+        static_cast<int>(sizeof path))
+        return false;
+    FileHandle index = OpenShared(path, GENERIC_READ);
+    if (!index)
+        return false;
+    FileSource source(index);
+    BufferedReader reader(source);
+    char line[LineLimit];
+    bool queued = true;
+    while (ReadFileLine(reader, line, LineLimit) && line[0]) {
+        char name[LineLimit];
+        uint32_t flags = 0;
+        if (ParseIndexLine(line, name, sizeof name, &flags) && std::strcmp(name, listed.entry) == 0) {
+            queued = (flags & EntryQueued) != 0;
+            break;
+        }
+    }
+    HeldMessage now{};
+    return !queued && HeldMessagePath(root, listed, path, sizeof path) && ReadHeader(path, &now) && now.readable;
+}
+
 ChangeResult ChangeReservation(const char* path, int32_t time, char* kept)
 {
     kept[0] = '\0';

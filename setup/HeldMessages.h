@@ -45,6 +45,10 @@ const char* HostMailboxRoot();
 // The message file of an entry, into path (size bytes); false when it does not fit.
 bool HeldMessagePath(const char* root, const HeldMessage& message, char* path, size_t size);
 
+// True while the message is still held as it was listed: its entry not queued and its header
+// still reserved. The scan may have released it since the list was read.
+bool IsStillHeld(const char* root, const HeldMessage& message);
+
 enum class ChangeResult { Changed, NotRead, NotWritten, Damaged };
 // Writes the message at path with its reservation set to time (the reservation line first, every
 // other reservation field dropped, everything else byte for byte). Damaged: the message was

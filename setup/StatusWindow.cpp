@@ -352,6 +352,18 @@ void CStatusWindow::Enable()
     EnableItem(IDB_STA_CHANGE, chosen);
 }
 
+bool CStatusWindow::StillHeld(const HeldMessage& message)
+{
+    if (IsStillHeld(root_, message))
+        return true;
+    MessageBoxA(window_,
+                "このメールはもう予約中ではありません。\n時刻が来て送信待ちになったか、送られたか、予約が取り消されました。"
+                "一覧を読み直します。",
+                "予約中のメール", MB_OK | MB_ICONINFORMATION);
+    FillHeld();
+    return false;
+}
+
 void CStatusWindow::Fail(const char* what, ChangeResult result, const char* kept)
 {
     TextBuffer text(what);
@@ -362,7 +374,7 @@ void CStatusWindow::Fail(const char* what, ChangeResult result, const char* kept
         text += kept;
     } else
         text += "メールのファイルを書き換えられませんでした。メールは元のままです。";
-    MessageBoxA(window_, text.c_str(), "chronel の状況", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(window_, text.c_str(), "予約中のメール", MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The reservation becomes the present minute: the plug-in's next scan finds it due and releases it.
@@ -370,7 +382,7 @@ void CStatusWindow::SendNow()
 {
     const HeldMessage* message = Selected();
     char path[2048];
-    if (!message || !HeldMessagePath(root_, *message, path, sizeof path))
+    if (!message || !HeldMessagePath(root_, *message, path, sizeof path) || !StillHeld(*message))
         return;
     char kept[260];
     ChangeResult result = ChangeReservation(path, CurrentMinute32(), kept);
@@ -386,7 +398,8 @@ void CStatusWindow::ChangeMoment()
     if (!message || !HeldMessagePath(root_, *message, path, sizeof path))
         return;
     CMomentDialog dialog(message->moment);
-    if (dialog.DoModal(window_) != IDOK || dialog.Moment() == message->moment)
+    // Asked again after the dialog: the scan may release the message while the dialog is open.
+    if (dialog.DoModal(window_) != IDOK || dialog.Moment() == message->moment || !StillHeld(*message))
         return;
     char kept[260];
     ChangeResult result = ChangeReservation(path, dialog.Moment(), kept);

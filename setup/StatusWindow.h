@@ -29,6 +29,8 @@ private:
     void SendNow();
     void ChangeMoment();
     void Enable();
+    // False, after telling the user and reading the list again, when the message is no longer held.
+    bool StillHeld(const HeldMessage& message);
     void Fail(const char* what, ChangeResult result, const char* kept);
 
     HeldMessages held_;

@@ -66,32 +66,40 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
     EXPECT_EQ(run.Count("mask c1000000 on"), 1u);
 }
 
-// Each row: the buttons pressed on the one held message (reserved for 09:00), and the minute the
-// plug-in's scan then releases it. The released message's "Date:" line is its reservation.
+// Each row: the buttons pressed on the one held message, and the minute the plug-in's scan then
+// releases it. The released message's "Date:" line is its reservation.
 TEST_F(StatusWindowTest, SendNowAndChangeMomentRewriteTheReservationForTheScanToRelease)
 {
     const struct {
         const char* name;
+        long stored;  // the message's reservation
         std::string actions;
         const char* held;  // the row once the window has done its work
         const char* released;
         const char* date;
+        const char* box = nullptr;  // what the window says, if anything
     } rows[] = {
-        {"send now", "at 06:58:10 press \"chronel の状況\" 1106\n",
+        {"send now", At0900, "at 06:58:10 press \"chronel の状況\" 1106\n",
          "12月7日(月) 06:58 | stored |  | Account1 | 時刻を過ぎました: 次の確認で送信", "2026-12-07 06:59:00.0",
          "Date: Mon, 07 Dec 2026 06:58:00 +0900\r\n"},
-        {"change the moment",
+        {"change the moment", At0900,
          "at 06:58:10 press \"chronel の状況\" 1107\nat 06:58:15 status-fill 2026 12 7 7 1\n"
          "at 06:58:20 press \"送信予定の変更\" 1\n",
          "12月7日(月) 07:01 | stored |  | Account1 | 待機中", "2026-12-07 07:01:00.0",
          "Date: Mon, 07 Dec 2026 07:01:00 +0900\r\n"},
+        // The list is not read again before the press: the message went at its own minute, and
+        // the press must not put a reservation back into it.
+        {"send now after the scan released it", At0658 + 60,
+         "at 06:59:10 press \"chronel の状況\" 1106\nat 06:59:15 press 予約中のメール 1\n",
+         "12月7日(月) 06:59 | stored |  | Account1 | 待機中", "2026-12-07 06:59:00.0",
+         "Date: Mon, 07 Dec 2026 06:59:00 +0900\r\n", "dialog: \"予約中のメール\" says \"このメールはもう予約中ではありません"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ClearSettings();
         HostLayout host;
         HostRunResult run = RunWithEditor(host, "setting ChangeDate dword 1\nsetting PreSec dword 0\nsetting PostSec dword 0\n"
-                                "at 06:58:00 outbox-store Account1 " + std::to_string(At0900) + "\n" + Open +
+                                "at 06:58:00 outbox-store Account1 " + std::to_string(row.stored) + "\n" + Open +
                                 "at 06:58:08 status-select 0\n" + row.actions + "at 06:58:30 status-held\n");
         ASSERT_EQ(run.exitCode, 0u) << run.log;
         EXPECT_TRUE(run.Has(std::string("status held 0: ") + row.held)) << run.log;
@@ -101,6 +109,9 @@ TEST_F(StatusWindowTest, SendNowAndChangeMomentRewriteTheReservationForTheScanTo
         std::string message = OutboxMessage(host, "Account1");
         EXPECT_NE(message.find(row.date), std::string::npos) << message;
         EXPECT_EQ(message.find("X-Reserve-Date:"), std::string::npos) << message;
+        if (row.box) {
+            EXPECT_TRUE(run.Has(row.box)) << run.log;
+        }
     }
 }
 
