@@ -4,11 +4,13 @@
 
 #include <commctrl.h>
 
+#include <fstream>
 #include <sstream>
 
 namespace {
 
 constexpr int StateText = 1100;  // then the next event, then the clock adjustment
+constexpr int TabControl = 1103;
 constexpr int HeldList = 1104;
 constexpr int LogList = 1105;
 constexpr int FirstMomentField = 1110;
@@ -48,6 +50,53 @@ void LogRows(const char* what, int listId, int most)
             line += (column ? " | " : "") + Cell(list, row, column);
         LogEvent("status %s %d: %s", what, row, line.c_str());
     }
+}
+
+// The window's area of the screen as a 24-bit BMP file, for scripts/screenshots.sh.
+bool CaptureWindow(HWND window, const std::string& path)
+{
+    SetForegroundWindow(window);
+    // The window's own messages only (its painting), not the host's timer that steps the clock.
+    for (int round = 0; round < 30; ++round) {
+        MSG msg;
+        while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    if (HWND focus = GetFocus())
+        HideCaret(focus);  // the same picture each time
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD imageSize = ((static_cast<DWORD>(width) * 3 + 3) & ~3u) * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4d42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageSize);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out.good();
 }
 
 }  // namespace
@@ -93,6 +142,24 @@ bool RunStatusAction(const std::string& verb, const std::string& line)
             shown += " " + value;
         }
         LogEvent("user: fills%s in \"送信予定の変更\"%s", shown.c_str(), dialog ? "" : " (no dialog)");
+    } else if (verb == "status-tab") {
+        // status-tab N: the user clicks tab N (0 the reserved messages, 1 the recent activity)
+        int tab = 0;
+        in >> tab;
+        HWND window = StatusWindow();
+        HWND tabs = window ? GetDlgItem(window, TabControl) : nullptr;
+        if (tabs) {
+            SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+            NMHDR header{tabs, static_cast<UINT_PTR>(TabControl), static_cast<UINT>(TCN_SELCHANGE)};
+            SendMessageA(window, WM_NOTIFY, TabControl, reinterpret_cast<LPARAM>(&header));
+        }
+        LogEvent("user: chooses tab %d of the status window%s", tab, tabs ? "" : " (no window)");
+    } else if (verb == "status-capture") {
+        // status-capture FILE: a picture of the status window
+        std::string path;
+        in >> path;
+        HWND window = StatusWindow();
+        LogEvent("status: captured to %s%s", path.c_str(), window && CaptureWindow(window, path) ? "" : " (failed)");
     } else {
         return false;
     }

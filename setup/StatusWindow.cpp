@@ -173,10 +173,10 @@ BOOL CStatusWindow::OnInitDialog()
         SendMessageA(tab, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
     const char* const heldColumns[] = {"送信予定", "件名", "宛先", "アカウント", "状態"};
-    const int heldWidths[] = {120, 150, 120, 70, 170};
+    const int heldWidths[] = {125, 150, 120, 70, 200};
     AddColumns(Item(IDC_STA_HELD), heldColumns, heldWidths, 5);
     const char* const logColumns[] = {"時刻", "出来事", "詳細"};
-    const int logWidths[] = {120, 200, 310};
+    const int logWidths[] = {140, 200, 300};
     AddColumns(Item(IDC_STA_LOG), logColumns, logWidths, 3);
     root_ = HostMailboxRoot();
     ShowTop();
