@@ -412,12 +412,16 @@ bool CStatusWindow::OnCommand(int id, int code)
 {
     if (code != BN_CLICKED)
         return false;
+    // The buttons of a tab not shown do nothing, whatever reaches them (an access key).
+    const bool heldShown = IsWindowVisible(Item(IDC_STA_HELD)) != FALSE;
     switch (id) {
     case IDB_STA_SEND_NOW:
-        SendNow();
+        if (heldShown)
+            SendNow();
         return true;
     case IDB_STA_CHANGE:
-        ChangeMoment();
+        if (heldShown)
+            ChangeMoment();
         return true;
     case IDB_STA_REFRESH:
         ShowTop();
@@ -425,7 +429,8 @@ bool CStatusWindow::OnCommand(int id, int code)
         FillLog();
         return true;
     case IDB_STA_OPEN_LOG:
-        OpenActivityLog(window_);
+        if (!heldShown)
+            OpenActivityLog(window_);
         return true;
     default:
         return false;

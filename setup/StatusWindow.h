@@ -15,6 +15,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    // Enter in a list does not close the window; Esc and 閉じる do.
+    void OnOK() override {}
     bool OnCommand(int id, int code) override;
     bool OnNotify(NMHDR* header, LRESULT* result) override;
 
