@@ -3,6 +3,7 @@
 #include "common/EntryIndex.h"
 #include "common/FileHandle.h"
 #include "common/HeaderText.h"
+#include "common/HeaderWords.h"
 #include "common/LineReader.h"
 #include "common/MessageRewrite.h"
 #include "common/StagedFile.h"
@@ -61,9 +62,9 @@ bool ReadHeader(const char* path, HeldMessage* message)
             message->moment = ReadDecimal(field + ReserveHeaderChars);
             reserved = true;
         } else if (!message->subject[0] && StartsWithNoCase(field, "Subject:")) {
-            CopyCut(message->subject, sizeof message->subject, FieldValue(field, 8));
+            DecodeHeaderWords(FieldValue(field, 8), message->subject, sizeof message->subject);
         } else if (!message->to[0] && StartsWithNoCase(field, "To:")) {
-            CopyCut(message->to, sizeof message->to, FieldValue(field, 3));
+            DecodeHeaderWords(FieldValue(field, 3), message->to, sizeof message->to);
         }
     }
     message->readable = reserved;
