@@ -147,6 +147,9 @@ void StartConnectionToggle();
 // Host options and scenario actions of HostActions.cpp; false when the line is not theirs.
 bool ApplyHostOption(const std::string& line);
 bool RunHostAction(const std::string& line);
+// Actions at the editor's status window (status-top, status-held, status-log, status-select,
+// status-fill); false for another verb.
+bool RunStatusAction(const std::string& verb, const std::string& line);
 // With random-steps set, steps the clock when the next random step is due.
 void RunRandomStep();
 

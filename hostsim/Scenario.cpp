@@ -155,7 +155,7 @@ int ScheduleItem(std::string* caption, HWND frame = nullptr)
     for (int i = 0; i < count; ++i) {
         char text[256] = "";
         GetMenuStringA(submenu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        if (std::strncmp(text, "CHRONEL", 7) == 0) {
+        if (std::strncmp(text, "CHRONEL ｽｹｼﾞｭｰﾙ", std::strlen("CHRONEL ｽｹｼﾞｭｰﾙ")) == 0) {
             found = static_cast<int>(GetMenuItemID(submenu, i));
             if (caption)
                 *caption = text;
@@ -221,6 +221,28 @@ void RunAction(const std::string& line)
                      index ? (" in folder window " + std::to_string(index)).c_str() : "");
             if (id)
                 PostMessageA(frame, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        } else if (item == "status") {
+            // menu status: the plug-in's status item of the main frame
+            HMENU submenu = ConnectionSubmenu(main);
+            int id = 0;
+            for (int i = 0; submenu && i < GetMenuItemCount(submenu); ++i) {
+                char text[256] = "";
+                GetMenuStringA(submenu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                if (std::strcmp(text, "CHRONEL の状況...") == 0)
+                    id = static_cast<int>(GetMenuItemID(submenu, i));
+            }
+            LogEvent("user: chooses \"CHRONEL の状況...\"%s", id ? "" : " (no such item)");
+            // Sent, so the window's modal loop runs inside this step and the clock goes on in it.
+            if (id)
+                SendMessageA(main, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        } else if (item == "items") {
+            // menu items: the plug-in's submenu of the main frame, item by item with its command
+            HMENU submenu = ConnectionSubmenu(main);
+            for (int i = 0; submenu && i < GetMenuItemCount(submenu); ++i) {
+                char text[256] = "";
+                GetMenuStringA(submenu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                LogEvent("menu item %d: %u \"%s\"", i, GetMenuItemID(submenu, i), text);
+            }
         } else if (item == "connection") {
             LogEvent("user: chooses the connection item");
             PostMessageA(main, WM_COMMAND, CmdConnection, 0);
@@ -317,7 +339,7 @@ void RunAction(const std::string& line)
         }
         UnloadPlugin();
         PostQuitMessage(0);
-    } else if (RunMailAction(verb, line)) {
+    } else if (RunMailAction(verb, line) || RunStatusAction(verb, line)) {
     } else if (!RunHostAction(line)) {
         LogEvent("scenario: unknown action \"%s\"", line.c_str());
     }

@@ -50,6 +50,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
     StartSchedule(PlugSettings.AutoStart != 0);
+    PublishScheduleState();
     RegisterConnectionSteps();
     StartLogWriter();
     LogPluginStarted();
@@ -63,6 +64,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     PutBackMovedWindow(false);
     EndModalLoops();
     StopSchedule();
+    PublishScheduleState();
     int killed = StopTimer();
     ForgetOutbox();
     LogPluginEnded();

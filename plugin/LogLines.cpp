@@ -5,8 +5,8 @@
 #include "../common/TextBuffer.h"
 #include "LogQueue.h"
 #include "Scheduler.h"
-#include "Time32.h"
-#include "pure/CivilTime.h"
+#include "../common/Time32.h"
+#include "../common/CivilTime.h"
 
 namespace {
 

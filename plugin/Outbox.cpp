@@ -3,17 +3,17 @@
 #include "OwnedText.h"
 
 #include "../common/Allocation.h"
-#include "FileHandle.h"
+#include "../common/FileHandle.h"
 #include "LogLines.h"
 #include "OutboxMemory.h"
-#include "StagedFile.h"
-#include "Time32.h"
+#include "../common/StagedFile.h"
+#include "../common/Time32.h"
 #include "host/HostApi.h"
 #include "host/MailboxPath.h"
 #include "pure/DateLine.h"
-#include "pure/EntryIndex.h"
-#include "pure/HeaderText.h"
-#include "pure/MessageRewrite.h"
+#include "../common/EntryIndex.h"
+#include "../common/HeaderText.h"
+#include "../common/MessageRewrite.h"
 
 #include <ntsecapi.h>
 

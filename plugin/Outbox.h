@@ -2,8 +2,8 @@
 // The outbox scan: every account's outbox index, the header of each message that may still be
 // held, and the release of those whose reservation is due at the scan's reference time.
 
-#include "pure/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
-#include "pure/MessageRewrite.h"  // DateLineSize
+#include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
+#include "../common/MessageRewrite.h"  // DateLineSize
 
 #include <cstddef>
 #include <cstdint>

@@ -8,11 +8,11 @@
 #include "LogLines.h"
 #include "ModalLoop.h"
 #include "ReserveDialog.h"
-#include "Time32.h"
+#include "../common/Time32.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
-#include "pure/EntryIndex.h"
-#include "pure/HeaderText.h"
+#include "../common/EntryIndex.h"
+#include "../common/HeaderText.h"
 
 #include <cstring>
 

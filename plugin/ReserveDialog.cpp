@@ -2,8 +2,8 @@
 
 #include "../common/IntegerText.h"
 #include "Globals.h"
-#include "Time32.h"
-#include "pure/CivilTime.h"
+#include "../common/Time32.h"
+#include "../common/CivilTime.h"
 #include "resource.h"
 
 #include <commctrl.h>

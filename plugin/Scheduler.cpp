@@ -7,7 +7,7 @@
 #include "Menu.h"
 #include "Outbox.h"
 #include "SntpClient.h"
-#include "Time32.h"
+#include "../common/Time32.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
 #include "pure/PendingEvent.h"
@@ -225,6 +225,11 @@ const ScheduleEntry& NextScheduledEvent()
 int NextScheduledEventDay()
 {
     return NextEventDay;
+}
+
+int64_t NextScheduledMoment()
+{
+    return NextEvent.Hour < 0 ? -1 : Pending.Moment();
 }
 
 void StartTimer()

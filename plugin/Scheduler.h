@@ -39,6 +39,8 @@ int TakePassedWhileStopped();
 // its weekday (-1 for none).
 const ScheduleEntry& NextScheduledEvent();
 int NextScheduledEventDay();
+// The pending event's local minute (PendingEvent), negative for none.
+int64_t NextScheduledMoment();
 // Finds the next event after the local clock's present minute, passing over moments that have
 // run.
 void FindNextEventNow();

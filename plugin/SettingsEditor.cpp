@@ -1,6 +1,9 @@
 #include "SettingsEditor.h"
 
 #include "../common/SettingsSaved.h"
+#include "Globals.h"
+#include "Menu.h"
+#include "ModalLoop.h"
 #include "resource.h"
 
 #include <cstdlib>
@@ -144,4 +147,22 @@ void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
     if (used > 0)
         MessageBoxA(owner, text, title, MB_OK | MB_ICONEXCLAMATION);
     std::free(text);
+}
+
+// The editor's status window, one at a time: asked again, the editor brings it forward.
+int __stdcall OnStatusMenu(HWND, LPARAM)
+{
+    ModalLoop loop;
+    HMODULE editor = LoadSettingsEditor(PluginModule);
+    if (!editor) {
+        ReportEditorNotLoaded(PluginModule, MainWindow(), "Chronel Plug");
+        return 0;
+    }
+    typedef void(__cdecl * ShowChronelStatusProc)();
+    auto show = reinterpret_cast<ShowChronelStatusProc>(
+        reinterpret_cast<void*>(GetProcAddress(editor, "ShowChronelStatus")));
+    if (show)
+        show();
+    FreeLibrary(editor);
+    return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "FailureMessage.h"
 #include "FileDialog.h"
+#include "StatusWindow.h"
 #include "resource.h"
 
 #include "common/ActivityLog.h"
@@ -98,9 +99,8 @@ void CChronelPage::ExportCommand()
 
 // chronel's log in the program the system opens text files with (Notepad unless the user chose
 // another); Notepad itself when ".log" has no program.
-void CChronelPage::OpenLogCommand()
+void OpenActivityLog(HWND owner)
 {
-    HWND owner = GetParent(window_);
     char path[MAX_PATH];
     if (!ActivityLogPath(path, sizeof path, false)) {
         ShowFailure(owner, "動作記録", "動作記録の場所 (アプリケーションデータのフォルダー) がわかりません。", nullptr,
@@ -152,7 +152,10 @@ bool CChronelPage::OnCommand(int id, int code)
             ExportCommand();
             return true;
         case IDB_GEN_OPEN_LOG:
-            OpenLogCommand();
+            OpenActivityLog(GetParent(window_));
+            return true;
+        case IDB_GEN_STATUS:
+            CStatusWindow::Show();
             return true;
         default:
             return false;

@@ -20,10 +20,12 @@ protected:
 
 private:
     void ExportCommand();
-    void OpenLogCommand();
 
     int autoStart_ = 0;
     TextBuffer shortCut_{"X"};
     int noNormal_ = 0;
     int autoDistribute_ = 0;
 };
+
+// Opens chronel's log in the program the system has for it (Notepad when none), or says why not.
+void OpenActivityLog(HWND owner);

@@ -1,6 +1,7 @@
 // chronset.dll's one entry point: the settings sheet over the registry's settings.
 #include "Dialog.h"
 #include "SettingSheet.h"
+#include "StatusWindow.h"
 #include "resource.h"
 
 #include "common/SettingsStore.h"
@@ -33,4 +34,10 @@ extern "C" int SetUpChronel()
         result = sheet.DoModal();
     }
     return result;
+}
+
+// The status window, for chronel's menu item: one at a time, brought forward when asked again.
+extern "C" void ShowChronelStatus()
+{
+    CStatusWindow::Show();
 }

@@ -4,6 +4,7 @@
 // IDG_ group box, IDB_ push button, IDC_ other controls.
 
 #define IDS_SHEET_CAPTION 200
+#define IDS_STATUS_CAPTION 201  // the status window's caption, by which it is found again
 
 #define IDI_NO_MARK 130
 #define IDI_EVERY_DAY 131
@@ -14,6 +15,8 @@
 #define IDD_CHRONEL 206
 #define IDD_SCHEDULE_DETAIL 304
 #define IDD_RESERVE 305
+#define IDD_STATUS 400
+#define IDD_STATUS_TIME 401
 
 // Schedule page (205)
 #define IDC_SCH_LIST 1008
@@ -40,6 +43,21 @@
 #define IDS_GEN_LOG_STATE 1004
 #define IDX_GEN_AUTO_DISTRIBUTE 1010
 #define IDX_GEN_AUTO_START 1039
+#define IDB_GEN_STATUS 1040
+
+// Status window (400) and its change of a reservation's moment (401)
+#define IDT_STA_STATE 1100
+#define IDT_STA_NEXT 1101
+#define IDT_STA_CLOCK 1102
+#define IDC_STA_TAB 1103
+#define IDC_STA_HELD 1104
+#define IDC_STA_LOG 1105
+#define IDB_STA_SEND_NOW 1106
+#define IDB_STA_CHANGE 1107
+#define IDB_STA_REFRESH 1108
+#define IDB_STA_OPEN_LOG 1109
+#define IDE_STA_YEAR 1110  // year, month, day, hour, minute: edits 1110 to 1114
+#define IDU_STA_YEAR 1120  // and their up-downs 1120 to 1124
 
 // Schedule detail dialog (304)
 #define IDX_DTL_AROUND 1001

@@ -3,7 +3,7 @@
 // local time with the matching offset from UTC. No platform code.
 
 #include "../../common/Settings.h"
-#include "CivilTime.h"
+#include "../../common/CivilTime.h"
 
 #include <cstddef>
 #include <cstdint>

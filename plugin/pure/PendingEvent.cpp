@@ -1,6 +1,6 @@
 #include "PendingEvent.h"
 
-#include "CivilTime.h"
+#include "../../common/CivilTime.h"
 
 #include <cstring>
 

@@ -1,5 +1,7 @@
-// Header text from the host or a message file: finding, setting and removing the reservation.
-#include "pure/HeaderText.h"
+// Header text from the host or a message file: finding, setting and removing the reservation,
+// and encoded words decoded for the status window.
+#include "HeaderText.h"
+#include "HeaderWords.h"
 
 #include <cstring>
 #include <string>
@@ -14,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t time = size >= 4 ? static_cast<int32_t>(data[0] | data[1] << 8 | data[2] << 16 | uint32_t(data[3]) << 24) : found;
     SetReserveDate(text, out.data(), time);
     if (FindReserveDate(out.data()) != time)
+        __builtin_trap();
+    char shown[64];
+    DecodeHeaderWords(text, shown, size % sizeof shown + 1);
+    if (std::strlen(shown) > size % sizeof shown)
         __builtin_trap();
     SetReserveDate(text, out.data(), -1);
     if (std::strlen(out.data()) > std::strlen(text) || FindReserveDate(out.data()) != -1)

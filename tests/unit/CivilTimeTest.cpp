@@ -1,6 +1,6 @@
 // Date and time fields to seconds and back, with the normalisation of fields out of range that
 // the reservation dialog relies on.
-#include "pure/CivilTime.h"
+#include "CivilTime.h"
 
 #include <gtest/gtest.h>
 

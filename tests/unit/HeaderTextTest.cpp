@@ -1,5 +1,6 @@
 // The reservation line in header text: finding it, reading its value, writing and removing it.
-#include "pure/HeaderText.h"
+#include "HeaderText.h"
+#include "HeaderWords.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,33 @@ std::string Set(const std::string& header, int32_t time)
     std::vector<char> out(header.size() + ReserveLineRoom);
     SetReserveDate(header.c_str(), out.data(), time);
     return out.data();
+}
+
+// Subjects and names as the status window shows them: Japanese encoded words in Shift JIS.
+TEST(HeaderTextTest, EncodedWordsInJisOrShiftJisAreShownInShiftJis)
+{
+    const struct {
+        const char* text;
+        size_t size;
+        const char* shown;
+    } rows[] = {
+        {"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", 64, "\x83\x65\x83\x58\x83\x67"},
+        {"Re: =?iso-2022-jp?b?GyRCJUYlOSVIGyhC?=  =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= end", 64,
+         "Re: \x83\x65\x83\x58\x83\x67\x83\x65\x83\x58\x83\x67 end"},
+        {"=?Shift_JIS?Q?=83e=83X=83g_1?=", 64, "\x83\x65\x83\x58\x83\x67 1"},
+        {"=?ISO-2022-JP?B?GyhJMRsoQg==?=", 64, "\xB1"},  // half-width katakana
+        {"=?UTF-8?B?44OG44K544OI?= x", 64, "=?UTF-8?B?44OG44K544OI?= x"},
+        {"=?ISO-2022-JP?B?not base64!?= =?ISO-2022-JP?B?GyRCJUYbKEI=?=", 64,
+         "=?ISO-2022-JP?B?not base64!?= \x83\x65"},
+        {"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", 4, "\x83\x65"},  // never cut inside a character
+        {"plain \x83\x65", 64, "plain \x83\x65"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        char out[64];
+        DecodeHeaderWords(row.text, out, row.size);
+        EXPECT_STREQ(out, row.shown);
+    }
 }
 
 TEST(HeaderTextTest, FindsOnlyALineThatBeginsWithTheNameInAnyCase)

@@ -3,7 +3,7 @@
 // damages the message.
 #include "FakeHost.h"
 #include "plugin/Globals.h"
-#include "plugin/FileCalls.h"
+#include "common/FileCalls.h"
 #include "plugin/Outbox.h"
 #include "plugin/OutboxMemory.h"
 

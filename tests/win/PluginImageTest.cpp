@@ -43,11 +43,11 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "GetWindowThreadProcessId", "KillTimer", "MessageBoxW", "PeekMessageA", "RegisterClassA", "SetTimer",
       "UnregisterClassA",
       "EnumThreadWindows", "EnumWindows", "FindWindowA", "FindWindowExA", "GetClientRect", "GetDlgItem",
-      "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
+      "GetDlgItemInt", "GetDlgItemTextA", "GetFocus", "GetLastActivePopup", "GetMenu", "GetMenuStringA", "GetParent", "GetSubMenu",
       "GetSystemMetrics", "GetWindow", "GetWindowLongA", "GetWindowPlacement", "GetWindowTextA",
       "GetWindowTextLengthA", "InsertMenuA", "IsDlgButtonChecked", "IsIconic", "IsWindow", "IsWindowVisible",
       "LoadImageA", "LoadStringA", "MessageBoxA", "ModifyMenuA", "PostMessageA", "SendDlgItemMessageA",
-      "SendMessageA", "SetDlgItemTextA", "SetFocus", "SetForegroundWindow", "SetWindowLongA", "SetWindowPlacement",
+      "SendMessageA", "SetDlgItemInt", "SetDlgItemTextA", "SetFocus", "SetForegroundWindow", "SetWindowLongA", "SetWindowPlacement",
       "ShowWindow", "wsprintfA"}},
     {"advapi32.dll",  // SystemFunction036 is RtlGenRandom
      {"RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA", "RegEnumKeyExA", "RegEnumValueA",
@@ -60,8 +60,8 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "sendto", "socket", "WSACleanup", "WSAGetLastError", "WSAStartup"}},
     {"msvcrt.dll",
      {"_amsg_exit", "_errno", "_initterm", "_iob", "_lock", "_unlock", "_vsnprintf", "abort", "calloc", "free",
-      "fwrite", "malloc", "memcpy", "memmove", "memset", "realloc", "strchr", "strcmp", "strlen", "strncmp",
-      "strncpy", "strrchr", "vfprintf", "vsprintf", "wcslen"}},
+      "fwrite", "malloc", "memchr", "memcpy", "memmove", "memset", "qsort", "realloc", "strchr", "strcmp", "strlen", "strncmp",
+      "strncpy", "strrchr", "strstr", "vfprintf", "vsprintf", "wcslen"}},
 };
 
 TEST(PluginImageTest, ExportsExactlyTheEntryPointsAtTheirOrdinals)

@@ -4,7 +4,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/Reserve.h"
-#include "plugin/pure/HeaderText.h"
+#include "common/HeaderText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "HeaderText.h"
 
-#include "../../common/ShiftJis.h"
+#include "ShiftJis.h"
 
 #include <cstdio>
 #include <cstring>

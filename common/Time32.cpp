@@ -1,6 +1,6 @@
 #include "Time32.h"
 
-#include "pure/CivilTime.h"
+#include "CivilTime.h"
 
 namespace {
 

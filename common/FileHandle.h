@@ -4,8 +4,8 @@
 
 #include "FileCalls.h"
 #include "Owned.h"
-#include "pure/LineReader.h"
-#include "pure/MessageRewrite.h"
+#include "LineReader.h"
+#include "MessageRewrite.h"
 
 class FileSource : public ByteSource {
 public:

@@ -1,6 +1,6 @@
 #include "EntryIndex.h"
 
-#include "../../common/ShiftJis.h"
+#include "ShiftJis.h"
 
 #include <cstring>
 
