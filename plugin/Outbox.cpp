@@ -236,41 +236,49 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
     FileSource source(message);
     BufferedReader reader(source);
     char line[LineLimit];
-    while (ReadHeaderField(reader, line, LineLimit) && line[0]) {
-        if (!StartsWithNoCase(line, ReserveHeaderName))
-            continue;
+    // The subject only names the message in the log: read on for it past a due reservation.
+    char subject[LogSubjectSize] = "";
+    bool named = false, reserved = false;
+    int32_t reservation = 0;
+    while (!(reserved && named) && ReadHeaderField(reader, line, LineLimit) && line[0]) {
+        if (!named)
+            named = CopyLogSubject(line, subject);
         // The first reservation decides, as it does in the send window.
-        int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
+        if (reserved || !StartsWithNoCase(line, ReserveHeaderName))
+            continue;
+        reservation = ReadDecimal(line + ReserveHeaderChars);
         if (reservation > rules.ReferenceTime)
             return false;
-        message.Reset();
-        RewriteReport report;
-        char id[PathSize];
-        bool named = EntryId(accountDir, entryName, id);
-        if (rules.Hold) {
-            if (reservation > rules.HoldAfter)
-                LogReleaseHeld(named ? id : entryName, reservation, PassOverReason::RunStuck);
-            return false;
-        }
-        if (!named) {
-            report.result = RewriteReport::NotNamed;
-            LogRelease(entryName, reservation, report);
-            return false;
-        }
-        // Released before it is rewritten: a crash in between then sends the message with its
-        // old header, where the other order would leave it without its reservation line and
-        // without release bits, held back for good with nobody told.
-        MarkReleased(id);
-        RewriteMessage(path, reservation, rules, &report);
-        // Written over only in part, it must not go out cut: held back, and the log names the
-        // file beside it that has the whole text.
-        bool damaged = report.result == RewriteReport::Damaged;
-        if (damaged)
-            Host.MarkMail(id, EntryReleaseBits, 0);
-        LogRelease(id, reservation, report);
-        return !damaged;
+        reserved = true;
     }
-    return false;
+    if (!reserved)
+        return false;
+    message.Reset();
+    RewriteReport report;
+    char id[PathSize];
+    bool idFits = EntryId(accountDir, entryName, id);
+    if (rules.Hold) {
+        if (reservation > rules.HoldAfter)
+            LogReleaseHeld(idFits ? id : entryName, subject, reservation, PassOverReason::RunStuck);
+        return false;
+    }
+    if (!idFits) {
+        report.result = RewriteReport::NotNamed;
+        LogRelease(entryName, subject, reservation, report);
+        return false;
+    }
+    // Released before it is rewritten: a crash in between then sends the message with its
+    // old header, where the other order would leave it without its reservation line and
+    // without release bits, held back for good with nobody told.
+    MarkReleased(id);
+    RewriteMessage(path, reservation, rules, &report);
+    // Written over only in part, it must not go out cut: held back, and the log names the
+    // file beside it that has the whole text.
+    bool damaged = report.result == RewriteReport::Damaged;
+    if (damaged)
+        Host.MarkMail(id, EntryReleaseBits, 0);
+    LogRelease(id, subject, reservation, report);
+    return !damaged;
 }
 
 bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules, RewriteReport* report)
