@@ -300,6 +300,9 @@ TEST_F(EditorSheetTest, ExportWritesTheSavedSettingsAndSaysWhere)
     ClickLater(general, IDB_GEN_EXPORT);
     HWND dialog = editor.WaitForOtherDialog();
     ASSERT_NE(dialog, nullptr);
+    // The sheet waits while the dialog is open: no second dialog over the first.
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), editor.Sheet());
+    EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));
     EXPECT_NE(Text(dialog, 0x470).find("(*.reg)"), std::string::npos);  // the file-type box
     EXPECT_EQ(Text(dialog, GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480), "chronel.reg");
     ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
@@ -407,6 +410,22 @@ TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
     ASSERT_TRUE(editor.Answer(box, IDOK));
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(path), "old export");
+    editor.Press(PSBTN_CANCEL);
+    EXPECT_EQ(editor.WaitForResult(), 2);
+}
+
+// A name longer than a path may be is said as other export failures are.
+TEST_F(EditorSheetTest, ExportToANameTooLongSaysSo)
+{
+    TempDir dir("export");
+    EditorSession editor;
+    ASSERT_NE(editor.Sheet(), nullptr);
+    ClickLater(editor.ShowPage(GeneralPage), IDB_GEN_EXPORT);
+    ASSERT_TRUE(editor.ChooseFile(dir / (std::string(256 - dir.Path().size(), 'a') + ".reg")));  // 261 characters
+    HWND box = editor.WaitForWindow("設定の書出");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "設定をファイルに書き出せませんでした。\n\n" + SystemText(ERROR_FILENAME_EXCED_RANGE));
+    ASSERT_TRUE(editor.Answer(box, IDOK));
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }
