@@ -10,7 +10,7 @@ usage: cp932-mirror.py SOURCE_DIR TARGET_DIR DIR [DIR ...]
 import os
 import sys
 
-SUFFIXES = (".cpp", ".h", ".cmake", ".txt", ".rc", ".def", ".in", ".ico", ".json")
+SUFFIXES = (".cpp", ".h", ".cmake", ".txt", ".rc", ".def", ".in", ".ico", ".json", ".ld")
 
 
 def escape(text):

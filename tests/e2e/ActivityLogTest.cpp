@@ -117,7 +117,7 @@ TEST_F(ActivityLogTest, FailuresSayWhy)
         "setting AutoStart dword 1\nsetting UseSNTP dword 1\nsetting SNTPServer sz 127.0.0.1\n"
         "setting TimeOut dword 5\nentry Monday 07:00 sntp\n"
         "server Connect 1\nserver ConnectHour 7\nserver ConnectMinute 2\n"
-        "connect fail 2\nreceive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\n"
+        "connect fail 2\nreceive-seconds 5\ntimer-driven 10\nawait-plugin-threads 60\nhold-clock-for-exchanges\n"
         "receive-error パスワードが違います\n"
         "start 2026-12-07 06:59:50\nat 07:00:01 wait log clock: SetSystemTime refused\n"
         "end 2026-12-07 07:03:00\n");
