@@ -171,8 +171,8 @@ bool EntryId(const char* accountDir, const char* entryName, char* id)
 }
 
 // Messages a rewrite left written over in part, held back. While the whole text kept beside one
-// is there, its release is not tried again: on a disk that still fails, each try would keep one
-// more copy and log the same again every minute. The user has been told where the text is; once
+// is there, its release is not tried again in this session: on a disk that still fails, each try
+// would keep one more copy and log the same again every minute. The user has been told where the text is; once
 // that file is gone (put in the message's place, or deleted), the message is the user's to send
 // and a reservation it still has is released again.
 struct DamagedMessage {

@@ -80,8 +80,7 @@ TEST_F(ConnectTest, AMissedConnectOrDisconnectIsMadeLate)
         {"at 06:59:59 jump 180000\n", 2, "07:02:59 予定の接続を始めました (月曜 07:00 の予定より遅れて)\r\n"},
         {"at 06:59:59 jump 660000\n", 0, "07:10:59 月曜 07:00 の予定の接続を見送りました: その分の間に一度も"},
         {"at 07:11:59 jump 70000\n", 2, "07:13:09 予定の切断を始めました (月曜 07:12 の予定より遅れて)\r\n"},
-        // Held by a run: made when the clock comes to it again after the run's step back; not made
-        // once an Apply has moved it.
+        // Held by a run: made at its time after the run's step back; not made once an Apply moved it.
         {"entry Monday 06:59\nreceive-seconds 150\nat 07:00:30 step -150000\n", 2, "07:00:00 予定の接続を始めました\r\n"},
         {"entry Monday 06:59\nreceive-seconds 150\nat 07:00:30 server ConnectHour 8\nat 07:00:31 setup\n", 0,
          "月曜 07:00 の予定の接続を見送りました: その分に設定を読み直しました\r\n"},
