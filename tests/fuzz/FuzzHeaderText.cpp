@@ -1,5 +1,7 @@
-// Header text from the host or a message file: finding, setting and removing the reservation.
+// Header text from the host or a message file: finding, setting and removing the reservation, and
+// the subject the log names a message by.
 #include "pure/HeaderText.h"
+#include "ShiftJis.h"
 
 #include <cstring>
 #include <string>
@@ -18,5 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetReserveDate(text, out.data(), -1);
     if (std::strlen(out.data()) > std::strlen(text) || FindReserveDate(out.data()) != -1)
         __builtin_trap();
+    // The log's subject: within its bound, one line, whole characters.
+    char subject[LogSubjectSize];
+    FindLogSubject(text, subject);
+    size_t length = std::strlen(subject);
+    for (size_t i = 0; i < length; ++i) {
+        auto byte = static_cast<unsigned char>(subject[i]);
+        if (byte < 0x20 || byte == 0x7F || (IsShiftJisLeadByte(byte) && ++i == length))
+            __builtin_trap();
+    }
     return 0;
 }
