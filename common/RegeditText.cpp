@@ -46,12 +46,32 @@ void AddEntry(TextBuffer& out, const TextBuffer& dayPath, int n, const ScheduleE
     TextBuffer path(dayPath);
     path += name;
     AddKey(out, path);
-    AddNumber(out, "Hour", entry.Hour);
-    AddNumber(out, "Minute", entry.Minute);
-    AddNumber(out, "EveryDay", entry.EveryDay);
-    AddNumber(out, "Around", entry.Around);
-    AddNumber(out, "SNTP", entry.SNTP);
+    for (const EntryValue& value : EntryValues)
+        AddNumber(out, value.name, entry.*value.number);
     out += '\n';
+}
+
+// Every value of the table stored in one place.
+void AddValues(TextBuffer& out, SettingPlace place, const Settings& s)
+{
+    for (const SettingValue& value : SettingValues) {
+        if (value.place != place)
+            continue;
+        switch (value.kind) {
+        case SettingKind::Number:
+            AddNumber(out, value.name, s.*value.number);
+            break;
+        case SettingKind::Letter: {
+            // Character code 0 (no letter chosen) is written as an empty text, not as a NUL byte.
+            const char letter[2] = {s.ShortCut, '\0'};
+            AddString(out, value.name, letter);
+            break;
+        }
+        case SettingKind::Text:
+            AddString(out, value.name, s.SNTPServer ? s.SNTPServer.Get() : "");
+            break;
+        }
+    }
 }
 
 }  // namespace
@@ -83,23 +103,7 @@ TextBuffer BuildRegeditText(const Settings& s)
     out += '\n';
 
     AddKey(out, "\\ChronelPlug");
-    AddNumber(out, "AutoStart", s.AutoStart);
-    // Character code 0 (no letter chosen) is written as an empty text, not as a NUL byte.
-    const char shortCut[2] = {s.ShortCut, '\0'};
-    AddString(out, "ShortCut", shortCut);
-    AddNumber(out, "NoNomal", s.NoNomal);
-    AddNumber(out, "AutoDistribute", s.AutoDistribute);
-    AddNumber(out, "UseReserve", s.UseReserve);
-    AddNumber(out, "SendQuick", s.SendQuick);
-    AddNumber(out, "ChangeDate", s.ChangeDate);
-    AddNumber(out, "PreSec", s.PreSec);
-    AddNumber(out, "PostSec", s.PostSec);
-    AddNumber(out, "ReserveMark", s.ReserveMark);
-    AddNumber(out, "UseSNTP", s.UseSNTP);
-    AddString(out, "SNTPServer", s.SNTPServer ? s.SNTPServer.Get() : "");
-    AddNumber(out, "TimeOut", s.TimeOut);
-    AddNumber(out, "Accuracy", s.Accuracy);
-    AddNumber(out, "RunSNTPServer", s.RunSNTPServer);
+    AddValues(out, SettingPlace::Plug, s);
     out += '\n';
 
     AddKey(out, "\\ChronelPlug\\Schedule");
@@ -117,11 +121,6 @@ TextBuffer BuildRegeditText(const Settings& s)
     }
 
     AddKey(out, "\\ChronelPlug\\Server");
-    AddNumber(out, "Connect", s.Connect);
-    AddNumber(out, "ConnectHour", s.ConnectHour);
-    AddNumber(out, "ConnectMinute", s.ConnectMinute);
-    AddNumber(out, "DisConnect", s.DisConnect);
-    AddNumber(out, "DisConnectHour", s.DisConnectHour);
-    AddNumber(out, "DisConnectMinute", s.DisConnectMinute);
+    AddValues(out, SettingPlace::Server, s);
     return out;
 }

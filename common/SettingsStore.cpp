@@ -88,62 +88,55 @@ void ReadNumber(HKEY key, const char* name, int32_t* field)
     });
 }
 
-// The stored text of SNTPServer, or none when the value is missing or empty.
-static void ReadServer(HKEY key, Settings& settings)
+// The stored text of a value, or none when the value is missing or empty.
+static OwnedText ReadText(HKEY key, const char* name)
 {
-    settings.ClearServer();
-    DWORD size = StoredSize(key, "SNTPServer");
+    DWORD size = StoredSize(key, name);
     if (size == 0)
-        return;
+        return OwnedText();
     std::unique_ptr<unsigned char[]> bytes(new (NoThrow) unsigned char[size]);
     if (!bytes)
-        return;
+        return OwnedText();
     DWORD got = size;
     // A value that can no longer be read (it changed meanwhile) gives an empty text.
-    if (RegQueryValueExA(key, "SNTPServer", nullptr, nullptr, bytes.get(), &got) != ERROR_SUCCESS || got > size)
+    if (RegQueryValueExA(key, name, nullptr, nullptr, bytes.get(), &got) != ERROR_SUCCESS || got > size)
         got = 0;
-    settings.SNTPServer = StoredText(bytes.get(), got);
+    return StoredText(bytes.get(), got);
+}
+
+// Every value of the table stored in one place, each starting from its preset.
+static void LoadValues(HKEY key, SettingPlace place, Settings& settings)
+{
+    for (const SettingValue& value : SettingValues) {
+        if (value.place != place)
+            continue;
+        switch (value.kind) {
+        case SettingKind::Number:
+            settings.*value.number = value.preset;
+            ReadNumber(key, value.name, &(settings.*value.number));
+            break;
+        case SettingKind::Letter:
+            // One byte: the letter. A value stored with its terminator (as an import of the
+            // export file leaves it) gives its first character.
+            settings.ShortCut = static_cast<char>(value.preset);
+            ReadStoredBytes(key, value.name, [&settings](const unsigned char* bytes, DWORD size) {
+                settings.ShortCut = StoredLetter(settings.ShortCut, bytes, size);
+            });
+            break;
+        case SettingKind::Text:
+            settings.ClearServer();
+            settings.SNTPServer = ReadText(key, value.name);
+            break;
+        }
+    }
 }
 
 int LoadSettings(Settings& settings)
 {
-    RegKey key = OpenSettingsKey();
-    HKEY k = key.Get();
-
-    settings.AutoStart = 0;
-    ReadNumber(k, "AutoStart", &settings.AutoStart);
-    // One byte: the letter. A value stored with its terminator (as an import of the export
-    // file leaves it) gives its first character.
-    settings.ShortCut = 'X';
-    ReadStoredBytes(k, "ShortCut", [&settings](const unsigned char* bytes, DWORD size) {
-        settings.ShortCut = StoredLetter(settings.ShortCut, bytes, size);
-    });
-
-    struct {
-        const char* name;
-        int32_t* field;
-    } const numbers[] = {
-        {"NoNomal", &settings.NoNomal},         {"AutoDistribute", &settings.AutoDistribute},
-        {"UseReserve", &settings.UseReserve},   {"SendQuick", &settings.SendQuick},
-        {"ChangeDate", &settings.ChangeDate},   {"PreSec", &settings.PreSec},
-        {"PostSec", &settings.PostSec},         {"ReserveMark", &settings.ReserveMark},
-        {"UseSNTP", &settings.UseSNTP},
-    };
-    for (const auto& number : numbers) {
-        *number.field = 0;
-        ReadNumber(k, number.name, number.field);
+    {
+        RegKey key = OpenSettingsKey();
+        LoadValues(key.Get(), SettingPlace::Plug, settings);
     }
-
-    ReadServer(k, settings);
-
-    settings.TimeOut = 600;
-    ReadNumber(k, "TimeOut", &settings.TimeOut);
-    settings.Accuracy = 200;
-    ReadNumber(k, "Accuracy", &settings.Accuracy);
-    settings.RunSNTPServer = 0;
-    ReadNumber(k, "RunSNTPServer", &settings.RunSNTPServer);
-
-    key.Reset();
     LoadSchedule(settings);
     return 1;
 }
@@ -158,21 +151,8 @@ int LoadSchedule(Settings& settings)
         RegKey plug = OpenSettingsKey();
         server = CreateSubKey(plug.Get(), Store::ServerKey);
     }
-    if (!server)
-        return 1;
-    struct {
-        const char* name;
-        int32_t* field;
-        int32_t preset;
-    } const values[] = {
-        {"Connect", &settings.Connect, 0},       {"ConnectHour", &settings.ConnectHour, -1},
-        {"ConnectMinute", &settings.ConnectMinute, -1}, {"DisConnect", &settings.DisConnect, 0},
-        {"DisConnectHour", &settings.DisConnectHour, -1}, {"DisConnectMinute", &settings.DisConnectMinute, -1},
-    };
-    for (const auto& value : values) {
-        *value.field = value.preset;
-        ReadNumber(server.Get(), value.name, value.field);
-    }
+    if (server)
+        LoadValues(server.Get(), SettingPlace::Server, settings);
     return 1;
 }
 
@@ -198,11 +178,8 @@ int LoadDay(ScheduleList& list, const char* dayName)
             continue;
         RegKey entryKey(opened);
         ScheduleEntry entry(-1, -1);
-        ReadNumber(entryKey.Get(), "Hour", &entry.Hour);
-        ReadNumber(entryKey.Get(), "Minute", &entry.Minute);
-        ReadNumber(entryKey.Get(), "EveryDay", &entry.EveryDay);
-        ReadNumber(entryKey.Get(), "Around", &entry.Around);
-        ReadNumber(entryKey.Get(), "SNTP", &entry.SNTP);
+        for (const EntryValue& value : EntryValues)
+            ReadNumber(entryKey.Get(), value.name, &(entry.*value.number));
         list.InsertSorted(entry);
     }
     return 1;

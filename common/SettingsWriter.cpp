@@ -42,13 +42,33 @@ LONG WriteBytes(HKEY key, const char* name, const char* bytes, DWORD size)
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes), size);
 }
 
-const char* const EntryValueNames[5] = {"Hour", "Minute", "EveryDay", "Around", "SNTP"};
+// Every value of the table stored in one place. A failing value does not stop the others.
+void WriteValues(HKEY key, SettingPlace place, const Settings& s, FirstFailure& failure)
+{
+    for (const SettingValue& value : SettingValues) {
+        if (value.place != place)
+            continue;
+        switch (value.kind) {
+        case SettingKind::Number:
+            failure.Note(WriteNumber(key, value.name, s.*value.number));
+            break;
+        case SettingKind::Letter:
+            failure.Note(WriteBytes(key, value.name, &s.ShortCut, 1));
+            break;
+        case SettingKind::Text: {
+            // No text held: an empty value, which reads back as no text.
+            const char* text = s.SNTPServer ? s.SNTPServer.Get() : "";
+            failure.Note(WriteBytes(key, value.name, text, static_cast<DWORD>(std::strlen(text))));
+            break;
+        }
+        }
+    }
+}
 
 void WriteEntry(HKEY key, const ScheduleEntry& entry, FirstFailure& failure)
 {
-    const int32_t values[5] = {entry.Hour, entry.Minute, entry.EveryDay, entry.Around, entry.SNTP};
-    for (int i = 0; i < 5; ++i)
-        failure.Note(WriteNumber(key, EntryValueNames[i], values[i]));
+    for (const EntryValue& value : EntryValues)
+        failure.Note(WriteNumber(key, value.name, entry.*value.number));
     // The key may be an old entry's with values of its own: it ends up holding the five alone,
     // as a freshly made one would.
     char name[1024];
@@ -62,8 +82,8 @@ void WriteEntry(HKEY key, const ScheduleEntry& entry, FirstFailure& failure)
         if (status != ERROR_SUCCESS)
             break;
         bool ours = false;
-        for (const char* known : EntryValueNames)
-            ours = ours || lstrcmpiA(name, known) == 0;
+        for (const EntryValue& known : EntryValues)
+            ours = ours || lstrcmpiA(name, known.name) == 0;
         if (ours || RegDeleteValueA(key, name) != ERROR_SUCCESS)
             ++index;
     }
@@ -231,24 +251,7 @@ int SaveSettings(const Settings& s, DWORD* error)
         failure.Note(status);
         return failure.Report(error);
     }
-    HKEY k = key.Get();
-    failure.Note(WriteNumber(k, "AutoStart", s.AutoStart));
-    failure.Note(WriteBytes(k, "ShortCut", &s.ShortCut, 1));
-    failure.Note(WriteNumber(k, "NoNomal", s.NoNomal));
-    failure.Note(WriteNumber(k, "AutoDistribute", s.AutoDistribute));
-    failure.Note(WriteNumber(k, "UseReserve", s.UseReserve));
-    failure.Note(WriteNumber(k, "SendQuick", s.SendQuick));
-    failure.Note(WriteNumber(k, "ChangeDate", s.ChangeDate));
-    failure.Note(WriteNumber(k, "PreSec", s.PreSec));
-    failure.Note(WriteNumber(k, "PostSec", s.PostSec));
-    failure.Note(WriteNumber(k, "ReserveMark", s.ReserveMark));
-    failure.Note(WriteNumber(k, "UseSNTP", s.UseSNTP));
-    // No text held: an empty value, which reads back as no text.
-    const char* server = s.SNTPServer ? s.SNTPServer.Get() : "";
-    failure.Note(WriteBytes(k, "SNTPServer", server, static_cast<DWORD>(std::strlen(server))));
-    failure.Note(WriteNumber(k, "TimeOut", s.TimeOut));
-    failure.Note(WriteNumber(k, "Accuracy", s.Accuracy));
-    failure.Note(WriteNumber(k, "RunSNTPServer", s.RunSNTPServer));
+    WriteValues(key.Get(), SettingPlace::Plug, s, failure);
     return failure.Report(error);
 }
 
@@ -272,13 +275,7 @@ int SaveSchedule(const Settings& s, DWORD* error)
         failure.Note(status);
         return failure.Report(error);
     }
-    HKEY k = server.Get();
-    failure.Note(WriteNumber(k, "Connect", s.Connect));
-    failure.Note(WriteNumber(k, "ConnectHour", s.ConnectHour));
-    failure.Note(WriteNumber(k, "ConnectMinute", s.ConnectMinute));
-    failure.Note(WriteNumber(k, "DisConnect", s.DisConnect));
-    failure.Note(WriteNumber(k, "DisConnectHour", s.DisConnectHour));
-    failure.Note(WriteNumber(k, "DisConnectMinute", s.DisConnectMinute));
+    WriteValues(server.Get(), SettingPlace::Server, s, failure);
     return failure.Report(error);
 }
 
