@@ -20,13 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetReserveDate(text, out.data(), -1);
     if (std::strlen(out.data()) > std::strlen(text) || FindReserveDate(out.data()) != -1)
         __builtin_trap();
-    // The log's subject: within its bound, one line, whole characters.
+    // The log's subject: one line of whole characters.
     char subject[LogSubjectSize];
     FindLogSubject(text, subject);
-    size_t length = std::strlen(subject);
-    for (size_t i = 0; i < length; ++i) {
-        auto byte = static_cast<unsigned char>(subject[i]);
-        if (byte < 0x20 || byte == 0x7F || (IsShiftJisLeadByte(byte) && ++i == length))
+    for (const char* c = subject; *c; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F || (IsShiftJisLeadByte(*c) && !*++c))
             __builtin_trap();
     }
     return 0;
