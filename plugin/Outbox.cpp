@@ -193,7 +193,7 @@ uint32_t IdDigest(const char* id)
 bool KeptBesideDamaged(const char* id, const char* path)
 {
     const uint32_t digest = IdDigest(id);
-    for (const DamagedMessage& damaged : DamagedMessages) {
+    for (DamagedMessage& damaged : DamagedMessages) {
         if (damaged.id != digest || !damaged.kept[0])
             continue;
         // The kept file's name is the message's with "~" and two characters for its extension.
@@ -205,6 +205,8 @@ bool KeptBesideDamaged(const char* id, const char* path)
         kept[length - 1] = damaged.kept[1];
         if (GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
             return true;
+        // Gone: a file of that name made later is no longer this one.
+        damaged = DamagedMessage{};
     }
     return false;
 }
