@@ -1,11 +1,13 @@
 // Outbox scan cost over a grid of accounts x index entries x held messages, each cell against
 // the floor of reading the same files once (the indexes and the held messages, whole), measured
-// in the same run. Held messages carry a reservation that is not yet due, so a scan changes
+// in the same run: the first scan (nothing remembered, as after start-up) and the steady one (the
+// scans after it over the unchanged mailbox, what a tick at second 0 holds the host for). Held messages carry a reservation that is not yet due, so a scan changes
 // nothing and can be repeated; the other entries are queued and their files are never opened.
 //
 // outbox_bench [rounds] [max-accounts] [max-entries]: best of `rounds` (default 3) for each cell.
 // outbox_bench release [rounds]: the release of one large message against a plain copy of it.
 #include "Outbox.h"
+#include "OutboxMemory.h"
 #include "host/HostApi.h"
 
 #include <windows.h>
@@ -31,6 +33,21 @@ void WriteAll(const std::string& path, const std::string& bytes, bool flush = fa
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     if (flush)
         FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
+// Stamps a file or folder as written an hour ago: a mailbox where nothing was written in the last
+// seconds, as the steady state finds it (a scan trusts no stamp younger than a few seconds).
+void Backdate(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER steps{{now.dwLowDateTime, now.dwHighDateTime}};
+    steps.QuadPart -= 36000000000ull;
+    FILETIME hourAgo{steps.LowPart, steps.HighPart};
+    SetFileTime(file, nullptr, nullptr, &hourAgo);
     CloseHandle(file);
 }
 
@@ -87,7 +104,9 @@ void CreateMailbox(int accounts, int entries)
                          "\r\nDate: Mon, 07 Dec 2026 06:00:00 +0900\r\nMessage-ID: <" + name +
                          "@example.jp>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n"
                          "X-Reserve-Date: 1900000000\r\n\r\n" + body);
+            Backdate(account + "\\Outbox.box\\" + name + ".qpm");
         }
+        Backdate(account + "\\Outbox.box");
     }
 }
 
@@ -112,6 +131,7 @@ std::vector<std::string> PrepareCell(int maxAccounts, int accounts, int entries,
                 files.push_back(account + "\\Outbox.box\\" + name + ".qpm");
         }
         WriteAll(account + "\\Outbox.box\\Entry.lst", index);
+        Backdate(account + "\\Outbox.box\\Entry.lst");
         files.push_back(account + "\\Outbox.box\\Entry.lst");
     }
     return files;
@@ -239,22 +259,28 @@ int main(int argc, char** argv)
             entrySizes.push_back(e);
     CreateMailbox(accountSizes.back(), entrySizes.back());
 
-    std::printf("| accounts | entries | held each | files | MB | scan ms | read ms | scan/read | list ms |"
-                " scan/(read+list) | scan us/file |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| accounts | entries | held each | files | MB | first ms | read ms | first/read | list ms |"
+                " first/(read+list) | steady ms | steady worst ms |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     double worst = 0, worstListed = 0;
     for (int accounts : accountSizes) {
         for (int entries : entrySizes) {
-            for (int held : {0, entries / 10, entries}) {
+            const int cells[] = {0, 50, entries / 10, entries};
+            for (int cell = 0; cell < 4; ++cell) {
+                int held = cells[cell];
+                if (cell > 0 && held == cells[cell - 1])
+                    continue;
                 std::vector<std::string> files = PrepareCell(accountSizes.back(), accounts, entries, held);
                 size_t bytes = 0;
                 for (const std::string& file : files)
                     bytes += ReadAll(file);  // warm the cache
                 // Alternate the measurements and keep the best of each; small cells get more rounds,
-                // as the machine is shared and a single slow round says nothing.
+                // as the machine is shared and a single slow round says nothing. The steady scan
+                // also keeps its worst round: each tick holds the host that long.
                 int cellRounds = std::max(rounds, std::min(50, 20000 / static_cast<int>(files.size())));
-                double bestScan = 1e9, bestRead = 1e9, bestList = 1e9;
+                double bestScan = 1e9, bestRead = 1e9, bestList = 1e9, bestSteady = 1e9, worstSteady = 0;
                 for (int round = 0; round < cellRounds; ++round) {
+                    ForgetOutbox();
                     double t0 = Now();
                     bool released = ScanOutbox(rules);
                     double t1 = Now();
@@ -263,6 +289,8 @@ int main(int argc, char** argv)
                     double t2 = Now();
                     ListAccounts();
                     double t3 = Now();
+                    released |= ScanOutbox(rules);
+                    double t4 = Now();
                     if (released || Marks) {
                         std::printf("unexpected release\n");
                         return 1;
@@ -270,20 +298,22 @@ int main(int argc, char** argv)
                     bestScan = std::min(bestScan, t1 - t0);
                     bestRead = std::min(bestRead, t2 - t1);
                     bestList = std::min(bestList, t3 - t2);
+                    bestSteady = std::min(bestSteady, t4 - t3);
+                    worstSteady = std::max(worstSteady, t4 - t3);
                 }
                 double ratio = bestScan / bestRead;
                 double listed = bestScan / (bestRead + bestList);
                 worst = std::max(worst, ratio);
                 worstListed = std::max(worstListed, listed);
-                std::printf("| %d | %d | %d | %u | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.1f |\n", accounts,
+                std::printf("| %d | %d | %d | %u | %.1f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n", accounts,
                             entries, held, static_cast<unsigned>(files.size()), bytes / 1048576.0,
-                            bestScan * 1000, bestRead * 1000, ratio, bestList * 1000, listed,
-                            bestScan * 1e6 / static_cast<double>(files.size()));
+                            bestScan * 1000, bestRead * 1000, ratio, bestList * 1000, listed, bestSteady * 1000,
+                            worstSteady * 1000);
                 std::fflush(stdout);
             }
         }
     }
-    std::printf("\nworst scan/read: %.2f, worst scan/(read+list): %.2f (target at most 2.00); best of at least %d"
+    std::printf("\nworst first/read: %.2f, worst first/(read+list): %.2f (target at most 2.00); best of at least %d"
                 " rounds per cell\n", worst, worstListed, rounds);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "LogQueue.h"
 #include "Menu.h"
 #include "ModalLoop.h"
+#include "OutboxMemory.h"
 #include "Reserve.h"
 #include "Scheduler.h"
 #include "SettingsEditor.h"
@@ -69,6 +70,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     EndModalLoops();
     StopSchedule();
     int killed = StopTimer();
+    ForgetOutbox();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
     // holds the host's closing this long at most, and the writer finishes on its own.

@@ -13,10 +13,14 @@ public:
     int Read(unsigned char* buffer, int size) override
     {
         DWORD read = 0;
-        if (!Files.Read(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr))
+        if (!Files.Read(file_.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) {
+            failed = true;
             return -1;
+        }
         return static_cast<int>(read);
     }
+
+    bool failed = false;  // a read failed: what was read may end anywhere
 
 private:
     const FileHandle& file_;

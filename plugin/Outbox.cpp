@@ -5,6 +5,7 @@
 #include "../common/Allocation.h"
 #include "FileHandle.h"
 #include "LogLines.h"
+#include "OutboxMemory.h"
 #include "StagedFile.h"
 #include "Time32.h"
 #include "host/HostApi.h"
@@ -229,28 +230,69 @@ bool ScanOutbox(const ReleaseRules& rules)
     FindHandle find(FindFirstFileA(pattern, &found));
     if (!find)
         return false;
+    BeginOutboxMemory(pattern);
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             released |= ScanEntryList(rules, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
+    EndOutboxMemory();
     return released;
 }
+
+namespace {
+
+// Opens the message again when its moment has come (or it could not be read, or its stamp was too
+// fresh to trust), or (lookAtStamp) when its stamp changed; reads it whole then and remembers what
+// it found. True when it was released.
+bool LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name, RememberedMessage* message,
+               bool lookAtStamp)
+{
+    bool open = message->due <= rules.ReferenceTime;
+    if (!open && lookAtStamp) {
+        char path[PathSize];
+        MailboxPath(path, sizeof path, accountDir, "Outbox.box", name, ".qpm");
+        open = StampChanged(path, message->stamp);
+    }
+    if (!open)
+        return false;
+    MessageReading seen;
+    bool released = CheckOutboxMessage(rules, accountDir, name, &seen);
+    RememberReading(message, seen, released);
+    return released;
+}
+
+}  // namespace
 
 bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
 {
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
+    RememberedAccount* account = RememberedAccountOf(accountDir);
+    // Stamped before it is read: a write after this point gives it another stamp.
+    FileStamp indexStamp;
+    bool stamped = path[0] && StampOf(path, &indexStamp);
+    bool released = false;
+    if (stamped && AccountUnchanged(account, indexStamp)) {
+        // Unchanged: the index is not read, and of the stamps of the messages that wait only the
+        // account's share for this scan is looked at, in turn.
+        int stamps = StampsPerAccount();
+        for (int i = 0; i < account->count; ++i)
+            released |= LookAgain(rules, accountDir, account->names + account->messages[i].name, &account->messages[i],
+                                  (i - account->sweep + account->count) % account->count < stamps);
+        if (account->count)
+            account->sweep = (account->sweep + stamps) % account->count;
+        return released;
+    }
+    RememberedList list(account);
     FileHandle index = OpenShared(path, GENERIC_READ);
-    if (!path[0] || !index)
-        return false;
     FileSource source(index);
     // Short of memory, the reader's own small buffer does the same work in more reads.
-    std::unique_ptr<unsigned char[]> readBuffer(new (NoThrow) unsigned char[IndexReadSize]);
+    std::unique_ptr<unsigned char[]> readBuffer(index ? new (NoThrow) unsigned char[IndexReadSize] : nullptr);
     BufferedReader reader(source, readBuffer.get(), IndexReadSize);
-    bool released = false;
+    int cursor = 0;
     char line[LineLimit];
-    while (ReadFileLine(reader, line, LineLimit) && line[0]) {
+    while (path[0] && index && ReadFileLine(reader, line, LineLimit) && line[0]) {
         char name[LineLimit];
         uint32_t flags = 0;
         if (!ParseIndexLine(line, name, sizeof name, &flags))
@@ -262,21 +304,29 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
         // changed in the settings, or one the host does not keep, must not hold a message forever.
         if (!IsPlainEntryName(name))
             continue;
-        released |= CheckOutboxMessage(rules, accountDir, name);
+        const RememberedMessage* known = account ? FindRemembered(*account, name, &cursor) : nullptr;
+        released |= LookAgain(rules, accountDir, name, list.Add(name, line, known), true);
     }
+    list.Commit(indexStamp, stamped && index && !source.failed);
     return released;
 }
 
-bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName)
+bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName, MessageReading* seen)
 {
+    MessageReading unseen;
+    if (!seen)
+        seen = &unseen;
     char path[PathSize];
     MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
+    // Stamped before it is read: a write after this point gives it another stamp.
+    bool stamped = path[0] && StampOf(path, &seen->stamp);
     FileHandle message = OpenShared(path, GENERIC_READ);
     if (!path[0] || !message)
         return false;
     FileSource source(message);
     BufferedReader reader(source);
     char line[LineLimit];
+    seen->due = NeverDue;
     // The subject only names the message in the log: read on for it past a due reservation.
     char subject[LogSubjectSize] = "";
     bool named = false, reserved = false;
@@ -288,12 +338,16 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
         if (reserved || !StartsWithNoCase(line, ReserveHeaderName))
             continue;
         reservation = ReadDecimal(line + ReserveHeaderChars);
+        seen->read = stamped;
+        seen->due = reservation;
         if (reservation > rules.ReferenceTime)
             return false;
         reserved = true;
     }
-    if (!reserved)
+    if (!reserved) {
+        seen->read = stamped && !source.failed;
         return false;
+    }
     message.Reset();
     RewriteReport report;
     char id[PathSize];

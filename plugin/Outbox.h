@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct MessageReading;
+
 // How the release of one due message went.
 struct RewriteReport {
     enum Result {
@@ -48,8 +50,10 @@ struct ReleaseRules {
 bool ScanOutbox(const ReleaseRules& rules);
 // One account directory (a name under the mailbox root); true when it released a message.
 bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
-// One outbox entry; true when its message was due and released.
-bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName);
+// One outbox entry; true when its message was due and released. seen, when given, says what the
+// message held when it was read.
+bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
+                        MessageReading* seen = nullptr);
 // Rewrites the message file without its reservation (and with a new "Date:" line when the rules
 // say so), staged beside it and then put in its place. The file is left either as it was or
 // completely rewritten, short of a disk that fails in the middle of writing over a message the

@@ -3,6 +3,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/LogQueue.h"
+#include "plugin/OutboxMemory.h"
 
 #include <shlobj.h>
 
@@ -65,6 +66,7 @@ FakeHost::FakeHost() : dir_("fakehost")
     PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "SHGetFolderPathA",
                 reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
+    ForgetOutbox();
     Host = HostApi{};
     Host.RegistCallback = FakeRegistCallback;
     Host.GetMailbox = FakeGetMailbox;

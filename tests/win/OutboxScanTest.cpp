@@ -3,10 +3,14 @@
 // damages the message.
 #include "FakeHost.h"
 #include "plugin/Globals.h"
+#include "plugin/FileCalls.h"
 #include "plugin/Outbox.h"
+#include "plugin/OutboxMemory.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <regex>
 #include <set>
 
@@ -250,3 +254,104 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
 }
 
 }  // namespace
+
+namespace {
+
+std::set<std::string> Opened;  // the messages the plug-in opened
+HANDLE WINAPI NotingCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                           DWORD flags, HANDLE from)
+{
+    std::string name = std::string(path).substr(std::string(path).rfind('\\') + 1);
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".qpm")
+        Opened.insert(name.substr(0, name.size() - 4));
+    return CreateFileA(path, access, share, security, how, flags, from);
+}
+
+FILETIME Written(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Stamps a file or folder as written `minutes` ago, or at `at` when given.
+void Stamp(const std::string& path, int minutes, const FILETIME* at = nullptr)
+{
+    FILETIME time;
+    GetSystemTimeAsFileTime(&time);
+    ULARGE_INTEGER steps{{time.dwLowDateTime, time.dwHighDateTime}};
+    steps.QuadPart -= minutes * 600000000ull;
+    time = at ? *at : FILETIME{steps.LowPart, steps.HighPart};
+    HANDLE file = CreateFileA(path.substr(0, path.size() - (path.back() == '\\')).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+// What a scan opens after an earlier one remembered the outbox: only what changed, what was too
+// fresh to trust, and what is due, read again whole (a file that kept its stamp but not its
+// reservation is not released on the old reading); nothing after clean-up forgets it.
+TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
+{
+    auto at = [](int32_t time) { return "X-Reserve-Date: " + std::to_string(time) + "\n"; };
+    struct Row {
+        const char* what;
+        bool freshA;  // a.qpm is not yet settled at the first scan
+        std::function<void(const std::string& box)> change;
+        int32_t reference;
+        std::string opened, released;
+    } rows[] = {
+        {"nothing changed", false, [](const std::string&) {}, At0730, "", ""},
+        {"a written too lately to trust", true, [](const std::string&) {}, At0730, "a", ""},
+        {"a rewritten, same size", false, [&](const std::string& box) {
+             testing_support::WriteFileBytes(box + "a.qpm", Message(at(1900000001)));
+             Stamp(box + "a.qpm", 30); }, At0730, "a", ""},
+        {"a grown, same time", false, [&](const std::string& box) {
+             FILETIME old = Written(box + "a.qpm");
+             testing_support::WriteFileBytes(box + "a.qpm", Message(at(1900000000) + "X: y\n"));
+             Stamp(box + "a.qpm", 0, &old); }, At0730, "a", ""},
+        {"d added to the index", false, [&](const std::string& box) {
+             testing_support::WriteFileBytes(box + "d.qpm", Message(at(100)));
+             testing_support::WriteFileBytes(box + "Entry.lst", testing_support::ReadFileBytes(box + "Entry.lst") + Line("d", NoFlags));
+             Stamp(box + "Entry.lst", 50); Stamp(box + "d.qpm", 50); Stamp(box, 50); }, At0730, "d", "d"},
+        {"a's index line changed", false, [&](const std::string& box) {
+             std::string index = testing_support::ReadFileBytes(box + "Entry.lst");
+             testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
+             Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
+        {"a's moment came", false, [](const std::string&) {}, 1900000000, "a", "a"},
+        {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
+             FILETIME old = Written(box + "a.qpm");
+             testing_support::WriteFileBytes(box + "a.qpm", Message(at(2000000000)));
+             Stamp(box + "a.qpm", 0, &old); }, 1900000000, "a", ""},
+        {"clean-up", false, [](const std::string&) { ForgetOutbox(); }, At0730, "a|b|c", ""},
+    };
+    Files.Create = NotingCreate;
+    for (size_t row = 0; row < std::size(rows); ++row) {
+        SCOPED_TRACE(rows[row].what);
+        std::string account = "Account" + std::to_string(row), box = host.root + account + "\\Outbox.box\\";
+        AddEntry(account, "a", NoFlags, Message(at(1900000000)));
+        AddEntry(account, "b", NoFlags, Message(at(1950000000)));
+        AddEntry(account, "c", Mark3, Message(""));
+        AddEntry(account, "q", Queued, Message(at(100)));
+        for (const char* name : {"a.qpm", "b.qpm", "c.qpm", "q.qpm", "Entry.lst", ""})
+            if (*name != 'a' || !rows[row].freshA)
+                Stamp(box + name, 60);
+        Opened.clear();
+        EXPECT_FALSE(ScanOutbox(ScanRules));
+        EXPECT_EQ(Opened, (std::set<std::string>{"a", "b", "c"}));
+        rows[row].change(box);
+        Opened.clear();
+        host.marks.clear();
+        ScanRules.ReferenceTime = rows[row].reference;
+        ScanOutbox(ScanRules);
+        ScanRules.ReferenceTime = At0730;
+        std::string opened;
+        for (const std::string& name : Opened)
+            opened += (opened.empty() ? "" : "|") + name;
+        EXPECT_EQ(opened, rows[row].opened);
+        EXPECT_EQ(host.JoinedMarks(), rows[row].released.empty() ? "" : Released(account + "\\Outbox.box\\" + rows[row].released));
+        MoveFileA((host.root + account).c_str(), (host.root + "Done" + std::to_string(row)).c_str());
+    }
+    Files = SystemFileCalls;
+}

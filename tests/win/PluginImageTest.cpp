@@ -28,7 +28,7 @@ const std::map<std::string, std::set<std::string>> XpSp3Functions = {
       "DeleteCriticalSection", "DeleteFileA", "DisableThreadLibraryCalls", "EnterCriticalSection",
       "FileTimeToSystemTime", "FindClose", "FindFirstFileA", "FindNextFileA", "FlushFileBuffers", "FormatMessageA",
       "FreeLibrary", "FreeLibraryAndExitThread", "GetCurrentDirectoryW", "GetCurrentProcessId", "GetCurrentThreadId",
-      "GetFileAttributesA", "GetFileSizeEx", "GetFullPathNameA", "GetLongPathNameA", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
+      "GetFileAttributesA", "GetFileAttributesExA", "GetFileSizeEx", "GetFullPathNameA", "GetLongPathNameA", "GetLastError", "GetLocalTime", "GetModuleFileNameW", "GetModuleHandleA",
       "GetModuleHandleExA", "GetModuleHandleW", "GetProcAddress", "GetSystemTimeAsFileTime", "GetTempFileNameA",
       "GetTempPathA", "GetTickCount", "InitializeCriticalSection", "LeaveCriticalSection",
       "IsDBCSLeadByte", "LoadLibraryA", "LoadLibraryW", "LocalFree", "lstrcmpiA", "MoveFileExA", "OpenMutexA",
