@@ -28,7 +28,7 @@ HRESULT WINAPI BenchFolderPath(HWND, int, HANDLE, DWORD, LPSTR path)
 }
 
 const char* const Message =
-    "予約メールを送信待ちにしました: Account1\\Outbox.box\\00000001 (予約 2026/12/07 07:03:00), "
+    "予約メールを送信待ちにしました: Account1\\Outbox.box\\00000001 「message 1」 (予約 2026/12/07 07:03:00)、"
     "Date: Mon, 07 Dec 2026 07:03:00 +0900";
 
 double Ticks()

@@ -98,6 +98,49 @@ int32_t FindReserveDate(const char* header)
     return -1;
 }
 
+bool CopyLogSubject(const char* field, char* out)
+{
+    out[0] = '\0';
+    if (!StartsWithNoCase(field, "Subject:"))
+        return false;
+    const char* end = NextField(field);
+    size_t used = 0;
+    bool blank = false;
+    for (const char* c = field + 8; c < end && *c;) {
+        auto byte = static_cast<unsigned char>(*c);
+        auto trail = static_cast<unsigned char>(c[1]);
+        size_t width = IsShiftJisLeadByte(byte) ? 2 : 1;
+        if (byte <= ' ' || byte == 0x7F ||
+            (width == 2 && (c + 1 >= end || trail < 0x40 || trail > 0xFC || trail == 0x7F))) {
+            blank = used > 0;
+            ++c;
+            continue;
+        }
+        // Room kept for "…" (0x81 0x63) and the terminator.
+        if (used + blank + width > LogSubjectSize - 3) {
+            out[used++] = '\x81';
+            out[used++] = '\x63';
+            break;
+        }
+        if (blank)
+            out[used++] = ' ';
+        blank = false;
+        for (size_t i = 0; i < width; ++i)
+            out[used++] = *c++;
+    }
+    out[used] = '\0';
+    return true;
+}
+
+void FindLogSubject(const char* header, char* out)
+{
+    out[0] = '\0';
+    for (const char* field = header ? header : ""; *field; field = NextField(field)) {
+        if (CopyLogSubject(field, out))
+            return;
+    }
+}
+
 int CountReserveFields(const char* header)
 {
     int count = 0;

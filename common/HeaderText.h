@@ -24,6 +24,19 @@ int32_t ReadDecimal(const char* text);
 // none: a later one never counts. A null text has none.
 int32_t FindReserveDate(const char* header);
 
+// Room for a message's subject in a log line, its terminator included.
+constexpr size_t LogSubjectSize = 96;
+
+// When field (a field of header text, or one as ReadHeaderField gives it) is a "Subject:" field,
+// true with its value as one line of text in out (LogSubjectSize bytes): nothing is decoded,
+// blanks, line ends and other control bytes become single blanks, a lead byte without its trail
+// byte goes, and a longer value is cut between characters and ends in "…". Otherwise false with
+// out empty.
+bool CopyLogSubject(const char* field, char* out);
+
+// The first "Subject:" field of header text as CopyLogSubject gives it; "" when there is none.
+void FindLogSubject(const char* header, char* out);
+
 // How many fields begin with "X-Reserve-Date:".
 int CountReserveFields(const char* header);
 

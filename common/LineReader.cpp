@@ -122,8 +122,10 @@ LineStop ReadLineOn(BufferedReader& file, char* buffer, int room, int* stored, i
         if (c == '\r')
             return TakeFeedAfterReturn(file) ? LineStop::Ended : LineStop::Failed;
         ++*read;
+        // A NUL byte would end the text early: a line that begins with one would read as the
+        // empty line that ends the header, where the rewrite reads on.
         if (*stored < room)
-            buffer[(*stored)++] = static_cast<char>(c);
+            buffer[(*stored)++] = c ? static_cast<char>(c) : ' ';
     }
 }
 

@@ -51,8 +51,8 @@ bool ReadFileLine(BufferedReader& file, char* buffer, int limit);
 
 // Reads one header field of a message into buffer, keeping at most limit - 1 bytes: a line ended
 // by LF, CR LF or a lone CR, or by the end of the file, with the lines after it that begin with a
-// blank (folding) joined on without their line ends. An empty line ends the header and comes back
-// as "". False at the end of the file or when a read failed.
+// blank (folding) joined on without their line ends; a NUL byte comes back as a blank. An empty line
+// ends the header and comes back as "". False at the end of the file or when a read failed.
 bool ReadHeaderField(BufferedReader& file, char* buffer, int limit);
 
 // After a CR that ended a line: takes the LF of a CR LF. False when the read failed.

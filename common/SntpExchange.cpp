@@ -287,6 +287,9 @@ int SntpExchange(const char* server, int timeoutSeconds, int accuracyMs, const S
                 uint32_t result = answer.check == SntpReplyCheck::Accepted ? SntpNoReply : RefusalResult(answer.check);
                 return Fail(result, 0, clock, outcome);
             }
+            // A refusal ends the exchange even with samples in hand: a later sample is asked for only
+            // while those are too slow to set the clock by, and the refusal (a kiss-o'-death asks
+            // the client to stop) says more about why no better one came.
             if (answer.check != SntpReplyCheck::Accepted) {
                 uint32_t detail = 0;
                 if (answer.check == SntpReplyCheck::KissOfDeath) {

@@ -187,7 +187,7 @@ void SntpLogMessage(const SntpOutcome& outcome, bool manual, TextBuffer& out)
     if (manual || outcome.server[0]) {
         out += " (";
         if (manual)
-            out += outcome.server[0] ? "今すぐ合わせる, " : "今すぐ合わせる";
+            out += outcome.server[0] ? "今すぐ合わせる、" : "今すぐ合わせる";
         if (outcome.server[0]) {
             out += "サーバー ";
             out += outcome.server;

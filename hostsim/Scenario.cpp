@@ -324,6 +324,9 @@ void RunAction(const std::string& line)
         LogEvent("user: presses %d in \"%s\"%s", id, title.c_str(), window ? "" : " (no such window)");
         if (window)
             PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    } else if (verb == "setting" || verb == "server") {
+        // setting ... | server ...: the registry changed under the plug-in, as an editor saves it
+        LogEvent("user: stores \"%s\"%s", line.c_str(), ApplySetupLine(line) ? "" : " (failed)");
     } else if (verb == "log") {
         LogEvent("note: %s", Rest(line, 1).c_str());
     } else if (verb == "quit") {

@@ -63,12 +63,16 @@ void PassOver(DailyTime& time, bool connect, PassOverReason why)
 }
 
 // The clock has come to the set time's minute since the tick before: it is due (a day's coming
-// that still waits gives way to the next day's).
-void Notice(DailyTime& time, bool connect, int64_t coming)
+// that still waits gives way to the next day's). A due time the clock has gone back before (a
+// clock adjustment) waits until the clock comes to it again; one that is no longer set, or no
+// longer at that time of day (the settings changed), is not made.
+void Notice(DailyTime& time, bool connect, int64_t coming, int64_t present)
 {
-    if (coming == NoMinute) {
-        time.due = NoMinute;  // no longer set
-    } else if (LastTickMinute != NoMinute && coming > LastTickMinute && coming != time.started) {
+    if (coming == NoMinute || time.due > present)
+        time.due = NoMinute;
+    else if (time.due != NoMinute && (coming - time.due) % MinutesPerDay != 0)
+        PassOver(time, connect, PassOverReason::Reloaded);
+    if (LastTickMinute != NoMinute && coming > LastTickMinute && coming != time.started) {
         if (time.due != NoMinute)
             PassOver(time, connect, time.held);
         time = DailyTime{coming, time.started, PassOverReason::NoTick};
@@ -141,8 +145,8 @@ DailyMinute TickDailyConnection(int64_t minute, bool mayStart, PassOverReason wh
         LatestComing(PlugSettings.Connect, PlugSettings.ConnectHour, PlugSettings.ConnectMinute, minute);
     const int64_t disconnectAt =
         LatestComing(PlugSettings.DisConnect, PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute, minute);
-    Notice(ConnectTime, true, connectAt);
-    Notice(DisconnectTime, false, disconnectAt);
+    Notice(ConnectTime, true, connectAt, minute);
+    Notice(DisconnectTime, false, disconnectAt, minute);
     LastTickMinute = minute;
     // A connect whose disconnect has come since is not made, nor a disconnect once the next
     // connect has come (the same minute, which the editor refuses, goes to the connect).

@@ -43,8 +43,13 @@ PLUGIN_EXPORT int __stdcall APCVersionInfo(HWND parent)
     return static_cast<int>(DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0));
 }
 
+// From the host's clean-up to its next start-up chronel does nothing, whatever an editor's sheet
+// still open saves.
+static bool CleanedUp = false;
+
 PLUGIN_EXPORT int __stdcall APCStartUp(int)
 {
+    CleanedUp = false;
     // Started again during a run: the run is over, and its window goes back first.
     PutBackMovedWindow(true);
     ModalLoopsStartUp();
@@ -60,6 +65,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
 
 PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
+    CleanedUp = true;
     // Not left off the screen for the host to store as the window's place.
     PutBackMovedWindow(false);
     EndModalLoops();
@@ -81,6 +87,8 @@ static HMODULE OpenEditor = nullptr;
 
 static void TakeSavedSettings()
 {
+    if (CleanedUp)
+        return;
     LoadSettings(PlugSettings);
     FindNextEventNow();
     UpdateScheduleMenuItems();

@@ -51,6 +51,21 @@ void AppendReservation(TextBuffer& out, int32_t reserved)
     AppendDateTime(out, local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
 }
 
+// A reserved message by its path and subject, and its reservation:
+// "Account1\Outbox.box\00000001 「件名」 (予約 2026/12/07 08:00:00)".
+void AppendReservedMessage(TextBuffer& out, const char* id, const char* subject, int32_t reserved)
+{
+    out += id;
+    if (subject[0]) {
+        out += " 「";
+        out += subject;
+        out += "」";
+    }
+    out += " (予約 ";
+    AppendReservation(out, reserved);
+    out += ')';
+}
+
 // A minute of local time as LocalMinute counts it: "2026/12/07 07:02".
 void AppendMinute(TextBuffer& out, int64_t minute)
 {
@@ -88,7 +103,7 @@ void LogPluginStarted()
     if (ScheduleOffersStart()) {
         message += "停止中";
     } else {
-        message += "実行中, ";
+        message += "実行中、";
         AppendNextEvent(message);
     }
     message += ')';
@@ -110,7 +125,7 @@ void LogScheduleSwitched(int passedWhileStopped)
     if (passedWhileStopped > 0) {
         message += "停止中に ";
         AppendDecimal(message, static_cast<unsigned>(passedWhileStopped));
-        message += " 件の予定を見送りました, ";
+        message += " 件の予定を見送りました、";
     }
     AppendNextEvent(message);
     message += ')';
@@ -123,13 +138,13 @@ void LogRunStarted(const ScheduleEntry& entry, int weekday, bool forEntry, bool 
     if (forEntry) {
         message += "スケジュール受信を開始しました: ";
         AppendEntry(message, entry, weekday);
-        message += " の予定, ";
+        message += " の予定、";
     } else {
         message += "予約メールを送信待ちにしたので受信を開始しました: ";
     }
     message += patrol ? "巡回受信" : "受信";
     if (adjustClock)
-        message += ", 時刻合わせあり";
+        message += "、時刻合わせあり";
     Queue(message);
 }
 
@@ -174,9 +189,9 @@ const char* PassOverText(PassOverReason why)
     case PassOverReason::NoHostWindow:
         return "Quillpost のメインウィンドウがありません";
     case PassOverReason::NoTick:
-        return "その分の間に一度も動作できませんでした (スリープ, 時計の進み, Quillpost の処理待ちなど)";
+        return "その分の間に一度も動作できませんでした (スリープ、時計の進み、Quillpost の処理待ちなど)";
     case PassOverReason::AlreadyRan:
-        return "時計が戻りましたが, この時刻の予定は実行済みです";
+        return "時計が戻りましたが、この時刻の予定は実行済みです";
     case PassOverReason::Reloaded:
         return "その分に設定を読み直しました";
     case PassOverReason::RunStuck:
@@ -262,29 +277,23 @@ void LogConnectionLost()
     QueueLogLine("予定の接続が切断の時刻より前に切れていました: スケジュール受信を再開します");
 }
 
-void LogReservationPosted(const char* id, int32_t reserved, bool held)
+void LogReservationPosted(const char* id, const char* subject, int32_t reserved, bool held)
 {
     TextBuffer message(held ? "送信予約を登録しました: "
                             : "送信予約を登録できず、次の送信で送られます (メールボックスの中のメールとして見つかりません): ");
-    message += id;
-    message += " (予約 ";
-    AppendReservation(message, reserved);
-    message += ')';
+    AppendReservedMessage(message, id, subject, reserved);
     Queue(message);
 }
 
-void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
+void LogRelease(const char* id, const char* subject, int32_t reserved, const RewriteReport& report)
 {
     bool held = report.result == RewriteReport::NotNamed || report.result == RewriteReport::Damaged;
     TextBuffer message(held ? "予約メールを送信待ちにできませんでした: " : "予約メールを送信待ちにしました: ");
-    message += id;
-    message += " (予約 ";
-    AppendReservation(message, reserved);
-    message += ')';
+    AppendReservedMessage(message, id, subject, reserved);
     switch (report.result) {
     case RewriteReport::Rewritten:
         if (report.dateLine[0]) {
-            message += ", ";
+            message += "、";
             message += report.dateLine;
         }
         break;
@@ -292,25 +301,25 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
         message += ": 名前が長すぎて Quillpost に渡せません";
         break;
     case RewriteReport::NoStaging:
-        message += ", 書き換えできず予約の行を残したまま送ります: 作業用のファイルを作れません";
+        message += "、書き換えできず予約の行を残したまま送ります: 作業用のファイルを作れません";
         AppendError(message, report.error);
         break;
     case RewriteReport::NotOpened:
-        message += ", 書き換えできず予約の行を残したまま送ります: メールのファイルを開けません";
+        message += "、書き換えできず予約の行を残したまま送ります: メールのファイルを開けません";
         AppendError(message, report.error);
         break;
     case RewriteReport::CopyFailed:
-        message += ", 書き換えできず予約の行を残したまま送ります: 読み書きに失敗しました";
+        message += "、書き換えできず予約の行を残したまま送ります: 読み書きに失敗しました";
         AppendError(message, report.error);
         break;
     case RewriteReport::Changed:
-        message += ", 書き換えできず予約の行を残したまま送ります: 読んでいる間にメールが書き換えられました";
+        message += "、書き換えできず予約の行を残したまま送ります: 読んでいる間にメールが書き換えられました";
         break;
     case RewriteReport::NotReplaced:
-        message += ", 書き換えできず予約の行を残したまま送ります: メールのファイルを置き換えられません";
+        message += "、書き換えできず予約の行を残したまま送ります: メールのファイルを置き換えられません";
         break;
     case RewriteReport::Damaged:
-        message += ", 書き換えの途中で失敗したため送信を止めました: メールの全文は同じフォルダーの ";
+        message += "、書き換えの途中で失敗したため送信を止めました: メールの全文は同じフォルダーの ";
         message += report.kept;
         message += " にあります";
         break;
@@ -318,13 +327,11 @@ void LogRelease(const char* id, int32_t reserved, const RewriteReport& report)
     Queue(message);
 }
 
-void LogReleaseHeld(const char* id, int32_t reserved, PassOverReason why)
+void LogReleaseHeld(const char* id, const char* subject, int32_t reserved, PassOverReason why)
 {
     TextBuffer message("予約メールの送信待ちを待たせています: ");
-    message += id;
-    message += " (予約 ";
-    AppendReservation(message, reserved);
-    message += "): ";
+    AppendReservedMessage(message, id, subject, reserved);
+    message += ": ";
     message += PassOverText(why);
     Queue(message);
 }

@@ -57,14 +57,15 @@ void LogDisconnectEnded();
 // A scheduled connection no longer holds runs back: the host went offline before the disconnect.
 void LogConnectionLost();
 
-// id: the entry as the host names it ("Account1\Outbox.box\name"); reserved: calendar time.
+// id: the entry as the host names it ("Account1\Outbox.box\name"); subject: the message's, as
+// CopyLogSubject gives it ("" for none); reserved: calendar time.
 // Not held: id is the posted path, which names no entry the host could hold.
-void LogReservationPosted(const char* id, int32_t reserved, bool held = true);
+void LogReservationPosted(const char* id, const char* subject, int32_t reserved, bool held = true);
 
 // A due message's release: its report says how the rewrite went.
-void LogRelease(const char* id, int32_t reserved, const RewriteReport& report);
+void LogRelease(const char* id, const char* subject, int32_t reserved, const RewriteReport& report);
 // A due message is not released yet, for the reason given.
-void LogReleaseHeld(const char* id, int32_t reserved, PassOverReason why);
+void LogReleaseHeld(const char* id, const char* subject, int32_t reserved, PassOverReason why);
 
 // A clock adjustment's end, from the thread that ran it.
 struct SntpOutcome;

@@ -171,6 +171,47 @@ bool EntryId(const char* accountDir, const char* entryName, char* id)
     return length > 0 && static_cast<size_t>(length) < PathSize;
 }
 
+// Messages a rewrite left written over in part, held back. While the whole text kept beside one
+// is there, its release is not tried again in this session: on a disk that still fails, each try
+// would keep one more copy and log the same again every minute. The user has been told where the text is; once
+// that file is gone (put in the message's place, or deleted), the message is the user's to send
+// and a reservation it still has is released again.
+struct DamagedMessage {
+    uint32_t id;     // a digest of its id
+    char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
+};
+DamagedMessage DamagedMessages[8];
+int DamagedCount = 0;
+
+uint32_t IdDigest(const char* id)
+{
+    uint32_t digest = 2166136261u;
+    for (; *id; ++id)
+        digest = (digest ^ static_cast<unsigned char>(*id)) * 16777619u;
+    return digest;
+}
+
+bool KeptBesideDamaged(const char* id, const char* path)
+{
+    const uint32_t digest = IdDigest(id);
+    for (DamagedMessage& damaged : DamagedMessages) {
+        if (damaged.id != digest || !damaged.kept[0])
+            continue;
+        // The kept file's name is the message's with "~" and two characters for its extension.
+        char kept[PathSize];
+        size_t length = std::strlen(path);  // a name of PathSize at most, ending in ".qpm"
+        std::memcpy(kept, path, length + 1);
+        kept[length - 3] = '~';
+        kept[length - 2] = damaged.kept[0];
+        kept[length - 1] = damaged.kept[1];
+        if (GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        // Gone: a file of that name made later is no longer this one.
+        damaged = DamagedMessage{};
+    }
+    return false;
+}
+
 void MarkReleased(const char* id)
 {
     Host.MarkMail(id, EntryReleaseBits, 1);
@@ -286,44 +327,58 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
     BufferedReader reader(source);
     char line[LineLimit];
     seen->due = NeverDue;
-    while (ReadHeaderField(reader, line, LineLimit) && line[0]) {
-        if (!StartsWithNoCase(line, ReserveHeaderName))
-            continue;
+    // The subject only names the message in the log: read on for it past a due reservation.
+    char subject[LogSubjectSize] = "";
+    bool named = false, reserved = false;
+    int32_t reservation = 0;
+    while (!(reserved && named) && ReadHeaderField(reader, line, LineLimit) && line[0]) {
+        if (!named)
+            named = CopyLogSubject(line, subject);
         // The first reservation decides, as it does in the send window.
-        int32_t reservation = ReadDecimal(line + ReserveHeaderChars);
+        if (reserved || !StartsWithNoCase(line, ReserveHeaderName))
+            continue;
+        reservation = ReadDecimal(line + ReserveHeaderChars);
         seen->read = stamped;
         seen->due = reservation;
         if (reservation > rules.ReferenceTime)
             return false;
-        message.Reset();
-        RewriteReport report;
-        char id[PathSize];
-        bool named = EntryId(accountDir, entryName, id);
-        if (rules.Hold) {
-            if (reservation > rules.HoldAfter)
-                LogReleaseHeld(named ? id : entryName, reservation, PassOverReason::RunStuck);
-            return false;
-        }
-        if (!named) {
-            report.result = RewriteReport::NotNamed;
-            LogRelease(entryName, reservation, report);
-            return false;
-        }
-        // Released before it is rewritten: a crash in between then sends the message with its
-        // old header, where the other order would leave it without its reservation line and
-        // without release bits, held back for good with nobody told.
-        MarkReleased(id);
-        RewriteMessage(path, reservation, rules, &report);
-        // Written over only in part, it must not go out cut: held back, and the log names the
-        // file beside it that has the whole text.
-        bool damaged = report.result == RewriteReport::Damaged;
-        if (damaged)
-            Host.MarkMail(id, EntryReleaseBits, 0);
-        LogRelease(id, reservation, report);
-        return !damaged;
+        reserved = true;
     }
-    seen->read = stamped && !source.failed;
-    return false;
+    if (!reserved) {
+        seen->read = stamped && !source.failed;
+        return false;
+    }
+    message.Reset();
+    RewriteReport report;
+    char id[PathSize];
+    bool idFits = EntryId(accountDir, entryName, id);
+    if (rules.Hold) {
+        if (reservation > rules.HoldAfter)
+            LogReleaseHeld(idFits ? id : entryName, subject, reservation, PassOverReason::RunStuck);
+        return false;
+    }
+    if (!idFits) {
+        report.result = RewriteReport::NotNamed;
+        LogRelease(entryName, subject, reservation, report);
+        return false;
+    }
+    if (KeptBesideDamaged(id, path))
+        return false;
+    // Released before it is rewritten: a crash in between then sends the message with its
+    // old header, where the other order would leave it without its reservation line and
+    // without release bits, held back for good with nobody told.
+    MarkReleased(id);
+    RewriteMessage(path, reservation, rules, &report);
+    // Written over only in part, it must not go out cut: held back, and the log names the
+    // file beside it that has the whole text.
+    bool damaged = report.result == RewriteReport::Damaged;
+    if (damaged) {
+        Host.MarkMail(id, EntryReleaseBits, 0);
+        size_t length = std::strlen(report.kept);
+        DamagedMessages[DamagedCount++ % 8] = DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]}};
+    }
+    LogRelease(id, subject, reservation, report);
+    return !damaged;
 }
 
 bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules, RewriteReport* report)

@@ -221,12 +221,15 @@ void RemindReservedAtClose(HWND window)
 void MarkPostedMessage(HWND window, const char* path)
 {
     char id[MAX_PATH * 2];
-    int32_t reserved = FindReserveDate(CurrentHeader(window));
+    const char* header = CurrentHeader(window);
+    int32_t reserved = FindReserveDate(header);
+    char subject[LogSubjectSize];
+    FindLogSubject(header, subject);
     if (!FindPostedMailId(path, Host.GetMailbox(), id, sizeof id)) {
         if (reserved == -1)
             return;
         // Nothing holds it: it goes with the next send, and the user must hear so now.
-        LogReservationPosted(path ? path : "", reserved, false);
+        LogReservationPosted(path ? path : "", subject, reserved, false);
         ModalLoop loop;
         MessageBoxA(window,
                     "このメールの送信予約を登録できませんでした。\n予約した日時を待たずに、次の送信で送られます。",
@@ -238,5 +241,5 @@ void MarkPostedMessage(HWND window, const char* path)
         return;
     Host.MarkMail(id, EntryQueued, 0);
     Host.MarkMail(id, ReserveMarkBits(PlugSettings.ReserveMark), 1);
-    LogReservationPosted(id, reserved);
+    LogReservationPosted(id, subject, reserved);
 }

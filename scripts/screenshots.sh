@@ -1,13 +1,13 @@
 #!/bin/bash
 # Renders the settings editor's four pages, its schedule detail dialog, chronel's dialogs and the
-# status window's two tabs to PNG files under build/screenshots, on a private X display, for a
-# person to look at. The status window's pictures are also copied to docs/.
+# status window's two tabs to PNG files, on a private X display, for a person to look at: into the
+# folder given (the copies kept in the repository live in docs/screenshots), or build/screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-path.sh
 cmake --build "$CHRONEL_WIN_BUILD" --target editor_screenshots chronset chronel Quillpost >/dev/null
 source scripts/xvfb.sh
-out="$PWD/build/screenshots"
+out="$(realpath -m "${1:-build/screenshots}")"
 rm -rf "$out"
 mkdir -p "$out"
 # A virtual desktop: Wine draws the title bars itself, with no window manager on the display.
@@ -60,8 +60,5 @@ for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
   convert "$bmp" "${bmp%.bmp}.png"
   rm -f "$bmp"
-done
-for tab in status-held status-log; do
-  [ -e "$out/$tab.png" ] && cp "$out/$tab.png" docs/
 done
 ls -1 "$out"

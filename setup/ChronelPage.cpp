@@ -72,21 +72,25 @@ void CChronelPage::ExportCommand()
     OPENFILENAMEA save{};
     // The full size, which Windows 2000 and later know.
     save.lStructSize = sizeof save;
-    save.hwndOwner = nullptr;  // the sheet stays usable while the dialog is open
+    // Owned by the sheet: it waits while the dialog is open, and a second export cannot be started.
+    HWND owner = GetParent(window_);
+    save.hwndOwner = owner;
     save.lpstrFilter = "登録ファイル (*.reg)\0*.reg\0すべてのファイル (*.*)\0*.*\0";
     save.nFilterIndex = 1;
     save.lpstrFile = path;
     save.nMaxFile = sizeof path;
     save.lpstrDefExt = "reg";
     save.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!ShowSaveFileDialog(save))
+    DWORD error = ERROR_SUCCESS;
+    if (!ShowSaveFileDialog(save, &error)) {
+        if (error)
+            ShowFailure(owner, "設定の書出", "設定をファイルに書き出せませんでした。", nullptr, error);
         return;
+    }
     // What is saved, as the note says: the registry as it stands, without the changes on any page
     // that have not been applied.
     Settings saved;
     LoadSettings(saved);
-    HWND owner = GetParent(window_);
-    DWORD error = ERROR_SUCCESS;
     if (!ExportSettings(saved, path, &error)) {
         ShowFailure(owner, "設定の書出", "設定をファイルに書き出せませんでした。", path, error);
         return;

@@ -80,13 +80,19 @@ TEST_F(ConnectTest, AMissedConnectOrDisconnectIsMadeLate)
         {"at 06:59:59 jump 180000\n", 2, "07:02:59 予定の接続を始めました (月曜 07:00 の予定より遅れて)\r\n"},
         {"at 06:59:59 jump 660000\n", 0, "07:10:59 月曜 07:00 の予定の接続を見送りました: その分の間に一度も"},
         {"at 07:11:59 jump 70000\n", 2, "07:13:09 予定の切断を始めました (月曜 07:12 の予定より遅れて)\r\n"},
+        // Held by a run: made at its time after the run's step back; not made once an Apply moved it.
+        {"entry Monday 06:59\nreceive-seconds 150\nat 07:00:30 step -150000\n", 2, "07:00:00 予定の接続を始めました\r\n"},
+        {"entry Monday 06:59\nreceive-seconds 150\nat 07:00:30 server ConnectHour 8\nat 07:00:31 setup\n", 0,
+         "月曜 07:00 の予定の接続を見送りました: その分に設定を読み直しました\r\n"},
     };
+    WriteDword("Software\\Quor\\FakeEditor", "Result", 1);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scenario);
         HostLayout host;
+        ASSERT_TRUE(host.AddBuildFile("fake-editor/chronset.dll", "Plugins\\chronset.dll"));
         HostRunResult run = host.Run(Times("server DisConnect 1\nserver DisConnectHour 7\nserver DisConnectMinute 12\n") +
                                      "setting AutoStart dword 1\nentry Monday 07:14\nconnect succeed 3\n"
-                                     "start 2026-12-07 06:59:50\n" + row.scenario + "end 2026-12-07 07:14:10\n");
+                                     "start 2026-12-07 06:58:50\n" + row.scenario + "end 2026-12-07 07:14:10\n");
         ASSERT_EQ(run.exitCode, 0u) << run.log;
         EXPECT_EQ(run.Count("command: 32835"), row.connectionCommands) << run.log;
         EXPECT_TRUE(run.Has("07:14:00.0 command: 32786")) << run.log;

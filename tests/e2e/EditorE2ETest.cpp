@@ -182,6 +182,24 @@ TEST_F(EditorE2ETest, AnAppliedEntryRunsWhileTheSheetStaysOpen)
     EXPECT_LT(run.log.find("command: 32786"), run.log.find("host: APCSetup -> 1")) << run.log;
 }
 
+// An Apply after the host's clean-up changes nothing in the plug-in: the caption keeps its letter.
+TEST_F(EditorE2ETest, AnApplyAfterCleanUpDoesNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("start 2026-12-07 06:58:00\nat 06:58:02 setup\nat 06:58:03 cleanup\n"
+                                      "at 06:58:04 wait file applied\nat 06:58:05 caption\nend 2026-12-07 06:58:06\n"));
+    for (int i = 0; i < 1200 && ReadFileBytes(host.Dir() + "\\events.log").find("wait: for file") == std::string::npos; ++i)
+        Sleep(50);  // cleaned up, the sheet still open
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    SendMessageA(GetDlgItem(page, IDC_GEN_SHORTCUT), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("B"));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GEN_SHORTCUT, CBN_SELCHANGE), 0);
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+    ASSERT_TRUE(WriteFileBytes(host.Dir() + "\\applied", ""));
+    HostRunResult run = CloseSheet(PSBTN_CANCEL);
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ") && !run.Has("(&B)")) << run.log;
+}
+
 // The settings opened again from the host's menu while the sheet is open: no second sheet (whose
 // OK would write its stale values over the first's); the open one comes to the front, restored
 // from the task bar, and the second command returns 0.

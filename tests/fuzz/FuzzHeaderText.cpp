@@ -1,7 +1,8 @@
 // Header text from the host or a message file: finding, setting and removing the reservation,
-// and encoded words decoded for the status window.
+// encoded words decoded for the status window, and the subject the log names a message by.
 #include "HeaderText.h"
 #include "HeaderWords.h"
+#include "ShiftJis.h"
 
 #include <cstring>
 #include <string>
@@ -24,5 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetReserveDate(text, out.data(), -1);
     if (std::strlen(out.data()) > std::strlen(text) || FindReserveDate(out.data()) != -1)
         __builtin_trap();
+    // The log's subject: one line of whole characters.
+    char subject[LogSubjectSize];
+    FindLogSubject(text, subject);
+    for (const char* c = subject; *c; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F || (IsShiftJisLeadByte(*c) && !*++c))
+            __builtin_trap();
+    }
     return 0;
 }

@@ -105,4 +105,20 @@ TEST(HeaderTextTest, SetThenFindGivesTheTimeBack)
         EXPECT_EQ(FindReserveDate(Set("To: a\r\nX-Reserve-Date: 9\r\n", time).c_str()), time);
 }
 
+// The subject that names a message in the log: one line, bounded, cut between characters.
+TEST(HeaderTextTest, TheLogSubjectIsOneBoundedLine)
+{
+    const std::string a91(91, 'a'), a92(92, 'a');
+    const struct { std::string header, subject; } rows[] = {
+        {"To: a\r\nsubject:\t hello \r\nSubject: second\r\n", "hello"}, {"Subject: a\r\n  b\r\nTo: c\r\n", "a b"},
+        {"Subject: a\x01\x1b$B\x7f b\rc\r\n", "a $B b"}, {"Subject: =?UTF-8?B?44GC?=\n", "=?UTF-8?B?44GC?="},
+        {"Subject: x\x82\r\n", "x"}, {"Subject: \x82\x0a y\n", "y"}, {"To: a\r\nSubjects: x\r\n", ""},
+        {"Subject: " + a91 + "\x82\xa0\x82\xa0", a91 + "\x82\xa0\x81\x63"}, {"Subject: " + a92 + "\x82\xa0", a92 + "\x81\x63"}};
+    for (const auto& row : rows) {
+        char out[LogSubjectSize];
+        FindLogSubject(row.header.c_str(), out);
+        EXPECT_EQ(out, row.subject) << row.header;
+    }
+}
+
 }  // namespace

@@ -294,7 +294,7 @@ TEST_F(AdjustNowPageTest, ARefusedChangeAndAFieldInErrorShowWhatHappened)
     // two threads' lines may come in either order).
     std::vector<std::string> logged = {
         "時刻合わせ (今すぐ合わせる): 失敗: SNTPサーバーが設定されていません",
-        "時刻合わせ (今すぐ合わせる, サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
+        "時刻合わせ (今すぐ合わせる、サーバー 127.0.0.1): 失敗: 時計を変更する権限がありません (ずれ +5.000 秒)",
     };
     for (DWORD waited = 0; waited < 30000 && LogMessages().size() < logged.size(); waited += 20)
         Sleep(20);

@@ -283,7 +283,7 @@ TEST_F(EditorSheetTest, LowerCaseShortCutSelectsTheCapitalAndIsStoredSo)
 
 // The export is a Save dialog (a .reg filter, chronel.reg proposed) and writes the saved
 // settings: the general page's unapplied tick and the schedule page's unapplied connect tick are
-// not in it. Success says where the file went.
+// not in it. Success says where the file went, and a name too long is said.
 TEST_F(EditorSheetTest, ExportWritesTheSavedSettingsAndSaysWhere)
 {
     WriteDword(std::string(PlugKey) + "\\Schedule\\Monday\\data0", "Hour", 7);
@@ -300,10 +300,20 @@ TEST_F(EditorSheetTest, ExportWritesTheSavedSettingsAndSaysWhere)
     ClickLater(general, IDB_GEN_EXPORT);
     HWND dialog = editor.WaitForOtherDialog();
     ASSERT_NE(dialog, nullptr);
+    // The sheet waits while the dialog is open: no second dialog over the first.
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), editor.Sheet());
+    EXPECT_FALSE(IsWindowEnabled(editor.Sheet()));
     EXPECT_NE(Text(dialog, 0x470).find("(*.reg)"), std::string::npos);  // the file-type box
     EXPECT_EQ(Text(dialog, GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480), "chronel.reg");
-    ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
+    // A name longer than a path may be (261 characters) is said as other export failures are.
+    ASSERT_TRUE(editor.ChooseFile(dir / (std::string(256 - dir.Path().size(), 'a') + ".reg")));
     HWND box = editor.WaitForWindow("設定の書出");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogStaticText(box), "設定をファイルに書き出せませんでした。\n\n" + SystemText(ERROR_FILENAME_EXCED_RANGE));
+    ASSERT_TRUE(editor.Answer(box, IDOK));
+    ClickLater(general, IDB_GEN_EXPORT);
+    ASSERT_TRUE(editor.ChooseFile(dir / "settings.reg"));
+    box = editor.WaitForWindow("設定の書出");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "保存済みの設定を次のファイルに書き出しました。\n" + (dir / "settings.reg"));
     ASSERT_TRUE(editor.Answer(box, IDOK));

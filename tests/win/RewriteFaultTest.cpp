@@ -459,4 +459,21 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     EXPECT_EQ(OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}), std::vector<std::string>{"a.~00"});
 }
 
+// A message left written over in part is not tried again while its whole text is kept beside it;
+// once that file is gone the message, its reservation line intact, is released.
+TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideIt)
+{
+    const std::string old = "Subject: " + std::string(40000, 'x') + "\r\nX-Reserve-Date: 100\r\n\r\n" + Body();
+    Scan(StepCount, 0, false, true, old);
+    Scan(Write, Faults.calls[Write], true, true, old);  // the write over the message fails half way
+    ASSERT_EQ(host.JoinedMarks(), HeldBack);
+    std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
+    ASSERT_EQ(kept.size(), 1u);
+    host.marks.clear();
+    EXPECT_FALSE(ScanOutbox(ScanRules));
+    DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
+    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_EQ(host.JoinedMarks(), Released);
+}
+
 }  // namespace

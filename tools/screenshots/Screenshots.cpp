@@ -134,6 +134,16 @@ void StoreSampleSettings()
     WriteSntpStatus(refused);
 }
 
+// owned[1] becomes a shown window owned by owned[0].
+BOOL CALLBACK FindOwned(HWND window, LPARAM owned)
+{
+    HWND* pair = reinterpret_cast<HWND*>(owned);
+    if (GetWindow(window, GW_OWNER) != pair[0] || !IsWindowVisible(window))
+        return TRUE;
+    pair[1] = window;
+    return FALSE;
+}
+
 // The editor's pages and dialogs, with sample settings that are cleared again.
 bool CaptureEditor(const std::string& out)
 {
@@ -162,15 +172,29 @@ bool CaptureEditor(const std::string& out)
         WriteFileBytes(held, "");
         HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
+        // The dialog opens in the current folder: the picture shows this one, not the checkout.
+        char current[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, current);
+        SetCurrentDirectoryA(dir.Path().c_str());
         ClickLater(editor.ShowPage(1), 1002);
-        Capture(editor.WaitForOtherDialog(), out + "\\export-save-dialog.bmp");
-        if (editor.ChooseFile(held)) {
+        HWND save = editor.WaitForOtherDialog();
+        Capture(save, out + "\\export-save-dialog.bmp");
+        if (save) {
+            SetDlgItemTextA(save, GetDlgItem(save, 0x47c) ? 0x47c : 0x480, held.c_str());
+            PostMessageA(save, WM_COMMAND, IDOK, 0);
+            // The question before an existing file is replaced, owned by the Save dialog: yes.
+            HWND owned[2] = {save, nullptr};
+            for (int i = 0; i < 200 && !owned[1]; ++i, Sleep(50))
+                EnumThreadWindows(editor.ThreadId(), FindOwned, reinterpret_cast<LPARAM>(owned));
+            if (owned[1])
+                editor.Answer(owned[1], IDYES);
             HWND box = editor.WaitForWindow("設定の書出");
             Capture(box, out + "\\export-failed.bmp");
             if (box)
                 editor.Answer(box, IDOK);
         }
         CloseHandle(holder);
+        SetCurrentDirectoryA(current);
 
         // A registry that refuses Monday's entries: the key is made again as one kept in memory
         // only, which takes no lasting subkeys.
