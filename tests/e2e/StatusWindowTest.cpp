@@ -112,6 +112,10 @@ TEST_F(StatusWindowTest, SendNowAndChangeMomentRewriteTheReservationForTheScanTo
         if (row.box) {
             EXPECT_TRUE(run.Has(row.box)) << run.log;
         }
+        // The plug-in's scan is told of each rewrite.
+        DWORD steps = 0, size = sizeof steps;
+        RegGetValueA(HKEY_CURRENT_USER, "Software\\Quor\\ChronelPlug\\Status", "OutboxChanged", RRF_RT_REG_DWORD, nullptr, &steps, &size);
+        EXPECT_EQ(steps, row.box ? 0u : 1u);
     }
 }
 
