@@ -8,6 +8,7 @@
 #include "common/Owned.h"
 #include "common/ScheduleStatus.h"
 #include "common/SettingsStore.h"
+#include "common/ShiftJis.h"
 #include "common/SntpStatus.h"
 #include "common/TextBuffer.h"
 #include "common/Time32.h"
@@ -78,6 +79,35 @@ void SetCell(HWND list, int row, int column, const char* text)
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     else
         SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// The width of the character at text: two bytes for a Shift JIS pair.
+int CharWidth(const char* text)
+{
+    return IsShiftJisLeadByte(static_cast<unsigned char>(*text)) && text[1] ? 2 : 1;
+}
+
+// A failure, as the log says it in its own words: what it quotes in 「」 (a subject, a server's
+// name) is the user's text and is passed over, and the words are matched a whole character at a
+// time, so that a trail byte and the next character never read as one of them.
+bool SaysFailure(const char* line)
+{
+    static const char* const words[] = {"失敗", "エラー", "できません", "できず", "終わりません"};
+    const char* lastClose = nullptr;
+    for (const char* at = line; *at; at += CharWidth(at))
+        if (std::strncmp(at, "」", 2) == 0)
+            lastClose = at;
+    bool quoted = false;
+    for (const char* at = line; *at; at += CharWidth(at)) {
+        if (at == lastClose)
+            quoted = false;
+        else if (std::strncmp(at, "「", 2) == 0 && at < lastClose)
+            quoted = true;
+        for (const char* word : words)
+            if (!quoted && std::strncmp(at, word, std::strlen(word)) == 0)
+                return true;
+    }
+    return false;
 }
 
 struct StatusSearch {
@@ -309,10 +339,7 @@ void CStatusWindow::FillLog()
         const char* colon = std::strstr(at, ": ");
         TextBuffer event;
         event.Append(at, colon ? static_cast<size_t>(colon - at) : std::strlen(at));
-        // Failures stand out: the log says them with these words.
-        bool failed = std::strstr(at, "失敗") || std::strstr(at, "エラー") || std::strstr(at, "できません") ||
-                      std::strstr(at, "終わりません");
-        TextBuffer first(failed ? "× " : "");
+        TextBuffer first(SaysFailure(at) ? "× " : "");
         first += stamp;
         SetCell(list, row, 0, first.c_str());
         SetCell(list, row, 1, event.c_str());
