@@ -44,6 +44,7 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
                             "at 06:58:00 outbox-store Account2 " + std::to_string(At0800) + "\n" +
                             "at 06:58:00 outbox-store Account3 " + std::to_string(At0658 + 30) + "\n" +
                             "at 06:58:00 outbox-store Account4 " + std::to_string(At0800) + "\n" +
+                            "at 06:58:00 outbox-store Account5" + std::string(60, 'L') + " " + std::to_string(At0900 + 60) + "\n" +
                             "at 06:58:01 hold-message Account4 00000001 none\n" + Open +
                             // 更新 once the third message's moment has passed
                             "at 06:58:35 press \"chronel の状況\" 1108\n" +
@@ -53,11 +54,12 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
                                          "status top: スケジュール: 動作中",
                                          "status top: 次回: 12月8日(火) 07:30 巡回受信",
                                          "status top: 前回の時刻合わせ: 記録はありません",
-                                         "status held: 4 rows",
+                                         "status held: 5 rows",
                                          "status held 0: 12月7日(月) 06:58 | stored |  | Account3 | 時刻を過ぎました: 次の確認で送信",
                                          "status held 1: 12月7日(月) 08:00 | stored |  | Account2 | 待機中",
                                          "status held 2: 12月7日(月) 09:00 | stored |  | Account1 | 待機中",
-                                         "status held 3:  |  |  | Account4 | 読めません: ほかのプログラムが使用中です",
+                                         "status held 3: 12月7日(月) 09:01 | stored |  | Account5" + std::string(60, 'L') + " | 待機中",
+                                         "status held 4:  |  |  | Account4 | 読めません: ほかのプログラムが使用中です",
                                      }))
         << run.log;
     // Reading changed nothing: the messages are as stored, and only the due one was released.
