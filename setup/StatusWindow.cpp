@@ -254,6 +254,10 @@ void CStatusWindow::FillHeld()
         SetCell(list, 0, 0, "");
         SetCell(list, 0, 4, root_ ? "メールボックスのフォルダーを読めません" : "Quillpost の中で開いてください");
     }
+    // Without the send reservation the plug-in releases nothing, whatever the moment.
+    int32_t useReserve = 0;
+    if (RegKey plug = OpenSettingsKey())
+        ReadNumber(plug.Get(), "UseReserve", &useReserve);
     SYSTEMTIME now;
     GetLocalTime(&now);
     const int32_t present = CurrentTime32();
@@ -272,7 +276,8 @@ void CStatusWindow::FillHeld()
             state += "読めません: ";
             state += message.why;
         } else {
-            state += message.moment <= present ? "時刻を過ぎました: 次の確認で送信" : "待機中";
+            state += !useReserve ? "送信予約が無効: 送られません"
+                     : message.moment <= present ? "時刻を過ぎました: 次の確認で送信" : "待機中";
         }
         SetCell(list, row, 4, state.c_str());
         // The row keeps its place in the sorted list.
