@@ -118,6 +118,9 @@ struct StatusSearch {
 BOOL CALLBACK FindStatus(HWND window, LPARAM param)
 {
     auto* search = reinterpret_cast<StatusSearch*>(param);
+    // A window closed while a loop run inside it (the sheet's) stays, hidden, until that loop ends.
+    if (!IsWindowVisible(window))
+        return TRUE;
     char title[64] = "";
     GetWindowTextA(window, title, sizeof title);
     if (std::strcmp(title, search->caption) != 0)

@@ -151,10 +151,14 @@ TEST_F(StatusWindowTest, TheStatusItemFollowsTheScheduleItemWhichKeepsItsPlaceAn
 {
     HostLayout host;
     HostRunResult run = RunWithEditor(host, "setting UseReserve dword 0\nat 06:58:00 outbox-store Account1 " +
-                                                std::to_string(At0900) + "\nat 06:58:01 menu items\n" + Open + "at 06:58:10 status-held\n");
+                                                std::to_string(At0900) + "\nat 06:58:01 menu items\n" + Open + "at 06:58:10 status-held\n" +
+                                                // asked again after closing it while the sheet ran inside it
+                                                "at 06:58:12 setup\nat 06:58:14 press \"chronel の状況\" 2\nat 06:58:16 menu status\n"
+                                                "at 06:58:18 press \"Chronel Plug 設定 Ver1.10\" 2\nat 06:58:20 status-top\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     // Without the send reservation nothing releases it, and the list says so.
     EXPECT_TRUE(run.Has("status held 0: 12月7日(月) 09:00 | stored |  | Account1 | 送信予約が無効: 送られません")) << run.log;
+    EXPECT_FALSE(run.Has("status top: (no window)")) << run.log;
     // The host's own items come first; the plug-in's follow them, before the connection item.
     std::vector<std::string> items = run.Events("menu item ");
     ASSERT_EQ(items.size(), 7u) << run.log;
