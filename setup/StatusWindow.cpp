@@ -110,6 +110,22 @@ bool SaysFailure(const char* line)
     return false;
 }
 
+// Where the event ends and its detail begins: the first ": " outside parentheses and 「」, as in
+// "chronel を開始しました (スケジュール: 停止中)", which is an event without detail; null for none.
+const char* DetailColon(const char* line)
+{
+    int depth = 0;
+    for (const char* at = line; *at; at += CharWidth(at)) {
+        if (*at == '(' || std::strncmp(at, "「", 2) == 0)
+            ++depth;
+        else if ((*at == ')' || std::strncmp(at, "」", 2) == 0) && depth > 0)
+            --depth;
+        else if (!depth && at[0] == ':' && at[1] == ' ')
+            return at;
+    }
+    return nullptr;
+}
+
 struct StatusSearch {
     char caption[64];
     HWND found;
@@ -344,7 +360,7 @@ void CStatusWindow::FillLog()
             std::memcpy(stamp, at, 19);
             at += 20;
         }
-        const char* colon = std::strstr(at, ": ");
+        const char* colon = DetailColon(at);
         TextBuffer event;
         event.Append(at, colon ? static_cast<size_t>(colon - at) : std::strlen(at));
         TextBuffer first(SaysFailure(at) ? "× " : "");
