@@ -227,6 +227,10 @@ BOOL CStatusWindow::OnInitDialog()
     const char* const logColumns[] = {"時刻", "出来事", "詳細"};
     const int logWidths[] = {140, 200, 300};
     AddColumns(Item(IDC_STA_LOG), logColumns, logWidths, 3);
+    // The time column fits a marked stamp whole, in the list's own font.
+    const LRESULT stamp = SendDlgItemMessageA(window_, IDC_STA_LOG, LVM_GETSTRINGWIDTHA, 0,
+                                              reinterpret_cast<LPARAM>("× 2026/12/28 23:59:59"));
+    SendDlgItemMessageA(window_, IDC_STA_LOG, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(stamp + 16, 0));
     root_ = HostMailboxRoot();
     ShowTop();
     FillHeld();
