@@ -3,7 +3,6 @@
 #include "Globals.h"
 #include "HostWindows.h"
 #include "LogLines.h"
-#include "Scheduler.h"
 #include "host/HostApi.h"
 #include "host/HostUi.h"
 
@@ -105,12 +104,18 @@ void EndScheduledConnection()
     ScheduledConnectionUp = false;
 }
 
+// The flag RegisterConnectionSteps handed the host with the step.
+bool Working(LPARAM value)
+{
+    return value && *reinterpret_cast<const bool*>(value);
+}
+
 }  // namespace
 
-void RegisterConnectionSteps()
+void RegisterConnectionSteps(const bool* working)
 {
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
+    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, reinterpret_cast<LPARAM>(working));
+    ConnectStepCommand = Host.RegistCallback(ConnectStep, reinterpret_cast<LPARAM>(working));
 }
 
 void PostWantedSteps()
@@ -201,10 +206,10 @@ void StartScheduledConnect(int64_t lateFor)
     PostToMainWindow(static_cast<WPARAM>(ConnectStepCommand));
 }
 
-int __stdcall ConnectStep(HWND, LPARAM)
+int __stdcall ConnectStep(HWND, LPARAM value)
 {
     // A step the host still had in its queue at clean-up: the plug-in's work is over.
-    if (!IsTimerHeld())
+    if (!Working(value))
         return 0;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
@@ -230,9 +235,9 @@ void StartScheduledDisconnect(int64_t lateFor)
     PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));
 }
 
-int __stdcall DisconnectStep(HWND, LPARAM)
+int __stdcall DisconnectStep(HWND, LPARAM value)
 {
-    if (!IsTimerHeld())
+    if (!Working(value))
         return 0;
     AnswerHostDialogs();
     if (IsConnected()) {

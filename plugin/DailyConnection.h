@@ -11,9 +11,11 @@
 #include <cstdint>
 
 // Registers ConnectStep and DisconnectStep with the host, for the commands that carry a scheduled
-// connect or disconnect on.
-void RegisterConnectionSteps();
-// Host callbacks that carry a scheduled connect or disconnect to completion.
+// connect or disconnect on. working: true while the plug-in's work goes on (between start-up and
+// clean-up); the host hands it back to each step, and a step after clean-up does nothing.
+void RegisterConnectionSteps(const bool* working);
+// Host callbacks that carry a scheduled connect or disconnect to completion; value: what
+// RegisterConnectionSteps registered them with.
 int __stdcall ConnectStep(HWND window, LPARAM value);
 int __stdcall DisconnectStep(HWND window, LPARAM value);
 

@@ -55,10 +55,9 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
     StartSchedule(PlugSettings.AutoStart != 0);
-    PublishScheduleState();
-    RegisterConnectionSteps();
+    PublishScheduleState(ViewSchedule());
     StartLogWriter();
-    LogPluginStarted();
+    LogPluginStarted(ViewSchedule());
     StartTimer();
     return 1;
 }
@@ -70,7 +69,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     PutBackMovedWindow(false);
     EndModalLoops();
     StopSchedule();
-    PublishScheduleState();
+    PublishScheduleState(ViewSchedule());
     int killed = StopTimer();
     ForgetOutbox();
     LogPluginEnded();
@@ -91,7 +90,7 @@ static void TakeSavedSettings()
         return;
     LoadSettings(PlugSettings);
     FindNextEventNow();
-    UpdateScheduleMenuItems();
+    UpdateScheduleMenuItems(ViewSchedule());
 }
 
 PLUGIN_EXPORT int __stdcall APCSetup(int)
@@ -140,7 +139,7 @@ PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
     if (kind == FolderMenuBar)
-        InsertScheduleMenuItem(window, menu);
+        InsertScheduleMenuItem(window, menu, OnScheduleMenu, ViewSchedule());
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)

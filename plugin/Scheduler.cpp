@@ -27,15 +27,30 @@ PendingEvent Pending;
 // a run starts one.
 bool SendNow = false;
 
+// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
+// had already taken from its queue); the plug-in's work is over by then. The connect and
+// disconnect steps are handed this flag with their registration.
+bool TimerHeld = false;
+int TimerId = 0;
+
+// True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
+// item then offers to start it.
+bool ScheduleOffersStart()
+{
+    return ScheduleMode == ScheduleModes::Stopped ||
+           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
+}
+
+// The menu items and the status window follow the schedule.
+void ShowSchedule()
+{
+    UpdateScheduleMenuItems(ViewSchedule());
+}
+
 int64_t LocalMinuteOf(const SYSTEMTIME& local)
 {
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
-
-// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
-// had already taken from its queue); the plug-in's work is over by then.
-bool TimerHeld = false;
-int TimerId = 0;
 
 // A run's start is in the log and its end not yet: the end is logged also when the user stopped
 // the schedule during the run.
@@ -152,7 +167,7 @@ bool FollowClock(const SYSTEMTIME& now)
     }
     if (tick.refound) {
         NextEventDay = tick.day;
-        UpdateScheduleMenuItems();
+        ShowSchedule();
     }
     return tick.due;
 }
@@ -173,13 +188,6 @@ void FindNextEventNow()
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
-int TakePassedWhileStopped()
-{
-    int passed = PassedWhileStopped;
-    PassedWhileStopped = 0;
-    return passed;
-}
-
 void StartSchedule(bool armed)
 {
     ScheduleMode = ScheduleModes::Stopped;
@@ -195,15 +203,7 @@ void StopSchedule()
     ScheduleMode = ScheduleModes::Stopped;
 }
 
-// A run that a release started while the schedule was stopped leaves it stopped: the item still
-// offers to start it.
-bool ScheduleOffersStart()
-{
-    return ScheduleMode == ScheduleModes::Stopped ||
-           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
-}
-
-void ToggleSchedule()
+int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
     if (ScheduleOffersStart()) {
         FindNextEventNow();
@@ -215,25 +215,21 @@ void ToggleSchedule()
     } else {
         ScheduleMode = ScheduleModes::Stopped;
     }
+    // The entries passed over while it was stopped are counted by the line of its start.
+    LogScheduleSwitched(ViewSchedule(), PassedWhileStopped);
+    PassedWhileStopped = 0;
+    ShowSchedule();
+    return 0;
 }
 
-const ScheduleEntry& NextScheduledEvent()
+ScheduleView ViewSchedule()
 {
-    return NextEvent;
-}
-
-int NextScheduledEventDay()
-{
-    return NextEventDay;
-}
-
-int64_t NextScheduledMoment()
-{
-    return NextEvent.Hour < 0 ? -1 : Pending.Moment();
+    return ScheduleView{ScheduleOffersStart(), NextEvent, NextEventDay, NextEvent.Hour < 0 ? -1 : Pending.Moment()};
 }
 
 void StartTimer()
 {
+    RegisterConnectionSteps(&TimerHeld);
     if (TimerHeld)
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
@@ -241,11 +237,6 @@ void StartTimer()
     SYSTEMTIME now;
     GetLocalTime(&now);
     StartConnectionWork(LocalMinuteOf(now));
-}
-
-bool IsTimerHeld()
-{
-    return TimerHeld;
 }
 
 int StopTimer()
@@ -354,7 +345,7 @@ void StartScheduledRun()
     if (PlugSettings.UseSNTP && run.SNTP)
         StartSntpAdjustClock();
     FindNextEventNow();
-    UpdateScheduleMenuItems();
+    ShowSchedule();
     if (HWND main = MainWindow())
         SendMessageA(main, WM_COMMAND, run.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
 }

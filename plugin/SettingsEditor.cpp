@@ -2,7 +2,6 @@
 
 #include "../common/SettingsSaved.h"
 #include "Globals.h"
-#include "Menu.h"
 #include "ModalLoop.h"
 #include "resource.h"
 
