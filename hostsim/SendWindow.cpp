@@ -130,7 +130,7 @@ void OpenSendWindow(int number, const std::string& account)
                   "\r\nDate: Mon, 07 Dec 2026 06:00:00 +0900\r\n";
     send.body = "Hello " + std::to_string(number) + "\r\n\x82\xA0 line\nLF only\r\n";
     LogEvent("host: send window %d opened, APCSendCreate -> %d", number, Plugin.SendCreate(send.window));
-    Plugin.SendInitMenu(send.window, GetMenu(send.window), 301);
+    Plugin.SendInitMenu(send.window, GetMenu(send.window), SendMenuBar);
     DrawMenuBar(send.window);
 }
 

@@ -4,7 +4,7 @@
 #include "HostWindows.h"
 #include "LogLines.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 
 namespace {
 

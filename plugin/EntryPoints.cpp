@@ -13,7 +13,7 @@
 #include "Scheduler.h"
 #include "SettingsEditor.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 #include "resource.h"
 
 // Exported through chronel.def only, so the table holds the plain names and no Name@N twins.

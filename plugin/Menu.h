@@ -2,7 +2,7 @@
 
 #include "ScheduleView.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 #include "SntpClient.h"
 #include "../common/Time32.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 #include "pure/PendingEvent.h"
 
 namespace {
