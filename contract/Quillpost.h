@@ -1,8 +1,23 @@
 #pragma once
 // What Quillpost and its plug-in fix between them, shared by the plug-in and the simulated host:
 // the plug-in's exports, the host's API table, the host's menu commands and the kinds of menu it
-// hands over, and how its windows and dialogs are told apart.
+// hands over, how its windows and dialogs are told apart, the marks of an outbox entry, and the
+// editor's string that captions its sheet.
 
+#include <cstdint>
+
+// The flag word of an outbox entry (its index line's data field), as the host's MarkMail sets
+// it. Plain numbers: the code without platform calls that reads the index uses them as well, so
+// they come before the platform's part.
+constexpr uint32_t EntryMarkField = 0x00000007;
+constexpr uint32_t EntryQueued = 0x01000000;       // released, or never held back
+constexpr uint32_t EntryReleaseBits = 0xC1000000;  // all set: the entry goes out with the next send
+
+// The settings editor's (chronset.dll's) string that captions its sheet: chronel finds an open
+// sheet by it.
+constexpr unsigned SheetCaptionString = 200;
+
+#ifdef _WIN32
 #include <windows.h>
 
 // The plug-in's exports, by name at the fixed ordinals of chronel.def.
@@ -108,3 +123,4 @@ inline constexpr char TrayWindowClass[] = "Quillpost32Class";
 inline constexpr char ErrorDialogTitle[] = "エラー";
 inline constexpr char ReceiveDialogTitle[] = "メール受信";
 inline constexpr char DisconnectDialogTitle[] = "ダイヤル切断の確認";
+#endif

@@ -327,7 +327,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         std::string path = StoreOutboxMessage(account, text, "stored");
         std::string id = path.substr(Host.mailboxRoot.size());
         id.resize(id.size() - 4);
-        MarkOutboxEntry(id.c_str(), 0x01000000, false);
+        MarkOutboxEntry(id.c_str(), EntryQueued, false);
     } else if (verb == "hold-message") {
         // hold-message ACCOUNT NAME rw|none: the host keeps the message file open
         std::string account, name, share;
