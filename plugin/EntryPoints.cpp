@@ -54,11 +54,13 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     PutBackMovedWindow(true);
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
-    StartSchedule(PlugSettings.AutoStart != 0);
+    // One reading of the clock for the whole start-up.
+    const int64_t present = PresentMinute();
+    StartSchedule(PlugSettings.AutoStart != 0, present);
     PublishScheduleState(ViewSchedule());
     StartLogWriter();
     LogPluginStarted(ViewSchedule());
-    StartTimer();
+    StartTimer(present);
     return 1;
 }
 
@@ -89,7 +91,7 @@ static void TakeSavedSettings()
     if (CleanedUp)
         return;
     LoadSettings(PlugSettings);
-    FindNextEventNow();
+    FindNextEvent(PresentMinute());
     UpdateScheduleMenuItems(ViewSchedule());
 }
 

@@ -174,11 +174,15 @@ bool FollowClock(const SYSTEMTIME& now)
 
 }  // namespace
 
-void FindNextEventNow()
+int64_t PresentMinute()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const int64_t present = LocalMinuteOf(now);
+    return LocalMinuteOf(now);
+}
+
+void FindNextEvent(int64_t present)
+{
     // The event found replaces one that may be due now and not started (a run a release started,
     // the schedule armed or reloaded in its minute): its minute starts nothing more.
     LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
@@ -188,12 +192,12 @@ void FindNextEventNow()
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
-void StartSchedule(bool armed)
+void StartSchedule(bool armed, int64_t present)
 {
     ScheduleMode = ScheduleModes::Stopped;
     PassedWhileStopped = 0;
     if (armed) {
-        FindNextEventNow();
+        FindNextEvent(present);
         ScheduleMode = ScheduleModes::Armed;
     }
 }
@@ -206,7 +210,7 @@ void StopSchedule()
 int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
     if (ScheduleOffersStart()) {
-        FindNextEventNow();
+        FindNextEvent(PresentMinute());
         // During such a run, the schedule is armed once the run ends.
         if (ScheduleMode == ScheduleModes::Running)
             ModeAfterRun = ScheduleModes::Armed;
@@ -227,16 +231,14 @@ ScheduleView ViewSchedule()
     return ScheduleView{ScheduleOffersStart(), NextEvent, NextEventDay, NextEvent.Hour < 0 ? -1 : Pending.Moment()};
 }
 
-void StartTimer()
+void StartTimer(int64_t present)
 {
     RegisterConnectionSteps(&TimerHeld);
     if (TimerHeld)
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
     TimerHeld = true;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    StartConnectionWork(LocalMinuteOf(now));
+    StartConnectionWork(present);
 }
 
 int StopTimer()
@@ -318,14 +320,14 @@ int __stdcall OnTimer(int, int)
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
         RunLogged = true;
-        StartScheduledRun();
+        StartScheduledRun(LocalMinuteOf(now));
     }
     if (ScheduleMode == ScheduleModes::Running)
         AnswerRunDialogs();
     return 1;
 }
 
-void StartScheduledRun()
+void StartScheduledRun(int64_t present)
 {
     // The next event is found before the command goes out: a host may end the receive within the
     // command and then show a notice that runs the timer, and that tick must find the next entry
@@ -344,7 +346,7 @@ void StartScheduledRun()
         RestoreOffScreen();
     if (PlugSettings.UseSNTP && run.SNTP)
         StartSntpAdjustClock();
-    FindNextEventNow();
+    FindNextEvent(present);
     ShowSchedule();
     if (HWND main = MainWindow())
         SendMessageA(main, WM_COMMAND, run.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
