@@ -13,6 +13,11 @@ bool ScheduledConnection = false;
 // The scheduled connect has found the host online.
 bool ScheduledConnectionUp = false;
 
+// Between StartConnectionWork and EndConnectionWork, while the scheduler holds the host's timer. A
+// host may still deliver a step after clean-up (one it had already taken from its queue); the
+// plug-in's work is over by then.
+bool Working = false;
+
 // The host's commands for ConnectStep and DisconnectStep.
 int ConnectStepCommand = 0;
 int DisconnectStepCommand = 0;
@@ -104,18 +109,12 @@ void EndScheduledConnection()
     ScheduledConnectionUp = false;
 }
 
-// The flag RegisterConnectionSteps handed the host with the step.
-bool Working(LPARAM value)
-{
-    return value && *reinterpret_cast<const bool*>(value);
-}
-
 }  // namespace
 
-void RegisterConnectionSteps(const bool* working)
+void RegisterConnectionSteps()
 {
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, reinterpret_cast<LPARAM>(working));
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, reinterpret_cast<LPARAM>(working));
+    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
+    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
 }
 
 void PostWantedSteps()
@@ -132,6 +131,7 @@ void PostWantedSteps()
 
 void EndConnectionWork()
 {
+    Working = false;
     ConnectStepWanted = false;
     DisconnectStepWanted = false;
     EndScheduledConnection();
@@ -140,6 +140,7 @@ void EndConnectionWork()
 
 void StartConnectionWork(int64_t minute)
 {
+    Working = true;
     LastTickMinute = minute;
     ConnectTime.due = DisconnectTime.due = NoMinute;
 }
@@ -206,10 +207,10 @@ void StartScheduledConnect(int64_t lateFor)
     PostToMainWindow(static_cast<WPARAM>(ConnectStepCommand));
 }
 
-int __stdcall ConnectStep(HWND, LPARAM value)
+int __stdcall ConnectStep(HWND, LPARAM)
 {
     // A step the host still had in its queue at clean-up: the plug-in's work is over.
-    if (!Working(value))
+    if (!Working)
         return 0;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
@@ -235,9 +236,9 @@ void StartScheduledDisconnect(int64_t lateFor)
     PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));
 }
 
-int __stdcall DisconnectStep(HWND, LPARAM value)
+int __stdcall DisconnectStep(HWND, LPARAM)
 {
-    if (!Working(value))
+    if (!Working)
         return 0;
     AnswerHostDialogs();
     if (IsConnected()) {

@@ -58,6 +58,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     const int64_t present = PresentMinute();
     StartSchedule(PlugSettings.AutoStart != 0, present);
     PublishScheduleState(ViewSchedule());
+    RegisterConnectionSteps();
     StartLogWriter();
     LogPluginStarted(ViewSchedule());
     StartTimer(present);

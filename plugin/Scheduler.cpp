@@ -28,8 +28,8 @@ PendingEvent Pending;
 bool SendNow = false;
 
 // Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
-// had already taken from its queue); the plug-in's work is over by then. The connect and
-// disconnect steps are handed this flag with their registration.
+// had already taken from its queue); the plug-in's work is over by then. The daily connection is
+// told of both ends (StartConnectionWork, EndConnectionWork).
 bool TimerHeld = false;
 int TimerId = 0;
 
@@ -233,7 +233,6 @@ ScheduleView ViewSchedule()
 
 void StartTimer(int64_t present)
 {
-    RegisterConnectionSteps(&TimerHeld);
     if (TimerHeld)
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);

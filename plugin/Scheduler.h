@@ -18,9 +18,8 @@ int __stdcall OnTimer(int, int);
 // clock.
 int64_t PresentMinute();
 
-// Registers the daily connection's steps and asks the host for the timer of OnTimer, ending first
-// the one held from an earlier start-up: the plug-in never holds two, and clean-up ends the one it
-// holds. present: the start-up's minute.
+// Asks the host for the timer of OnTimer, ending first the one held from an earlier start-up: the
+// plug-in never holds two, and clean-up ends the one it holds. present: the start-up's minute.
 void StartTimer(int64_t present);
 // Ends the timer held, with the host's result; 0 when none is held.
 int StopTimer();
