@@ -144,6 +144,14 @@ HWND EditorSession::Focus() const
     return info.hwndFocus;
 }
 
+HWND EditorSession::WaitForFocus(HWND want, DWORD timeoutMs) const
+{
+    const DWORD start = GetTickCount();
+    while (Focus() != want && GetTickCount() - start < timeoutMs)
+        Sleep(20);
+    return Focus();
+}
+
 bool EditorSession::Answer(HWND dialog, int id, DWORD timeoutMs) const
 {
     PostMessageA(dialog, WM_COMMAND, id, 0);

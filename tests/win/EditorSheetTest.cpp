@@ -137,7 +137,7 @@ TEST_F(EditorSheetTest, ValidationShowsTheMessageFocusesTheFieldAndKeepsThePage)
     EXPECT_EQ(DialogStaticText(box), "「秒前から」には 0 以上の整数を入力してください。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
     EXPECT_EQ(editor.CurrentPage(), reserve);
-    EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, IDE_RSV_PRE_SEC));
+    EXPECT_EQ(editor.WaitForFocus(GetDlgItem(reserve, IDE_RSV_PRE_SEC)), GetDlgItem(reserve, IDE_RSV_PRE_SEC));
 
     editor.PressLater(PSBTN_OK);
     box = editor.WaitForWindow("chronset");
@@ -183,7 +183,7 @@ TEST_F(EditorSheetTest, ATickedConnectRowTakesATimeOfDayOnly)
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(DialogStaticText(box), row.message);
         ASSERT_TRUE(editor.Answer(box, IDOK));
-        EXPECT_EQ(editor.Focus(), GetDlgItem(page, row.field));
+        EXPECT_EQ(editor.WaitForFocus(GetDlgItem(page, row.field)), GetDlgItem(page, row.field));
         EXPECT_EQ(Text(page, row.field), row.typed);
         Type(page, row.field, "２３");  // full-width, as the Japanese input method types
     }
@@ -214,7 +214,7 @@ TEST_F(EditorSheetTest, AConnectAndADisconnectAtTheSameMinuteAreRefused)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(DialogStaticText(box), "「サーバーに接続する」と「サーバーから切断する」に同じ時刻は指定できません。");
     ASSERT_TRUE(editor.Answer(box, IDOK));
-    EXPECT_EQ(editor.Focus(), GetDlgItem(page, IDE_SCH_DISCONNECT_MINUTE));
+    EXPECT_EQ(editor.WaitForFocus(GetDlgItem(page, IDE_SCH_DISCONNECT_MINUTE)), GetDlgItem(page, IDE_SCH_DISCONNECT_MINUTE));
     Type(page, IDE_SCH_DISCONNECT_MINUTE, "8");
     editor.Press(PSBTN_OK);
     EXPECT_EQ(editor.WaitForResult(), 1);

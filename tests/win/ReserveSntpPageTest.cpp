@@ -140,7 +140,7 @@ TEST_F(ReserveSntpPageTest, SecondsBeyondADayAreRefusedWithTheRange)
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(DialogStaticText(box), std::string("「") + name + "」には 0 から 86400 までの整数を入力してください。");
         ASSERT_TRUE(editor.Answer(box, IDOK));
-        EXPECT_EQ(editor.Focus(), GetDlgItem(reserve, field));
+        EXPECT_EQ(editor.WaitForFocus(GetDlgItem(reserve, field)), GetDlgItem(reserve, field));
         EXPECT_EQ(Stored("UseReserve"), 0xdeadbeefu);
         Type(reserve, field, "86400");
     }
