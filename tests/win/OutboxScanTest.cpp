@@ -321,6 +321,10 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
              Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came", false, [](const std::string&) {}, 1900000000, "a", "a"},
+        // A host whose marking lets the timer in again (a message box of its own, say).
+        {"a's moment came, a scan within its release", false, [&](const std::string&) {
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) ScanOutbox(ScanRules); }; },
+         1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
              testing_support::WriteFileBytes(box + "a.qpm", Message(at(2000000000)));
