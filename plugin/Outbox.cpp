@@ -282,16 +282,12 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
     bool stamped = path[0] && StampOf(path, &indexStamp);
     bool released = false;
     if (stamped && AccountUnchanged(account, indexStamp)) {
-        // Unchanged: the index is not read, and of the stamps of the messages that wait only those
-        // the folder's listing shows changed and the account's share for this scan are looked at.
+        // Unchanged: the index is not read, and of the stamps of the messages that wait only the
+        // account's share for this scan is looked at, in turn.
         int stamps = StampsPerAccount();
-        std::unique_ptr<unsigned char[]> look(new (NoThrow) unsigned char[account->count + 1]());
-        MailboxPath(path, sizeof path, accountDir, "Outbox.box", "*", nullptr);
-        if (look && !(path[0] && ListedChanges(*account, path, look.get())))
-            look.reset();
         for (int i = 0; i < account->count; ++i)
             released |= LookAgain(rules, accountDir, account->names + account->messages[i].name, &account->messages[i],
-                                  (look && look[i]) || (i - account->sweep + account->count) % account->count < stamps);
+                                  (i - account->sweep + account->count) % account->count < stamps);
         if (account->count)
             account->sweep = (account->sweep + stamps) % account->count;
         return released;

@@ -36,14 +36,6 @@ uint64_t Steps(const FILETIME& time)
     return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
 }
 
-uint32_t Digest(const char* text)
-{
-    uint32_t digest = 2166136261u;
-    while (*text)
-        digest = (digest ^ static_cast<unsigned char>(*text++)) * 16777619u;
-    return digest;
-}
-
 void FreeMessages(RememberedAccount* account)
 {
     MessagesHeld -= account->count;
@@ -161,47 +153,6 @@ bool StampSettled(const FileStamp& stamp)
     return stamp.written && stamp.written + SettleSteps <= ScanStarted;
 }
 
-bool ListedChanges(const RememberedAccount& account, const char* pattern, unsigned char* look)
-{
-    // The messages by their names' digests, open addressing: a listing comes in the file system's
-    // order, not the index's.
-    uint32_t mask = 15;
-    while (mask < static_cast<uint32_t>(account.count) * 2)
-        mask = mask * 2 + 1;
-    auto* slots = static_cast<int*>(std::calloc(mask + 1, sizeof(int)));
-    if (!slots)
-        return false;
-    for (int i = 0; i < account.count; ++i) {
-        uint32_t at = Digest(account.names + account.messages[i].name);
-        while (slots[at & mask])
-            ++at;
-        slots[at & mask] = i + 1;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(pattern, &found);
-    bool listed = find != INVALID_HANDLE_VALUE;
-    while (listed) {
-        size_t length = std::strlen(found.cFileName);
-        if (length > 4 && std::strcmp(found.cFileName + length - 4, ".qpm") == 0) {
-            found.cFileName[length - 4] = '\0';
-            FileStamp stamp{static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow,
-                            Steps(found.ftLastWriteTime)};
-            // Every message of that name: an index may list one twice.
-            for (uint32_t at = Digest(found.cFileName); int i = slots[at & mask]; ++at) {
-                const RememberedMessage& message = account.messages[i - 1];
-                if (std::strcmp(account.names + message.name, found.cFileName) == 0 && !SameStamp(stamp, message.stamp))
-                    look[i - 1] = 1;
-            }
-        }
-        if (!FindNextFileA(find, &found))
-            break;
-    }
-    if (listed)
-        FindClose(find);
-    std::free(slots);
-    return listed;
-}
-
 const RememberedMessage* FindRemembered(const RememberedAccount& account, const char* name, int* cursor)
 {
     for (int step = 0; step < account.count; ++step) {
@@ -224,7 +175,9 @@ RememberedList::~RememberedList()
 
 RememberedMessage* RememberedList::Add(const char* name, const char* line, const RememberedMessage* known)
 {
-    uint32_t digest = Digest(line);
+    uint32_t digest = 2166136261u;
+    while (*line)
+        digest = (digest ^ static_cast<unsigned char>(*line++)) * 16777619u;
     spare_ = known && known->line == digest ? *known : RememberedMessage{0, digest, AlwaysDue, {}};
     uint32_t length = static_cast<uint32_t>(std::strlen(name) + 1);
     // Within the bounds once the account's old list is given back.

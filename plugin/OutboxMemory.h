@@ -5,9 +5,8 @@
 // queued the moment it waits for with the file's size and last-write time. A message is opened
 // again when its moment comes (and read again then, never released on what was remembered), when
 // it could not be read, when its stamp was too fresh to be trusted, or when its stamp changed:
-// every stamp of an account whose index changed is looked at; of an unchanged one, what one listing
-// of its outbox folder shows changed, and a share each scan in turn (a folder's listing may lag
-// behind a file still held open), so that the scan's cost stays flat however many messages wait.
+// every stamp of an account whose index changed is looked at, and of an unchanged one a share each
+// scan in turn, so that the scan's cost stays flat however many messages wait.
 // Everything lives on the user-interface thread; ForgetOutbox gives all of it back.
 
 #include <cstdint>
@@ -68,11 +67,6 @@ RememberedAccount* RememberedAccountOf(const char* dir);
 // systems keep last-write times as coarse as 2 s (FAT), and a clock moved back may stamp a file
 // written later with an earlier time.
 bool StampSettled(const FileStamp& stamp);
-// Sets look[i] for each remembered message whose file the listing (the pattern of the account's
-// outbox folder) shows with another size or last-write time than remembered: a message rewritten
-// in place under an unchanged index is read again at the next scan, whatever its turn. False when
-// the folder cannot be listed or the memory for the look-up is not there.
-bool ListedChanges(const RememberedAccount& account, const char* pattern, unsigned char* look);
 // The message of that name among those remembered, looked for from *cursor on (where the last
 // one was found): indexes change at their end, so the walk seldom goes far.
 const RememberedMessage* FindRemembered(const RememberedAccount& account, const char* name, int* cursor);
