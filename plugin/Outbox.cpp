@@ -99,6 +99,14 @@ public:
         }
         return count;
     }
+    // The digest as one number, with the bytes short of a step and the length.
+    uint64_t Sum() const
+    {
+        uint32_t first = first_ ^ static_cast<uint32_t>(length_);
+        for (int i = 0; i < waited_; ++i)
+            first = (first ^ waiting_[i]) * 0x01000193u;
+        return static_cast<uint64_t>(first) << 32 | second_;
+    }
     bool SameAs(const DigestSource& other) const
     {
         bool same = first_ == other.first_ && second_ == other.second_ && length_ == other.length_;
@@ -164,6 +172,23 @@ bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* b
     }
 }
 
+// The digest of a message's first 64 KB and its size, enough to tell one text from another in
+// its place without reading a large message whole at every scan; 0 when it cannot be read.
+uint64_t DigestOf(const char* path)
+{
+    FileStamp stamp;
+    FileHandle file = OpenShared(path, GENERIC_READ);
+    if (!file || !StampOf(path, &stamp))
+        return 0;
+    FileSource source(file);
+    DigestSource digest(source);
+    unsigned char buffer[4096];
+    int count = 1;
+    for (int reads = 0; reads < 16 && count > 0; ++reads)
+        count = digest.Read(buffer, sizeof buffer);
+    return count < 0 ? 0 : digest.Sum() ^ stamp.size;
+}
+
 // The entry's id as the host names it, into id (PathSize bytes); false when it does not fit.
 bool EntryId(const char* accountDir, const char* entryName, char* id)
 {
@@ -173,12 +198,15 @@ bool EntryId(const char* accountDir, const char* entryName, char* id)
 
 // Messages a rewrite left written over in part, held back. While the whole text kept beside one
 // is there, its release is not tried again in this session: on a disk that still fails, each try
-// would keep one more copy and log the same again every minute. The user has been told where the text is; once
-// that file is gone (put in the message's place, or deleted), the message is the user's to send
-// and a reservation it still has is released again.
+// would keep one more copy and log the same again every minute. Once that file is gone, the
+// message is still not tried while it is as the failure left it: a reservation line may have
+// outlived the failure in a text that is no longer the user's (a new "Date:" line over part of
+// the old header). Another text in its place (the kept file put there, or a new message of that
+// name) is the user's, and a reservation it has is released.
 struct DamagedMessage {
     uint32_t id;     // a digest of its id
     char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
+    uint64_t text;   // the digest of the message as the failure left it
 };
 DamagedMessage DamagedMessages[8];
 int DamagedCount = 0;
@@ -191,7 +219,7 @@ uint32_t IdDigest(const char* id)
     return digest;
 }
 
-bool KeptBesideDamaged(const char* id, const char* path)
+bool HeldAsDamaged(const char* id, const char* path)
 {
     const uint32_t digest = IdDigest(id);
     for (DamagedMessage& damaged : DamagedMessages) {
@@ -204,9 +232,11 @@ bool KeptBesideDamaged(const char* id, const char* path)
         kept[length - 3] = '~';
         kept[length - 2] = damaged.kept[0];
         kept[length - 1] = damaged.kept[1];
-        if (GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
+        // A message that cannot be told from the one the failure left is held as well.
+        uint64_t text = GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES ? 0 : DigestOf(path);
+        if (!text || text == damaged.text)
             return true;
-        // Gone: a file of that name made later is no longer this one.
+        // Another text: a file of the kept one's name made later is no longer this one.
         damaged = DamagedMessage{};
     }
     return false;
@@ -370,7 +400,7 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
         LogRelease(entryName, subject, reservation, report);
         return false;
     }
-    if (KeptBesideDamaged(id, path))
+    if (HeldAsDamaged(id, path))
         return false;
     // Released before it is rewritten: a crash in between then sends the message with its
     // old header, where the other order would leave it without its reservation line and
@@ -383,7 +413,8 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
     if (damaged) {
         Host.MarkMail(id, EntryReleaseBits, 0);
         size_t length = std::strlen(report.kept);
-        DamagedMessages[DamagedCount++ % 8] = DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]}};
+        DamagedMessages[DamagedCount++ % 8] = DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]},
+                                                             DigestOf(path)};
     }
     LogRelease(id, subject, reservation, report);
     return !damaged;

@@ -459,11 +459,12 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     EXPECT_EQ(OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"}), std::vector<std::string>{"a.~00"});
 }
 
-// A message left written over in part is not tried again while its whole text is kept beside it;
-// once that file is gone the message, its reservation line intact, is released.
+// A message left written over in part is not tried again while its whole text is kept beside it,
+// nor once that file is gone while the message is still as the failure left it (its new "Date:"
+// line, part of its subject lost, its reservation line intact); another message of its name is.
 TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideIt)
 {
-    const std::string old = "Subject: " + std::string(40000, 'x') + "\r\nX-Reserve-Date: 100\r\n\r\n" + Body();
+    const std::string old = "Date: x\r\nSubject: " + std::string(40000, 'x') + "\r\nX-Reserve-Date: 100\r\n\r\n" + Body();
     Scan(StepCount, 0, false, true, old);
     Scan(Write, Faults.calls[Write], true, true, old);  // the write over the message fails half way
     ASSERT_EQ(host.JoinedMarks(), HeldBack);
@@ -472,6 +473,8 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     host.marks.clear();
     EXPECT_FALSE(ScanOutbox(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
+    EXPECT_FALSE(ScanOutbox(ScanRules));
+    host.Write(MessagePath, old);
     EXPECT_TRUE(ScanOutbox(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
 }
