@@ -2,12 +2,10 @@
 // Lines of an outbox index ("Entry.lst"): entry name, "=", a Base64 data field whose first four
 // decoded bytes are the entry's flag word, ":", further text. No platform code.
 
+#include "../contract/Quillpost.h"  // the flag word's bits
+
 #include <cstddef>
 #include <cstdint>
-
-constexpr uint32_t EntryMarkField = 0x00000007;
-constexpr uint32_t EntryQueued = 0x01000000;       // released, or never held back
-constexpr uint32_t EntryReleaseBits = 0xC1000000;
 
 // Decodes data (length chars available) as standard Base64 as far as its first four bytes and
 // returns them, least significant first. Decoding stops at a group whose first

@@ -19,11 +19,11 @@ std::vector<Pending> PendingActions;
 const char* CommandName(int command)
 {
     switch (command) {
-    case CmdReceive: return "receive";
-    case CmdPatrolReceive: return "patrol receive";
-    case CmdDistribute: return "distribute";
-    case CmdToTray: return "to tray";
-    case CmdConnection: return "connection";
+    case HostCmdReceive: return "receive";
+    case HostCmdPatrolReceive: return "patrol receive";
+    case HostCmdDistribute: return "distribute";
+    case HostCmdToTray: return "to tray";
+    case HostCmdConnection: return "connection";
     default: return nullptr;
     }
 }
@@ -40,18 +40,18 @@ LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             LogEvent("command: %d (%s)", command, name);
         if (command == CmdPluginSettings)
             OpenPluginSettings(false);
-        else if (command == CmdReceive || command == CmdPatrolReceive)
-            StartReceive(command == CmdPatrolReceive);
-        else if (command == CmdConnection)
+        else if (command == HostCmdReceive || command == HostCmdPatrolReceive)
+            StartReceive(command == HostCmdPatrolReceive);
+        else if (command == HostCmdConnection)
             StartConnectionToggle();
-        else if (command == CmdToTray)
+        else if (command == HostCmdToTray)
             ShowWindow(window, SW_HIDE);
         return 0;
     }
     case WM_INITMENUPOPUP: {
         HMENU submenu = reinterpret_cast<HMENU>(wParam);
         if (submenu == ConnectionSubmenu(window))
-            ModifyMenuA(submenu, CmdConnection, MF_BYCOMMAND | MF_STRING, CmdConnection,
+            ModifyMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_STRING, HostCmdConnection,
                         Host.connected ? ConnectedCaption : DisconnectedCaption);
         return 0;
     }
@@ -85,10 +85,10 @@ HMENU BuildMenuBar()
     for (int i = 0; i < 5; ++i) {
         HMENU sub = CreatePopupMenu();
         if (i == 3) {
-            AppendMenuA(sub, MF_STRING, CmdReceive, "受信(&R)");
-            AppendMenuA(sub, MF_STRING, CmdPatrolReceive, "巡回受信(&P)");
+            AppendMenuA(sub, MF_STRING, HostCmdReceive, "受信(&R)");
+            AppendMenuA(sub, MF_STRING, HostCmdPatrolReceive, "巡回受信(&P)");
             AppendMenuA(sub, MF_SEPARATOR, 0, nullptr);
-            AppendMenuA(sub, MF_STRING, CmdConnection, DisconnectedCaption);
+            AppendMenuA(sub, MF_STRING, HostCmdConnection, DisconnectedCaption);
         } else if (i == 0) {
             AppendMenuA(sub, MF_STRING, CmdPluginSettings, "プラグインの設定(&G)");
         } else {
@@ -156,11 +156,11 @@ bool CreateHostWindows(HINSTANCE instance)
     view.lpfnWndProc = DefWindowProcA;
     view.hInstance = instance;
     view.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    view.lpszClassName = "AfxFrameOrView42s";
+    view.lpszClassName = MainFrameViewClass;
     WNDCLASSA tray{};
     tray.lpfnWndProc = TrayProc;
     tray.hInstance = instance;
-    tray.lpszClassName = "Quillpost32Class";
+    tray.lpszClassName = TrayWindowClass;
     WNDCLASSA dialog{};
     dialog.lpfnWndProc = HostDialogProc;
     dialog.hInstance = instance;
@@ -169,13 +169,13 @@ bool CreateHostWindows(HINSTANCE instance)
     if (!RegisterClassA(&frame) || !RegisterClassA(&view) || !RegisterClassA(&tray) || !RegisterClassA(&dialog))
         return false;
 
-    Host.mainFrame = CreateWindowA("QuillpostFrame", "Quillpost", WS_OVERLAPPEDWINDOW, 40, 40, 640, 420, nullptr,
+    Host.mainFrame = CreateWindowA("QuillpostFrame", MainFrameTitle, WS_OVERLAPPEDWINDOW, 40, 40, 640, 420, nullptr,
                                    BuildMenuBar(), instance, nullptr);
     if (!Host.mainFrame)
         return false;
-    Host.view = CreateWindowA("AfxFrameOrView42s", "", WS_CHILD | WS_VISIBLE, 0, 0, 620, 360, Host.mainFrame,
+    Host.view = CreateWindowA(MainFrameViewClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 620, 360, Host.mainFrame,
                               nullptr, instance, nullptr);
-    Host.trayWindow = CreateWindowA("Quillpost32Class", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+    Host.trayWindow = CreateWindowA(TrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                                     nullptr);
     ShowWindow(Host.mainFrame, SW_SHOWNORMAL);
     UpdateWindow(Host.mainFrame);
@@ -199,7 +199,7 @@ HWND OpenFolderWindow()
     Host.folders.push_back(frame);
     LogEvent("host: folder window %u opened, APCFolderCreate -> %d", static_cast<unsigned>(Host.folders.size() - 1),
              Plugin.FolderCreate(frame));
-    Plugin.FolderInitMenu(frame, GetMenu(frame), 101);
+    Plugin.FolderInitMenu(frame, GetMenu(frame), FolderMenuBar);
     DrawMenuBar(frame);
     return frame;
 }
@@ -271,7 +271,7 @@ void StartReceive(bool patrol)
     }
     HWND progress = nullptr;
     if (Host.receiveDialog)
-        progress = ShowHostDialog(Host.mainFrame, "メール受信", IDCANCEL, "中止", nullptr);
+        progress = ShowHostDialog(Host.mainFrame, ReceiveDialogTitle, IDCANCEL, "中止", nullptr);
     After(Host.receiveSeconds * 1000, [patrol, progress]() {
         if (progress && IsWindow(progress))
             DestroyWindow(progress);
@@ -281,7 +281,7 @@ void StartReceive(bool patrol)
         }
         // The host's error box, with its message as a message box shows it; the receive ends
         // once it is answered.
-        HWND error = ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", [patrol](int) { EndReceive(patrol); });
+        HWND error = ShowHostDialog(Host.mainFrame, ErrorDialogTitle, IDCANCEL, "OK", [patrol](int) { EndReceive(patrol); });
         CreateWindowA("STATIC", Host.receiveError.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 240, 20, error,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xFFFF)), GetModuleHandleA(nullptr), nullptr);
     });
@@ -301,7 +301,7 @@ void StartConnectionToggle()
     }
     bool connecting = !Host.connected;
     if (!connecting && Host.connectBehaviour == ConnectBehaviour::ConfirmDisconnect) {
-        ShowHostDialog(Host.mainFrame, "ダイヤル切断の確認", IDYES, "はい", [](int answer) {
+        ShowHostDialog(Host.mainFrame, DisconnectDialogTitle, IDYES, "はい", [](int answer) {
             if (answer == IDYES) {
                 Host.connected = false;
                 LogEvent("host: disconnected");
@@ -316,7 +316,7 @@ void StartConnectionToggle()
             return;  // cancelled
         Host.connecting = false;
         if (connecting && Host.connectBehaviour == ConnectBehaviour::Fail) {
-            ShowHostDialog(Host.mainFrame, "エラー", IDCANCEL, "OK", nullptr);
+            ShowHostDialog(Host.mainFrame, ErrorDialogTitle, IDCANCEL, "OK", nullptr);
             return;
         }
         Host.connected = connecting;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "../contract/Quillpost.h"
 #include "ImportPatch.h"
 
 #include <cstdint>
@@ -10,19 +11,11 @@
 #include <string>
 #include <vector>
 
-// Menu commands of the host.
-enum : int {
-    CmdReceive = 32786,
-    CmdDistribute = 32825,
-    CmdToTray = 32828,
-    CmdConnection = 32835,
-    CmdPatrolReceive = 32859,
-    CmdPluginSettings = 0xE180,  // the file menu's "プラグインの設定": the plug-in's APCSetup
-};
-constexpr UINT TrayIconMessage = WM_USER + 223;
-constexpr int FirstCallbackCommand = 40000;
+// The file menu's "プラグインの設定": the plug-in's APCSetup. The commands the plug-in sends are
+// the contract's (HostCommands).
+constexpr int CmdPluginSettings = 0xE180;
 
-typedef int(__stdcall* PluginCallback)(HWND, LPARAM);
+typedef HostCallback PluginCallback;
 typedef int(__stdcall* PluginTimerProc)(int, int);
 
 struct PluginTimer {

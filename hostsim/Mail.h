@@ -1,7 +1,7 @@
 #pragma once
 // The host's mail side: send windows and the mailbox (Account folders, outbox index, messages).
 
-#include <windows.h>
+#include "../contract/Quillpost.h"
 
 #include <string>
 
@@ -29,5 +29,3 @@ void ReleaseHeldMessages();
 // Turns flag bits of an outbox entry ("Account\Outbox.box\name") on or off in its index.
 bool MarkOutboxEntry(const char* name, unsigned long mask, bool on);
 
-// The host's flag bits: an entry with all of them set goes out with the next send.
-constexpr unsigned long ReleaseBits = 0xC1000000;

@@ -155,7 +155,7 @@ std::string StoreOutboxMessage(const std::string& account, const std::string& te
     std::snprintf(name, sizeof name, "%08u", static_cast<unsigned>(entries.size() + 1));
     IndexEntry entry{};
     entry.name = name;
-    entry.SetFlags(ReleaseBits);
+    entry.SetFlags(EntryReleaseBits);
     entry.data[4] = static_cast<unsigned char>(text.size());
     entry.rest = ":" + subject;
     entries.push_back(entry);
@@ -174,7 +174,7 @@ void SendReleased(bool asCommand)
         std::vector<IndexEntry> kept;
         std::vector<IndexEntry> entries = ReadIndex(account);
         for (const IndexEntry& entry : entries) {
-            if ((entry.Flags() & ReleaseBits) != ReleaseBits) {
+            if ((entry.Flags() & EntryReleaseBits) != EntryReleaseBits) {
                 kept.push_back(entry);
                 continue;
             }

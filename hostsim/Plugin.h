@@ -1,26 +1,27 @@
 #pragma once
 // The plug-in's entry points as the host calls them.
 
-#include <windows.h>
+#include "../contract/Quillpost.h"
 
 #include <string>
 
+// Each of the contract's exports, as the host resolved it.
 struct PluginEntries {
-    const char*(__stdcall* GetPlugName)();
-    int(__stdcall* VersionInfo)(HWND);
-    int(__stdcall* StartUp)(int);
-    int(__stdcall* CleanUp)();
-    int(__stdcall* Setup)(int);
-    int(__stdcall* RecFilter)(int);
-    int(__stdcall* FolderCreate)(HWND);
-    void(__stdcall* FolderClose)(HWND);
-    void(__stdcall* FolderInitMenu)(HWND, HMENU, int);
-    void(__stdcall* FolderLoad)(int, int);
-    int(__stdcall* FolderEndRetrieve)(int);
-    int(__stdcall* SendCreate)(HWND);
-    void(__stdcall* SendClose)(HWND);
-    void(__stdcall* SendInitMenu)(HWND, HMENU, int);
-    int(__stdcall* SendPost)(HWND, const char*);
+    decltype(&APCGetPlugName) GetPlugName;
+    decltype(&APCVersionInfo) VersionInfo;
+    decltype(&APCStartUp) StartUp;
+    decltype(&APCCleanUp) CleanUp;
+    decltype(&APCSetup) Setup;
+    decltype(&APCRecFilter) RecFilter;
+    decltype(&APCFolderCreate) FolderCreate;
+    decltype(&APCFolderClose) FolderClose;
+    decltype(&APCFolderInitMenu) FolderInitMenu;
+    decltype(&APCFolderLoad) FolderLoad;
+    decltype(&APCFolderEndRetrieve) FolderEndRetrieve;
+    decltype(&APCSendCreate) SendCreate;
+    decltype(&APCSendClose) SendClose;
+    decltype(&APCSendInitMenu) SendInitMenu;
+    decltype(&APCSendPost) SendPost;
 };
 
 extern PluginEntries Plugin;

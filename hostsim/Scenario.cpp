@@ -245,7 +245,7 @@ void RunAction(const std::string& line)
             }
         } else if (item == "connection") {
             LogEvent("user: chooses the connection item");
-            PostMessageA(main, WM_COMMAND, CmdConnection, 0);
+            PostMessageA(main, WM_COMMAND, HostCmdConnection, 0);
         }
     } else if (verb == "caption") {
         // caption [N]: the schedule item of folder window N (the main frame by default)
@@ -271,7 +271,7 @@ void RunAction(const std::string& line)
     } else if (verb == "report-folder") {
         Host.folders.push_back(Host.mainFrame);
         LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
-        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), 101);
+        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), FolderMenuBar);
     } else if (verb == "hide") {
         ShowWindow(main, SW_HIDE);
         LogEvent("user: hides the main window");

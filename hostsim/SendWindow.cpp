@@ -130,7 +130,7 @@ void OpenSendWindow(int number, const std::string& account)
                   "\r\nDate: Mon, 07 Dec 2026 06:00:00 +0900\r\n";
     send.body = "Hello " + std::to_string(number) + "\r\n\x82\xA0 line\nLF only\r\n";
     LogEvent("host: send window %d opened, APCSendCreate -> %d", number, Plugin.SendCreate(send.window));
-    Plugin.SendInitMenu(send.window, GetMenu(send.window), 301);
+    Plugin.SendInitMenu(send.window, GetMenu(send.window), SendMenuBar);
     DrawMenuBar(send.window);
 }
 
@@ -327,7 +327,7 @@ bool RunMailAction(const std::string& verb, const std::string& line)
         std::string path = StoreOutboxMessage(account, text, "stored");
         std::string id = path.substr(Host.mailboxRoot.size());
         id.resize(id.size() - 4);
-        MarkOutboxEntry(id.c_str(), 0x01000000, false);
+        MarkOutboxEntry(id.c_str(), EntryQueued, false);
     } else if (verb == "hold-message") {
         // hold-message ACCOUNT NAME rw|none: the host keeps the message file open
         std::string account, name, share;

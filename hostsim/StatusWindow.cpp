@@ -48,6 +48,10 @@ void LogRows(const char* what, int listId, int most)
         std::string line;
         for (int column = 0; column < columns; ++column)
             line += (column ? " | " : "") + Cell(list, row, column);
+        // The first column, the moment, must show whole (with the cell's margins).
+        if (SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(Cell(list, row, 0).c_str())) + 12 >
+            SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0))
+            line += " (cut)";
         LogEvent("status %s %d: %s", what, row, line.c_str());
     }
 }

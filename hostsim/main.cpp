@@ -231,7 +231,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (Host.reportFolder) {
         Host.folders.push_back(Host.mainFrame);
         LogEvent("host: APCFolderCreate -> %d", Plugin.FolderCreate(Host.mainFrame));
-        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), 101);
+        Plugin.FolderInitMenu(Host.mainFrame, GetMenu(Host.mainFrame), FolderMenuBar);
         DrawMenuBar(Host.mainFrame);
     }
     SetTimer(Host.mainFrame, NestedTickTimer, 10, NestedTick);

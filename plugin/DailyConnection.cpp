@@ -3,9 +3,8 @@
 #include "Globals.h"
 #include "HostWindows.h"
 #include "LogLines.h"
-#include "Scheduler.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 
 namespace {
 
@@ -13,6 +12,11 @@ namespace {
 bool ScheduledConnection = false;
 // The scheduled connect has found the host online.
 bool ScheduledConnectionUp = false;
+
+// Between StartConnectionWork and EndConnectionWork, while the scheduler holds the host's timer. A
+// host may still deliver a step after clean-up (one it had already taken from its queue); the
+// plug-in's work is over by then.
+bool Working = false;
 
 // The host's commands for ConnectStep and DisconnectStep.
 int ConnectStepCommand = 0;
@@ -127,6 +131,7 @@ void PostWantedSteps()
 
 void EndConnectionWork()
 {
+    Working = false;
     ConnectStepWanted = false;
     DisconnectStepWanted = false;
     EndScheduledConnection();
@@ -135,6 +140,7 @@ void EndConnectionWork()
 
 void StartConnectionWork(int64_t minute)
 {
+    Working = true;
     LastTickMinute = minute;
     ConnectTime.due = DisconnectTime.due = NoMinute;
 }
@@ -204,7 +210,7 @@ void StartScheduledConnect(int64_t lateFor)
 int __stdcall ConnectStep(HWND, LPARAM)
 {
     // A step the host still had in its queue at clean-up: the plug-in's work is over.
-    if (!IsTimerHeld())
+    if (!Working)
         return 0;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
@@ -232,7 +238,7 @@ void StartScheduledDisconnect(int64_t lateFor)
 
 int __stdcall DisconnectStep(HWND, LPARAM)
 {
-    if (!IsTimerHeld())
+    if (!Working)
         return 0;
     AnswerHostDialogs();
     if (IsConnected()) {

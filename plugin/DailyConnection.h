@@ -13,7 +13,8 @@
 // Registers ConnectStep and DisconnectStep with the host, for the commands that carry a scheduled
 // connect or disconnect on.
 void RegisterConnectionSteps();
-// Host callbacks that carry a scheduled connect or disconnect to completion.
+// Host callbacks that carry a scheduled connect or disconnect to completion. Outside the work
+// StartConnectionWork and EndConnectionWork bracket they do nothing.
 int __stdcall ConnectStep(HWND window, LPARAM value);
 int __stdcall DisconnectStep(HWND window, LPARAM value);
 
@@ -23,8 +24,8 @@ void PostWantedSteps();
 // start-up polls nothing for it (each poll answers the host's dialogs) and holds no run back for
 // it. The minutes they started in stay, so a start-up in that minute does not command them again.
 void EndConnectionWork();
-// At start-up, the local minute (LocalMinute) of the present: a set time of this minute or before
-// came before the plug-in's work began and is not made.
+// When the scheduler takes the host's timer, the local minute (LocalMinute) of the present: a set
+// time of this minute or before came before the plug-in's work began and is not made.
 void StartConnectionWork(int64_t minute);
 
 // What the tick's minute is to the daily connection.

@@ -13,7 +13,7 @@
 #include "Scheduler.h"
 #include "SettingsEditor.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 #include "resource.h"
 
 // Exported through chronel.def only, so the table holds the plain names and no Name@N twins.
@@ -54,12 +54,14 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     PutBackMovedWindow(true);
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
-    StartSchedule(PlugSettings.AutoStart != 0);
-    PublishScheduleState();
+    // One reading of the clock for the whole start-up.
+    const int64_t present = PresentMinute();
+    StartSchedule(PlugSettings.AutoStart != 0, present);
+    PublishScheduleState(ViewSchedule());
     RegisterConnectionSteps();
     StartLogWriter();
-    LogPluginStarted();
-    StartTimer();
+    LogPluginStarted(ViewSchedule());
+    StartTimer(present);
     return 1;
 }
 
@@ -70,7 +72,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     PutBackMovedWindow(false);
     EndModalLoops();
     StopSchedule();
-    PublishScheduleState();
+    PublishScheduleState(ViewSchedule());
     int killed = StopTimer();
     ForgetOutbox();
     LogPluginEnded();
@@ -90,8 +92,8 @@ static void TakeSavedSettings()
     if (CleanedUp)
         return;
     LoadSettings(PlugSettings);
-    FindNextEventNow();
-    UpdateScheduleMenuItems();
+    FindNextEvent(PresentMinute());
+    UpdateScheduleMenuItems(ViewSchedule());
 }
 
 PLUGIN_EXPORT int __stdcall APCSetup(int)
@@ -140,7 +142,7 @@ PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
     if (kind == FolderMenuBar)
-        InsertScheduleMenuItem(window, menu);
+        InsertScheduleMenuItem(window, menu, OnScheduleMenu, ViewSchedule());
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)

@@ -4,7 +4,7 @@
 // by Scheduler.cpp and DailyConnection.cpp, the main window a run moved by HostWindows.cpp.
 
 #include "../common/Settings.h"
-#include "host/WindowList.h"
+#include "WindowList.h"
 
 #include <windows.h>
 

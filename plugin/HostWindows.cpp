@@ -2,7 +2,7 @@
 
 #include "Globals.h"
 #include "Menu.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 
 #include <cstring>
 

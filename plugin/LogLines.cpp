@@ -4,7 +4,6 @@
 #include "../common/SntpOutcome.h"
 #include "../common/TextBuffer.h"
 #include "LogQueue.h"
-#include "Scheduler.h"
 #include "../common/Time32.h"
 #include "../common/CivilTime.h"
 
@@ -30,14 +29,14 @@ void AppendEntry(TextBuffer& out, const ScheduleEntry& entry, int weekday)
     AppendDecimal(out, static_cast<unsigned>(entry.Minute < 0 ? 0 : entry.Minute), 2);
 }
 
-void AppendNextEvent(TextBuffer& out)
+void AppendNextEvent(TextBuffer& out, const ScheduleView& shown)
 {
-    if (NextScheduledEventDay() < 0) {
+    if (shown.nextDay < 0) {
         out += "次の予定はありません";
         return;
     }
     out += "次の予定 ";
-    AppendEntry(out, NextScheduledEvent(), NextScheduledEventDay());
+    AppendEntry(out, shown.next, shown.nextDay);
 }
 
 // A reservation time in local date and time: "2026/12/07 08:00:00".
@@ -97,14 +96,14 @@ void AppendError(TextBuffer& out, unsigned long error)
 
 }  // namespace
 
-void LogPluginStarted()
+void LogPluginStarted(const ScheduleView& shown)
 {
     TextBuffer message("chronel を開始しました (スケジュール: ");
-    if (ScheduleOffersStart()) {
+    if (shown.offersStart) {
         message += "停止中";
     } else {
         message += "実行中、";
-        AppendNextEvent(message);
+        AppendNextEvent(message, shown);
     }
     message += ')';
     Queue(message);
@@ -115,9 +114,9 @@ void LogPluginEnded()
     QueueLogLine("chronel を終了しました");
 }
 
-void LogScheduleSwitched(int passedWhileStopped)
+void LogScheduleSwitched(const ScheduleView& shown, int passedWhileStopped)
 {
-    if (ScheduleOffersStart()) {
+    if (shown.offersStart) {
         QueueLogLine("スケジュールを停止しました");
         return;
     }
@@ -127,7 +126,7 @@ void LogScheduleSwitched(int passedWhileStopped)
         AppendDecimal(message, static_cast<unsigned>(passedWhileStopped));
         message += " 件の予定を見送りました、";
     }
-    AppendNextEvent(message);
+    AppendNextEvent(message, shown);
     message += ')';
     Queue(message);
 }

@@ -4,16 +4,19 @@
 // adjustments. Every call here only queues its line; all but LogClockOutcome come from the host's
 // user-interface thread.
 
+#include "../common/MessageRewrite.h"
 #include "../common/Schedule.h"
-#include "Outbox.h"
+#include "ScheduleView.h"
 
 #include <cstdint>
 
-void LogPluginStarted();
+// shown: the schedule at start-up.
+void LogPluginStarted(const ScheduleView& shown);
 void LogPluginEnded();
-// The user started or stopped the schedule from its menu item; passedWhileStopped: entries whose
-// minutes came while it was stopped (one line says so, instead of one line each).
-void LogScheduleSwitched(int passedWhileStopped);
+// The user started or stopped the schedule from its menu item (shown: the schedule after it);
+// passedWhileStopped: entries whose minutes came while it was stopped (one line says so, instead
+// of one line each).
+void LogScheduleSwitched(const ScheduleView& shown, int passedWhileStopped);
 
 // A receive run starts: for the schedule's entry (at weekday), or at once after a release.
 void LogRunStarted(const ScheduleEntry& entry, int weekday, bool forEntry, bool patrol, bool adjustClock);

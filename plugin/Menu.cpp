@@ -3,16 +3,14 @@
 #include "../common/ScheduleStatus.h"
 #include "../common/SettingsStore.h"
 #include "Globals.h"
-#include "LogLines.h"
-#include "Scheduler.h"
-#include "host/HostApi.h"
+#include "SettingsEditor.h"
 
-void FormatScheduleCaption(char* buffer)
+void FormatScheduleCaption(char* buffer, const ScheduleView& shown)
 {
-    if (ScheduleOffersStart()) {
+    if (shown.offersStart) {
         wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ実行(&%c)", PlugSettings.ShortCut);
     } else {
-        const ScheduleEntry& next = NextScheduledEvent();
+        const ScheduleEntry& next = shown.next;
         wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", next.Hour, next.Minute, PlugSettings.ShortCut);
     }
 }
@@ -24,13 +22,13 @@ static void SetScheduleCaption(HMENU submenu, int command, const char* caption)
                     caption);
 }
 
-void PublishScheduleState()
+void PublishScheduleState(const ScheduleView& shown)
 {
     static DWORD published[3] = {~0u, ~0u, ~0u};  // nothing written yet
-    const bool running = !ScheduleOffersStart();
-    const int64_t moment = NextScheduledMoment();
+    const bool running = !shown.offersStart;
+    const int64_t moment = shown.nextMoment;
     DWORD state[3] = {running, running && moment >= 0 && moment < NoNextEvent ? static_cast<DWORD>(moment) : NoNextEvent,
-                      running && NextScheduledEvent().Around};
+                      running && shown.next.Around};
     if (state[0] == published[0] && state[1] == published[1] && state[2] == published[2])
         return;
     RegKey plug = OpenSettingsKey();
@@ -44,11 +42,11 @@ void PublishScheduleState()
     }
 }
 
-void UpdateScheduleMenuItems()
+void UpdateScheduleMenuItems(const ScheduleView& shown)
 {
-    PublishScheduleState();
+    PublishScheduleState(shown);
     char caption[128];
-    FormatScheduleCaption(caption);
+    FormatScheduleCaption(caption, shown);
     // FolderWindows holds only folder-window records.
     for (WindowRecord* record = FolderWindows.head; record; record = record->next) {
         auto* folder = static_cast<FolderWindowRecord*>(record);
@@ -64,12 +62,12 @@ HMENU PluginSubmenu(HWND window)
     return bar ? GetSubMenu(bar, PluginSubmenuPosition) : nullptr;
 }
 
-void InsertScheduleMenuItem(HWND window, HMENU menu)
+void InsertScheduleMenuItem(HWND window, HMENU menu, HostCallback onSchedule, const ScheduleView& shown)
 {
     HMENU submenu = menu ? GetSubMenu(menu, PluginSubmenuPosition) : nullptr;
     if (!submenu)
         return;
-    int command = Host.RegistCallback(OnScheduleMenu, reinterpret_cast<LPARAM>(submenu));
+    int command = Host.RegistCallback(onSchedule, reinterpret_cast<LPARAM>(submenu));
     InsertMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(command), "");
     // The status item follows the schedule item, whose place and command stay as they were.
     int status = Host.RegistCallback(OnStatusMenu, 0);
@@ -83,15 +81,7 @@ void InsertScheduleMenuItem(HWND window, HMENU menu)
         folder->scheduleCommand = command;
     }
     char caption[128];
-    FormatScheduleCaption(caption);
+    FormatScheduleCaption(caption, shown);
     SetScheduleCaption(submenu, command, caption);
-    PublishScheduleState();
-}
-
-int __stdcall OnScheduleMenu(HWND, LPARAM)
-{
-    ToggleSchedule();
-    LogScheduleSwitched(TakePassedWhileStopped());
-    UpdateScheduleMenuItems();
-    return 0;
+    PublishScheduleState(shown);
 }

@@ -3,6 +3,7 @@
 #include "OwnedText.h"
 
 #include "../common/Allocation.h"
+#include "../common/ScheduleStatus.h"
 #include "../common/FileHandle.h"
 #include "LogLines.h"
 #include "OutboxMemory.h"
@@ -248,6 +249,25 @@ void MarkReleased(const char* id)
     Host.MarkMail(id, EntryMarkField, 0);
 }
 
+// The status window rewrites a held message's reservation and leaves its account's index as it
+// was: the account looks unchanged, and the message's new stamp would be looked at only when its
+// turn among the stamps came, minutes later in a full outbox. A moment brought forward must be
+// found at the next scan, so a new count from the window makes the scan read every outbox anew.
+void ForgetWhatTheEditorChanged()
+{
+    static DWORD seen = 0;
+    DWORD count = 0, size = sizeof count;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    LONG read = RegQueryValueExA(key, OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
+    RegCloseKey(key);
+    if (read == ERROR_SUCCESS && count != seen) {
+        seen = count;
+        ForgetOutbox();
+    }
+}
+
 }  // namespace
 
 bool ScanOutbox(const ReleaseRules& rules)
@@ -266,6 +286,7 @@ bool ScanOutbox(const ReleaseRules& rules)
     FindHandle find(FindFirstFileA(pattern, &found));
     if (!find)
         return false;
+    ForgetWhatTheEditorChanged();
     BeginOutboxMemory(pattern);
     scanning = true;
     bool released = false;

@@ -3,33 +3,12 @@
 // held, and the release of those whose reservation is due at the scan's reference time.
 
 #include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
-#include "../common/MessageRewrite.h"  // DateLineSize
+#include "../common/MessageRewrite.h"  // RewriteReport
 
 #include <cstddef>
 #include <cstdint>
 
 struct MessageReading;
-
-// How the release of one due message went.
-struct RewriteReport {
-    enum Result {
-        Rewritten,    // released, the reservation line removed (and "Date:" written when asked)
-        NotNamed,     // its id does not fit what the host takes: not released
-        NoStaging,    // released, but no staging file could be made beside it
-        NotOpened,    // released, but the message could not be opened for reading
-        CopyFailed,   // released, but reading it or writing the new text failed
-        Changed,      // released, but the message changed while it was read (another host process)
-        NotReplaced,  // released, but the new text could not take the message's place
-        Damaged,      // held back, its release undone: the message was partly written over, the
-                      // new text is kept beside it
-    };
-    Result result = Rewritten;
-    unsigned long error = 0;  // the system's error code, where one is known
-    char dateLine[DateLineSize] = "";  // the last "Date:" line written, "" for none
-    // Damaged: the name of the file beside the message that holds the new text; a name in a
-    // folder is at most 255 characters.
-    char kept[260] = "";
-};
 
 // What a scan releases and how: a reservation at or before ReferenceTime (the tick's minute) is
 // due, and with ChangeDate a released message gets a new "Date:" line, its reservation moved at

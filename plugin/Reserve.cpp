@@ -10,7 +10,7 @@
 #include "ReserveDialog.h"
 #include "../common/Time32.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 #include "../common/EntryIndex.h"
 #include "../common/HeaderText.h"
 

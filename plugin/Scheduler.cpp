@@ -9,7 +9,7 @@
 #include "SntpClient.h"
 #include "../common/Time32.h"
 #include "host/HostApi.h"
-#include "host/HostUi.h"
+#include "../contract/Quillpost.h"
 #include "pure/PendingEvent.h"
 
 namespace {
@@ -27,15 +27,30 @@ PendingEvent Pending;
 // a run starts one.
 bool SendNow = false;
 
+// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
+// had already taken from its queue); the plug-in's work is over by then. The daily connection is
+// told of both ends (StartConnectionWork, EndConnectionWork).
+bool TimerHeld = false;
+int TimerId = 0;
+
+// True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
+// item then offers to start it.
+bool ScheduleOffersStart()
+{
+    return ScheduleMode == ScheduleModes::Stopped ||
+           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
+}
+
+// The menu items and the status window follow the schedule.
+void ShowSchedule()
+{
+    UpdateScheduleMenuItems(ViewSchedule());
+}
+
 int64_t LocalMinuteOf(const SYSTEMTIME& local)
 {
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
-
-// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
-// had already taken from its queue); the plug-in's work is over by then.
-bool TimerHeld = false;
-int TimerId = 0;
 
 // A run's start is in the log and its end not yet: the end is logged also when the user stopped
 // the schedule during the run.
@@ -152,18 +167,22 @@ bool FollowClock(const SYSTEMTIME& now)
     }
     if (tick.refound) {
         NextEventDay = tick.day;
-        UpdateScheduleMenuItems();
+        ShowSchedule();
     }
     return tick.due;
 }
 
 }  // namespace
 
-void FindNextEventNow()
+int64_t PresentMinute()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const int64_t present = LocalMinuteOf(now);
+    return LocalMinuteOf(now);
+}
+
+void FindNextEvent(int64_t present)
+{
     // The event found replaces one that may be due now and not started (a run a release started,
     // the schedule armed or reloaded in its minute): its minute starts nothing more.
     LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
@@ -173,19 +192,12 @@ void FindNextEventNow()
     NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
 }
 
-int TakePassedWhileStopped()
-{
-    int passed = PassedWhileStopped;
-    PassedWhileStopped = 0;
-    return passed;
-}
-
-void StartSchedule(bool armed)
+void StartSchedule(bool armed, int64_t present)
 {
     ScheduleMode = ScheduleModes::Stopped;
     PassedWhileStopped = 0;
     if (armed) {
-        FindNextEventNow();
+        FindNextEvent(present);
         ScheduleMode = ScheduleModes::Armed;
     }
 }
@@ -195,18 +207,10 @@ void StopSchedule()
     ScheduleMode = ScheduleModes::Stopped;
 }
 
-// A run that a release started while the schedule was stopped leaves it stopped: the item still
-// offers to start it.
-bool ScheduleOffersStart()
-{
-    return ScheduleMode == ScheduleModes::Stopped ||
-           (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
-}
-
-void ToggleSchedule()
+int __stdcall OnScheduleMenu(HWND, LPARAM)
 {
     if (ScheduleOffersStart()) {
-        FindNextEventNow();
+        FindNextEvent(PresentMinute());
         // During such a run, the schedule is armed once the run ends.
         if (ScheduleMode == ScheduleModes::Running)
             ModeAfterRun = ScheduleModes::Armed;
@@ -215,37 +219,25 @@ void ToggleSchedule()
     } else {
         ScheduleMode = ScheduleModes::Stopped;
     }
+    // The entries passed over while it was stopped are counted by the line of its start.
+    LogScheduleSwitched(ViewSchedule(), PassedWhileStopped);
+    PassedWhileStopped = 0;
+    ShowSchedule();
+    return 0;
 }
 
-const ScheduleEntry& NextScheduledEvent()
+ScheduleView ViewSchedule()
 {
-    return NextEvent;
+    return ScheduleView{ScheduleOffersStart(), NextEvent, NextEventDay, NextEvent.Hour < 0 ? -1 : Pending.Moment()};
 }
 
-int NextScheduledEventDay()
-{
-    return NextEventDay;
-}
-
-int64_t NextScheduledMoment()
-{
-    return NextEvent.Hour < 0 ? -1 : Pending.Moment();
-}
-
-void StartTimer()
+void StartTimer(int64_t present)
 {
     if (TimerHeld)
         Host.KillTimer(TimerId);
     TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
     TimerHeld = true;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    StartConnectionWork(LocalMinuteOf(now));
-}
-
-bool IsTimerHeld()
-{
-    return TimerHeld;
+    StartConnectionWork(present);
 }
 
 int StopTimer()
@@ -327,14 +319,14 @@ int __stdcall OnTimer(int, int)
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
                       PlugSettings.UseSNTP && NextEvent.SNTP);
         RunLogged = true;
-        StartScheduledRun();
+        StartScheduledRun(LocalMinuteOf(now));
     }
     if (ScheduleMode == ScheduleModes::Running)
         AnswerRunDialogs();
     return 1;
 }
 
-void StartScheduledRun()
+void StartScheduledRun(int64_t present)
 {
     // The next event is found before the command goes out: a host may end the receive within the
     // command and then show a notice that runs the timer, and that tick must find the next entry
@@ -353,8 +345,8 @@ void StartScheduledRun()
         RestoreOffScreen();
     if (PlugSettings.UseSNTP && run.SNTP)
         StartSntpAdjustClock();
-    FindNextEventNow();
-    UpdateScheduleMenuItems();
+    FindNextEvent(present);
+    ShowSchedule();
     if (HWND main = MainWindow())
         SendMessageA(main, WM_COMMAND, run.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
 }

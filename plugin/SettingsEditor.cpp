@@ -1,8 +1,8 @@
 #include "SettingsEditor.h"
 
 #include "../common/SettingsSaved.h"
+#include "../contract/Quillpost.h"
 #include "Globals.h"
-#include "Menu.h"
 #include "ModalLoop.h"
 #include "resource.h"
 
@@ -48,8 +48,6 @@ bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
     return true;
 }
 
-// The editor's sheet caption, its string 200.
-constexpr UINT SheetCaptionString = 200;
 
 struct SheetSearch {
     char caption[256];

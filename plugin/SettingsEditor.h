@@ -22,3 +22,6 @@ bool BringEditorSheetForward(HMODULE editor);
 // be made: the settings are then taken when the sheet closes.
 HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)());
 void CloseSettingsSavedWindow(HWND window);
+
+// The status item's command: the status window of the settings editor.
+int __stdcall OnStatusMenu(HWND window, LPARAM value);

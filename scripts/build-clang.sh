@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 mirror=build/clang-src
 mkdir -p "$mirror"
 cp CMakeLists.txt CMakePresets.json "$mirror/"
-python3 cmake/cp932-mirror.py . "$mirror" cmake scripts common plugin setup
+python3 cmake/cp932-mirror.py . "$mirror" cmake scripts common contract plugin setup
 cmake -S "$mirror" -B build/clang -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/$mirror/cmake/toolchain-clang-i686.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHRONEL_WERROR=ON -DCHRONEL_SHIPPED_ONLY=ON >/dev/null

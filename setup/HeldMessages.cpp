@@ -6,6 +6,7 @@
 #include "common/HeaderWords.h"
 #include "common/LineReader.h"
 #include "common/MessageRewrite.h"
+#include "common/ScheduleStatus.h"
 #include "common/StagedFile.h"
 
 #include <windows.h>
@@ -81,6 +82,20 @@ int ByMoment(const void* left, const void* right)
         return a->moment < b->moment ? -1 : 1;
     int account = std::strcmp(a->account, b->account);
     return account ? account : std::strcmp(a->entry, b->entry);
+}
+
+// Steps the count that tells the plug-in's scan a held message changed while its index did not.
+void SayOutboxChanged()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    DWORD count = 0, size = sizeof count;
+    RegQueryValueExA(key, OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
+    ++count;
+    RegSetValueExA(key, OutboxChangedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    RegCloseKey(key);
 }
 
 }  // namespace
@@ -230,6 +245,8 @@ ChangeResult ChangeReservation(const char* path, int32_t time, char* kept)
         return ChangeResult::NotWritten;
     }
     StagedResult placed = ReplaceWithStaged(staging, path);
+    if (placed != StagedResult::NotReplaced)
+        SayOutboxChanged();
     if (placed == StagedResult::Replaced)
         return ChangeResult::Changed;
     if (placed == StagedResult::NotReplaced) {

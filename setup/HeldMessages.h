@@ -4,14 +4,18 @@
 // without changing a mark or a file. And the change of a message's reservation, written whole
 // beside the message before it takes its place, as a release's rewrite is.
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 
 struct HeldMessage {
     int32_t moment;      // the reservation; unreadable messages have none
     bool readable;
-    char account[64];
-    char entry[128];
+    // Whole names, as long as the file system's: a name cut short names another file, and entry
+    // names repeat from one account to the next.
+    char account[MAX_PATH];
+    char entry[MAX_PATH];
     char subject[128];
     char to[128];
     char why[96];        // unreadable: the reason

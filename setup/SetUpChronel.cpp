@@ -5,6 +5,7 @@
 #include "resource.h"
 
 #include "common/SettingsStore.h"
+#include "contract/Quillpost.h"
 
 #include <commctrl.h>
 
@@ -25,6 +26,8 @@ extern "C" int SetUpChronel()
     Settings settings;
     LoadSettings(settings);
 
+    // chronel finds an open sheet by this caption.
+    static_assert(IDS_SHEET_CAPTION == SheetCaptionString, "the contract's caption string");
     char caption[256] = "";
     LoadStringA(EditorModule(), IDS_SHEET_CAPTION, caption, sizeof caption);
     int result = 0;

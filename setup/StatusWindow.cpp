@@ -8,6 +8,7 @@
 #include "common/Owned.h"
 #include "common/ScheduleStatus.h"
 #include "common/SettingsStore.h"
+#include "common/ShiftJis.h"
 #include "common/SntpStatus.h"
 #include "common/TextBuffer.h"
 #include "common/Time32.h"
@@ -80,6 +81,51 @@ void SetCell(HWND list, int row, int column, const char* text)
         SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+// The width of the character at text: two bytes for a Shift JIS pair.
+int CharWidth(const char* text)
+{
+    return IsShiftJisLeadByte(static_cast<unsigned char>(*text)) && text[1] ? 2 : 1;
+}
+
+// A failure, as the log says it in its own words: what it quotes in 「」 (a subject, a server's
+// name) is the user's text and is passed over, and the words are matched a whole character at a
+// time, so that a trail byte and the next character never read as one of them.
+bool SaysFailure(const char* line)
+{
+    static const char* const words[] = {"失敗", "エラー", "できません", "できず", "終わりません"};
+    const char* lastClose = nullptr;
+    for (const char* at = line; *at; at += CharWidth(at))
+        if (std::strncmp(at, "」", 2) == 0)
+            lastClose = at;
+    bool quoted = false;
+    for (const char* at = line; *at; at += CharWidth(at)) {
+        if (at == lastClose)
+            quoted = false;
+        else if (std::strncmp(at, "「", 2) == 0 && at < lastClose)
+            quoted = true;
+        for (const char* word : words)
+            if (!quoted && std::strncmp(at, word, std::strlen(word)) == 0)
+                return true;
+    }
+    return false;
+}
+
+// Where the event ends and its detail begins: the first ": " outside parentheses and 「」, as in
+// "chronel を開始しました (スケジュール: 停止中)", which is an event without detail; null for none.
+const char* DetailColon(const char* line)
+{
+    int depth = 0;
+    for (const char* at = line; *at; at += CharWidth(at)) {
+        if (*at == '(' || std::strncmp(at, "「", 2) == 0)
+            ++depth;
+        else if ((*at == ')' || std::strncmp(at, "」", 2) == 0) && depth > 0)
+            --depth;
+        else if (!depth && at[0] == ':' && at[1] == ' ')
+            return at;
+    }
+    return nullptr;
+}
+
 struct StatusSearch {
     char caption[64];
     HWND found;
@@ -88,6 +134,9 @@ struct StatusSearch {
 BOOL CALLBACK FindStatus(HWND window, LPARAM param)
 {
     auto* search = reinterpret_cast<StatusSearch*>(param);
+    // A window closed while a loop run inside it (the sheet's) stays, hidden, until that loop ends.
+    if (!IsWindowVisible(window))
+        return TRUE;
     char title[64] = "";
     GetWindowTextA(window, title, sizeof title);
     if (std::strcmp(title, search->caption) != 0)
@@ -178,6 +227,10 @@ BOOL CStatusWindow::OnInitDialog()
     const char* const logColumns[] = {"時刻", "出来事", "詳細"};
     const int logWidths[] = {140, 200, 300};
     AddColumns(Item(IDC_STA_LOG), logColumns, logWidths, 3);
+    // The time column fits a marked stamp whole, in the list's own font.
+    const LRESULT stamp = SendDlgItemMessageA(window_, IDC_STA_LOG, LVM_GETSTRINGWIDTHA, 0,
+                                              reinterpret_cast<LPARAM>("× 2026/12/28 23:59:59"));
+    SendDlgItemMessageA(window_, IDC_STA_LOG, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(stamp + 16, 0));
     root_ = HostMailboxRoot();
     ShowTop();
     FillHeld();
@@ -224,6 +277,10 @@ void CStatusWindow::FillHeld()
         SetCell(list, 0, 0, "");
         SetCell(list, 0, 4, root_ ? "メールボックスのフォルダーを読めません" : "Quillpost の中で開いてください");
     }
+    // Without the send reservation the plug-in releases nothing, whatever the moment.
+    int32_t useReserve = 0;
+    if (RegKey plug = OpenSettingsKey())
+        ReadNumber(plug.Get(), "UseReserve", &useReserve);
     SYSTEMTIME now;
     GetLocalTime(&now);
     const int32_t present = CurrentTime32();
@@ -242,7 +299,8 @@ void CStatusWindow::FillHeld()
             state += "読めません: ";
             state += message.why;
         } else {
-            state += message.moment <= present ? "時刻を過ぎました: 次の確認で送信" : "待機中";
+            state += !useReserve ? "送信予約が無効: 送られません"
+                     : message.moment <= present ? "時刻を過ぎました: 次の確認で送信" : "待機中";
         }
         SetCell(list, row, 4, state.c_str());
         // The row keeps its place in the sorted list.
@@ -306,13 +364,10 @@ void CStatusWindow::FillLog()
             std::memcpy(stamp, at, 19);
             at += 20;
         }
-        const char* colon = std::strstr(at, ": ");
+        const char* colon = DetailColon(at);
         TextBuffer event;
         event.Append(at, colon ? static_cast<size_t>(colon - at) : std::strlen(at));
-        // Failures stand out: the log says them with these words.
-        bool failed = std::strstr(at, "失敗") || std::strstr(at, "エラー") || std::strstr(at, "できません") ||
-                      std::strstr(at, "終わりません");
-        TextBuffer first(failed ? "× " : "");
+        TextBuffer first(SaysFailure(at) ? "× " : "");
         first += stamp;
         SetCell(list, row, 0, first.c_str());
         SetCell(list, row, 1, event.c_str());

@@ -1,6 +1,7 @@
 // Daily connect and disconnect through the simulated host: the connection command, the polling
 // steps until the host's state has changed, and the host's dialogs on the way.
 #include "HostRun.h"
+#include "contract/Quillpost.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,11 @@ namespace {
 
 class ConnectTest : public testing_support::ClearedSettingsTest {};
 
-// The delivery count of a step command (40000 disconnect, 40001 connect) in a "callbacks" line.
+// The step commands, registered at start-up before any other.
+constexpr int DisconnectStep = FirstCallbackCommand;
+constexpr int ConnectStep = FirstCallbackCommand + 1;
+
+// The delivery count of a step command in a "callbacks" line.
 int Delivered(const std::string& line, int command)
 {
     std::string key = " " + std::to_string(command) + "=";
@@ -50,15 +55,15 @@ TEST_F(ConnectTest, DailyConnectAndDisconnectPollUntilTheStateHasChanged)
     auto counts = run.Events("host: callbacks delivered");
     ASSERT_EQ(counts.size(), 4u) << run.log;
     // The connect step ran about once a tick over the five seconds, then stopped.
-    int connectSteps = Delivered(counts[0], 40001);
+    int connectSteps = Delivered(counts[0], ConnectStep);
     EXPECT_GE(connectSteps, 10) << counts[0];
     EXPECT_LE(connectSteps, 24) << counts[0];
-    EXPECT_EQ(Delivered(counts[1], 40001), connectSteps) << counts[1];
-    EXPECT_EQ(Delivered(counts[0], 40000), 0) << counts[0];
-    int disconnectSteps = Delivered(counts[2], 40000);
+    EXPECT_EQ(Delivered(counts[1], ConnectStep), connectSteps) << counts[1];
+    EXPECT_EQ(Delivered(counts[0], DisconnectStep), 0) << counts[0];
+    int disconnectSteps = Delivered(counts[2], DisconnectStep);
     EXPECT_GE(disconnectSteps, 10) << counts[2];
     EXPECT_LE(disconnectSteps, 24) << counts[2];
-    EXPECT_EQ(Delivered(counts[3], 40000), disconnectSteps) << counts[3];
+    EXPECT_EQ(Delivered(counts[3], DisconnectStep), disconnectSteps) << counts[3];
 
     EXPECT_FALSE(run.Has("command: 32786")) << run.log;
     // The entry the connection held back is passed over; the next one is pending and runs.
@@ -117,8 +122,8 @@ TEST_F(ConnectTest, AConnectThatEndsInTheErrorDialogStopsPolling)
     EXPECT_FALSE(run.Has("host: connected")) << run.log;
     auto counts = run.Events("host: callbacks delivered");
     ASSERT_EQ(counts.size(), 2u) << run.log;
-    EXPECT_GT(Delivered(counts[0], 40001), 0) << counts[0];
-    EXPECT_EQ(Delivered(counts[1], 40001), Delivered(counts[0], 40001)) << run.log;
+    EXPECT_GT(Delivered(counts[0], ConnectStep), 0) << counts[0];
+    EXPECT_EQ(Delivered(counts[1], ConnectStep), Delivered(counts[0], ConnectStep)) << run.log;
     EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0") << run.log;
 }
 
@@ -266,10 +271,10 @@ TEST_F(ConnectTest, PollingDoesNotStarveTheHostsTimer)
     auto counts = run.Events("host: callbacks delivered");
     ASSERT_EQ(counts.size(), 2u) << run.log;
     // Polled all along, at most once a tick, and no more once connected.
-    int halfway = Delivered(counts[0], 40001);
+    int halfway = Delivered(counts[0], ConnectStep);
     EXPECT_GE(halfway, 30) << counts[0];
     EXPECT_LE(halfway, 62) << counts[0];
-    int done = Delivered(counts[1], 40001);
+    int done = Delivered(counts[1], ConnectStep);
     EXPECT_GE(done, 100) << counts[1];
     EXPECT_LE(done, 122) << counts[1];
     EXPECT_TRUE(run.Has("host: stopped")) << run.log;

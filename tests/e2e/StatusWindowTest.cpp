@@ -44,6 +44,7 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
                             "at 06:58:00 outbox-store Account2 " + std::to_string(At0800) + "\n" +
                             "at 06:58:00 outbox-store Account3 " + std::to_string(At0658 + 30) + "\n" +
                             "at 06:58:00 outbox-store Account4 " + std::to_string(At0800) + "\n" +
+                            "at 06:58:00 outbox-store Account5" + std::string(60, 'L') + " " + std::to_string(At0900 + 60) + "\n" +
                             "at 06:58:01 hold-message Account4 00000001 none\n" + Open +
                             // 更新 once the third message's moment has passed
                             "at 06:58:35 press \"chronel の状況\" 1108\n" +
@@ -53,11 +54,12 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
                                          "status top: スケジュール: 動作中",
                                          "status top: 次回: 12月8日(火) 07:30 巡回受信",
                                          "status top: 前回の時刻合わせ: 記録はありません",
-                                         "status held: 4 rows",
+                                         "status held: 5 rows",
                                          "status held 0: 12月7日(月) 06:58 | stored |  | Account3 | 時刻を過ぎました: 次の確認で送信",
                                          "status held 1: 12月7日(月) 08:00 | stored |  | Account2 | 待機中",
                                          "status held 2: 12月7日(月) 09:00 | stored |  | Account1 | 待機中",
-                                         "status held 3:  |  |  | Account4 | 読めません: ほかのプログラムが使用中です",
+                                         "status held 3: 12月7日(月) 09:01 | stored |  | Account5" + std::string(60, 'L') + " | 待機中",
+                                         "status held 4:  |  |  | Account4 | 読めません: ほかのプログラムが使用中です",
                                      }))
         << run.log;
     // Reading changed nothing: the messages are as stored, and only the due one was released.
@@ -112,6 +114,10 @@ TEST_F(StatusWindowTest, SendNowAndChangeMomentRewriteTheReservationForTheScanTo
         if (row.box) {
             EXPECT_TRUE(run.Has(row.box)) << run.log;
         }
+        // The plug-in's scan is told of each rewrite.
+        DWORD steps = 0, size = sizeof steps;
+        RegGetValueA(HKEY_CURRENT_USER, "Software\\Quor\\ChronelPlug\\Status", "OutboxChanged", RRF_RT_REG_DWORD, nullptr, &steps, &size);
+        EXPECT_EQ(steps, row.box ? 0u : 1u);
     }
 }
 
@@ -122,13 +128,18 @@ TEST_F(StatusWindowTest, RecentActivityShowsTheLastRunNewestFirstWithFailuresMar
                             "2026/12/07 06:30:00 スケジュール受信を開始しました: 巡回受信\r\n"
                             "2026/12/07 06:30:04 受信がエラーで終わりました\r\n"
                             "2026/12/07 06:45:00 スケジュール受信を開始しました: 受信\r\n"
-                            "2026/12/07 06:45:03 受信が終わりました\r\n");
+                            "2026/12/07 06:45:03 chronel を開始しました (スケジュール: 実行中、次の予定 火曜 07:30)\r\n"
+                            "2026/12/07 06:50:00 予約メールを送信待ちにしました: A\\1 「エラー報告」 (予約 2026/12/07 06:50:00)\r\n"
+                            "2026/12/07 06:51:00 予約メールを送信待ちにしました: A\\2 (予約 2026/12/07 06:51:00)、書き換えできず予約の行を残したまま送ります\r\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     std::vector<std::string> rows = run.Events("status log");
     std::string shown;
     for (const std::string& row : rows)
         shown += row.substr(row.find(':') + 2) + "\n";
-    EXPECT_NE(shown.find("2026/12/07 06:45:03 | 受信が終わりました | \n"
+    // A failure is told by the log's words, not by a subject's.
+    EXPECT_NE(shown.find("× 2026/12/07 06:51:00 | 予約メールを送信待ちにしました | A\\2 (予約 2026/12/07 06:51:00)、書き換えできず予約の行を残したまま送ります\n"
+                         "2026/12/07 06:50:00 | 予約メールを送信待ちにしました | A\\1 「エラー報告」 (予約 2026/12/07 06:50:00)\n"
+                         "2026/12/07 06:45:03 | chronel を開始しました (スケジュール: 実行中、次の予定 火曜 07:30) | \n"
                          "2026/12/07 06:45:00 | スケジュール受信を開始しました | 受信\n"
                          "× 2026/12/07 06:30:04 | 受信がエラーで終わりました | \n"
                          "2026/12/07 06:30:00 | スケジュール受信を開始しました | 巡回受信\n"),
@@ -139,8 +150,15 @@ TEST_F(StatusWindowTest, RecentActivityShowsTheLastRunNewestFirstWithFailuresMar
 TEST_F(StatusWindowTest, TheStatusItemFollowsTheScheduleItemWhichKeepsItsPlaceAndCommand)
 {
     HostLayout host;
-    HostRunResult run = RunWithEditor(host, "at 06:58:01 menu items\n");
+    HostRunResult run = RunWithEditor(host, "setting UseReserve dword 0\nat 06:58:00 outbox-store Account1 " +
+                                                std::to_string(At0900) + "\nat 06:58:01 menu items\n" + Open + "at 06:58:10 status-held\n" +
+                                                // asked again after closing it while the sheet ran inside it
+                                                "at 06:58:12 setup\nat 06:58:14 press \"chronel の状況\" 2\nat 06:58:16 menu status\n"
+                                                "at 06:58:18 press \"Chronel Plug 設定 Ver1.10\" 2\nat 06:58:20 status-top\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
+    // Without the send reservation nothing releases it, and the list says so.
+    EXPECT_TRUE(run.Has("status held 0: 12月7日(月) 09:00 | stored |  | Account1 | 送信予約が無効: 送られません")) << run.log;
+    EXPECT_FALSE(run.Has("status top: (no window)")) << run.log;
     // The host's own items come first; the plug-in's follow them, before the connection item.
     std::vector<std::string> items = run.Events("menu item ");
     ASSERT_EQ(items.size(), 7u) << run.log;

@@ -238,6 +238,8 @@ TEST_F(EditorSheetTest, GeneralPageShowsTheStoredValuesAndTheNineteenLetters)
         letters += item;
     }
     EXPECT_EQ(letters, "BCDEFGHIJKMPQUVWXYZ");
+    // Tab runs through the buttons as they stand, left to right.
+    EXPECT_EQ(GetNextDlgTabItem(general, GetDlgItem(general, IDB_GEN_EXPORT), FALSE), GetDlgItem(general, IDB_GEN_STATUS));
     // Choosing a letter marks the page changed, and OK stores it.
     EXPECT_FALSE(IsWindowEnabled(editor.ApplyButton()));
     SendMessageA(combo, WM_CHAR, 'q', 0);

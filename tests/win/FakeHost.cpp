@@ -16,7 +16,7 @@ namespace {
 int __stdcall FakeRegistCallback(HostCallback callback, LPARAM)
 {
     CurrentFakeHost->callbacks.push_back(callback);
-    return 40000 + static_cast<int>(CurrentFakeHost->callbacks.size()) - 1;
+    return FirstCallbackCommand + static_cast<int>(CurrentFakeHost->callbacks.size()) - 1;
 }
 
 const char* __stdcall FakeGetMailbox()

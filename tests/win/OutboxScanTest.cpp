@@ -330,6 +330,11 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
         {"the last of many rewritten in place, due at once", false, [&](const std::string& box) {
              testing_support::WriteFileBytes(box + "z169.qpm", Message(at(100)));
              Stamp(box + "z169.qpm", 30); }, At0730, "z169", "z169", 170},
+        {"a brought forward, and the status window's count stepped", false, [&](const std::string& box) {
+             FILETIME old = Written(box + "a.qpm"); DWORD count = GetTickCount();
+             testing_support::WriteFileBytes(box + "a.qpm", Message(at(At0730))); Stamp(box + "a.qpm", 0, &old);
+             RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Quor\\ChronelPlug\\Status", "OutboxChanged", REG_DWORD, &count, 4); },
+         At0730, "a|b|c", "a"},
         {"clean-up", false, [](const std::string&) { ForgetOutbox(); }, At0730, "a|b|c", ""},
     };
     Files.Create = NotingCreate;

@@ -93,18 +93,18 @@ TEST_F(ReserveTest, MenuItemGoesToTheFourthMenuOrTheMenuItselfAndRegistersEachTi
     HMENU bar = CreateMenu();
     for (int i = 0; i < 5; ++i)
         AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "x");
-    AddReserveMenuItem(bar, 301);
+    AddReserveMenuItem(bar, SendMenuBar);
     HMENU fourth = GetSubMenu(bar, 3);
     ASSERT_EQ(GetMenuItemCount(fourth), 2);
     EXPECT_EQ(GetMenuState(fourth, 0, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     char caption[64] = "";
     GetMenuStringA(fourth, 1, caption, sizeof caption, MF_BYPOSITION);
     EXPECT_STREQ(caption, "送信予約");
-    EXPECT_EQ(GetMenuItemID(fourth, 1), 40000u);
+    EXPECT_EQ(GetMenuItemID(fourth, 1), static_cast<UINT>(FirstCallbackCommand));
     HMENU popup = CreatePopupMenu();
-    AddReserveMenuItem(popup, 302);
+    AddReserveMenuItem(popup, SendMenuPopup);
     EXPECT_EQ(GetMenuItemCount(popup), 2);
-    EXPECT_EQ(GetMenuItemID(popup, 1), 40001u);
+    EXPECT_EQ(GetMenuItemID(popup, 1), static_cast<UINT>(FirstCallbackCommand + 1));
     AddReserveMenuItem(popup, 303);
     EXPECT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(host.callbacks.size(), 2u);

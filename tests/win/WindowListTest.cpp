@@ -1,4 +1,4 @@
-#include "plugin/host/WindowList.h"
+#include "plugin/WindowList.h"
 
 #include <gtest/gtest.h>
 
