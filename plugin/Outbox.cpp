@@ -272,6 +272,12 @@ void ForgetWhatTheEditorChanged()
 
 bool ScanOutbox(const ReleaseRules& rules)
 {
+    // One scan at a time: a host whose marking lets the timer in again (a message box of its own)
+    // would have a second scan release the message being released once more, and change the
+    // remembered lists under the scan that walks them.
+    static bool scanning = false;
+    if (scanning)
+        return false;
     char pattern[PathSize];
     MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
     if (!pattern[0])
@@ -282,11 +288,13 @@ bool ScanOutbox(const ReleaseRules& rules)
         return false;
     ForgetWhatTheEditorChanged();
     BeginOutboxMemory(pattern);
+    scanning = true;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             released |= ScanEntryList(rules, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
+    scanning = false;
     EndOutboxMemory();
     return released;
 }

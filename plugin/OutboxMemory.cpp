@@ -119,7 +119,7 @@ void EndOutboxMemory()
 
 int StampsPerAccount()
 {
-    return AccountCount > 10 ? 16 : 160 / (AccountCount ? AccountCount : 1);
+    return 4000 / (AccountCount ? AccountCount : 1);
 }
 
 RememberedAccount* RememberedAccountOf(const char* dir)

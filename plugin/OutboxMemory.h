@@ -55,8 +55,10 @@ struct RememberedAccount {
 void BeginOutboxMemory(const char* pattern);
 // Forgets the accounts the scan did not list.
 void EndOutboxMemory();
-// How many stamps of an unchanged account's messages a scan looks at: some 160 for all accounts
-// together, at least 16 each.
+// How many stamps of an unchanged account's messages a scan looks at: some 4,000 for all accounts
+// together (some 25 ms under Wine). A message rewritten in place under an unchanged index, a
+// reservation moved earlier, is seen at the next scan while no more wait, and else within as many
+// minutes as there are thousands of them waiting, in turn.
 int StampsPerAccount();
 // True when the account was remembered with a settled index stamp and this is the same.
 bool AccountUnchanged(const RememberedAccount* account, const FileStamp& index);
