@@ -243,6 +243,8 @@ int main(int argc, char** argv)
     int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     int maxAccounts = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     int maxEntries = argc > 3 ? std::max(10, std::atoi(argv[3])) : 5000;
+    // Only the cells of the largest size: [rounds] [max-accounts] [max-entries] largest
+    const bool largestOnly = argc > 4 && std::string(argv[4]) == "largest";
 
     Root = std::string(temp) + "chronel-outbox-bench\\";
     Host.GetMailbox = BenchGetMailbox;
@@ -257,6 +259,10 @@ int main(int argc, char** argv)
     for (int e : {500, 2000, 5000})
         if (e <= maxEntries)
             entrySizes.push_back(e);
+    if (largestOnly) {
+        accountSizes.erase(accountSizes.begin(), accountSizes.end() - 1);
+        entrySizes.erase(entrySizes.begin(), entrySizes.end() - 1);
+    }
     CreateMailbox(accountSizes.back(), entrySizes.back());
 
     std::printf("| accounts | entries | held each | files | MB | first ms | read ms | first/read | list ms |"
