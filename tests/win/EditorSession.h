@@ -41,7 +41,7 @@ public:
     // The control that has the keyboard focus in the editor's thread.
     HWND Focus() const;
     // The focus once it is want, or as it is after timeoutMs: a box's owner takes the focus back
-    // only after the box has gone, on the editor's own thread.
+    // only after the box has gone, on the editor's own thread; a sheet left inactive is activated.
     HWND WaitForFocus(HWND want, DWORD timeoutMs = 15000) const;
     // Types a path into the export's file dialog and confirms it.
     bool ChooseFile(const std::string& path) const;
