@@ -18,25 +18,6 @@ const char* const LogMutexName = "Quor.ChronelPlug.Log";
 // A writer that holds the log longer than this is stuck; the line is then left out.
 constexpr DWORD LogWaitMs = 5000;
 
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~OwnedHandle() { Reset(nullptr); }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(HANDLE handle)
-    {
-        if (handle_)
-            CloseHandle(handle_);
-        handle_ = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-    }
-
-private:
-    HANDLE handle_;
-};
-
 bool AppendText(char* path, size_t size, const char* text)
 {
     size_t used = std::strlen(path);
@@ -85,7 +66,7 @@ bool AppendHeld(const char* folder, const char* lines, size_t length)
     if (!AppendText(path, sizeof path, folder) || !AppendText(path, sizeof path, LogName) ||
         !AppendText(older, sizeof older, folder) || !AppendText(older, sizeof older, OlderLogName))
         return false;
-    OwnedHandle file(OpenForAppending(path));
+    FileHandle file(OpenForAppending(path));
     if (!file)
         return false;
     LARGE_INTEGER size;
@@ -93,7 +74,7 @@ bool AppendHeld(const char* folder, const char* lines, size_t length)
         return false;
     LogRoom room = RoomForLogWrite(static_cast<unsigned long long>(size.QuadPart), length, false);
     if (room == LogRoom::MoveAsideFirst) {
-        file.Reset(nullptr);
+        file.Reset();
         bool moved = MoveFileExA(path, older, MOVEFILE_REPLACE_EXISTING) != 0;
         file.Reset(OpenForAppending(path));
         if (!file || !GetFileSizeEx(file.Get(), &size))
@@ -125,7 +106,7 @@ bool AppendActivityLog(const char* lines, size_t length)
     // this one no more than waiting on it and releasing it, which is all a writer does.
     if (!shared && GetLastError() == ERROR_ACCESS_DENIED)
         shared = OpenMutexA(SYNCHRONIZE, FALSE, LogMutexName);
-    OwnedHandle mutex(shared);
+    ObjectHandle mutex(shared);
     if (!mutex)
         return false;
     DWORD waited = WaitForSingleObject(mutex.Get(), LogWaitMs);

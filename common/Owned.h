@@ -58,6 +58,7 @@ private:
 
 #ifdef _WIN32
 #include <windows.h>
+#include <commctrl.h>
 
 // File and find handles are empty when null or INVALID_HANDLE_VALUE (what the creating calls
 // return on failure).
@@ -84,9 +85,11 @@ struct InvalidSocketIsEmpty {
 namespace OwnedFree {
 inline void Key(HKEY key) { RegCloseKey(key); }
 inline void File(HANDLE file) { CloseHandle(file); }
+inline void Object(HANDLE object) { CloseHandle(object); }
 inline void Find(HANDLE find) { FindClose(find); }
 inline void Library(HMODULE module) { FreeLibrary(module); }
 inline void Icon(HICON icon) { DestroyIcon(icon); }
+inline void Images(HIMAGELIST list) { ImageList_Destroy(list); }
 // closesocket; defined where the sockets are made, the one place that links ws2_32.
 void Socket(uintptr_t socket);
 }  // namespace OwnedFree
@@ -94,7 +97,10 @@ void Socket(uintptr_t socket);
 using RegKey = Owned<HKEY, OwnedFree::Key>;
 using FileHandle = Owned<HANDLE, OwnedFree::File, InvalidHandleIsEmpty>;
 using FindHandle = Owned<HANDLE, OwnedFree::Find, InvalidHandleIsEmpty>;
+// Threads, events and mutexes: their creating calls return null on failure.
+using ObjectHandle = Owned<HANDLE, OwnedFree::Object>;
 using Library = Owned<HMODULE, OwnedFree::Library>;
 using IconHandle = Owned<HICON, OwnedFree::Icon>;
+using ImageListHandle = Owned<HIMAGELIST, OwnedFree::Images>;
 using Socket = Owned<uintptr_t, OwnedFree::Socket, InvalidSocketIsEmpty>;
 #endif

@@ -113,18 +113,18 @@ bool IsEntryName(const char* name, int count)
 // are at most 255 characters, and the registry nests at most 512 levels.
 LONG DeleteKeyTree(HKEY parent, const char* name)
 {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(parent, name, 0, KEY_READ, &key);
-    if (status == ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        // Closed before the delete below: an open handle would keep the key.
+        RegKey key(opened);
         char child[256];
         for (DWORD index = 0;;) {
             DWORD length = sizeof child;
-            if (RegEnumKeyExA(key, index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            if (RegEnumKeyExA(key.Get(), index, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
-            if (DeleteKeyTree(key, child) != ERROR_SUCCESS)
+            if (DeleteKeyTree(key.Get(), child) != ERROR_SUCCESS)
                 ++index;  // stays; the key above it then fails to go and says why
         }
-        RegCloseKey(key);
     }
     return RegDeleteKeyA(parent, name);
 }

@@ -103,13 +103,13 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
         BringEditorSheetForward(OpenEditor);
         return 0;
     }
-    HMODULE editor = LoadSettingsEditor(PluginModule);
+    Library editor = LoadSettingsEditor(PluginModule);
     if (!editor) {
         ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
         return 0;
     }
-    auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor, "SetUpChronel")));
-    OpenEditor = editor;
+    auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor.Get(), "SetUpChronel")));
+    OpenEditor = editor.Get();
     // Each Apply is taken while the sheet stays open; the host's timer goes on meanwhile.
     HWND saved = OpenSettingsSavedWindow(PluginModule, TakeSavedSettings);
     // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
@@ -118,7 +118,8 @@ PLUGIN_EXPORT int __stdcall APCSetup(int)
     OpenEditor = nullptr;
     if (result == 1)
         TakeSavedSettings();
-    return FreeLibrary(editor);
+    // The host is told what the free itself said.
+    return FreeLibrary(editor.Release());
 }
 
 PLUGIN_EXPORT int __stdcall APCRecFilter(int)

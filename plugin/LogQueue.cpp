@@ -1,6 +1,7 @@
 #include "LogQueue.h"
 
 #include "../common/ActivityLog.h"
+#include "../common/Owned.h"
 #include "../common/TextBuffer.h"
 
 #include <utility>
@@ -13,28 +14,21 @@ constexpr size_t QueueLimit = 64 * 1024;
 
 struct LogQueueState {
     CRITICAL_SECTION lock;
-    HANDLE wake;          // auto-reset: lines were queued, or the writer may end
+    ObjectHandle wake;    // auto-reset: lines were queued, or the writer may end
     TextBuffer pending;   // whole lines, oldest first
     unsigned long dropped = 0;  // lines left out for want of room, since the last write
     unsigned long lost = 0;     // lines of writes that failed, until a write says so
     bool keepWaiting = false;   // between StartLogWriter and StopLogWriter
     bool writerRunning = false;
-    HANDLE writer = nullptr;    // the last writer thread started, until it is waited for
+    ObjectHandle writer;        // the last writer thread started, until it is waited for
     int published = -1;         // the writer's: 1 a failure published for the editor, 0 none, -1 not known
 
     LogQueueState()
     {
         InitializeCriticalSection(&lock);
-        wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        wake.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     }
-    ~LogQueueState()
-    {
-        if (writer)
-            CloseHandle(writer);
-        if (wake)
-            CloseHandle(wake);
-        DeleteCriticalSection(&lock);
-    }
+    ~LogQueueState() { DeleteCriticalSection(&lock); }
     LogQueueState(const LogQueueState&) = delete;
     LogQueueState& operator=(const LogQueueState&) = delete;
 };
@@ -100,7 +94,7 @@ DWORD WINAPI WriteQueuedLines(LPVOID parameter)
             }
         }
         if (batch.empty()) {
-            WaitForSingleObject(Queue.wake, INFINITE);
+            WaitForSingleObject(Queue.wake.Get(), INFINITE);
             continue;
         }
         // A failed write changes nothing else: the lines are gone, the plug-in goes on, and the
@@ -137,9 +131,7 @@ bool EnsureWriter()
         FreeLibrary(module);
         return false;
     }
-    if (Queue.writer)
-        CloseHandle(Queue.writer);
-    Queue.writer = thread;
+    Queue.writer.Reset(thread);
     Queue.writerRunning = true;
     return true;
 }
@@ -166,7 +158,7 @@ void QueueLogLine(const char* message)
         wake = before == 0;
     }
     if (wake)
-        SetEvent(Queue.wake);
+        SetEvent(Queue.wake.Get());
 }
 
 void StartLogWriter()
@@ -178,29 +170,24 @@ void StartLogWriter()
 
 bool StopLogWriter(DWORD timeoutMs)
 {
-    HANDLE writer = nullptr;
+    ObjectHandle writer;
     {
         QueueLock held;
         Queue.keepWaiting = false;
-        writer = Queue.writer;
-        Queue.writer = nullptr;
+        writer = std::move(Queue.writer);
         // None started, or it has ended.
         if (!writer && !Queue.writerRunning)
             return true;
     }
-    SetEvent(Queue.wake);
+    SetEvent(Queue.wake.Get());
     if (!writer)
         return false;
-    bool ended = WaitForSingleObject(writer, timeoutMs) == WAIT_OBJECT_0;
+    bool ended = WaitForSingleObject(writer.Get(), timeoutMs) == WAIT_OBJECT_0;
     if (!ended) {
         // Still writing: a later stop waits for it again.
         QueueLock held;
-        if (!Queue.writer) {
-            Queue.writer = writer;
-            writer = nullptr;
-        }
+        if (!Queue.writer)
+            Queue.writer = std::move(writer);
     }
-    if (writer)
-        CloseHandle(writer);
     return ended;
 }

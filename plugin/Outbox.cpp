@@ -257,11 +257,11 @@ void ForgetWhatTheEditorChanged()
 {
     static DWORD seen = 0;
     DWORD count = 0, size = sizeof count;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return;
-    LONG read = RegQueryValueExA(key, OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
-    RegCloseKey(key);
+    RegKey key(opened);
+    LONG read = RegQueryValueExA(key.Get(), OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     if (read == ERROR_SUCCESS && count != seen) {
         seen = count;
         ForgetOutbox();

@@ -114,16 +114,16 @@ bool BringEditorSheetForward(HMODULE editor)
     return true;
 }
 
-HMODULE LoadSettingsEditor(HMODULE plugin)
+Library LoadSettingsEditor(HMODULE plugin)
 {
     wchar_t path[PathRoom];
     for (int index = 0; index < EditorPlaces; ++index) {
         if (!EditorPlace(plugin, index, path))
             continue;
         if (HMODULE editor = LoadLibraryW(path))
-            return editor;
+            return Library(editor);
     }
-    return nullptr;
+    return Library();
 }
 
 void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
@@ -151,16 +151,15 @@ void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title)
 int __stdcall OnStatusMenu(HWND, LPARAM)
 {
     ModalLoop loop;
-    HMODULE editor = LoadSettingsEditor(PluginModule);
+    Library editor = LoadSettingsEditor(PluginModule);
     if (!editor) {
         ReportEditorNotLoaded(PluginModule, MainWindow(), "Chronel Plug");
         return 0;
     }
     typedef void(__cdecl * ShowChronelStatusProc)();
     auto show = reinterpret_cast<ShowChronelStatusProc>(
-        reinterpret_cast<void*>(GetProcAddress(editor, "ShowChronelStatus")));
+        reinterpret_cast<void*>(GetProcAddress(editor.Get(), "ShowChronelStatus")));
     if (show)
         show();
-    FreeLibrary(editor);
     return 0;
 }

@@ -1,14 +1,14 @@
 #pragma once
 // Finding the settings editor, chronset.dll, for APCSetup.
 
-#include <windows.h>
+#include "../common/Owned.h"
 
 // Loads the editor by full path: from the folder of the host's executable as
 // "Plugins\chronset.dll", "Setup\chronset.dll" and "chronset.dll", in that order, then from the
 // folder of plugin (this library). Never through the system's library search, which would also
 // take a chronset.dll from the current directory (a file dialog may have moved it anywhere) or
-// from PATH. Null when none loads; the caller frees what it gets.
-HMODULE LoadSettingsEditor(HMODULE plugin);
+// from PATH. Empty when none loads.
+Library LoadSettingsEditor(HMODULE plugin);
 // Tells the user that the editor could not be loaded (right after LoadSettingsEditor, whose last
 // error it reads), and where it was looked for.
 void ReportEditorNotLoaded(HMODULE plugin, HWND owner, const char* title);

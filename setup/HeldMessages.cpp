@@ -87,15 +87,15 @@ int ByMoment(const void* left, const void* right)
 // Steps the count that tells the plug-in's scan a held message changed while its index did not.
 void SayOutboxChanged()
 {
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+                        &created, nullptr) != ERROR_SUCCESS)
         return;
+    RegKey key(created);
     DWORD count = 0, size = sizeof count;
-    RegQueryValueExA(key, OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
+    RegQueryValueExA(key.Get(), OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     ++count;
-    RegSetValueExA(key, OutboxChangedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
-    RegCloseKey(key);
+    RegSetValueExA(key.Get(), OutboxChangedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
 }
 
 }  // namespace

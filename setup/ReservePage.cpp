@@ -66,7 +66,8 @@ BOOL CReservePage::OnInitDialog()
 
     const int icons[7] = {IDI_RESERVE_MARK1,     IDI_RESERVE_MARK1 + 1, IDI_RESERVE_MARK1 + 2, IDI_RESERVE_MARK1 + 3,
                           IDI_RESERVE_MARK1 + 4, IDI_RESERVE_MARK1 + 5, IDI_RESERVE_MARK1 + 6};
-    if (marks_.Create(icons, 7)) {
+    marks_ = CreateIconList(icons, 7);
+    if (marks_) {
         for (int i = 0; i < 7; ++i) {
             buttonIcons_[i].Reset(ImageList_GetIcon(marks_.Get(), i, ILD_NORMAL));
             SendDlgItemMessageA(window_, IDR_RSV_MARK1 + i, BM_SETIMAGE, IMAGE_ICON,

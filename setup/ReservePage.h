@@ -29,6 +29,6 @@ private:
     uint32_t postSec_ = 0;
     uint32_t preSec_ = 0;
     int mark_ = 1;
-    ImageList marks_;
+    ImageListHandle marks_;
     IconHandle buttonIcons_[7];
 };

@@ -70,7 +70,7 @@ BOOL CSchedulePage::OnInitDialog()
     listProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSchedulePage::ListProc)));
     const int icons[] = {IDI_NO_MARK, IDI_EVERY_DAY};
-    images_.Create(icons, 2);
+    images_ = CreateIconList(icons, 2);
     ListView_SetImageList(list, images_.Get(), LVSIL_SMALL);
 
     RECT client;

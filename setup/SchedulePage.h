@@ -36,6 +36,6 @@ private:
     // focus: Enter edits that row instead of pressing the sheet's OK.
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
-    ImageList images_;
+    ImageListHandle images_;
     WNDPROC listProc_ = nullptr;
 };
