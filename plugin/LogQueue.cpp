@@ -2,6 +2,7 @@
 
 #include "../common/ActivityLog.h"
 #include "../common/Owned.h"
+#include "../common/PinnedThread.h"
 #include "../common/TextBuffer.h"
 
 #include <utility>
@@ -69,9 +70,8 @@ unsigned long LinesIn(const TextBuffer& text)
     return lines;
 }
 
-DWORD WINAPI WriteQueuedLines(LPVOID parameter)
+DWORD WINAPI WriteQueuedLines(LPVOID)
 {
-    HMODULE module = static_cast<HMODULE>(parameter);
     for (;;) {
         TextBuffer batch;
         unsigned long dropped = 0, lost = 0;
@@ -113,7 +113,6 @@ DWORD WINAPI WriteQueuedLines(LPVOID parameter)
         else
             Queue.lost += LinesIn(batch) - (dropped ? 1 : 0) - (lost ? 1 : 0) + dropped;
     }
-    FreeLibraryAndExitThread(module, 0);
     return 0;
 }
 
@@ -122,16 +121,10 @@ bool EnsureWriter()
 {
     if (Queue.writerRunning)
         return true;
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&WriteQueuedLines),
-                            &module))
+    ObjectHandle thread = StartPinnedThread(WriteQueuedLines, nullptr);
+    if (!thread)
         return false;
-    HANDLE thread = CreateThread(nullptr, 0, WriteQueuedLines, module, 0, nullptr);
-    if (!thread) {
-        FreeLibrary(module);
-        return false;
-    }
-    Queue.writer.Reset(thread);
+    Queue.writer = std::move(thread);
     Queue.writerRunning = true;
     return true;
 }

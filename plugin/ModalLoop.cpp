@@ -1,21 +1,19 @@
 #include "ModalLoop.h"
 
-#include "Globals.h"
+#include "../common/PinnedThread.h"
 
 namespace {
 
 int OpenLoops = 0;
 bool HostCleanedUp = false;
 
-// Drops a loop's reference once the host's thread has answered a message sent to anchor. That
-// thread answers only inside a message loop, and once chronel's loop has ended chronel runs none
-// before it returns to the host. The library may go with this last reference, so it is dropped
-// by FreeLibraryAndExitThread, which returns into nothing.
-DWORD WINAPI DropReferenceOnceOut(LPVOID anchor)
+// On a pinned thread: holds the library until the host's thread has answered a message sent to
+// anchor. That thread answers only inside a message loop, and once chronel's loop has ended
+// chronel runs none before it returns to the host.
+DWORD WINAPI HoldUntilOut(LPVOID anchor)
 {
     // A static control's default handling of WM_CLOSE destroys it on its own thread.
     SendMessageA(static_cast<HWND>(anchor), WM_CLOSE, 0, 0);
-    FreeLibraryAndExitThread(PluginModule, 0);
     return 0;
 }
 
@@ -35,11 +33,12 @@ BOOL CALLBACK EndReservationWindow(HWND window, LPARAM)
 
 ModalLoop::ModalLoop()
 {
+    HMODULE module = nullptr;
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&EndModalLoops),
-                           &module_))
+                           &module)) {
+        module_.Reset(module);
         ++OpenLoops;
-    else
-        module_ = nullptr;
+    }
 }
 
 ModalLoop::~ModalLoop()
@@ -48,19 +47,16 @@ ModalLoop::~ModalLoop()
         return;
     --OpenLoops;
     // Before clean-up the host holds the library: this reference is not the last.
-    if (!HostCleanedUp) {
-        FreeLibrary(module_);
+    if (!HostCleanedUp)
         return;
-    }
+    // Otherwise it may be: the thread's reference takes over before this one goes.
     HWND anchor = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HANDLE thread = anchor ? CreateThread(nullptr, 0, DropReferenceOnceOut, anchor, 0, nullptr) : nullptr;
-    if (thread) {
-        CloseHandle(thread);
+    if (anchor && StartPinnedThread(HoldUntilOut, anchor))
         return;
-    }
     // The reference stays, and the library with it until the host's process ends.
     if (anchor)
         DestroyWindow(anchor);
+    module_.Release();
 }
 
 void EndModalLoops()

@@ -4,7 +4,7 @@
 // FreeLibrary); each loop therefore holds a reference to the library, so that it returns into
 // code still mapped, and clean-up ends the reservation's dialogs and boxes.
 
-#include <windows.h>
+#include "../common/Owned.h"
 
 // Held for the life of one modal loop. Once it goes, chronel runs no message loop before it
 // returns to the host: a host that has let the library go may then unload it at its next one.
@@ -16,7 +16,7 @@ public:
     ModalLoop& operator=(const ModalLoop&) = delete;
 
 private:
-    HMODULE module_ = nullptr;
+    Library module_;
 };
 
 // APCCleanUp: every open dialog and box of the reservation ends, and the host may free the

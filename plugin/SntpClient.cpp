@@ -3,6 +3,7 @@
 #include "../common/ActivityLog.h"
 #include "../common/Allocation.h"
 #include "../common/OwnedText.h"
+#include "../common/PinnedThread.h"
 #include "../common/SntpExchange.h"
 #include "../common/SntpStatus.h"
 #include "Globals.h"
@@ -14,7 +15,6 @@ struct SntpRequest {
     OwnedText server;  // none when the settings hold no server
     int timeoutSeconds = 0;
     int accuracyMs = 0;
-    HMODULE module = nullptr;  // a reference to this library, held while the thread runs
 };
 
 }  // namespace
@@ -29,11 +29,7 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     WriteSntpStatus(outcome);
     // Through the queue, in order with the other lines, and counted when the log cannot take it.
     LogClockOutcome(outcome);
-    HMODULE module = request->module;
     delete request;
-    // The host may unload the plug-in while the exchange waits: the reference keeps the code
-    // mapped until the thread is gone.
-    FreeLibraryAndExitThread(module, static_cast<DWORD>(result));
     return static_cast<DWORD>(result);
 }
 
@@ -49,17 +45,7 @@ void StartSntpAdjustClock()
         delete request;
         return;
     }
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&SntpAdjustClock),
-                            &request->module)) {
+    // The host may unload the plug-in while the exchange waits: the thread keeps it loaded.
+    if (!StartPinnedThread(SntpAdjustClock, request))
         delete request;
-        return;
-    }
-    HMODULE module = request->module;
-    HANDLE thread = CreateThread(nullptr, 0, SntpAdjustClock, request, 0, nullptr);
-    if (!thread) {
-        delete request;
-        FreeLibrary(module);
-        return;
-    }
-    CloseHandle(thread);
 }

@@ -4,6 +4,7 @@
 
 #include "common/ActivityLog.h"
 #include "common/Allocation.h"
+#include "common/PinnedThread.h"
 #include "common/SntpExchange.h"
 #include "common/SntpStatus.h"
 
@@ -22,21 +23,12 @@ AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int tim
         delete run;
         return nullptr;
     }
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&AdjustNow::Run),
-                            &run->module_)) {
-        delete run;
-        return nullptr;
-    }
     InitializeCriticalSection(&run->lock_);
-    HMODULE module = run->module_;
-    HANDLE thread = CreateThread(nullptr, 0, Run, run, 0, nullptr);
-    if (!thread) {
+    if (!StartPinnedThread(Run, run)) {
         DeleteCriticalSection(&run->lock_);
         delete run;
-        FreeLibrary(module);
         return nullptr;
     }
-    CloseHandle(thread);
     return run;
 }
 
@@ -75,9 +67,7 @@ DWORD WINAPI AdjustNow::Run(LPVOID self)
     if (run->page_)
         PostMessageA(run->page_, run->message_, 0, 0);
     LeaveCriticalSection(&run->lock_);
-    HMODULE module = run->module_;
     run->Drop();
     LogClockAdjusted(outcome, true);
-    FreeLibraryAndExitThread(module, 0);
     return 0;
 }

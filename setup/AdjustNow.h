@@ -37,6 +37,5 @@ private:
     OwnedText server_;
     int timeoutSeconds_ = 0;
     int accuracyMs_ = 0;
-    HMODULE module_ = nullptr;
     SntpOutcome outcome_;
 };
