@@ -1,20 +1,10 @@
 #include "Schedule.h"
 
 #include "Allocation.h"
-#include "LocalClock.h"
 #include "OwnedText.h"
 
 const char* const WeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday",
                                      "Thursday", "Friday", "Saturday"};
-
-ScheduleEntry::ScheduleEntry() : Next(nullptr), Hour(0), Minute(0), EveryDay(0), Around(0), SNTP(0)
-{
-    int hour = 0;
-    int minute = 0;
-    LocalClockHourMinute(&hour, &minute);
-    Hour = hour;
-    Minute = minute;
-}
 
 ScheduleEntry::ScheduleEntry(int32_t hour, int32_t minute)
     : Next(nullptr), Hour(hour), Minute(minute), EveryDay(0), Around(0), SNTP(0)

@@ -13,8 +13,7 @@ struct ScheduleEntry {
     int32_t Around;    // patrol receive instead of the ordinary one
     int32_t SNTP;      // also set the clock
 
-    // A new entry carries the local clock's hour and minute.
-    ScheduleEntry();
+    // Whoever wants the clock's hour and minute reads the clock and passes them.
     ScheduleEntry(int32_t hour, int32_t minute);
     ScheduleEntry(const ScheduleEntry&) = default;
     ScheduleEntry& operator=(const ScheduleEntry&) = default;

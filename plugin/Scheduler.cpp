@@ -14,12 +14,19 @@
 
 namespace {
 
+ScheduleEntry LoadTimeEntry()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return ScheduleEntry(now.wHour, now.wMinute);
+}
+
 ScheduleModes ScheduleMode = ScheduleModes::Stopped;
 // Armed, or Stopped for a run a release started while the schedule was stopped.
 ScheduleModes ModeAfterRun = ScheduleModes::Armed;
 // The pending event's hour, minute and kind (at load, the load time's hour and minute); Pending
 // holds its date and the moments that have run.
-ScheduleEntry NextEvent;
+ScheduleEntry NextEvent = LoadTimeEntry();
 int NextEventDay = 0;  // the weekday of NextEvent, -1 for none
 PendingEvent Pending;
 
