@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include <commctrl.h>
+
 HINSTANCE EditorModule()
 {
     // The address of this function lies in chronset.dll, whichever process loaded it.
@@ -13,6 +15,11 @@ INT_PTR CDialog::DoModal(HWND owner)
 {
     return DialogBoxParamA(EditorModule(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::SetSpinRange(int spinId, const ValueRange& range) const
+{
+    SendDlgItemMessageA(window_, spinId, UDM_SETRANGE32, static_cast<WPARAM>(range.least), range.spinMost);
 }
 
 bool CDialog::UpdateData(bool save)
