@@ -22,6 +22,23 @@ void CDialog::SetSpinRange(int spinId, const ValueRange& range) const
     SendDlgItemMessageA(window_, spinId, UDM_SETRANGE32, static_cast<WPARAM>(range.least), range.spinMost);
 }
 
+bool CDialog::SelectedRowData(int listId, LPARAM* data) const
+{
+    HWND list = Item(listId);
+    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
+    // alone, and Ctrl with a click takes the highlight off the focused row.
+    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0)
+        return false;
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    *data = item.lParam;
+    return true;
+}
+
 bool CDialog::UpdateData(bool save)
 {
     CDataExchange dx(window_, save);

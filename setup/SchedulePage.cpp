@@ -173,18 +173,8 @@ void CSchedulePage::FillList(int day)
 
 ScheduleEntry* CSchedulePage::CurrentEntry() const
 {
-    HWND list = Item(IDC_SCH_LIST);
-    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
-    // alone, and Ctrl with a click takes the highlight off the focused row.
-    int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (row < 0)
-        return nullptr;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<ScheduleEntry*>(item.lParam);
+    LPARAM data = 0;
+    return SelectedRowData(IDC_SCH_LIST, &data) ? reinterpret_cast<ScheduleEntry*>(data) : nullptr;
 }
 
 INT_PTR CSchedulePage::ShowDetail(CScheduleDetailDialog& dialog)
