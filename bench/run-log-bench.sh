@@ -4,17 +4,12 @@
 #   flock /tmp/chronel-wine.lock bench/run-log-bench.sh [LINES]
 set -euo pipefail
 lines=${1:-2000}
-cd "$(dirname "$0")/.."
-source scripts/wine-path.sh
-[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
-cmake --build "$CHRONEL_WIN_BUILD" --target log_queue_bench >/dev/null
-source scripts/xvfb.sh >/dev/null
+source "$(dirname "$0")/bench-setup.sh" log_queue_bench
 out=$(mktemp)
 trap 'rm -f "$out"; chronel_cleanup' EXIT
 "$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
 
-cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
-echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"
+echo "Machine: $(machine_line)"
 python3 - "$out" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="cp932", errors="replace").read()
