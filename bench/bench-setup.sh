@@ -15,3 +15,16 @@ machine_line() {
   mem=$(free -g | awk '/^Mem:/ {print $2 " GiB"}')
   echo "$(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); memory $mem; CPU $cpu; $(wine --version)"
 }
+
+# bench_capture PROGRAM ARGS...: runs bench/PROGRAM.exe under Wine with its output in the file
+# $BENCH_OUT, removed at exit; a program that fails has its output shown and stops the script.
+bench_capture() {
+  local program=$1
+  shift
+  BENCH_OUT=$(mktemp)
+  trap 'rm -f "$BENCH_OUT"; chronel_cleanup' EXIT
+  "$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD/bench/$program.exe" "$@" >"$BENCH_OUT" 2>&1 || {
+    cat "$BENCH_OUT"
+    exit 1
+  }
+}

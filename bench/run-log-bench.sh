@@ -5,12 +5,10 @@
 set -euo pipefail
 lines=${1:-2000}
 source "$(dirname "$0")/bench-setup.sh" log_queue_bench
-out=$(mktemp)
-trap 'rm -f "$out"; chronel_cleanup' EXIT
-"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
+bench_capture log_queue_bench "$lines"
 
 echo "Machine: $(machine_line)"
-python3 - "$out" <<'PY'
+python3 - "$BENCH_OUT" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="cp932", errors="replace").read()
 print("Cost of one log line to the thread that logs it (microseconds)")

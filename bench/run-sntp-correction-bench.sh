@@ -8,12 +8,10 @@
 set -euo pipefail
 runs=${1:-7}
 source "$(dirname "$0")/bench-setup.sh" sntp_correction_bench
-out=$(mktemp)
-trap 'rm -f "$out"; chronel_cleanup' EXIT
-"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/sntp_correction_bench.exe "$runs" >"$out" 2>&1 || { cat "$out"; exit 1; }
+bench_capture sntp_correction_bench "$runs"
 
 echo "Machine: $(machine_line)"
-python3 - "$out" <<'PY'
+python3 - "$BENCH_OUT" <<'PY'
 import re, sys
 text = open(sys.argv[1]).read()
 print("Where the clock ends after one adjustment (ms, + ahead of the true time, - behind); median and worst of the runs")
