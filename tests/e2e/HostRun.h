@@ -3,8 +3,10 @@
 
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,3 +46,50 @@ private:
     std::string exeName_;
     HANDLE process_ = nullptr;
 };
+
+// One thing a table row expects of its run. Texts are CP932 bytes as the host logs them.
+struct HostCheck {
+    enum Kind { At, Count, AtLeastOnce, Lines, Stamped, FileIs, FileHas } kind;
+    std::string text{};  // what the lines contain ("a|b": either); for files, the host-relative path
+    std::string when{};
+    size_t count = 0;
+    std::vector<std::string> lines{};  // for files, the content
+};
+// The first line with text is stamped when ("YYYY-MM-DD hh:mm:ss.s").
+HostCheck At(const std::string& when, const std::string& text);
+// The log holds text exactly n times / at least once / not at all.
+HostCheck Count(size_t n, const std::string& text);
+HostCheck Has(const std::string& text);
+HostCheck None(const std::string& text);
+// The lines containing filter, in order, without / with their time stamps; an expected line that
+// ends in '*' only has to start with what comes before it.
+HostCheck Lines(const std::string& filter, const std::vector<std::string>& lines);
+HostCheck Stamped(const std::string& filter, const std::vector<std::string>& lines);
+// A file of the host's directory after the run: its whole content / containing text.
+HostCheck FileIs(const std::string& path, const std::string& content);
+HostCheck FileHas(const std::string& path, const std::string& text);
+// "command: N", the host's log of a menu command.
+std::string Command(int id);
+
+// A scenario and what its run must show. Every row runs a fresh host on cleared settings, and must
+// end on its own with exit code 0.
+struct HostRow {
+    std::string name;  // the case's name: letters and digits
+    std::string scenario;
+    std::vector<HostCheck> checks{};
+    // What the checks cannot say (ranges, relations between lines).
+    std::function<void(const HostRunResult&, const HostLayout&)> more{};
+    std::function<void(HostLayout&)> prepare{};  // before the host starts
+    DWORD timeoutMs = 120000;
+};
+
+// The fixture of a table of host runs. Each file writes, with its rows:
+//     class SomeTest : public HostTableTest {};
+//     TEST_P(SomeTest, Row) { RunRow(); }
+//     INSTANTIATE_TEST_SUITE_P(Host, SomeTest, testing::ValuesIn(Rows()), RowName);
+// (spelled out: the build finds the cases by reading TEST_P in the source).
+class HostTableTest : public testing_support::ClearedSettingsTest, public testing::WithParamInterface<HostRow> {
+protected:
+    void RunRow();
+};
+std::string RowName(const testing::TestParamInfo<HostRow>& row);
