@@ -147,6 +147,18 @@ std::string Command(int id)
     return "command: " + std::to_string(id);
 }
 
+std::string FlagText(uint32_t bits)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(bits));
+    return text;
+}
+
+std::string ReleaseMaskOn()
+{
+    return "mask " + FlagText(EntryReleaseBits) + " on";
+}
+
 namespace {
 
 // The log's lines that contain one of the '|'-separated filters, with or without their stamps.

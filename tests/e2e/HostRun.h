@@ -2,6 +2,7 @@
 // Runs the simulated host, Quillpost.exe, with the real chronel.dll in a directory of its own.
 
 #include "TestSupport.h"
+#include "contract/Quillpost.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -70,6 +71,10 @@ HostCheck FileIs(const std::string& path, const std::string& content);
 HostCheck FileHas(const std::string& path, const std::string& text);
 // "command: N", the host's log of a menu command.
 std::string Command(int id);
+// Flag bits as the host logs them ("c1000000").
+std::string FlagText(uint32_t bits);
+// "mask c1000000 on", the host's log of MarkMail setting the release bits.
+std::string ReleaseMaskOn();
 
 // A scenario and what its run must show. Every row runs a fresh host on cleared settings, and must
 // end on its own with exit code 0.

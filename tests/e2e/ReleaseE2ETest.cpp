@@ -22,18 +22,12 @@ const std::string Reserve0700 =
     "at 06:58:05 click 送信予約 1\n"
     "at 06:58:07 send-post 1\n";
 
-std::string Hex(uint32_t bits)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, "%08x", bits);
-    return text;
-}
 // The host's log of an entry's flags after the plug-in's MarkMail.
 std::string Flags(const char* account, uint32_t bits)
 {
-    return std::string("mailbox: ") + account + "\\Outbox.box\\00000001 flags " + Hex(bits);
+    return std::string("mailbox: ") + account + "\\Outbox.box\\00000001 flags " + FlagText(bits);
 }
-const std::string ReleaseMask = "mask " + Hex(EntryReleaseBits) + " on";
+const std::string ReleaseMask = ReleaseMaskOn();
 const std::string Receive = Command(HostCmdReceive);
 const char* const Sent = "send: Account1\\Outbox.box\\00000001 sent";
 const char* const SentFile = "Mailbox\\Account1\\Sent.box\\00000001.qpm";
