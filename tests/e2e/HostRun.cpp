@@ -102,46 +102,6 @@ HostRunResult HostLayout::Run(const std::string& scenario, DWORD timeoutMs, cons
     return Wait(timeoutMs);
 }
 
-HostCheck At(const std::string& when, const std::string& text)
-{
-    return {HostCheck::At, text, when};
-}
-
-HostCheck Count(size_t n, const std::string& text)
-{
-    return {HostCheck::Count, text, "", n};
-}
-
-HostCheck Has(const std::string& text)
-{
-    return {HostCheck::AtLeastOnce, text};
-}
-
-HostCheck None(const std::string& text)
-{
-    return Count(0, text);
-}
-
-HostCheck Lines(const std::string& filter, const std::vector<std::string>& lines)
-{
-    return {HostCheck::Lines, filter, "", 0, lines};
-}
-
-HostCheck Stamped(const std::string& filter, const std::vector<std::string>& lines)
-{
-    return {HostCheck::Stamped, filter, "", 0, lines};
-}
-
-HostCheck FileIs(const std::string& path, const std::string& content)
-{
-    return {HostCheck::FileIs, path, "", 0, {content}};
-}
-
-HostCheck FileHas(const std::string& path, const std::string& text)
-{
-    return {HostCheck::FileHas, path, "", 0, {text}};
-}
-
 std::string Command(int id)
 {
     return "command: " + std::to_string(id);

@@ -57,18 +57,30 @@ struct HostCheck {
     std::vector<std::string> lines{};  // for files, the content
 };
 // The first line with text is stamped when ("YYYY-MM-DD hh:mm:ss.s").
-HostCheck At(const std::string& when, const std::string& text);
+inline HostCheck At(const std::string& when, const std::string& text) { return {HostCheck::At, text, when}; }
 // The log holds text exactly n times / at least once / not at all.
-HostCheck Count(size_t n, const std::string& text);
-HostCheck Has(const std::string& text);
-HostCheck None(const std::string& text);
+inline HostCheck Count(size_t n, const std::string& text) { return {HostCheck::Count, text, "", n}; }
+inline HostCheck Has(const std::string& text) { return {HostCheck::AtLeastOnce, text}; }
+inline HostCheck None(const std::string& text) { return Count(0, text); }
 // The lines containing filter, in order, without / with their time stamps; an expected line that
 // ends in '*' only has to start with what comes before it.
-HostCheck Lines(const std::string& filter, const std::vector<std::string>& lines);
-HostCheck Stamped(const std::string& filter, const std::vector<std::string>& lines);
+inline HostCheck Lines(const std::string& filter, const std::vector<std::string>& lines)
+{
+    return {HostCheck::Lines, filter, "", 0, lines};
+}
+inline HostCheck Stamped(const std::string& filter, const std::vector<std::string>& lines)
+{
+    return {HostCheck::Stamped, filter, "", 0, lines};
+}
 // A file of the host's directory after the run: its whole content / containing text.
-HostCheck FileIs(const std::string& path, const std::string& content);
-HostCheck FileHas(const std::string& path, const std::string& text);
+inline HostCheck FileIs(const std::string& path, const std::string& content)
+{
+    return {HostCheck::FileIs, path, "", 0, {content}};
+}
+inline HostCheck FileHas(const std::string& path, const std::string& text)
+{
+    return {HostCheck::FileHas, path, "", 0, {text}};
+}
 // "command: N", the host's log of a menu command.
 std::string Command(int id);
 // Flag bits as the host logs them ("c1000000").
