@@ -104,7 +104,8 @@ struct HostRow {
 //     class SomeTest : public HostTableTest {};
 //     TEST_P(SomeTest, Row) { RunRow(); }
 //     INSTANTIATE_TEST_SUITE_P(Host, SomeTest, testing::ValuesIn(Rows()), RowName);
-// (spelled out: the build finds the cases by reading TEST_P in the source).
+// (spelled out: the build finds the cases by reading TEST_P in the source, and runs each table as
+// */SomeTest.Row/*, which an instantiation without a prefix would not match: nothing would run).
 class HostTableTest : public testing_support::ClearedSettingsTest, public testing::WithParamInterface<HostRow> {
 protected:
     void RunRow();
