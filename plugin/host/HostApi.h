@@ -2,9 +2,6 @@
 
 #include "../../contract/Quillpost.h"
 
-// The exported names, in the order they are resolved; one per slot of HostApi.
-extern const char* const HostApiNames[34];
-
 extern HostApi Host;
 
 // Binds the host's API from the running Quillpost.exe; 1 on success (or when already bound), 0
