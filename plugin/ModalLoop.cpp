@@ -1,11 +1,9 @@
 #include "ModalLoop.h"
 
 #include "../common/PinnedThread.h"
+#include "Globals.h"
 
 namespace {
-
-int OpenLoops = 0;
-bool HostCleanedUp = false;
 
 // On a pinned thread: holds the library until the host's thread has answered a message sent to
 // anchor. That thread answers only inside a message loop, and once chronel's loop has ended
@@ -37,7 +35,7 @@ ModalLoop::ModalLoop()
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&EndModalLoops),
                            &module)) {
         module_.Reset(module);
-        ++OpenLoops;
+        ++Loaded.OpenLoops;
     }
 }
 
@@ -45,9 +43,9 @@ ModalLoop::~ModalLoop()
 {
     if (!module_)
         return;
-    --OpenLoops;
+    --Loaded.OpenLoops;
     // Before clean-up the host holds the library: this reference is not the last.
-    if (!HostCleanedUp)
+    if (!Loaded.CleanedUp)
         return;
     // Otherwise it may be: the thread's reference takes over before this one goes.
     HWND anchor = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -61,12 +59,6 @@ ModalLoop::~ModalLoop()
 
 void EndModalLoops()
 {
-    HostCleanedUp = true;
-    if (OpenLoops > 0)
+    if (Loaded.OpenLoops > 0)
         EnumThreadWindows(GetCurrentThreadId(), EndReservationWindow, 0);
-}
-
-void ModalLoopsStartUp()
-{
-    HostCleanedUp = false;
 }

@@ -67,7 +67,7 @@ FakeHost::FakeHost() : dir_("fakehost")
                 reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
     ForgetOutbox();
-    Host = HostApi{};
+    Host = BoundHostApi{};
     Host.RegistCallback = FakeRegistCallback;
     Host.GetMailbox = FakeGetMailbox;
     Host.MarkMail = FakeMarkMail;
@@ -78,7 +78,7 @@ FakeHost::FakeHost() : dir_("fakehost")
 FakeHost::~FakeHost()
 {
     StopLogWriter(30000);
-    Host = HostApi{};
+    Host = BoundHostApi{};
     CurrentFakeHost = nullptr;
 }
 
@@ -121,6 +121,6 @@ void ResetScanSettings(int32_t referenceTime, bool changeDate)
     ScanRules.ChangeDate = changeDate;
     ScanRules.PreSec = 0;
     ScanRules.PostSec = 0;
-    PlugSettings.ReserveMark = 0;
+    Loaded.Settings.ReserveMark = 0;
     ScanRules.ReferenceTime = referenceTime;
 }

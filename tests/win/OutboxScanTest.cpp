@@ -90,7 +90,7 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
     for (int mark : {0, 3, 5}) {
         SCOPED_TRACE(mark);
         host.marks.clear();
-        PlugSettings.ReserveMark = mark;
+        Loaded.Settings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
         EXPECT_TRUE(ScanOutbox(ScanRules));
