@@ -200,7 +200,7 @@ int ReleaseRows(int rounds)
             DeleteFileA((outbox + "disk.bin").c_str());
             Marks = 0;
             double t0 = Now();
-            bool released = ScanOutbox(rules);
+            bool released = OutboxScanner(SystemFileCalls).Scan(rules);
             double t1 = Now();
             CopyFile64K(outbox + "big.qpm", outbox + "copy.bin", false);
             double t2 = Now();
@@ -286,16 +286,16 @@ int main(int argc, char** argv)
                 int cellRounds = std::max(rounds, std::min(50, 20000 / static_cast<int>(files.size())));
                 double bestScan = 1e9, bestRead = 1e9, bestList = 1e9, bestSteady = 1e9, worstSteady = 0;
                 for (int round = 0; round < cellRounds; ++round) {
-                    ForgetOutbox();
+                    OutboxScanner scanner(SystemFileCalls);
                     double t0 = Now();
-                    bool released = ScanOutbox(rules);
+                    bool released = scanner.Scan(rules);
                     double t1 = Now();
                     for (const std::string& file : files)
                         ReadAll(file);
                     double t2 = Now();
                     ListAccounts();
                     double t3 = Now();
-                    released |= ScanOutbox(rules);
+                    released |= scanner.Scan(rules);
                     double t4 = Now();
                     if (released || Marks) {
                         std::printf("unexpected release\n");

@@ -8,7 +8,7 @@
 #include "LogQueue.h"
 #include "Menu.h"
 #include "ModalLoop.h"
-#include "OutboxMemory.h"
+#include "Outbox.h"
 #include "Reserve.h"
 #include "Scheduler.h"
 #include "SettingsEditor.h"
@@ -54,6 +54,7 @@ PLUGIN_EXPORT int __stdcall APCStartUp(int)
     PutBackMovedWindow(true);
     ModalLoopsStartUp();
     LoadSettings(PlugSettings);
+    StartOutboxScanner();
     // One reading of the clock for the whole start-up.
     const int64_t present = PresentMinute();
     StartSchedule(PlugSettings.AutoStart != 0, present);
@@ -74,7 +75,7 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     StopSchedule();
     PublishScheduleState(ViewSchedule());
     int killed = StopTimer();
-    ForgetOutbox();
+    EndOutboxScanner();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
     // holds the host's closing this long at most, and the writer finishes on its own.

@@ -4,11 +4,13 @@
 
 #include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
 #include "../common/MessageRewrite.h"  // RewriteReport
+#include "../common/FileHandle.h"  // FileCalls, CopyBuffer
+#include "OutboxMemory.h"
+#include "pure/DateLine.h"  // DateDraw
 
 #include <cstddef>
 #include <cstdint>
 
-struct MessageReading;
 
 // What a scan releases and how: a reservation at or before ReferenceTime (the tick's minute) is
 // due, and with ChangeDate a released message gets a new "Date:" line, its reservation moved at
@@ -24,18 +26,61 @@ struct ReleaseRules {
     int32_t HoldAfter = 0;
 };
 
-// Releases the reserved messages of every account's outbox that are due. True when at least one
-// was released.
+// A message a rewrite left written over in part, held back (see HeldAsDamaged).
+struct DamagedMessage {
+    uint32_t id;     // a digest of its id
+    char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
+    uint64_t text;   // the digest of the message as the failure left it
+};
+
+// The outbox scan and all it keeps from one scan to the next, on the user-interface thread. Its
+// file calls go through the table it is made with; its destruction gives back all it holds.
+class OutboxScanner {
+public:
+    explicit OutboxScanner(const FileCalls& files) : files_(files) {}
+    OutboxScanner(const OutboxScanner&) = delete;
+    OutboxScanner& operator=(const OutboxScanner&) = delete;
+
+    // Releases the reserved messages of every account's outbox that are due. True when at least
+    // one was released.
+    bool Scan(const ReleaseRules& rules);
+    // One account directory (a name under the mailbox root); true when it released a message.
+    bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
+    // One outbox entry; true when its message was due and released. seen, when given, says what
+    // the message held when it was read.
+    bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
+                            MessageReading* seen = nullptr);
+    // Rewrites the message file without its reservation (and with a new "Date:" line when the
+    // rules say so), staged beside it and then put in its place. The file is left either as it
+    // was or completely rewritten, short of a disk that fails in the middle of writing over a
+    // message the host holds open; true when rewritten. report, when given, says how it went.
+    bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
+                        RewriteReport* report = nullptr);
+
+private:
+    bool LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name, RememberedMessage* message,
+                   bool lookAtStamp);
+    bool HeldAsDamaged(const char* id, const char* path);
+    void ForgetWhatTheEditorChanged();
+    void SeedDraw();
+
+    const FileCalls files_;
+    OutboxMemory memory_;
+    // Messages a rewrite left written over in part, the last eight.
+    DamagedMessage damaged_[8] = {};
+    int damagedCount_ = 0;
+    // One scan at a time (see Scan).
+    bool scanning_ = false;
+    // The "Date:" lines' offsets: one generator, seeded before its first draw.
+    DateDraw draw_;
+    bool seeded_ = false;
+    // The status window's count of its changes to the outbox, as last seen.
+    DWORD editorChanges_ = 0;
+};
+
+// The plug-in's scanner from start-up to clean-up: made by StartOutboxScanner, given back by
+// EndOutboxScanner.
+void StartOutboxScanner();
+void EndOutboxScanner();
+// A scan by the plug-in's scanner; false when there is none.
 bool ScanOutbox(const ReleaseRules& rules);
-// One account directory (a name under the mailbox root); true when it released a message.
-bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
-// One outbox entry; true when its message was due and released. seen, when given, says what the
-// message held when it was read.
-bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
-                        MessageReading* seen = nullptr);
-// Rewrites the message file without its reservation (and with a new "Date:" line when the rules
-// say so), staged beside it and then put in its place. The file is left either as it was or
-// completely rewritten, short of a disk that fails in the middle of writing over a message the
-// host holds open; true when rewritten. report, when given, says how it went.
-bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
-                    RewriteReport* report = nullptr);

@@ -3,7 +3,6 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/LogQueue.h"
-#include "plugin/OutboxMemory.h"
 
 #include <shlobj.h>
 
@@ -66,7 +65,7 @@ FakeHost::FakeHost() : dir_("fakehost")
     PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "SHGetFolderPathA",
                 reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
-    ForgetOutbox();
+    NewScanner();
     Host = HostApi{};
     Host.RegistCallback = FakeRegistCallback;
     Host.GetMailbox = FakeGetMailbox;
@@ -88,6 +87,12 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
     for (size_t at = path.find('\\', root.size()); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     testing_support::WriteFileBytes(path, bytes);
+}
+
+void FakeHost::NewScanner(const FileCalls& files)
+{
+    scanner.reset();
+    scanner.reset(new OutboxScanner(files));
 }
 
 std::string FakeHost::LogText() const

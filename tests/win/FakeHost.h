@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct FakeHost {
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
     std::function<void(const char* id)> onMark;  // called after each mark is recorded
+    // The scan under test, a fresh one with each host.
+    std::unique_ptr<OutboxScanner> scanner;
+
+    // Puts a fresh scanner over these file calls in the old one's place, as clean-up and a new
+    // start-up would.
+    void NewScanner(const FileCalls& files = SystemFileCalls);
 
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;

@@ -171,7 +171,7 @@ protected:
     void SetUp() override
     {
         ResetScanSettings(1796596200, true);
-        Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush};
+        host.NewScanner(FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush});
         host.onMark = [](const char*) {
             if (Faults.marked)
                 return;
@@ -182,7 +182,6 @@ protected:
     }
     void TearDown() override
     {
-        Files = SystemFileCalls;
         BeforeWrite = nullptr;
         BeforeRead = nullptr;
     }
@@ -207,7 +206,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        ScanOutbox(ScanRules);
+        host.scanner->Scan(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -316,7 +315,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                     Faults.nth = nth;
                     Faults.fromThenOn = fromThenOn;
                     RewriteReport report;
-                    bool rewritten = RewriteMessage(path.c_str(), 100, ScanRules, &report);
+                    bool rewritten = host.scanner->RewriteMessage(path.c_str(), 100, ScanRules, &report);
                     Faults.step = StepCount;
                     if (holder != INVALID_HANDLE_VALUE)
                         CloseHandle(holder);
@@ -382,7 +381,7 @@ TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlock
         Faults.fromThenOn = true;
         Faults.writeNothing = !(Faults.hideWritten = row == 2);
         RewriteReport report;
-        RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+        host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
         CloseHandle(holder);
         Faults.step = StepCount;
         DeleteFileA((host.root + OutboxDir + report.kept).c_str());
@@ -405,8 +404,8 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     host.Write(MessagePath, OldMessage());
     ScanRules.ChangeDate = false;
     bool otherRewritten = false;
-    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
-    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
+    BeforeWrite = [&]() { otherRewritten = host.scanner->RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
+    EXPECT_TRUE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
     EXPECT_TRUE(otherRewritten);
     std::string expected = OldMessage();
     expected.replace(0, expected.find("\n\n") + 2,
@@ -433,12 +432,12 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     BeforeReadAt = 2;
     BeforeRead = [&]() {
         Faults = Injection{};
-        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
+        otherRewritten = host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
     RewriteReport report;
-    EXPECT_FALSE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
     EXPECT_EQ(report.result, RewriteReport::Changed);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
@@ -452,7 +451,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.scanner->Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
@@ -471,11 +470,11 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
     ASSERT_EQ(kept.size(), 1u);
     host.marks.clear();
-    EXPECT_FALSE(ScanOutbox(ScanRules));
+    EXPECT_FALSE(host.scanner->Scan(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
-    EXPECT_FALSE(ScanOutbox(ScanRules));
+    EXPECT_FALSE(host.scanner->Scan(ScanRules));
     host.Write(MessagePath, old);
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.scanner->Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
 }
 
