@@ -26,15 +26,17 @@ bool ToSystemTime(int64_t seconds, SYSTEMTIME* out)
 
 }  // namespace
 
-int32_t CurrentTime32()
+uint64_t CurrentSystemSteps()
 {
     FILETIME file;
     GetSystemTimeAsFileTime(&file);
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
+    return static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
+}
+
+int32_t CurrentTime32()
+{
     // 100-ns units since 1601 to seconds since 1970.
-    return static_cast<int32_t>(static_cast<int64_t>(value.QuadPart / 10000000ULL) - 11644473600LL);
+    return static_cast<int32_t>(static_cast<int64_t>(CurrentSystemSteps() / 10000000ULL) - 11644473600LL);
 }
 
 int32_t CurrentMinute32()

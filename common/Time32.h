@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+// The present moment in 100 ns steps since 1601, a file stamp's units (GetSystemTimeAsFileTime).
+uint64_t CurrentSystemSteps();
 // The present moment as calendar time (from GetSystemTimeAsFileTime).
 int32_t CurrentTime32();
 // The present minute (its second 0) as calendar time. Read from the system's clock, not from

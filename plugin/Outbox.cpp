@@ -226,18 +226,15 @@ bool OutboxScanner::HeldAsDamaged(const char* id, const char* path)
 
 // One generator for the scanner, seeded before its first draw from what differs between
 // processes and runs: the system's random source, the performance counter, the process id and the
-// time.
-void OutboxScanner::SeedDraw()
+// scan's moment.
+void OutboxScanner::SeedDraw(uint64_t moment)
 {
     if (!seeded_) {
         uint64_t seed = 0;
         RtlGenRandom(&seed, sizeof seed);
         LARGE_INTEGER counter{};
         QueryPerformanceCounter(&counter);
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
-                (static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^ moment;
         draw_.Seed(seed);
         seeded_ = true;
     }
@@ -269,7 +266,7 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     if (scanning_)
         return false;
     char pattern[PathSize];
-    MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
+    MailboxPath(rules.Mailbox, pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
     if (!pattern[0])
         return false;
     WIN32_FIND_DATAA found;
@@ -277,7 +274,7 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     if (!find)
         return false;
     ForgetWhatTheEditorChanged();
-    memory_.Begin(pattern);
+    memory_.Begin(pattern, rules.Moment);
     scanning_ = true;
     bool released = false;
     do {
@@ -298,7 +295,7 @@ bool OutboxScanner::LookAgain(const ReleaseRules& rules, const char* accountDir,
     bool open = message->due <= rules.ReferenceTime;
     if (!open && lookAtStamp) {
         char path[PathSize];
-        MailboxPath(path, sizeof path, accountDir, "Outbox.box", name, ".qpm");
+        MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", name, ".qpm");
         open = StampChanged(path, message->stamp);
     }
     if (!open)
@@ -312,7 +309,7 @@ bool OutboxScanner::LookAgain(const ReleaseRules& rules, const char* accountDir,
 bool OutboxScanner::ScanEntryList(const ReleaseRules& rules, const char* accountDir)
 {
     char path[PathSize];
-    MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
+    MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
     RememberedAccount* account = memory_.AccountOf(accountDir);
     // Stamped before it is read: a write after this point gives it another stamp.
     FileStamp indexStamp;
@@ -363,7 +360,7 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
     if (!seen)
         seen = &unseen;
     char path[PathSize];
-    MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
+    MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     // Stamped before it is read: a write after this point gives it another stamp.
     bool stamped = path[0] && StampOf(path, &seen->stamp);
     FileHandle message = OpenShared(path, GENERIC_READ, files_);
@@ -461,7 +458,7 @@ bool OutboxScanner::RewriteMessage(const char* path, int32_t reservationTime, co
         BufferedReader reader(source, buffer.Bytes(), buffer.Size());
         FileSink sink(staged, files_);
         if (rules.ChangeDate)
-            SeedDraw();
+            SeedDraw(rules.Moment);
         MovedDateLine dates(reservationTime, rules, draw_, report->dateLine);
         written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr);
         // A rewrite reads the message to its end; read once more, it must be the same.
@@ -523,4 +520,15 @@ void EndOutboxScanner()
 bool ScanOutbox(const ReleaseRules& rules)
 {
     return PluginScanner && PluginScanner->Scan(rules);
+}
+
+ReleaseRules ReleaseRulesAt(uint64_t moment, const char* mailbox)
+{
+    // 100 ns steps since 1601 to seconds since 1970, down to the minute's second 0.
+    const int32_t time = static_cast<int32_t>(static_cast<int64_t>(moment / 10000000ull) - 11644473600LL);
+    const int32_t second = time % 60;
+    ReleaseRules rules{time - (second < 0 ? second + 60 : second), false, 0, 0};
+    rules.Moment = moment;
+    rules.Mailbox = mailbox;
+    return rules;
 }

@@ -24,7 +24,16 @@ struct ReleaseRules {
     // is later than HoldAfter is logged as held.
     bool Hold = false;
     int32_t HoldAfter = 0;
+    // The moment the tick read, in 100 ns steps since 1601 (a file stamp's units): the scan reads no
+    // clock of its own.
+    uint64_t Moment = 0;
+    // The host's mailbox folder as the tick read it; without one nothing is scanned.
+    const char* Mailbox = nullptr;
 };
+
+// The rules of a scan at the tick's moment (100 ns steps since 1601) in the mailbox given: the
+// reference time is that moment's minute, nothing moves the "Date:" line and nothing is held.
+ReleaseRules ReleaseRulesAt(uint64_t moment, const char* mailbox);
 
 // A message a rewrite left written over in part, held back (see HeldAsDamaged).
 struct DamagedMessage {
@@ -62,7 +71,7 @@ private:
                    bool lookAtStamp);
     bool HeldAsDamaged(const char* id, const char* path);
     void ForgetWhatTheEditorChanged();
-    void SeedDraw();
+    void SeedDraw(uint64_t moment);
 
     const FileCalls files_;
     OutboxMemory memory_;

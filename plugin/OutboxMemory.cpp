@@ -88,16 +88,14 @@ void OutboxMemory::FreeAccount(int at)
     accounts_[at] = accounts_[--accountCount_];
 }
 
-void OutboxMemory::Begin(const char* pattern)
+void OutboxMemory::Begin(const char* pattern, uint64_t moment)
 {
     if (std::strcmp(pattern, pattern_) != 0) {
         Forget();
         CopyBounded(pattern_, PatternSize, pattern);
     }
     ++scanCount_;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    scanStarted_ = Steps(now);
+    scanStarted_ = moment;
 }
 
 void OutboxMemory::End()

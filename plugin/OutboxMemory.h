@@ -67,8 +67,9 @@ public:
     OutboxMemory(const OutboxMemory&) = delete;
     OutboxMemory& operator=(const OutboxMemory&) = delete;
 
-    // Starts a scan of the mailbox the pattern lists: forgets a mailbox other than the last one's.
-    void Begin(const char* pattern);
+    // Starts a scan, at the moment given (100 ns steps since 1601), of the mailbox the pattern
+    // lists: forgets a mailbox other than the last one's.
+    void Begin(const char* pattern, uint64_t moment);
     // Forgets the accounts the scan did not list.
     void End();
     // How many stamps of an unchanged account's messages a scan looks at: some 4,000 for all

@@ -266,7 +266,7 @@ int __stdcall OnTimer(int, int)
         TickDailyConnection(LocalMinuteOf(now), false, held);
         // A stuck run holds releases back until its end: each is logged once as it falls due.
         if (RunStuck && secondZero && PlugSettings.UseReserve) {
-            ReleaseRules rules{CurrentMinute32(), false, 0, 0};
+            ReleaseRules rules = ReleaseRulesAt(CurrentSystemSteps(), Host.GetMailbox());
             rules.Hold = true;
             rules.HoldAfter = HeldReleasesLogged;
             ScanOutbox(rules);
@@ -277,8 +277,10 @@ int __stdcall OnTimer(int, int)
     }
     if (secondZero && PlugSettings.UseReserve) {
         // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
-        const ReleaseRules rules{CurrentMinute32(), PlugSettings.ChangeDate != 0, PlugSettings.PreSec,
-                                 PlugSettings.PostSec};
+        ReleaseRules rules = ReleaseRulesAt(CurrentSystemSteps(), Host.GetMailbox());
+        rules.ChangeDate = PlugSettings.ChangeDate != 0;
+        rules.PreSec = PlugSettings.PreSec;
+        rules.PostSec = PlugSettings.PostSec;
         if (ScanOutbox(rules) && PlugSettings.SendQuick)
             SendNow = true;
     }

@@ -3,6 +3,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/LogQueue.h"
+#include "common/Time32.h"
 
 #include <shlobj.h>
 
@@ -93,6 +94,13 @@ void FakeHost::NewScanner(const FileCalls& files)
 {
     scanner.reset();
     scanner.reset(new OutboxScanner(files));
+}
+
+bool FakeHost::Scan(ReleaseRules rules)
+{
+    rules.Moment = CurrentSystemSteps();
+    rules.Mailbox = root.c_str();
+    return scanner->Scan(rules);
 }
 
 std::string FakeHost::LogText() const

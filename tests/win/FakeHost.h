@@ -28,6 +28,9 @@ struct FakeHost {
     // Puts a fresh scanner over these file calls in the old one's place, as clean-up and a new
     // start-up would.
     void NewScanner(const FileCalls& files = SystemFileCalls);
+    // A scan by the scanner with these rules, in this host's mailbox at the present moment, as
+    // the tick hands them.
+    bool Scan(ReleaseRules rules);
 
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;

@@ -56,10 +56,10 @@ protected:
 TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
-    EXPECT_FALSE(host.scanner->Scan(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), "");
     ScanRules.ReferenceTime = At0730 + 1;
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
@@ -70,7 +70,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
@@ -92,10 +92,27 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         PlugSettings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
-        EXPECT_TRUE(host.scanner->Scan(ScanRules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
+}
+
+// A host that names no mailbox folder: nothing is scanned, not the accounts under whatever folder
+// is current.
+TEST_F(OutboxScanTest, WithoutAMailboxFolderNothingIsScanned)
+{
+    AddEntry("Account1", "a", NoFlags, Message("X-Reserve-Date: 100\n"));
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(host.root.c_str());
+    for (const char* root : {"", static_cast<const char*>(nullptr)}) {
+        ReleaseRules rules = ScanRules;
+        rules.Mailbox = root;
+        EXPECT_FALSE(host.scanner->Scan(rules));
+    }
+    SetCurrentDirectoryA(current);
+    EXPECT_EQ(host.JoinedMarks(), "");
 }
 
 TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
@@ -112,7 +129,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
                                                     NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
@@ -124,7 +141,7 @@ TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndTheFirstOneDeci
     AddEntry("Account1", "early", NoFlags, Message("X-Reserve-Date: 2000000000\nX-Reserve-Date: 5\n"));
     AddEntry("Account1", "a", NoFlags,
              "To: b\nX-Reserve-Date: 5\nX-Reserve-Date: 2000000000\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
@@ -133,7 +150,7 @@ TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
 {
     std::string references = "References: " + std::string(3000, 'r');
     AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
 }
 
@@ -141,7 +158,7 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 {
     ScanRules.ChangeDate = true;
     AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
               "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
 
@@ -151,7 +168,7 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
     for (int i = 0; i < 5; ++i) {
         std::string name = "moved" + std::to_string(i);
         AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-        host.scanner->Scan(ScanRules);
+        host.Scan(ScanRules);
         std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
         std::smatch match;
         ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
@@ -172,7 +189,7 @@ TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeW
     const int count = 20;
     for (int i = 0; i < count; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     std::set<std::string> lines;
     int after = 0;
     for (int i = 0; i < count; ++i) {
@@ -201,7 +218,7 @@ TEST_F(OutboxScanTest, SecondsStoredOutOfRangeMoveALineByAtMostADay)
     ScanRules.PostSec = 0;
     for (int i = 0; i < 5; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     for (int i = 0; i < 5; ++i) {
         std::string text = host.Read("Account1\\Outbox.box\\m" + std::to_string(i) + ".qpm");
         EXPECT_TRUE(std::regex_search(text, std::regex("^Date: (Sun, 06|Mon, 07) Dec 2026 [0-9:]{8} \\+0900\r\n"))) << text;
@@ -243,7 +260,7 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
         index_.clear();
         AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
         host.marks.clear();
-        EXPECT_TRUE(host.scanner->Scan(ScanRules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
         EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                     "Subject: s\r\n\r\n" + Body);
@@ -322,7 +339,7 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
              Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came, the host's mark letting a scan in", false, [&](const std::string&) {
-             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.scanner->Scan(ScanRules); }; },
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(ScanRules); }; },
          1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
@@ -352,14 +369,14 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
             if (*name != 'a' || !rows[row].freshA)
                 Stamp(box + name, 60);
         Opened.clear();
-        EXPECT_FALSE(host.scanner->Scan(ScanRules));
+        EXPECT_FALSE(host.Scan(ScanRules));
         EXPECT_EQ(Opened.size(), 3u + rows[row].waiting);
         EXPECT_TRUE(Opened.count("a") && Opened.count("b") && Opened.count("c"));
         rows[row].change(box);
         Opened.clear();
         host.marks.clear();
         ScanRules.ReferenceTime = rows[row].reference;
-        host.scanner->Scan(ScanRules);
+        host.Scan(ScanRules);
         ScanRules.ReferenceTime = At0730;
         std::string opened;
         for (const std::string& name : Opened)

@@ -206,7 +206,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        host.scanner->Scan(ScanRules);
+        host.Scan(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -451,7 +451,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
@@ -470,11 +470,11 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
     ASSERT_EQ(kept.size(), 1u);
     host.marks.clear();
-    EXPECT_FALSE(host.scanner->Scan(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
-    EXPECT_FALSE(host.scanner->Scan(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     host.Write(MessagePath, old);
-    EXPECT_TRUE(host.scanner->Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
 }
 
