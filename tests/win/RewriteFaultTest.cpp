@@ -14,6 +14,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -44,91 +45,61 @@ bool Fails(Step step)
     return step == Faults.step && (n == Faults.nth || (Faults.fromThenOn && n > Faults.nth));
 }
 
-HANDLE WINAPI FaultCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                          DWORD flags, HANDLE pattern)
+// Another host's work at the moment of a read or a write, when one is set.
+void BeforeCall(Step step)
 {
-    if (Fails(Create)) {
-        SetLastError(ERROR_SHARING_VIOLATION);
-        return INVALID_HANDLE_VALUE;
-    }
-    return SystemFileCalls.Create(path, access, share, security, how, flags, pattern);
-}
-
-BOOL WINAPI FaultRead(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
-{
-    if (BeforeRead && --BeforeReadAt == 0) {
+    if (step == Read && BeforeRead && --BeforeReadAt == 0) {
         auto other = std::move(BeforeRead);
         BeforeRead = nullptr;
         other();
     }
-    if (Fails(Read)) {
-        SetLastError(ERROR_READ_FAULT);
-        return FALSE;
-    }
-    return SystemFileCalls.Read(file, buffer, size, read, overlapped);
-}
-
-// A full disk: half of the bytes go out, then the call fails.
-BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
-{
-    if (BeforeWrite) {
+    if (step == Write && BeforeWrite) {
         auto other = std::move(BeforeWrite);
         BeforeWrite = nullptr;
         other();
     }
-    if (Fails(Write)) {
-        SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
-        *written = Faults.hideWritten ? 0 : *written;
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return SystemFileCalls.Write(file, data, size, written, overlapped);
 }
 
-BOOL WINAPI FaultMove(LPCSTR from, LPCSTR to, DWORD flags)
+// A full disk: half of the bytes go out (or none), then the call fails.
+void WriteHalf(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    if (Fails(Move)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return SystemFileCalls.Move(from, to, flags);
+    SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
+    *written = Faults.hideWritten ? 0 : *written;
 }
 
-BOOL WINAPI FaultDelete(LPCSTR path)
-{
-    if (Fails(Delete)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+// One file call that fails as armed, with the error that step gives, and else makes the system's.
+template <Step step, DWORD error, auto call, class Signature>
+struct FaultOf;
+template <Step step, DWORD error, auto call, class Result, class... Args>
+struct FaultOf<step, error, call, Result(WINAPI*)(Args...)> {
+    static Result WINAPI Call(Args... args)
+    {
+        BeforeCall(step);
+        if (!Fails(step))
+            return (SystemFileCalls.*call)(args...);
+        if constexpr (step == Write)
+            WriteHalf(args...);
+        SetLastError(error);
+        if constexpr (std::is_same_v<Result, HANDLE>)
+            return INVALID_HANDLE_VALUE;
+        else
+            return FALSE;
     }
-    return SystemFileCalls.Delete(path);
-}
+};
+template <Step step, DWORD error, auto call>
+constexpr auto Fault = FaultOf<step, error, call, std::decay_t<decltype(SystemFileCalls.*call)>>::Call;
 
-BOOL WINAPI FaultSeek(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD from)
-{
-    if (Fails(Seek)) {
-        SetLastError(ERROR_SEEK);
-        return FALSE;
-    }
-    return SystemFileCalls.Seek(file, distance, position, from);
-}
-
-BOOL WINAPI FaultSetEnd(HANDLE file)
-{
-    if (Fails(SetEnd)) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return SystemFileCalls.SetEnd(file);
-}
-
-BOOL WINAPI FaultFlush(HANDLE file)
-{
-    if (Fails(Flush)) {
-        SetLastError(ERROR_WRITE_FAULT);
-        return FALSE;
-    }
-    return SystemFileCalls.Flush(file);
-}
+// Every step, with the error its failure gives.
+const FileCalls FaultingCalls{
+    Fault<Create, ERROR_SHARING_VIOLATION, &FileCalls::Create>,
+    Fault<Read, ERROR_READ_FAULT, &FileCalls::Read>,
+    Fault<Write, ERROR_DISK_FULL, &FileCalls::Write>,
+    Fault<Move, ERROR_ACCESS_DENIED, &FileCalls::Move>,
+    Fault<Delete, ERROR_ACCESS_DENIED, &FileCalls::Delete>,
+    Fault<Seek, ERROR_SEEK, &FileCalls::Seek>,
+    Fault<SetEnd, ERROR_DISK_FULL, &FileCalls::SetEnd>,
+    Fault<Flush, ERROR_WRITE_FAULT, &FileCalls::Flush>,
+};
 
 const std::string OutboxDir = "Account1\\Outbox.box\\";
 const std::string MessagePath = OutboxDir + "a.qpm";
@@ -171,7 +142,7 @@ protected:
     void SetUp() override
     {
         ResetScanSettings(1796596200, true);
-        host.NewScanner(FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush});
+        host.NewScanner(FaultingCalls);
         host.onMark = [](const char*) {
             if (Faults.marked)
                 return;
