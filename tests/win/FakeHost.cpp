@@ -126,14 +126,3 @@ std::string FakeHost::ReleaseMarks(const std::string& id)
 {
     return id + " c1000000 on|" + id + " 00000007 off";
 }
-
-ReleaseRules ScanRules{};
-
-void ResetScanSettings(int32_t referenceTime, bool changeDate)
-{
-    ScanRules.ChangeDate = changeDate;
-    ScanRules.PreSec = 0;
-    ScanRules.PostSec = 0;
-    PlugSettings.ReserveMark = 0;
-    ScanRules.ReferenceTime = referenceTime;
-}

@@ -22,8 +22,10 @@ struct FakeHost {
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
     std::function<void(const char* id)> onMark;  // called after each mark is recorded
-    // The scan under test, a fresh one with each host.
+    // The scan under test, a fresh one with each host, and the rules its scans release by: the
+    // reference time 2026-12-07 07:30 in Tokyo, no "Date:" change.
     std::unique_ptr<OutboxScanner> scanner;
+    ReleaseRules rules{1796596200, false, 0, 0};
 
     // Puts a fresh scanner over these file calls in the old one's place, as clean-up and a new
     // start-up would.
@@ -47,9 +49,3 @@ private:
 };
 
 extern FakeHost* CurrentFakeHost;
-
-// What the tests' outbox scans release against.
-extern ReleaseRules ScanRules;
-// The outbox scan's settings as a test starts from: no Date: change, no window around the
-// reservation, mark 0, and the scan's reference time.
-void ResetScanSettings(int32_t referenceTime, bool changeDate = false);

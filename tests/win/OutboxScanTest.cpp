@@ -36,10 +36,6 @@ const std::string QueuedAndMark = "BwAAAQAAAAAAAAAA";  // 0x01000007
 
 class OutboxScanTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetScanSettings(At0730);
-    }
     void AddEntry(const std::string& account, const std::string& name, const std::string& flags,
                   const std::string& message)
     {
@@ -56,10 +52,10 @@ protected:
 TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
-    EXPECT_FALSE(host.Scan(ScanRules));
+    EXPECT_FALSE(host.Scan(host.rules));
     EXPECT_EQ(host.JoinedMarks(), "");
-    ScanRules.ReferenceTime = At0730 + 1;
-    EXPECT_TRUE(host.Scan(ScanRules));
+    host.rules.ReferenceTime = At0730 + 1;
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
@@ -70,7 +66,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
@@ -92,9 +88,10 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         PlugSettings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
-        EXPECT_TRUE(host.Scan(ScanRules));
+        EXPECT_TRUE(host.Scan(host.rules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
+    PlugSettings.ReserveMark = 0;
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
 }
 
@@ -107,7 +104,7 @@ TEST_F(OutboxScanTest, WithoutAMailboxFolderNothingIsScanned)
     GetCurrentDirectoryA(MAX_PATH, current);
     SetCurrentDirectoryA(host.root.c_str());
     for (const char* root : {"", static_cast<const char*>(nullptr)}) {
-        ReleaseRules rules = ScanRules;
+        ReleaseRules rules = host.rules;
         rules.Mailbox = root;
         EXPECT_FALSE(host.scanner->Scan(rules));
     }
@@ -129,7 +126,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
                                                     NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
@@ -141,7 +138,7 @@ TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndTheFirstOneDeci
     AddEntry("Account1", "early", NoFlags, Message("X-Reserve-Date: 2000000000\nX-Reserve-Date: 5\n"));
     AddEntry("Account1", "a", NoFlags,
              "To: b\nX-Reserve-Date: 5\nX-Reserve-Date: 2000000000\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
@@ -150,25 +147,25 @@ TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
 {
     std::string references = "References: " + std::string(3000, 'r');
     AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
 }
 
 TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 {
-    ScanRules.ChangeDate = true;
+    host.rules.ChangeDate = true;
     AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
               "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
 
     // Within PreSec before and PostSec after the reservation.
-    ScanRules.PreSec = 600;
-    ScanRules.PostSec = 300;
+    host.rules.PreSec = 600;
+    host.rules.PostSec = 300;
     for (int i = 0; i < 5; ++i) {
         std::string name = "moved" + std::to_string(i);
         AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-        host.Scan(ScanRules);
+        host.Scan(host.rules);
         std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
         std::smatch match;
         ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
@@ -183,13 +180,13 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 // before and a day after, lines fall on both sides of the reservation.
 TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeWindow)
 {
-    ScanRules.ChangeDate = true;
-    ScanRules.PreSec = 86400;
-    ScanRules.PostSec = 86400;
+    host.rules.ChangeDate = true;
+    host.rules.PreSec = 86400;
+    host.rules.PostSec = 86400;
     const int count = 20;
     for (int i = 0; i < count; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     std::set<std::string> lines;
     int after = 0;
     for (int i = 0; i < count; ++i) {
@@ -213,12 +210,12 @@ TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeW
 // stored as a negative number) moves a line by at most a day.
 TEST_F(OutboxScanTest, SecondsStoredOutOfRangeMoveALineByAtMostADay)
 {
-    ScanRules.ChangeDate = true;
-    ScanRules.PreSec = static_cast<int32_t>(3000000000u);
-    ScanRules.PostSec = 0;
+    host.rules.ChangeDate = true;
+    host.rules.PreSec = static_cast<int32_t>(3000000000u);
+    host.rules.PostSec = 0;
     for (int i = 0; i < 5; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.Scan(ScanRules));
+    EXPECT_TRUE(host.Scan(host.rules));
     for (int i = 0; i < 5; ++i) {
         std::string text = host.Read("Account1\\Outbox.box\\m" + std::to_string(i) + ".qpm");
         EXPECT_TRUE(std::regex_search(text, std::regex("^Date: (Sun, 06|Mon, 07) Dec 2026 [0-9:]{8} \\+0900\r\n"))) << text;
@@ -234,13 +231,13 @@ TEST_F(OutboxScanTest, TheRewriteStagesBesideTheMessage)
     char saved[MAX_PATH] = "";
     GetEnvironmentVariableA("TMP", saved, sizeof saved);
     SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
-    bool rewritten = host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, ScanRules);
+    bool rewritten = host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, host.rules);
     SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_TRUE(rewritten);
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                         "Subject: s\r\n\r\n" + Body);
 
-    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, ScanRules));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, host.rules));
     EXPECT_EQ(testing_support::FilesIn(host.root + "Account1\\Outbox.box"),
               (std::vector<std::string>{"Entry.lst", "a.qpm"}));
 }
@@ -260,7 +257,7 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
         index_.clear();
         AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
         host.marks.clear();
-        EXPECT_TRUE(host.Scan(ScanRules));
+        EXPECT_TRUE(host.Scan(host.rules));
         EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
         EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                     "Subject: s\r\n\r\n" + Body);
@@ -339,7 +336,7 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
              Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came, the host's mark letting a scan in", false, [&](const std::string&) {
-             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(ScanRules); }; },
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(host.rules); }; },
          1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
@@ -369,15 +366,15 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
             if (*name != 'a' || !rows[row].freshA)
                 Stamp(box + name, 60);
         Opened.clear();
-        EXPECT_FALSE(host.Scan(ScanRules));
+        EXPECT_FALSE(host.Scan(host.rules));
         EXPECT_EQ(Opened.size(), 3u + rows[row].waiting);
         EXPECT_TRUE(Opened.count("a") && Opened.count("b") && Opened.count("c"));
         rows[row].change(box);
         Opened.clear();
         host.marks.clear();
-        ScanRules.ReferenceTime = rows[row].reference;
-        host.Scan(ScanRules);
-        ScanRules.ReferenceTime = At0730;
+        host.rules.ReferenceTime = rows[row].reference;
+        host.Scan(host.rules);
+        host.rules.ReferenceTime = At0730;
         std::string opened;
         for (const std::string& name : Opened)
             opened += (opened.empty() ? "" : "|") + name;
