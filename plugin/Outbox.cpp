@@ -29,6 +29,7 @@ constexpr size_t PathSize = 2048;
 // An index is read from one end to the other, in reads of this size: under Wine each read costs
 // several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
 constexpr int IndexReadSize = 64 * 1024;
+constexpr char AccountPattern[] = "Account*";
 
 // The "Date:" line of the settings: the reservation moved by a random offset, shown in the
 // system's zone as it is now, with the offset from UTC of that moment.
@@ -266,20 +267,27 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     if (scanning_)
         return false;
     char pattern[PathSize];
-    MailboxPath(rules.Mailbox, pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
+    MailboxPath(rules.Mailbox, pattern, sizeof pattern, AccountPattern, nullptr, nullptr, nullptr);
     if (!pattern[0])
         return false;
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(pattern, &found));
     if (!find)
         return false;
+    // Every path of the scan under the folder it began in: the host's string may change while a
+    // mark lets its message loop run.
+    char root[PathSize];
+    CopyBounded(root, sizeof root, pattern);
+    root[std::strlen(pattern) - std::strlen(AccountPattern)] = '\0';
+    ReleaseRules inRoot = rules;
+    inRoot.Mailbox = root;
     ForgetWhatTheEditorChanged();
     memory_.Begin(pattern, rules.Moment);
     scanning_ = true;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            released |= ScanEntryList(rules, found.cFileName);
+            released |= ScanEntryList(inRoot, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
     scanning_ = false;
     memory_.End();

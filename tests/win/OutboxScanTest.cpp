@@ -112,6 +112,23 @@ TEST_F(OutboxScanTest, WithoutAMailboxFolderNothingIsScanned)
     EXPECT_EQ(host.JoinedMarks(), "");
 }
 
+// The mailbox folder is read once for a scan: a host whose folder string changes while a release
+// is marked has the scan finish in the folder it began in.
+TEST_F(OutboxScanTest, AScanFinishesInTheMailboxFolderItBeganIn)
+{
+    AddEntry("Account1", "a", NoFlags, Message("X-Reserve-Date: 100\n"));
+    AddEntry("Account2", "b", NoFlags, Message("X-Reserve-Date: 100\n"));
+    const std::string began = host.root;
+    host.onMark = [&, once = true](const char*) mutable {
+        if (once)
+            host.root[host.root.size() - 2] ^= 1;
+        once = false;
+    };
+    EXPECT_TRUE(host.Scan(host.rules));
+    host.root = began;
+    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account2\\Outbox.box\\b"));
+}
+
 TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
 {
     const std::string due = Message("X-Reserve-Date: 100\n");
