@@ -95,38 +95,26 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
 }
 
-// A host that names no mailbox folder: nothing is scanned, not the accounts under whatever folder
-// is current.
-TEST_F(OutboxScanTest, WithoutAMailboxFolderNothingIsScanned)
-{
-    AddEntry("Account1", "a", NoFlags, Message("X-Reserve-Date: 100\n"));
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, current);
-    SetCurrentDirectoryA(host.root.c_str());
-    for (const char* root : {"", static_cast<const char*>(nullptr)}) {
-        ReleaseRules rules = host.rules;
-        rules.Mailbox = root;
-        EXPECT_FALSE(host.scanner->Scan(rules));
-    }
-    SetCurrentDirectoryA(current);
-    EXPECT_EQ(host.JoinedMarks(), "");
-}
-
-// The mailbox folder is read once for a scan: a host whose folder string changes while a release
-// is marked has the scan finish in the folder it began in.
-TEST_F(OutboxScanTest, AScanFinishesInTheMailboxFolderItBeganIn)
+// A scan looks only in the mailbox folder it is handed: without one, not in the current folder;
+// and with one whose string the host changes while a release is marked, in the folder it began in.
+TEST_F(OutboxScanTest, AScanLooksOnlyInTheFolderItIsHandedAtItsStart)
 {
     AddEntry("Account1", "a", NoFlags, Message("X-Reserve-Date: 100\n"));
     AddEntry("Account2", "b", NoFlags, Message("X-Reserve-Date: 100\n"));
-    const std::string began = host.root;
-    host.onMark = [&, once = true](const char*) mutable {
-        if (once)
-            host.root[host.root.size() - 2] ^= 1;
-        once = false;
-    };
-    EXPECT_TRUE(host.Scan(host.rules));
-    host.root = began;
-    EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account2\\Outbox.box\\b"));
+    const std::string began = host.root, both = Released("Account1\\Outbox.box\\a") + "|" + Released("Account2\\Outbox.box\\b");
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(began.c_str());
+    for (int row : {0, 1, 2}) {  // "", none, the host's string
+        host.marks.clear();
+        host.onMark = [&, once = true](const char*) mutable { host.root[host.root.size() - 2] ^= once; once = false; };
+        ReleaseRules rules = host.rules;
+        rules.Mailbox = row == 0 ? "" : row == 1 ? nullptr : host.root.c_str();
+        EXPECT_EQ(host.scanner->Scan(rules), row == 2);
+        host.root = began;
+        EXPECT_EQ(host.JoinedMarks(), row == 2 ? both : "") << row;
+    }
+    SetCurrentDirectoryA(current);
 }
 
 TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
