@@ -202,7 +202,7 @@ int ReleaseRows(int rounds)
             DeleteFileA((outbox + "disk.bin").c_str());
             Marks = 0;
             double t0 = Now();
-            rules.Moment = CurrentSystemSteps();
+            rules.Moment = ReadClock().steps;
             bool released = OutboxScanner(SystemFileCalls).Scan(rules);
             double t1 = Now();
             CopyFile64K(outbox + "big.qpm", outbox + "copy.bin", false);
@@ -257,7 +257,7 @@ int main(int argc, char** argv)
     rules.Mailbox = Root.c_str();
     // Each scan at its own moment, as each tick reads the clock.
     auto scan = [&rules](OutboxScanner& scanner) {
-        rules.Moment = CurrentSystemSteps();
+        rules.Moment = ReadClock().steps;
         return scanner.Scan(rules);
     };
 

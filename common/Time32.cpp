@@ -26,24 +26,48 @@ bool ToSystemTime(int64_t seconds, SYSTEMTIME* out)
 
 }  // namespace
 
-uint64_t CurrentSystemSteps()
+namespace {
+
+int32_t Time32Of(const FILETIME& file)
 {
-    FILETIME file;
-    GetSystemTimeAsFileTime(&file);
-    return static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime;
+    ULARGE_INTEGER value;
+    value.LowPart = file.dwLowDateTime;
+    value.HighPart = file.dwHighDateTime;
+    // 100-ns units since 1601 to seconds since 1970.
+    return static_cast<int32_t>(static_cast<int64_t>(value.QuadPart / 10000000ULL) - 11644473600LL);
 }
+
+}  // namespace
 
 int32_t CurrentTime32()
 {
-    // 100-ns units since 1601 to seconds since 1970.
-    return static_cast<int32_t>(static_cast<int64_t>(CurrentSystemSteps() / 10000000ULL) - 11644473600LL);
+    FILETIME file;
+    GetSystemTimeAsFileTime(&file);
+    return Time32Of(file);
+}
+
+int32_t MinuteStart(int32_t time)
+{
+    int32_t second = time % 60;
+    return time - (second < 0 ? second + 60 : second);
 }
 
 int32_t CurrentMinute32()
 {
-    int32_t now = CurrentTime32();
-    int32_t second = now % 60;
-    return now - (second < 0 ? second + 60 : second);
+    return MinuteStart(CurrentTime32());
+}
+
+ClockReading ReadClock()
+{
+    FILETIME file;
+    GetSystemTimeAsFileTime(&file);
+    ClockReading reading{Time32Of(file), SYSTEMTIME{},
+                         static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime};
+    // GetLocalTime's fields, from this reading rather than a second one.
+    SYSTEMTIME utc;
+    if (!FileTimeToSystemTime(&file, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &reading.local))
+        GetLocalTime(&reading.local);
+    return reading;
 }
 
 // The system's zone functions, not the C library's: the C library keeps the zone it read at its

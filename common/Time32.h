@@ -8,13 +8,21 @@
 
 #include <cstdint>
 
-// The present moment in 100 ns steps since 1601, a file stamp's units (GetSystemTimeAsFileTime).
-uint64_t CurrentSystemSteps();
 // The present moment as calendar time (from GetSystemTimeAsFileTime).
 int32_t CurrentTime32();
 // The present minute (its second 0) as calendar time. Read from the system's clock, not from
 // local fields, which in the hour a clock change repeats stand for two moments.
 int32_t CurrentMinute32();
+// One reading of kernel32's clock: the moment as calendar time and its local date and time
+// (milliseconds included) by the system's zone, both from the same reading.
+struct ClockReading {
+    int32_t time;
+    SYSTEMTIME local;
+    uint64_t steps;  // the same moment in 100 ns steps since 1601, a file stamp's units
+};
+ClockReading ReadClock();
+// The minute of a calendar time (its second 0).
+int32_t MinuteStart(int32_t time);
 // Local date and time fields to calendar time. Fields out of range are normalised first (31 April
 // is 1 May, minute 75 the next hour's minute 15); whether daylight saving applies is decided by
 // the system's zone for that date itself. A time the spring change-over skips is the moment an

@@ -8,43 +8,8 @@
 
 namespace {
 
-// A scheduled connect was started and its daily disconnect has not yet ended it.
-bool ScheduledConnection = false;
-// The scheduled connect has found the host online.
-bool ScheduledConnectionUp = false;
-
-// Between StartConnectionWork and EndConnectionWork, while the scheduler holds the host's timer. A
-// host may still deliver a step after clean-up (one it had already taken from its queue); the
-// plug-in's work is over by then.
-bool Working = false;
-
-// The host's commands for ConnectStep and DisconnectStep.
-int ConnectStepCommand = 0;
-int DisconnectStepCommand = 0;
-
-// A step that found the connection state unchanged asks for the next one here, and the next
-// tick posts it. Re-posting at once would keep a posted message in the host's queue at all
-// times, and posted messages are taken before input, paint and timer messages: the host's
-// window and this very tick would starve while the state does not change.
-bool ConnectStepWanted = false;
-bool DisconnectStepWanted = false;
-
 constexpr int64_t NoMinute = -1;
 constexpr int64_t MinutesPerDay = 1440;
-
-// A daily set time: the minute (LocalMinute) of its latest coming while it waits for a tick that
-// may start it, and the minute it was last started for. Each coming starts once: a host that
-// toggles its connection on each command would cancel a connect that a second tick repeats while
-// the host is still dialing.
-struct DailyTime {
-    int64_t due = NoMinute;
-    int64_t started = NoMinute;
-    PassOverReason held = PassOverReason::NoTick;  // why the last tick that found it due did not start it
-};
-DailyTime ConnectTime;
-DailyTime DisconnectTime;
-// The minute of the tick before; a set time is noticed when the clock comes to it after this.
-int64_t LastTickMinute = NoMinute;
 
 bool IsSetTime(long hour, long minute)
 {
@@ -60,27 +25,12 @@ int64_t LatestComing(int set, long hour, long minute, int64_t present)
     return at > present ? at - MinutesPerDay : at;
 }
 
+using DailyTime = DailyConnection::DailyTime;
+
 void PassOver(DailyTime& time, bool connect, PassOverReason why)
 {
     LogDailyPassedOver(connect, time.due, why, false);
     time.due = NoMinute;
-}
-
-// The clock has come to the set time's minute since the tick before: it is due (a day's coming
-// that still waits gives way to the next day's). A due time the clock has gone back before (a
-// clock adjustment) waits until the clock comes to it again; one that is no longer set, or no
-// longer at that time of day (the settings changed), is not made.
-void Notice(DailyTime& time, bool connect, int64_t coming, int64_t present)
-{
-    if (coming == NoMinute || time.due > present)
-        time.due = NoMinute;
-    else if (time.due != NoMinute && (coming - time.due) % MinutesPerDay != 0)
-        PassOver(time, connect, PassOverReason::Reloaded);
-    if (LastTickMinute != NoMinute && coming > LastTickMinute && coming != time.started) {
-        if (time.due != NoMinute)
-            PassOver(time, connect, time.held);
-        time = DailyTime{coming, time.started, PassOverReason::NoTick};
-    }
 }
 
 // A due time that this tick may not start waits; a stuck run says so once.
@@ -103,33 +53,51 @@ int64_t Take(DailyTime& time)
     return at;
 }
 
-void EndScheduledConnection()
+}  // namespace
+
+// The clock has come to the set time's minute since the tick before: it is due (a day's coming
+// that still waits gives way to the next day's). A due time the clock has gone back before (a
+// clock adjustment) waits until the clock comes to it again; one that is no longer set, or no
+// longer at that time of day (the settings changed), is not made.
+void DailyConnection::Notice(DailyTime& time, bool connect, int64_t coming, int64_t present)
+{
+    if (coming == NoMinute || time.due > present)
+        time.due = NoMinute;
+    else if (time.due != NoMinute && (coming - time.due) % MinutesPerDay != 0)
+        PassOver(time, connect, PassOverReason::Reloaded);
+    if (LastTickMinute != NoMinute && coming > LastTickMinute && coming != time.started) {
+        if (time.due != NoMinute)
+            PassOver(time, connect, time.held);
+        time = DailyTime{coming, time.started, PassOverReason::NoTick};
+    }
+}
+
+void DailyConnection::EndScheduledConnection()
 {
     ScheduledConnection = false;
     ScheduledConnectionUp = false;
 }
 
-}  // namespace
 
-void RegisterConnectionSteps()
+void DailyConnection::RegisterSteps(HostCallback connect, HostCallback disconnect)
 {
-    DisconnectStepCommand = Host.RegistCallback(DisconnectStep, 0);
-    ConnectStepCommand = Host.RegistCallback(ConnectStep, 0);
+    DisconnectStepCommand = Host.RegistCallback(disconnect, 0);
+    ConnectStepCommand = Host.RegistCallback(connect, 0);
 }
 
-void PostWantedSteps()
+void DailyConnection::PostWantedSteps()
 {
     if (ConnectStepWanted) {
         ConnectStepWanted = false;
-        PostToMainWindow(static_cast<WPARAM>(ConnectStepCommand));
+        PostToMainWindow(Main(), static_cast<WPARAM>(ConnectStepCommand));
     }
     if (DisconnectStepWanted) {
         DisconnectStepWanted = false;
-        PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));
+        PostToMainWindow(Main(), static_cast<WPARAM>(DisconnectStepCommand));
     }
 }
 
-void EndConnectionWork()
+void DailyConnection::EndWork()
 {
     Working = false;
     ConnectStepWanted = false;
@@ -138,19 +106,19 @@ void EndConnectionWork()
     ConnectTime.due = DisconnectTime.due = NoMinute;
 }
 
-void StartConnectionWork(int64_t minute)
+void DailyConnection::StartWork(int64_t minute)
 {
     Working = true;
     LastTickMinute = minute;
     ConnectTime.due = DisconnectTime.due = NoMinute;
 }
 
-DailyMinute TickDailyConnection(int64_t minute, bool mayStart, PassOverReason why)
+DailyMinute DailyConnection::Tick(int64_t minute, bool mayStart, PassOverReason why)
 {
     const int64_t connectAt =
-        LatestComing(PlugSettings.Connect, PlugSettings.ConnectHour, PlugSettings.ConnectMinute, minute);
+        LatestComing(loaded_.Settings.Connect, loaded_.Settings.ConnectHour, loaded_.Settings.ConnectMinute, minute);
     const int64_t disconnectAt =
-        LatestComing(PlugSettings.DisConnect, PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute, minute);
+        LatestComing(loaded_.Settings.DisConnect, loaded_.Settings.DisConnectHour, loaded_.Settings.DisConnectMinute, minute);
     Notice(ConnectTime, true, connectAt, minute);
     Notice(DisconnectTime, false, disconnectAt, minute);
     LastTickMinute = minute;
@@ -184,12 +152,12 @@ DailyMinute TickDailyConnection(int64_t minute, bool mayStart, PassOverReason wh
     return DailyMinute::Other;
 }
 
-bool ConnectionHoldsRuns()
+bool DailyConnection::HoldsRuns()
 {
-    if (!ScheduledConnection || !PlugSettings.DisConnect ||
-        !IsSetTime(PlugSettings.DisConnectHour, PlugSettings.DisConnectMinute))
+    if (!ScheduledConnection || !loaded_.Settings.DisConnect ||
+        !IsSetTime(loaded_.Settings.DisConnectHour, loaded_.Settings.DisConnectMinute))
         return false;
-    if (ScheduledConnectionUp && !IsConnected()) {
+    if (ScheduledConnectionUp && !IsConnected(Main())) {
         EndScheduledConnection();
         LogConnectionLost();
         return false;
@@ -197,55 +165,53 @@ bool ConnectionHoldsRuns()
     return true;
 }
 
-void StartScheduledConnect(int64_t lateFor)
+void DailyConnection::StartScheduledConnect(int64_t lateFor)
 {
-    bool connected = IsConnected();
+    bool connected = IsConnected(Main());
     LogConnectStarted(connected, lateFor);
     if (!connected)
-        PostToMainWindow(HostCmdConnection);
+        PostToMainWindow(Main(), HostCmdConnection);
     ScheduledConnection = true;
-    PostToMainWindow(static_cast<WPARAM>(ConnectStepCommand));
+    PostToMainWindow(Main(), static_cast<WPARAM>(ConnectStepCommand));
 }
 
-int __stdcall ConnectStep(HWND, LPARAM)
+void DailyConnection::ConnectStep()
 {
     // A step the host still had in its queue at clean-up: the plug-in's work is over.
     if (!Working)
-        return 0;
+        return;
     if (AnswerHostDialogs() != AnsweredDialog::None) {
         EndScheduledConnection();
         LogConnectEnded(false);
-        return 0;
+        return;
     }
-    if (IsConnected()) {
+    if (IsConnected(Main())) {
         LogConnectEnded(true);
         ScheduledConnectionUp = ScheduledConnection;
         AnswerHostDialogs();
-        return 0;
+        return;
     }
     ConnectStepWanted = true;
-    return 0;
 }
 
-void StartScheduledDisconnect(int64_t lateFor)
+void DailyConnection::StartScheduledDisconnect(int64_t lateFor)
 {
-    bool connected = IsConnected();
+    bool connected = IsConnected(Main());
     LogDisconnectStarted(connected, lateFor);
     if (connected)
-        PostToMainWindow(HostCmdConnection);
-    PostToMainWindow(static_cast<WPARAM>(DisconnectStepCommand));
+        PostToMainWindow(Main(), HostCmdConnection);
+    PostToMainWindow(Main(), static_cast<WPARAM>(DisconnectStepCommand));
 }
 
-int __stdcall DisconnectStep(HWND, LPARAM)
+void DailyConnection::DisconnectStep()
 {
     if (!Working)
-        return 0;
+        return;
     AnswerHostDialogs();
-    if (IsConnected()) {
+    if (IsConnected(Main())) {
         DisconnectStepWanted = true;
-        return 0;
+        return;
     }
     EndScheduledConnection();
     LogDisconnectEnded();
-    return 0;
 }

@@ -1,16 +1,11 @@
 // The entry points the host calls, exported by name at fixed ordinals (chronel.def).
 #include "../common/Allocation.h"
 #include "../common/SettingsStore.h"
-#include "DailyConnection.h"
-#include "Globals.h"
-#include "HostWindows.h"
+#include "Chronel.h"
 #include "LogLines.h"
 #include "LogQueue.h"
-#include "Menu.h"
 #include "ModalLoop.h"
-#include "Outbox.h"
 #include "Reserve.h"
-#include "Scheduler.h"
 #include "SettingsEditor.h"
 #include "host/HostApi.h"
 #include "../contract/Quillpost.h"
@@ -43,39 +38,19 @@ PLUGIN_EXPORT int __stdcall APCVersionInfo(HWND parent)
     return static_cast<int>(DialogBoxParamA(PluginModule, MAKEINTRESOURCEA(IDD_ABOUT), parent, AboutProc, 0));
 }
 
-// From the host's clean-up to its next start-up chronel does nothing, whatever an editor's sheet
-// still open saves.
-static bool CleanedUp = false;
-
 PLUGIN_EXPORT int __stdcall APCStartUp(int)
 {
-    CleanedUp = false;
-    // Started again during a run: the run is over, and its window goes back first.
-    PutBackMovedWindow(true);
-    ModalLoopsStartUp();
-    LoadSettings(PlugSettings);
-    StartOutboxScanner();
-    // One reading of the clock for the whole start-up.
-    const int64_t present = PresentMinute();
-    StartSchedule(PlugSettings.AutoStart != 0, present);
-    PublishScheduleState(ViewSchedule());
-    RegisterConnectionSteps();
-    StartLogWriter();
-    LogPluginStarted(ViewSchedule());
-    StartTimer(present);
+    Loaded.CleanedUp = false;
+    LoadSettings(Loaded.Settings);
+    Chronel::StartUp(Loaded);
     return 1;
 }
 
 PLUGIN_EXPORT int __stdcall APCCleanUp()
 {
-    CleanedUp = true;
-    // Not left off the screen for the host to store as the window's place.
-    PutBackMovedWindow(false);
+    Loaded.CleanedUp = true;
     EndModalLoops();
-    StopSchedule();
-    PublishScheduleState(ViewSchedule());
-    int killed = StopTimer();
-    EndOutboxScanner();
+    int killed = Chronel::CleanUp();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
     // holds the host's closing this long at most, and the writer finishes on its own.
@@ -83,40 +58,40 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     return killed;
 }
 
-// The editor while its sheet is open. The sheet has no owner, so the host's menu stays usable
-// and may open the settings again; a second sheet would write its stale record over what the
-// first one saved.
-static HMODULE OpenEditor = nullptr;
-
 static void TakeSavedSettings()
 {
-    if (CleanedUp)
+    if (Loaded.CleanedUp)
         return;
-    LoadSettings(PlugSettings);
-    FindNextEvent(PresentMinute());
-    UpdateScheduleMenuItems(ViewSchedule());
+    LoadSettings(Loaded.Settings);
+    ChronelCall chronel;
+    if (!chronel)
+        return;
+    chronel->schedule.FindNextEvent(PresentMinute());
+    chronel->schedule.Show();
 }
 
 PLUGIN_EXPORT int __stdcall APCSetup(int)
 {
     ModalLoop loop;
-    if (OpenEditor) {
-        BringEditorSheetForward(OpenEditor);
+    if (Loaded.OpenEditor) {
+        BringEditorSheetForward(Loaded.OpenEditor);
         return 0;
     }
     HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor) {
-        ReportEditorNotLoaded(PluginModule, MainWindow(), APCGetPlugName());
+        ReportEditorNotLoaded(PluginModule, MainWindow(Loaded.FolderWindows), APCGetPlugName());
         return 0;
     }
     auto setUp = reinterpret_cast<SetUpChronelProc>(reinterpret_cast<void*>(GetProcAddress(editor, "SetUpChronel")));
-    OpenEditor = editor;
+    Loaded.OpenEditor = editor;
     // Each Apply is taken while the sheet stays open; the host's timer goes on meanwhile.
     HWND saved = OpenSettingsSavedWindow(PluginModule, TakeSavedSettings);
     // 1 whenever the sheet saved settings, by OK or by an Apply before Cancel.
     int result = setUp ? setUp() : 0;
     CloseSettingsSavedWindow(saved);
-    OpenEditor = nullptr;
+    Loaded.OpenEditor = nullptr;
+    // The object found again: the host may have cleaned up, or started up anew, while the sheet
+    // was open.
     if (result == 1)
         TakeSavedSettings();
     return FreeLibrary(editor);
@@ -129,21 +104,24 @@ PLUGIN_EXPORT int __stdcall APCRecFilter(int)
 
 PLUGIN_EXPORT int __stdcall APCFolderCreate(HWND window)
 {
-    return FolderWindows.Append(new (NoThrow) FolderWindowRecord(window)) != nullptr;
+    return Loaded.FolderWindows.Append(new (NoThrow) FolderWindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderClose(HWND window)
 {
     // Put back while it still exists; it is not the next main window's to take.
-    if (IsMovedWindow(window))
-        PutBackMovedWindow(false);
-    FolderWindows.Remove(window);
+    ChronelCall chronel;
+    if (chronel && chronel->moved.Is(window))
+        chronel->moved.PutBack(false);
+    Loaded.FolderWindows.Remove(window);
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderInitMenu(HWND window, HMENU menu, int kind)
 {
-    if (kind == FolderMenuBar)
-        InsertScheduleMenuItem(window, menu, OnScheduleMenu, ViewSchedule());
+    ChronelCall chronel;
+    if (chronel && kind == FolderMenuBar)
+        chronel->menus.Insert(Loaded.FolderWindows, window, menu, OnScheduleMenu, chronel->schedule.View(),
+                              Loaded.Settings.ShortCut);
 }
 
 PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)
@@ -152,50 +130,52 @@ PLUGIN_EXPORT void __stdcall APCFolderLoad(int, int)
 
 PLUGIN_EXPORT int __stdcall APCFolderEndRetrieve(int)
 {
-    return static_cast<int>(FolderEndRetrieve());
+    ChronelCall chronel;
+    // After clean-up the schedule is stopped.
+    return static_cast<int>(chronel ? chronel->schedule.FolderEndRetrieve() : ScheduleModes::Stopped);
 }
 
 PLUGIN_EXPORT int __stdcall APCSendCreate(HWND window)
 {
-    if (!PlugSettings.UseReserve)
+    if (!Loaded.Settings.UseReserve)
         return 0;
     // A posted window's record may outlive it, and the host may give its handle to this one.
-    SendWindows.Remove(window);
-    return SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
+    Loaded.SendWindows.Remove(window);
+    return Loaded.SendWindows.Append(new (NoThrow) SendWindowRecord(window)) != nullptr;
 }
 
 PLUGIN_EXPORT void __stdcall APCSendClose(HWND window)
 {
-    if (!PlugSettings.UseReserve)
+    if (!Loaded.Settings.UseReserve)
         return;
-    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    auto* record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Find(window));
     if (!record || !record->posted)
         RemindReservedAtClose(window);
-    SendWindows.Remove(window);
+    Loaded.SendWindows.Remove(window);
 }
 
 PLUGIN_EXPORT void __stdcall APCSendInitMenu(HWND, HMENU menu, int kind)
 {
-    if (PlugSettings.UseReserve)
+    if (Loaded.Settings.UseReserve)
         AddReserveMenuItem(menu, kind);
 }
 
 PLUGIN_EXPORT int __stdcall APCSendPost(HWND window, const char* path)
 {
-    if (!PlugSettings.UseReserve)
+    if (!Loaded.Settings.UseReserve)
         return 1;
     // The records of posted windows the host has closed without a word go with their windows.
-    for (WindowRecord *at = SendWindows.head, *next; at; at = next) {
+    for (WindowRecord *at = Loaded.SendWindows.head, *next; at; at = next) {
         next = at->next;
         if (at->window != window && static_cast<SendWindowRecord*>(at)->posted && !IsWindow(at->window))
-            SendWindows.Remove(at->window);
+            Loaded.SendWindows.Remove(at->window);
     }
     MarkPostedMessage(window, path);
     // Kept until the window closes, marked posted: the message is on its way, and the close must
     // not remind the user to send it.
-    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    auto* record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Find(window));
     if (!record)
-        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+        record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
     if (record)
         record->posted = true;
     return 1;

@@ -1,12 +1,9 @@
 #include "Globals.h"
 
 HINSTANCE PluginModule;
-// Constructed in this order when the library loads, destroyed in reverse after detach.
-Settings PlugSettings;
-WindowList FolderWindows;
-WindowList SendWindows;
+LoadedRecord Loaded;
 
-HWND MainWindow()
+HWND MainWindow(const WindowList& folders)
 {
-    return FolderWindows.head ? FolderWindows.head->window : nullptr;
+    return folders.head ? folders.head->window : nullptr;
 }

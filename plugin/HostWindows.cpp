@@ -1,6 +1,5 @@
 #include "HostWindows.h"
 
-#include "Globals.h"
 #include "Menu.h"
 #include "../contract/Quillpost.h"
 
@@ -47,13 +46,6 @@ BOOL CALLBACK AnswerIfHostDialog(HWND window, LPARAM walkParam)
     return TRUE;
 }
 
-// The main window a run moved off the screen, until it is put back, with how the run found it and
-// its placement then.
-HWND MovedWindow = nullptr;
-bool WasHidden = false;
-bool WasIconic = false;
-WINDOWPLACEMENT SavedPlacement;
-
 }  // namespace
 
 bool IsHostMainWindow(HWND window)
@@ -78,15 +70,14 @@ AnsweredDialog AnswerHostDialogs(char* errorText, size_t size)
     return walk.answered;
 }
 
-void PostToMainWindow(WPARAM command)
+void PostToMainWindow(HWND main, WPARAM command)
 {
-    if (HWND main = MainWindow())
+    if (main)
         PostMessageA(main, WM_COMMAND, command, 0);
 }
 
-bool IsConnected()
+bool IsConnected(HWND main)
 {
-    HWND main = MainWindow();
     HMENU submenu = PluginSubmenu(main);
     if (!submenu)
         return false;
@@ -96,21 +87,20 @@ bool IsConnected()
     return std::strcmp(caption, ConnectedCaption) == 0;
 }
 
-void RestoreOffScreen()
+void MovedWindow::RestoreOffScreen(HWND main)
 {
-    HWND main = MainWindow();
     // A window still off the screen from an earlier run keeps the placement saved then.
-    if (!main || MovedWindow)
+    if (!main || window_)
         return;
-    SavedPlacement.length = sizeof SavedPlacement;
-    GetWindowPlacement(main, &SavedPlacement);
-    WINDOWPLACEMENT offScreen = SavedPlacement;
+    saved_.length = sizeof saved_;
+    GetWindowPlacement(main, &saved_);
+    WINDOWPLACEMENT offScreen = saved_;
     int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     offScreen.rcNormalPosition.left = screenWidth + 10;
     offScreen.rcNormalPosition.right = screenWidth;
     offScreen.showCmd = SW_HIDE;
     if (!IsWindowVisible(main)) {
-        WasHidden = true;
+        wasHidden_ = true;
         SetWindowPlacement(main, &offScreen);
         if (HWND tray = FindWindowA(TrayWindowClass, nullptr)) {
             SendMessageA(tray, TrayIconMessage, 1, WM_LBUTTONDBLCLK);
@@ -118,36 +108,36 @@ void RestoreOffScreen()
         }
     }
     if (IsIconic(main)) {
-        WasIconic = true;
+        wasIconic_ = true;
         SetWindowPlacement(main, &offScreen);
         SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
-    if (WasHidden || WasIconic)
-        MovedWindow = main;
+    if (wasHidden_ || wasIconic_)
+        window_ = main;
 }
 
-void PutBackMovedWindow(bool viaTray)
+void MovedWindow::PutBack(bool viaTray)
 {
-    HWND window = MovedWindow;
-    MovedWindow = nullptr;
+    HWND window = window_;
+    window_ = nullptr;
     if (window && IsWindow(window)) {
-        if (WasIconic) {
+        if (wasIconic_) {
             ShowWindow(window, SW_HIDE);
-            SetWindowPlacement(window, &SavedPlacement);
+            SetWindowPlacement(window, &saved_);
             ShowWindow(window, SW_SHOW);
         }
-        if (WasHidden) {
+        if (wasHidden_) {
             if (viaTray)
                 SendMessageA(window, WM_COMMAND, HostCmdToTray, 0);
-            SavedPlacement.showCmd = SW_HIDE;
-            SetWindowPlacement(window, &SavedPlacement);
+            saved_.showCmd = SW_HIDE;
+            SetWindowPlacement(window, &saved_);
         }
     }
-    WasHidden = false;
-    WasIconic = false;
+    wasHidden_ = false;
+    wasIconic_ = false;
 }
 
-bool IsMovedWindow(HWND window)
+bool MovedWindow::Is(HWND window) const
 {
-    return window && window == MovedWindow;
+    return window && window == window_;
 }

@@ -13,16 +13,28 @@ enum class AnsweredDialog { None = 0, ErrorDialog = 1, ReceiveDialog = 2, Discon
 // question) and says which it answered; a dialog of another owner ends the walk unanswered. An
 // error dialog's message (as a message box holds it) goes into errorText (size bytes, "" when none).
 AnsweredDialog AnswerHostDialogs(char* errorText = nullptr, size_t size = 0);
-// Posts the command to the main window, when there is one.
-void PostToMainWindow(WPARAM command);
-// True while the host's connection item offers to disconnect.
-bool IsConnected();
-// Brings a hidden or minimised main window to a normal placement off the screen, and remembers it
-// with its placement and how it was shown until it is put back.
-void RestoreOffScreen();
-// Puts the window a run moved back as the run found it, from every way a run ends. viaTray: a
-// window that was hidden goes back through the host's to-tray command (not while the host closes
-// it or unloads the plug-in, where only its placement is put back).
-void PutBackMovedWindow(bool viaTray);
-// True when the window is the one a run moved off the screen and has not yet put back.
-bool IsMovedWindow(HWND window);
+// Posts the command to the main window (MainWindow), when there is one.
+void PostToMainWindow(HWND main, WPARAM command);
+// True while the host's connection item of the main window offers to disconnect.
+bool IsConnected(HWND main);
+
+// The main window a run moved off the screen, until it is put back, with how the run found it and
+// its placement then.
+class MovedWindow {
+public:
+    // Brings a hidden or minimised main window to a normal placement off the screen, and
+    // remembers it with its placement and how it was shown until it is put back.
+    void RestoreOffScreen(HWND main);
+    // Puts the window a run moved back as the run found it, from every way a run ends. viaTray: a
+    // window that was hidden goes back through the host's to-tray command (not while the host
+    // closes it or unloads the plug-in, where only its placement is put back).
+    void PutBack(bool viaTray);
+    // True when the window is the one a run moved off the screen and has not yet put back.
+    bool Is(HWND window) const;
+
+private:
+    HWND window_ = nullptr;
+    bool wasHidden_ = false;
+    bool wasIconic_ = false;
+    WINDOWPLACEMENT saved_{};
+};

@@ -2,16 +2,15 @@
 
 #include "../common/ScheduleStatus.h"
 #include "../common/SettingsStore.h"
-#include "Globals.h"
 #include "SettingsEditor.h"
 
-void FormatScheduleCaption(char* buffer, const ScheduleView& shown)
+void FormatScheduleCaption(char* buffer, const ScheduleView& shown, char shortCut)
 {
     if (shown.offersStart) {
-        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ実行(&%c)", PlugSettings.ShortCut);
+        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ実行(&%c)", shortCut);
     } else {
         const ScheduleEntry& next = shown.next;
-        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", next.Hour, next.Minute, PlugSettings.ShortCut);
+        wsprintfA(buffer, "CHRONEL ｽｹｼﾞｭｰﾙ停止 [%02d:%02d](&%c)", next.Hour, next.Minute, shortCut);
     }
 }
 
@@ -22,14 +21,13 @@ static void SetScheduleCaption(HMENU submenu, int command, const char* caption)
                     caption);
 }
 
-void PublishScheduleState(const ScheduleView& shown)
+void ScheduleMenus::Publish(const ScheduleView& shown)
 {
-    static DWORD published[3] = {~0u, ~0u, ~0u};  // nothing written yet
     const bool running = !shown.offersStart;
     const int64_t moment = shown.nextMoment;
     DWORD state[3] = {running, running && moment >= 0 && moment < NoNextEvent ? static_cast<DWORD>(moment) : NoNextEvent,
                       running && shown.next.Around};
-    if (state[0] == published[0] && state[1] == published[1] && state[2] == published[2])
+    if (state[0] == published_[0] && state[1] == published_[1] && state[2] == published_[2])
         return;
     RegKey plug = OpenSettingsKey();
     RegKey status = CreateSubKey(plug.Get(), "Status");
@@ -38,17 +36,17 @@ void PublishScheduleState(const ScheduleView& shown)
     const char* const names[3] = {ScheduleRunningValue, NextEventValue, NextAroundValue};
     for (int i = 0; i < 3; ++i) {
         RegSetValueExA(status.Get(), names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&state[i]), sizeof state[i]);
-        published[i] = state[i];
+        published_[i] = state[i];
     }
 }
 
-void UpdateScheduleMenuItems(const ScheduleView& shown)
+void ScheduleMenus::Update(const WindowList& folders, const ScheduleView& shown, char shortCut)
 {
-    PublishScheduleState(shown);
+    Publish(shown);
     char caption[128];
-    FormatScheduleCaption(caption, shown);
-    // FolderWindows holds only folder-window records.
-    for (WindowRecord* record = FolderWindows.head; record; record = record->next) {
+    FormatScheduleCaption(caption, shown, shortCut);
+    // The folder windows' list holds only folder-window records.
+    for (WindowRecord* record = folders.head; record; record = record->next) {
         auto* folder = static_cast<FolderWindowRecord*>(record);
         SetScheduleCaption(folder->scheduleSubmenu, folder->scheduleCommand, caption);
     }
@@ -62,7 +60,8 @@ HMENU PluginSubmenu(HWND window)
     return bar ? GetSubMenu(bar, PluginSubmenuPosition) : nullptr;
 }
 
-void InsertScheduleMenuItem(HWND window, HMENU menu, HostCallback onSchedule, const ScheduleView& shown)
+void ScheduleMenus::Insert(WindowList& folders, HWND window, HMENU menu, HostCallback onSchedule,
+                           const ScheduleView& shown, char shortCut)
 {
     HMENU submenu = menu ? GetSubMenu(menu, PluginSubmenuPosition) : nullptr;
     if (!submenu)
@@ -75,13 +74,13 @@ void InsertScheduleMenuItem(HWND window, HMENU menu, HostCallback onSchedule, co
                 "CHRONEL の状況...");
     InsertMenuA(submenu, HostCmdConnection, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
     // Each folder window's item follows the schedule, not only the one inserted last.
-    auto* folder = static_cast<FolderWindowRecord*>(FolderWindows.Find(window));
+    auto* folder = static_cast<FolderWindowRecord*>(folders.Find(window));
     if (folder) {
         folder->scheduleSubmenu = submenu;
         folder->scheduleCommand = command;
     }
     char caption[128];
-    FormatScheduleCaption(caption, shown);
+    FormatScheduleCaption(caption, shown, shortCut);
     SetScheduleCaption(submenu, command, caption);
-    PublishScheduleState(shown);
+    Publish(shown);
 }

@@ -4,9 +4,6 @@
 
 namespace {
 
-int OpenLoops = 0;
-bool HostCleanedUp = false;
-
 // Drops a loop's reference once the host's thread has answered a message sent to anchor. That
 // thread answers only inside a message loop, and once chronel's loop has ended chronel runs none
 // before it returns to the host. The library may go with this last reference, so it is dropped
@@ -37,7 +34,7 @@ ModalLoop::ModalLoop()
 {
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&EndModalLoops),
                            &module_))
-        ++OpenLoops;
+        ++Loaded.OpenLoops;
     else
         module_ = nullptr;
 }
@@ -46,9 +43,9 @@ ModalLoop::~ModalLoop()
 {
     if (!module_)
         return;
-    --OpenLoops;
+    --Loaded.OpenLoops;
     // Before clean-up the host holds the library: this reference is not the last.
-    if (!HostCleanedUp) {
+    if (!Loaded.CleanedUp) {
         FreeLibrary(module_);
         return;
     }
@@ -65,12 +62,6 @@ ModalLoop::~ModalLoop()
 
 void EndModalLoops()
 {
-    HostCleanedUp = true;
-    if (OpenLoops > 0)
+    if (Loaded.OpenLoops > 0)
         EnumThreadWindows(GetCurrentThreadId(), EndReservationWindow, 0);
-}
-
-void ModalLoopsStartUp()
-{
-    HostCleanedUp = false;
 }

@@ -19,8 +19,6 @@ private:
     HMODULE module_ = nullptr;
 };
 
-// APCCleanUp: every open dialog and box of the reservation ends, and the host may free the
-// library from now on, even inside a loop.
+// APCCleanUp, once Loaded.CleanedUp is set (the host may free the library from now on, even
+// inside a loop): every open dialog and box of the reservation ends.
 void EndModalLoops();
-// APCStartUp: the host holds the library again.
-void ModalLoopsStartUp();

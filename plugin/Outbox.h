@@ -31,10 +31,6 @@ struct ReleaseRules {
     const char* Mailbox = nullptr;
 };
 
-// The rules of a scan at the tick's moment (100 ns steps since 1601) in the mailbox given: the
-// reference time is that moment's minute, nothing moves the "Date:" line and nothing is held.
-ReleaseRules ReleaseRulesAt(uint64_t moment, const char* mailbox);
-
 // A message a rewrite left written over in part, held back (see HeldAsDamaged).
 struct DamagedMessage {
     uint32_t id;     // a digest of its id
@@ -86,10 +82,3 @@ private:
     // The status window's count of its changes to the outbox, as last seen.
     DWORD editorChanges_ = 0;
 };
-
-// The plug-in's scanner from start-up to clean-up: made by StartOutboxScanner, given back by
-// EndOutboxScanner.
-void StartOutboxScanner();
-void EndOutboxScanner();
-// A scan by the plug-in's scanner; false when there is none.
-bool ScanOutbox(const ReleaseRules& rules);

@@ -183,9 +183,9 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     SYSTEMTIME present;
     GetLocalTime(&present);
     ModalLoop loop;
-    auto* record = static_cast<SendWindowRecord*>(SendWindows.Find(window));
+    auto* record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Find(window));
     if (!record)
-        record = static_cast<SendWindowRecord*>(SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
+        record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Append(new (NoThrow) SendWindowRecord(window)));
     if (!record)
         return 0;
     // Its message is being written again, not yet posted.
@@ -243,6 +243,6 @@ void MarkPostedMessage(HWND window, const char* path)
     if (reserved == -1)
         return;
     Host.MarkMail(id, EntryQueued, 0);
-    Host.MarkMail(id, ReserveMarkBits(PlugSettings.ReserveMark), 1);
+    Host.MarkMail(id, ReserveMarkBits(Loaded.Settings.ReserveMark), 1);
     LogReservationPosted(id, subject, reserved);
 }

@@ -1,50 +1,20 @@
 #include "Scheduler.h"
 
-#include "DailyConnection.h"
-#include "Globals.h"
-#include "HostWindows.h"
-#include "LogLines.h"
-#include "Menu.h"
 #include "Outbox.h"
 #include "SntpClient.h"
-#include "../common/Time32.h"
-#include "host/HostApi.h"
 #include "../contract/Quillpost.h"
-#include "pure/PendingEvent.h"
-
-namespace {
-
-ScheduleModes ScheduleMode = ScheduleModes::Stopped;
-// Armed, or Stopped for a run a release started while the schedule was stopped.
-ScheduleModes ModeAfterRun = ScheduleModes::Armed;
-// The pending event's hour, minute and kind (at load, the load time's hour and minute); Pending
-// holds its date and the moments that have run.
-ScheduleEntry NextEvent;
-int NextEventDay = 0;  // the weekday of NextEvent, -1 for none
-PendingEvent Pending;
-
-// An outbox scan released a message with SendQuick set: the next tick at second 0 that may start
-// a run starts one.
-bool SendNow = false;
-
-// Between start-up and clean-up. A host may still deliver a tick or a step after clean-up (one it
-// had already taken from its queue); the plug-in's work is over by then. The daily connection is
-// told of both ends (StartConnectionWork, EndConnectionWork).
-bool TimerHeld = false;
-int TimerId = 0;
 
 // True when the schedule is stopped, or runs a release's run that leaves it stopped: the menu
 // item then offers to start it.
-bool ScheduleOffersStart()
+bool Schedule::OffersStart() const
 {
     return ScheduleMode == ScheduleModes::Stopped ||
            (ScheduleMode == ScheduleModes::Running && ModeAfterRun == ScheduleModes::Stopped);
 }
 
-// The menu items and the status window follow the schedule.
-void ShowSchedule()
+void Schedule::Show()
 {
-    UpdateScheduleMenuItems(ViewSchedule());
+    menus_.Update(loaded_.FolderWindows, View(), loaded_.Settings.ShortCut);
 }
 
 int64_t LocalMinuteOf(const SYSTEMTIME& local)
@@ -52,26 +22,23 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local)
     return LocalMinute(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
 }
 
-// A run's start is in the log and its end not yet: the end is logged also when the user stopped
-// the schedule during the run.
-bool RunLogged = false;
-// The host's error dialog was answered during the run.
-bool RunFailed = false;
-// How long the run has gone on: the time between its ticks, each gap counted up to
-// LongestTickGapMs, so that a clock step (the run's own clock adjustment) or a computer asleep
-// does not age it. Once it has gone on for StuckRunMinutes it is stuck: the log says so, and
-// what it holds back is logged with that reason.
+namespace {
+
+// A gap between a run's ticks counts this long at most.
 constexpr int64_t LongestTickGapMs = 2000;
-int64_t RunAgeMs = 0;
-int64_t RunLastTickMs = -1;
-bool RunStuck = false;
-// The reference time up to which a stuck run's held releases are logged.
-int32_t HeldReleasesLogged = INT32_MIN;
 
-// Entries whose minutes came while the schedule was stopped: the line of its start counts them.
-int PassedWhileStopped = 0;
+// At most this many entries passed over at once are named each on its own line; a count stands
+// for the rest.
+constexpr int NamedAtOnce = 8;
 
-void AgeRun(const SYSTEMTIME& now)
+void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
+{
+    LogPassedOver(ScheduleEntry(hour, minute), day, why);
+}
+
+}  // namespace
+
+void Schedule::AgeRun(const SYSTEMTIME& now)
 {
     int64_t at = LocalMinuteOf(now) * 60000 + now.wSecond * 1000 + now.wMilliseconds;
     int64_t gap = RunLastTickMs < 0 || at < RunLastTickMs ? 0 : at - RunLastTickMs;
@@ -85,7 +52,7 @@ void AgeRun(const SYSTEMTIME& now)
 
 // Answers the host's dialogs during a run: an error the host showed is logged with its text, and
 // the run's end says it ended in error.
-void AnswerRunDialogs()
+void Schedule::AnswerRunDialogs()
 {
     char text[512];
     if (AnswerHostDialogs(text, sizeof text) == AnsweredDialog::ErrorDialog) {
@@ -94,34 +61,19 @@ void AnswerRunDialogs()
     }
 }
 
-// The pending event found on every tick, including those where nothing may start. A tick that
-// finds it due and cannot start it notes why here; should its minute end without the run, the
-// log says so.
-int64_t HeldMoment = PendingEvent::NoMoment;
-PassOverReason HeldWhy = PassOverReason::ScheduleStopped;
-
 // The pending event is due on this tick and does not start, for the reason given.
-void HoldBack(PassOverReason why)
+void Schedule::HoldBack(PassOverReason why)
 {
     HeldMoment = Pending.Moment();
     HeldWhy = why;
 }
 
-void LogPassedMoment(int32_t hour, int32_t minute, int day, PassOverReason why)
-{
-    LogPassedOver(ScheduleEntry(hour, minute), day, why);
-}
-
-// At most this many entries passed over at once are named each on its own line; a count stands
-// for the rest.
-constexpr int NamedAtOnce = 8;
-
 // The entries whose moments lie strictly between after and before, in minutes no tick saw or
 // minutes the clock went back over after they ran: one line each for up to named of them.
-void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why, int named)
+void Schedule::LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason why, int named)
 {
     PendingEvent::EntryMoment passed[NamedAtOnce];
-    int count = Pending.Between(PlugSettings.Schedule, after, before, ran, passed, named);
+    int count = Pending.Between(loaded_.Settings.Schedule, after, before, ran, passed, named);
     for (int i = 0; i < count && i < named; ++i)
         LogPassedMoment(passed[i].hour, passed[i].minute, passed[i].day, why);
     if (count > named)
@@ -131,7 +83,7 @@ void LogPassedBetween(int64_t after, int64_t before, bool ran, PassOverReason wh
 // The pending event (entry at weekday, moment) is left behind unrun at the present minute: it
 // is logged with the reason a tick of its minute found, or as a minute no tick saw; so are the
 // entries after it that no tick saw.
-void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int64_t present,
+void Schedule::LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int64_t present,
                    PassOverReason unseen)
 {
     if (moment == PendingEvent::NoMoment || moment > present || Pending.HasRun(moment))
@@ -139,9 +91,9 @@ void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int6
     PassOverReason why = HeldMoment == moment ? HeldWhy : unseen;
     HeldMoment = PendingEvent::NoMoment;
     // A stopped schedule runs no entry: a line each would only push the log's history out.
-    if (ScheduleOffersStart()) {
+    if (OffersStart()) {
         PassedWhileStopped +=
-            1 + (moment < present ? Pending.Between(PlugSettings.Schedule, moment, present, false, nullptr, 0) : 0);
+            1 + (moment < present ? Pending.Between(loaded_.Settings.Schedule, moment, present, false, nullptr, 0) : 0);
         return;
     }
     LogPassedOver(entry, weekday, why);
@@ -152,12 +104,11 @@ void LogLeftBehind(const ScheduleEntry& entry, int weekday, int64_t moment, int6
 // The pending event follows the clock on every tick, including those where nothing may start:
 // once its moment has passed unrun, or the clock has gone back, the next one is found from the
 // present, and the caption shows it. True when the pending moment is the present minute.
-bool FollowClock(const SYSTEMTIME& now)
+bool Schedule::FollowClock(int64_t present)
 {
     const ScheduleEntry before = NextEvent;
     const int beforeDay = NextEventDay;
-    const int64_t present = LocalMinuteOf(now);
-    PendingEvent::TickResult tick = Pending.Tick(PlugSettings.Schedule, present, &NextEvent);
+    PendingEvent::TickResult tick = Pending.Tick(loaded_.Settings.Schedule, present, &NextEvent);
     if (tick.passed != PendingEvent::NoMoment)
         LogLeftBehind(before, beforeDay, tick.passed, present, PassOverReason::NoTick);
     if (tick.backFrom != PendingEvent::NoMoment) {
@@ -167,12 +118,10 @@ bool FollowClock(const SYSTEMTIME& now)
     }
     if (tick.refound) {
         NextEventDay = tick.day;
-        ShowSchedule();
+        Show();
     }
     return tick.due;
 }
-
-}  // namespace
 
 int64_t PresentMinute()
 {
@@ -181,18 +130,18 @@ int64_t PresentMinute()
     return LocalMinuteOf(now);
 }
 
-void FindNextEvent(int64_t present)
+void Schedule::FindNextEvent(int64_t present)
 {
     // The event found replaces one that may be due now and not started (a run a release started,
     // the schedule armed or reloaded in its minute): its minute starts nothing more.
     LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
-                  ScheduleOffersStart()                      ? PassOverReason::ScheduleStopped
+                  OffersStart()                      ? PassOverReason::ScheduleStopped
                   : ScheduleMode == ScheduleModes::Running ? PassOverReason::RunGoing
                                                            : PassOverReason::Reloaded);
-    NextEventDay = Pending.FindAfter(PlugSettings.Schedule, present, &NextEvent);
+    NextEventDay = Pending.FindAfter(loaded_.Settings.Schedule, present, &NextEvent);
 }
 
-void StartSchedule(bool armed, int64_t present)
+void Schedule::Start(bool armed, int64_t present)
 {
     ScheduleMode = ScheduleModes::Stopped;
     PassedWhileStopped = 0;
@@ -202,15 +151,15 @@ void StartSchedule(bool armed, int64_t present)
     }
 }
 
-void StopSchedule()
+void Schedule::Stop()
 {
     ScheduleMode = ScheduleModes::Stopped;
 }
 
-int __stdcall OnScheduleMenu(HWND, LPARAM)
+void Schedule::Switch(int64_t present)
 {
-    if (ScheduleOffersStart()) {
-        FindNextEvent(PresentMinute());
+    if (OffersStart()) {
+        FindNextEvent(present);
         // During such a run, the schedule is armed once the run ends.
         if (ScheduleMode == ScheduleModes::Running)
             ModeAfterRun = ScheduleModes::Armed;
@@ -220,81 +169,83 @@ int __stdcall OnScheduleMenu(HWND, LPARAM)
         ScheduleMode = ScheduleModes::Stopped;
     }
     // The entries passed over while it was stopped are counted by the line of its start.
-    LogScheduleSwitched(ViewSchedule(), PassedWhileStopped);
+    LogScheduleSwitched(View(), PassedWhileStopped);
     PassedWhileStopped = 0;
-    ShowSchedule();
-    return 0;
+    Show();
 }
 
-ScheduleView ViewSchedule()
+ScheduleView Schedule::View() const
 {
-    return ScheduleView{ScheduleOffersStart(), NextEvent, NextEventDay, NextEvent.Hour < 0 ? -1 : Pending.Moment()};
+    return ScheduleView{OffersStart(), NextEvent, NextEventDay, NextEvent.Hour < 0 ? -1 : Pending.Moment()};
 }
 
-void StartTimer(int64_t present)
+void Schedule::StartTimer(int(__stdcall* onTimer)(int, int), int64_t present)
 {
     if (TimerHeld)
         Host.KillTimer(TimerId);
-    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(OnTimer), 0);
+    TimerId = Host.SetTimer(500, reinterpret_cast<void*>(onTimer), 0);
     TimerHeld = true;
-    StartConnectionWork(present);
+    daily_.StartWork(present);
 }
 
-int StopTimer()
+int Schedule::StopTimer()
 {
     if (!TimerHeld)
         return 0;
     TimerHeld = false;
-    EndConnectionWork();
+    daily_.EndWork();
     return Host.KillTimer(TimerId);
 }
 
-int __stdcall OnTimer(int, int)
+int Schedule::Tick(const ClockReading& reading)
 {
     if (!TimerHeld)
         return 1;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    PostWantedSteps();
+    const SYSTEMTIME& now = reading.local;
+    const int64_t present = LocalMinuteOf(now);
+    // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
+    const int32_t referenceMinute = MinuteStart(reading.time);
+    daily_.PostWantedSteps();
     const bool secondZero = now.wSecond == 0;
     if (ScheduleMode == ScheduleModes::Running) {
         AgeRun(now);
         const PassOverReason held = RunStuck ? PassOverReason::RunStuck : PassOverReason::RunGoing;
         // A run a release started while the schedule was stopped leaves it stopped.
-        if (FollowClock(now))
+        if (FollowClock(present))
             HoldBack(ModeAfterRun == ScheduleModes::Stopped ? PassOverReason::ScheduleStopped : held);
-        TickDailyConnection(LocalMinuteOf(now), false, held);
+        daily_.Tick(present, false, held);
         // A stuck run holds releases back until its end: each is logged once as it falls due.
-        if (RunStuck && secondZero && PlugSettings.UseReserve) {
-            ReleaseRules rules = ReleaseRulesAt(CurrentSystemSteps(), Host.GetMailbox());
+        if (RunStuck && secondZero && loaded_.Settings.UseReserve) {
+            ReleaseRules rules{referenceMinute, false, 0, 0};
+            rules.Moment = reading.steps;
+            rules.Mailbox = Host.GetMailbox();
             rules.Hold = true;
             rules.HoldAfter = HeldReleasesLogged;
-            ScanOutbox(rules);
+            outbox_.Scan(rules);
             HeldReleasesLogged = rules.ReferenceTime;
         }
         AnswerRunDialogs();
         return 1;
     }
-    if (secondZero && PlugSettings.UseReserve) {
-        // Local zones keep whole minutes: second 0 here is second 0 of the system's clock.
-        ReleaseRules rules = ReleaseRulesAt(CurrentSystemSteps(), Host.GetMailbox());
-        rules.ChangeDate = PlugSettings.ChangeDate != 0;
-        rules.PreSec = PlugSettings.PreSec;
-        rules.PostSec = PlugSettings.PostSec;
-        if (ScanOutbox(rules) && PlugSettings.SendQuick)
+    if (secondZero && loaded_.Settings.UseReserve) {
+        ReleaseRules rules{referenceMinute, loaded_.Settings.ChangeDate != 0, loaded_.Settings.PreSec,
+                           loaded_.Settings.PostSec};
+        rules.Moment = reading.steps;
+        rules.Mailbox = Host.GetMailbox();
+        if (outbox_.Scan(rules) && loaded_.Settings.SendQuick)
             SendNow = true;
     }
-    bool eventDue = FollowClock(now);
+    bool eventDue = FollowClock(present);
     // Without a folder window there is no host window to command: nothing starts, and a pending
     // SendNow waits for one.
-    if (!MainWindow()) {
+    if (!Main()) {
         if (eventDue)
             HoldBack(ScheduleMode == ScheduleModes::Armed ? PassOverReason::NoHostWindow : PassOverReason::ScheduleStopped);
-        TickDailyConnection(LocalMinuteOf(now), false, PassOverReason::NoHostWindow);
+        daily_.Tick(present, false, PassOverReason::NoHostWindow);
         return 1;
     }
     // The minute of a connect or disconnect starts nothing else, on any tick.
-    if (DailyMinute daily = TickDailyConnection(LocalMinuteOf(now), true, PassOverReason::NoTick);
+    if (DailyMinute daily = daily_.Tick(present, true, PassOverReason::NoTick);
         daily != DailyMinute::Other) {
         if (eventDue)
             HoldBack(ScheduleMode != ScheduleModes::Armed ? PassOverReason::ScheduleStopped
@@ -310,7 +261,7 @@ int __stdcall OnTimer(int, int)
     if (eventDue && ScheduleMode != ScheduleModes::Armed) {
         HoldBack(PassOverReason::ScheduleStopped);
         eventDue = false;
-    } else if (eventDue && ConnectionHoldsRuns()) {
+    } else if (eventDue && daily_.HoldsRuns()) {
         HoldBack(PassOverReason::ConnectionHeld);
         eventDue = false;
     }
@@ -319,16 +270,16 @@ int __stdcall OnTimer(int, int)
             Pending.MarkStarted();
         SendNow = false;
         LogRunStarted(NextEvent, NextEventDay, eventDue, NextEvent.Around != 0,
-                      PlugSettings.UseSNTP && NextEvent.SNTP);
+                      loaded_.Settings.UseSNTP && NextEvent.SNTP);
         RunLogged = true;
-        StartScheduledRun(LocalMinuteOf(now));
+        StartScheduledRun(present);
     }
     if (ScheduleMode == ScheduleModes::Running)
         AnswerRunDialogs();
     return 1;
 }
 
-void StartScheduledRun(int64_t present)
+void Schedule::StartScheduledRun(int64_t present)
 {
     // The next event is found before the command goes out: a host may end the receive within the
     // command and then show a notice that runs the timer, and that tick must find the next entry
@@ -343,21 +294,21 @@ void StartScheduledRun(int64_t present)
     RunStuck = false;
     HeldReleasesLogged = INT32_MIN;
     AnswerRunDialogs();
-    if (!PlugSettings.NoNomal)
-        RestoreOffScreen();
-    if (PlugSettings.UseSNTP && run.SNTP)
-        StartSntpAdjustClock();
+    if (!loaded_.Settings.NoNomal)
+        moved_.RestoreOffScreen(Main());
+    if (loaded_.Settings.UseSNTP && run.SNTP)
+        StartSntpAdjustClock(loaded_.Settings);
     FindNextEvent(present);
-    ShowSchedule();
-    if (HWND main = MainWindow())
+    Show();
+    if (HWND main = Main())
         SendMessageA(main, WM_COMMAND, run.Around ? HostCmdPatrolReceive : HostCmdReceive, 0);
 }
 
-ScheduleModes FolderEndRetrieve()
+ScheduleModes Schedule::FolderEndRetrieve()
 {
     // Also when the user stopped the schedule during the run: a window left off the screen
     // would be out of the user's reach.
-    PutBackMovedWindow(true);
+    moved_.PutBack(true);
     bool logged = RunLogged;
     RunLogged = false;
     if (ScheduleMode != ScheduleModes::Running) {
@@ -367,10 +318,10 @@ ScheduleModes FolderEndRetrieve()
         return ScheduleMode;
     }
     AnswerRunDialogs();
-    bool distribute = MainWindow() && PlugSettings.AutoDistribute;
+    bool distribute = Main() && loaded_.Settings.AutoDistribute;
     LogRunEnded(distribute, RunFailed);
     if (distribute)
-        PostToMainWindow(HostCmdDistribute);
+        PostToMainWindow(Main(), HostCmdDistribute);
     ScheduleMode = ModeAfterRun;
     return ScheduleMode;
 }

@@ -66,15 +66,13 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM param)
     return FALSE;
 }
 
-void (*SavedHandler)() = nullptr;
-
 // The dialog procedure of the window of the system's dialog class: no class of our own to register.
 INT_PTR CALLBACK SettingsSavedProc(HWND, UINT message, WPARAM, LPARAM)
 {
     if (message != SETTINGS_SAVED_MESSAGE)
         return FALSE;
-    if (SavedHandler)
-        SavedHandler();
+    if (Loaded.SavedHandler)
+        Loaded.SavedHandler();
     return TRUE;
 }
 
@@ -87,7 +85,7 @@ HWND OpenSettingsSavedWindow(HMODULE plugin, void (*onSaved)())
         return nullptr;
     HWND window = CreateWindowExA(0, WC_DIALOG, title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, plugin, nullptr);
     if (window) {
-        SavedHandler = onSaved;
+        Loaded.SavedHandler = onSaved;
         SetWindowLongPtrA(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&SettingsSavedProc));
     }
     return window;
@@ -97,7 +95,7 @@ void CloseSettingsSavedWindow(HWND window)
 {
     if (window)
         DestroyWindow(window);
-    SavedHandler = nullptr;
+    Loaded.SavedHandler = nullptr;
 }
 
 bool BringEditorSheetForward(HMODULE editor)
@@ -153,7 +151,7 @@ int __stdcall OnStatusMenu(HWND, LPARAM)
     ModalLoop loop;
     HMODULE editor = LoadSettingsEditor(PluginModule);
     if (!editor) {
-        ReportEditorNotLoaded(PluginModule, MainWindow(), "Chronel Plug");
+        ReportEditorNotLoaded(PluginModule, MainWindow(Loaded.FolderWindows), "Chronel Plug");
         return 0;
     }
     typedef void(__cdecl * ShowChronelStatusProc)();

@@ -5,7 +5,6 @@
 #include "../common/OwnedText.h"
 #include "../common/SntpExchange.h"
 #include "../common/SntpStatus.h"
-#include "Globals.h"
 #include "LogLines.h"
 
 namespace {
@@ -37,15 +36,15 @@ DWORD WINAPI SntpAdjustClock(LPVOID parameter)
     return static_cast<DWORD>(result);
 }
 
-void StartSntpAdjustClock()
+void StartSntpAdjustClock(const Settings& settings)
 {
     SntpRequest* request = new (NoThrow) SntpRequest;
     if (!request)
         return;
-    request->server = CopyText(PlugSettings.SNTPServer.Get());
-    request->timeoutSeconds = PlugSettings.TimeOut;
-    request->accuracyMs = PlugSettings.Accuracy;
-    if (PlugSettings.SNTPServer && !request->server) {
+    request->server = CopyText(settings.SNTPServer.Get());
+    request->timeoutSeconds = settings.TimeOut;
+    request->accuracyMs = settings.Accuracy;
+    if (settings.SNTPServer && !request->server) {
         delete request;
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../common/Settings.h"
+
 #include <windows.h>
 
 // The clock-adjustment thread: one exchange with the request it is given (see
@@ -8,4 +10,4 @@
 DWORD WINAPI SntpAdjustClock(LPVOID request);
 // Starts SntpAdjustClock on a detached thread with its own copy of SNTPServer, TimeOut and Accuracy, so a
 // settings reload cannot pull the name from under it. Nothing waits for the thread.
-void StartSntpAdjustClock();
+void StartSntpAdjustClock(const Settings& settings);

@@ -25,7 +25,7 @@ CLOCK_IMPORTS = (
 )
 IMPORT = re.compile(r"^_{0,2}(?:imp_{1,2})?(" + "|".join(map(re.escape, CLOCK_IMPORTS)) + r")(?:@\d+)?$")
 # The product's own functions that read the clock, as nm -C shows them.
-READERS = ("CurrentSystemSteps()", "CurrentTime32()", "CurrentMinute32()", "PresentMinute()",
+READERS = ("ReadClock()", "CurrentTime32()", "CurrentMinute32()", "PresentMinute()",
            "LocalClockHourMinute(int*, int*)")
 
 # The objects that may read the clock, and why.

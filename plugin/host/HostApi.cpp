@@ -41,12 +41,11 @@ const char* const HostApiNames[34] = {
     "_APAJisToSjis@12",
 };
 
-HostApi Host;
-static HMODULE HostModule;
+BoundHostApi Host;
 
 int BindHostApi()
 {
-    if (HostModule)
+    if (Host.module)
         return 1;
     // The running host, already mapped: no reference is taken (so none is dropped at detach),
     // and a host under another file name is refused instead of being bound to a second,
@@ -60,18 +59,17 @@ int BindHostApi()
         if (!resolved[i])
             return 0;
     }
-    HostModule = module;
-    std::memcpy(&Host, resolved, sizeof Host);
+    std::memcpy(static_cast<HostApi*>(&Host), resolved, sizeof(HostApi));
+    Host.module = module;
     return 1;
 }
 
 void ReleaseHostApi()
 {
-    HostModule = nullptr;
-    std::memset(&Host, 0, sizeof Host);
+    Host = BoundHostApi{};
 }
 
 bool HostApiBound()
 {
-    return HostModule != nullptr;
+    return Host.module != nullptr;
 }

@@ -5,7 +5,11 @@
 // The exported names, in the order they are resolved; one per slot of HostApi.
 extern const char* const HostApiNames[34];
 
-extern HostApi Host;
+// The host's API as bound, with the host's module it was bound from (none while unbound).
+struct BoundHostApi : HostApi {
+    HMODULE module;
+};
+extern BoundHostApi Host;
 
 // Binds the host's API from the running Quillpost.exe; 1 on success (or when already bound), 0
 // with nothing bound on failure. No reference to the host is taken.

@@ -147,6 +147,20 @@ TEST_F(ScheduleRunTest, AReceiveThatEndsWithinItsCommandRunsItsEntryOnce)
     EXPECT_EQ(run.Events("command: "),
               (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)"}))
         << run.log;
+
+    // The host cleans up and starts the plug-in again within that notice, inside the tick that
+    // sent the command: the tick returns into the plug-in that ended, and the new one runs the next entry.
+    HostLayout again;
+    HostRunResult restarted = again.Run("setting AutoStart dword 1\nreceive-sync\nreceive-seconds 20\n"
+                                        "start 2026-12-07 06:59:50\nat 07:00:03 cleanup\nat 07:00:06 startup\n"
+                                        "end 2026-12-07 07:01:10\n");
+    ASSERT_EQ(restarted.exitCode, 0u) << restarted.log;
+    EXPECT_LT(restarted.log.find("host: APCStartUp -> 1", restarted.log.find("host: APCCleanUp -> 1")),
+              restarted.log.find("host: the notice closed"))
+        << restarted.log;
+    EXPECT_EQ(restarted.Events("command: "),
+              (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)"}))
+        << restarted.log;
 }
 
 // An entry whose minute comes while a run is still going starts once the run has ended, if that is

@@ -67,7 +67,7 @@ FakeHost::FakeHost() : dir_("fakehost")
                 reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
     NewScanner();
-    Host = HostApi{};
+    Host = BoundHostApi{};
     Host.RegistCallback = FakeRegistCallback;
     Host.GetMailbox = FakeGetMailbox;
     Host.MarkMail = FakeMarkMail;
@@ -78,7 +78,7 @@ FakeHost::FakeHost() : dir_("fakehost")
 FakeHost::~FakeHost()
 {
     StopLogWriter(30000);
-    Host = HostApi{};
+    Host = BoundHostApi{};
     CurrentFakeHost = nullptr;
 }
 
@@ -98,7 +98,7 @@ void FakeHost::NewScanner(const FileCalls& files)
 
 bool FakeHost::Scan(ReleaseRules rules)
 {
-    rules.Moment = CurrentSystemSteps();
+    rules.Moment = ReadClock().steps;
     rules.Mailbox = root.c_str();
     return scanner->Scan(rules);
 }

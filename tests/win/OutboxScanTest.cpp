@@ -85,13 +85,13 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
     for (int mark : {0, 3, 5}) {
         SCOPED_TRACE(mark);
         host.marks.clear();
-        PlugSettings.ReserveMark = mark;
+        Loaded.Settings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
         EXPECT_TRUE(host.Scan(host.rules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
-    PlugSettings.ReserveMark = 0;
+    Loaded.Settings.ReserveMark = 0;
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
 }
 

@@ -51,7 +51,7 @@ protected:
     void SetUp() override
     {
         PluginModule = GetModuleHandleA(nullptr);
-        PlugSettings.ReserveMark = 0;
+        Loaded.Settings.ReserveMark = 0;
         window = CreateWindowA("STATIC", "send", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
         PatchKernel32Import(GetModuleHandleA(nullptr), "GetSystemTimeAsFileTime", reinterpret_cast<void*>(At0658));
     }
@@ -59,7 +59,7 @@ protected:
     {
         PatchKernel32Import(GetModuleHandleA(nullptr), "GetSystemTimeAsFileTime",
                             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimeAsFileTime")));
-        SendWindows.Remove(window);
+        Loaded.SendWindows.Remove(window);
         DestroyWindow(window);
     }
     // Chooses "送信予約"; answer acts on the dialog as the user would.
@@ -192,7 +192,7 @@ TEST_F(ReserveTest, TwoDialogsOpenAtOnceEachKeepTheirOwnResult)
     EXPECT_EQ(firstWhileSecondOpen, "X-Reserve-Date: 1798102800\r\nSubject: christmas\r\n");
     EXPECT_EQ(host.headers[window], "X-Reserve-Date: 1798102800\r\nSubject: christmas\r\n");
     EXPECT_EQ(host.headers[second], "X-Reserve-Date: 1796689800\r\nSubject: morning\r\n");
-    SendWindows.Remove(second);
+    Loaded.SendWindows.Remove(second);
     DestroyWindow(second);
 }
 
@@ -416,7 +416,7 @@ TEST_F(ReserveTest, PostingMarksAReservedMessageAndHandsTheHostOnlyAMark)
     for (long mark : {5L, 0L, 8L, -1L, static_cast<long>(0xC1000000)}) {
         SCOPED_TRACE(mark);
         host.marks.clear();
-        PlugSettings.ReserveMark = mark;
+        Loaded.Settings.ReserveMark = mark;
         MarkPostedMessage(window, path.c_str());
         long handed = mark == 5 ? 5 : 0;
         char expected[64];
