@@ -27,10 +27,11 @@ bool Chronel::StartUp(LoadedRecord& loaded)
     // One reading of the clock for the whole start-up.
     const int64_t present = PresentMinute();
     chronel->schedule.Start(loaded.Settings.AutoStart != 0, present);
-    chronel->menus.Publish(chronel->schedule.View());
+    const ScheduleView shown = chronel->schedule.View();
+    chronel->menus.Publish(shown);
     chronel->daily.RegisterSteps(ConnectStep, DisconnectStep);
     StartLogWriter();
-    LogPluginStarted(chronel->schedule.View());
+    LogPluginStarted(shown);
     chronel->schedule.StartTimer(OnTimer, present);
     return true;
 }

@@ -2,8 +2,3 @@
 
 HINSTANCE PluginModule;
 LoadedRecord Loaded;
-
-HWND MainWindow(const WindowList& folders)
-{
-    return folders.head ? folders.head->window : nullptr;
-}

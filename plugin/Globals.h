@@ -31,4 +31,7 @@ struct LoadedRecord {
 extern LoadedRecord Loaded;
 
 // The first folder window the host reported, or none while there is no folder window.
-HWND MainWindow(const WindowList& folders);
+inline HWND MainWindow(const WindowList& folders)
+{
+    return folders.head ? folders.head->window : nullptr;
+}

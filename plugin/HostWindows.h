@@ -36,5 +36,5 @@ private:
     HWND window_ = nullptr;
     bool wasHidden_ = false;
     bool wasIconic_ = false;
-    WINDOWPLACEMENT saved_{};
+    WINDOWPLACEMENT saved_;  // written by RestoreOffScreen before window_ is set
 };
