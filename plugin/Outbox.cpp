@@ -193,19 +193,17 @@ void MarkReleased(const char* id)
     Host.MarkMail(id, EntryMarkField, 0);
 }
 
-}  // namespace
-
 // Messages a rewrite left written over in part, held back. While the whole text kept beside one
-// is there, its release is not tried again while this scanner lives: on a disk that still fails,
+// is there, its release is not tried again while the scanner lives: on a disk that still fails,
 // each try would keep one more copy and log the same again every minute. Once that file is gone,
 // the message is still not tried while it is as the failure left it: a reservation line may have
 // outlived the failure in a text that is no longer the user's (a new "Date:" line over part of
 // the old header). Another text in its place (the kept file put there, or a new message of that
 // name) is the user's, and a reservation it has is released.
-bool OutboxScanner::HeldAsDamaged(const char* id, const char* path)
+bool HeldAsDamaged(DamagedMessage (&held)[8], const FileCalls& files, const char* id, const char* path)
 {
     const uint32_t digest = IdDigest(id);
-    for (DamagedMessage& damaged : damaged_) {
+    for (DamagedMessage& damaged : held) {
         if (damaged.id != digest || !damaged.kept[0])
             continue;
         // The kept file's name is the message's with "~" and two characters for its extension.
@@ -216,7 +214,8 @@ bool OutboxScanner::HeldAsDamaged(const char* id, const char* path)
         kept[length - 2] = damaged.kept[0];
         kept[length - 1] = damaged.kept[1];
         // A message that cannot be told from the one the failure left is held as well.
-        uint64_t text = GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES ? 0 : DigestOf(files_, path);
+        FileStamp stamp;
+        uint64_t text = StampOf(kept, &stamp) ? 0 : DigestOf(files, path);
         if (!text || text == damaged.text)
             return true;
         // Another text: a file of the kept one's name made later is no longer this one.
@@ -225,39 +224,26 @@ bool OutboxScanner::HeldAsDamaged(const char* id, const char* path)
     return false;
 }
 
-// One generator for the scanner, seeded before its first draw from what differs between
-// processes and runs: the system's random source, the performance counter, the process id and the
-// scan's moment.
-void OutboxScanner::SeedDraw(uint64_t moment)
-{
-    if (!seeded_) {
-        uint64_t seed = 0;
-        RtlGenRandom(&seed, sizeof seed);
-        LARGE_INTEGER counter{};
-        QueryPerformanceCounter(&counter);
-        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^ moment;
-        draw_.Seed(seed);
-        seeded_ = true;
-    }
-}
-
 // The status window rewrites a held message's reservation and leaves its account's index as it
 // was: the account looks unchanged, and the message's new stamp would be looked at only when its
 // turn among the stamps came, minutes later in a full outbox. A moment brought forward must be
-// found at the next scan, so a new count from the window makes the scan read every outbox anew.
-void OutboxScanner::ForgetWhatTheEditorChanged()
+// found at the next scan, so a new count from the window (other than *seen, which takes it) makes
+// the scan read every outbox anew.
+bool EditorChangedOutbox(DWORD* seen)
 {
     DWORD count = 0, size = sizeof count;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return;
+        return false;
     LONG read = RegQueryValueExA(key, OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
     RegCloseKey(key);
-    if (read == ERROR_SUCCESS && count != editorChanges_) {
-        editorChanges_ = count;
-        memory_.Forget();
-    }
+    if (read != ERROR_SUCCESS || count == *seen)
+        return false;
+    *seen = count;
+    return true;
 }
+
+}  // namespace
 
 bool OutboxScanner::Scan(const ReleaseRules& rules)
 {
@@ -274,15 +260,14 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     FindHandle find(FindFirstFileA(pattern, &found));
     if (!find)
         return false;
-    // Every path of the scan under the folder it began in: the host's string may change while a
-    // mark lets its message loop run.
-    char root[PathSize];
-    CopyBounded(root, sizeof root, pattern);
-    root[std::strlen(pattern) - std::strlen(AccountPattern)] = '\0';
-    ReleaseRules inRoot = rules;
-    inRoot.Mailbox = root;
-    ForgetWhatTheEditorChanged();
+    if (EditorChangedOutbox(&editorChanges_))
+        memory_.Forget();
     memory_.Begin(pattern, rules.Moment);
+    // Every path of the scan under the folder it began in (the pattern without its last part):
+    // the host's string may change while a mark lets its message loop run.
+    pattern[std::strlen(pattern) - (sizeof AccountPattern - 1)] = '\0';
+    ReleaseRules inRoot = rules;
+    inRoot.Mailbox = pattern;
     scanning_ = true;
     bool released = false;
     do {
@@ -364,9 +349,6 @@ bool OutboxScanner::ScanEntryList(const ReleaseRules& rules, const char* account
 bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
                                        MessageReading* seen)
 {
-    MessageReading unseen;
-    if (!seen)
-        seen = &unseen;
     char path[PathSize];
     MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     // Stamped before it is read: a write after this point gives it another stamp.
@@ -413,7 +395,7 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
         LogRelease(entryName, subject, reservation, report);
         return false;
     }
-    if (HeldAsDamaged(id, path))
+    if (HeldAsDamaged(damaged_, files_, id, path))
         return false;
     // Released before it is rewritten: a crash in between then sends the message with its
     // old header, where the other order would leave it without its reservation line and
@@ -465,8 +447,18 @@ bool OutboxScanner::RewriteMessage(const char* path, int32_t reservationTime, co
         }
         BufferedReader reader(source, buffer.Bytes(), buffer.Size());
         FileSink sink(staged, files_);
-        if (rules.ChangeDate)
-            SeedDraw(rules.Moment);
+        // One generator for the scanner, seeded before its first draw from what differs between
+        // processes and runs: the system's random source, the performance counter, the thread's
+        // id and the scan's moment.
+        if (rules.ChangeDate && !seeded_) {
+            uint64_t seed = 0;
+            RtlGenRandom(&seed, sizeof seed);
+            LARGE_INTEGER counter{};
+            QueryPerformanceCounter(&counter);
+            draw_.Seed(seed ^ static_cast<uint64_t>(counter.QuadPart) ^
+                       (static_cast<uint64_t>(GetCurrentThreadId()) << 32) ^ rules.Moment);
+            seeded_ = true;
+        }
         MovedDateLine dates(reservationTime, rules, draw_, report->dateLine);
         written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr);
         // A rewrite reads the message to its end; read once more, it must be the same.

@@ -31,7 +31,7 @@ struct ReleaseRules {
     const char* Mailbox = nullptr;
 };
 
-// A message a rewrite left written over in part, held back (see HeldAsDamaged).
+// A message a rewrite left written over in part, held back.
 struct DamagedMessage {
     uint32_t id;     // a digest of its id
     char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
@@ -49,12 +49,6 @@ public:
     // Releases the reserved messages of every account's outbox that are due. True when at least
     // one was released.
     bool Scan(const ReleaseRules& rules);
-    // One account directory (a name under the mailbox root); true when it released a message.
-    bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
-    // One outbox entry; true when its message was due and released. seen, when given, says what
-    // the message held when it was read.
-    bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
-                            MessageReading* seen = nullptr);
     // Rewrites the message file without its reservation (and with a new "Date:" line when the
     // rules say so), staged beside it and then put in its place. The file is left either as it
     // was or completely rewritten, short of a disk that fails in the middle of writing over a
@@ -63,11 +57,14 @@ public:
                         RewriteReport* report = nullptr);
 
 private:
+    // One account directory (a name under the mailbox root); true when it released a message.
+    bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
     bool LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name, RememberedMessage* message,
                    bool lookAtStamp);
-    bool HeldAsDamaged(const char* id, const char* path);
-    void ForgetWhatTheEditorChanged();
-    void SeedDraw(uint64_t moment);
+    // One outbox entry; true when its message was due and released. seen says what the message
+    // held when it was read.
+    bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
+                            MessageReading* seen);
 
     const FileCalls files_;
     OutboxMemory memory_;

@@ -31,7 +31,10 @@ READERS = ("ReadClock()", "CurrentTime32()", "CurrentMinute32()", "PresentMinute
 # The objects that may read the clock, and why.
 ALLOWED = {
     "EntryPoints.cpp.obj": "the host's calls start-up and settings-taken each read the present once",
-    "Scheduler.cpp.obj": "the tick and the schedule item's command each read the present once and hand it down",
+    "Chronel.cpp.obj": "the host's callbacks (the tick, the schedule item's command) and start-up each read "
+                       "the present once and hand it down",
+    "Scheduler.cpp.obj": "defines PresentMinute, the host calls' reading of the local minute; its callers are "
+                         "checked",
     "Reserve.cpp.obj": "the reservation command reads the present once, at its top",
     "ReserveDialog.cpp.obj": "the dialog's set button compares the moment chosen with the clock when it is "
                              "pressed, which may be minutes after the command opened the dialog",
