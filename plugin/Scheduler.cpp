@@ -135,7 +135,7 @@ void Schedule::FindNextEvent(int64_t present)
     // The event found replaces one that may be due now and not started (a run a release started,
     // the schedule armed or reloaded in its minute): its minute starts nothing more.
     LogLeftBehind(NextEvent, NextEventDay, Pending.Moment(), present,
-                  OffersStart()                      ? PassOverReason::ScheduleStopped
+                  OffersStart()                              ? PassOverReason::ScheduleStopped
                   : ScheduleMode == ScheduleModes::Running ? PassOverReason::RunGoing
                                                            : PassOverReason::Reloaded);
     NextEventDay = Pending.FindAfter(loaded_.Settings.Schedule, present, &NextEvent);

@@ -200,6 +200,24 @@ TEST_F(EditorE2ETest, AnApplyAfterCleanUpDoesNothing)
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ") && !run.Has("(&B)")) << run.log;
 }
 
+// A sheet that outlives a clean-up and the host's next start-up: its OK goes to the plug-in
+// started last, whose caption then shows the new entry.
+TEST_F(EditorE2ETest, AnOkAfterCleanUpAndStartUpGoesToTheNewStart)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenSheet("setting AutoStart dword 1\nentry Monday 10:00\nstart 2026-12-07 06:58:00\n"
+                                      "at 06:58:02 setup\nat 06:58:03 cleanup\nat 06:58:04 startup\n"
+                                      "at 06:58:05 wait file saved\nat 06:58:06 caption\nend 2026-12-07 06:58:07\n"));
+    for (int i = 0; i < 1200 && ReadFileBytes(host.Dir() + "\\events.log").find("wait: for file") == std::string::npos; ++i)
+        Sleep(50);  // started again, the sheet still open
+    AddEveryDayEntry(sheet, "8", "15");
+    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(WriteFileBytes(host.Dir() + "\\saved", ""));
+    HostRunResult run = host.Wait();
+    ASSERT_FALSE(run.timedOut) << run.log;
+    EXPECT_EQ(run.Count("host: APCStartUp -> 1"), 2u) << run.log;
+    EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"")) << run.log;
+}
+
 // The settings opened again from the host's menu while the sheet is open: no second sheet (whose
 // OK would write its stale values over the first's); the open one comes to the front, restored
 // from the task bar, and the second command returns 0.
