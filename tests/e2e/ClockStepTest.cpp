@@ -34,12 +34,13 @@ TEST_F(ClockStepTest, AfterSleepTheEntriesMissedArePassedOverAndTheRestRun)
         "end 2026-12-07 09:17:10\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     EXPECT_EQ(run.Events("command: "),
-              (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)",
-                                        "command: 32786 (receive)"}))
+              (std::vector<std::string>{Command(HostCmdReceive) + " (receive)",
+                                        Command(HostCmdPatrolReceive) + " (patrol receive)",
+                                        Command(HostCmdReceive) + " (receive)"}))
         << run.log;
-    EXPECT_TRUE(run.Has("2026-12-07 09:15:20.0 command: 32859")) << run.log;
+    EXPECT_TRUE(run.Has("2026-12-07 09:15:20.0 " + Command(HostCmdPatrolReceive))) << run.log;
     EXPECT_TRUE(run.Has("09:16:00.0 menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [09:17](&X)\"")) << run.log;
-    EXPECT_TRUE(run.Has("2026-12-07 09:17:00.0 command: 32786")) << run.log;
+    EXPECT_TRUE(run.Has("2026-12-07 09:17:00.0 " + Command(HostCmdReceive))) << run.log;
 }
 
 // The clock adjustment of a scheduled run, against a time server on 127.0.0.1:123. The exchange
@@ -70,9 +71,10 @@ TEST_F(ClockAdjustmentTest, AClockSetForwardPassesOverTheSkippedEntryAndRunsTheN
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     ASSERT_TRUE(run.Has("clock: set to 2026-12-07 07:10:3")) << run.log;
     EXPECT_EQ(run.Events("command: "),
-              (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)"}))
+              (std::vector<std::string>{Command(HostCmdReceive) + " (receive)",
+                                        Command(HostCmdPatrolReceive) + " (patrol receive)"}))
         << run.log;
-    EXPECT_EQ(run.When("command: 32859"), "2026-12-07 07:12:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdPatrolReceive)), "2026-12-07 07:12:00.0") << run.log;
 }
 
 // The server is two minutes behind: the clock comes to 07:00 once more, and the entry that has run

@@ -58,8 +58,8 @@ TEST_F(DaylightSavingTest, TheSpringForwardHourPassesItsEntryOverAndTheNextOnesR
     EXPECT_TRUE(run.Has("01:59:50.0 menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [02:30](&X)\"")) << run.log;
     EXPECT_FALSE(run.Has("2027-03-28 02:")) << run.log;
     EXPECT_EQ(run.Count("command: "), 2u) << run.log;
-    EXPECT_EQ(run.When("command: 32859"), "2027-03-28 03:00:00.0") << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2027-03-28 03:02:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdPatrolReceive)), "2027-03-28 03:00:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2027-03-28 03:02:00.0") << run.log;
     EXPECT_TRUE(run.Has("03:01:00.0 menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [03:02](&X)\"")) << run.log;
 }
 
@@ -82,12 +82,13 @@ TEST_F(DaylightSavingTest, TheRepeatedHourRunsEachOfItsEntriesOnce)
         << run.log;
     EXPECT_EQ(run.Count(" 02:40:00.0 menu: "), 2u) << run.log;
     EXPECT_EQ(run.Events("command: "),
-              (std::vector<std::string>{"command: 32786 (receive)", "command: 32859 (patrol receive)",
-                                        "command: 32786 (receive)"}))
+              (std::vector<std::string>{Command(HostCmdReceive) + " (receive)",
+                                        Command(HostCmdPatrolReceive) + " (patrol receive)",
+                                        Command(HostCmdReceive) + " (receive)"}))
         << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-10-25 02:30:00.0") << run.log;
-    EXPECT_EQ(run.When("command: 32859"), "2026-10-25 02:45:00.0") << run.log;
-    EXPECT_TRUE(run.Has("2026-10-25 03:05:00.0 command: 32786")) << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2026-10-25 02:30:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdPatrolReceive)), "2026-10-25 02:45:00.0") << run.log;
+    EXPECT_TRUE(run.Has("2026-10-25 03:05:00.0 " + Command(HostCmdReceive))) << run.log;
 }
 
 // With one entry in the week, the entry pending after its run is the same weekday and time a week
@@ -103,7 +104,7 @@ TEST_F(DaylightSavingTest, TheWeeksOnlyEntryRunsOnceInTheRepeatedHour)
         "end 2026-10-25 03:00:00\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     EXPECT_EQ(run.Count("command: "), 1u) << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-10-25 02:30:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2026-10-25 02:30:00.0") << run.log;
 }
 
 // Messages released near the change-over carry the offset kernel32 gives their own moment: the

@@ -150,7 +150,7 @@ TEST_F(EditorE2ETest, ApplyThenCancelRunsTheAppliedSchedule)
     HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [08:15](&X)\"")) << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 08:15:00.0") << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2026-12-07 08:15:00.0") << run.log;
 }
 
 // The host's clock runs while the sheet is open. An every-day 10:00 entry added and applied at
@@ -173,13 +173,13 @@ TEST_F(EditorE2ETest, AnAppliedEntryRunsWhileTheSheetStaysOpen)
     AddEveryDayEntry(sheet, "10", "0");
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
     ASSERT_TRUE(WriteFileBytes(host.Dir() + "\\applied", ""));
-    bool ran = logged("command: 32786");
+    bool ran = logged(Command(HostCmdReceive).c_str());
     HostRunResult run = CloseSheet(PSBTN_CANCEL);
     ASSERT_FALSE(run.timedOut) << run.log;
     EXPECT_TRUE(ran) << run.log;
     EXPECT_TRUE(run.Has("menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [10:00](&X)\"")) << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 10:00:00.0") << run.log;
-    EXPECT_LT(run.log.find("command: 32786"), run.log.find("host: APCSetup -> 1")) << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2026-12-07 10:00:00.0") << run.log;
+    EXPECT_LT(run.log.find(Command(HostCmdReceive)), run.log.find("host: APCSetup -> 1")) << run.log;
 }
 
 // An Apply after the host's clean-up changes nothing in the plug-in: the caption keeps its letter.

@@ -63,8 +63,8 @@ TEST_F(FrameTest, StartUpWithoutAutoStartLeavesTheScheduleStopped)
     // Start-up registers the disconnect step, then the connect step, then asks for the timer.
     auto api = run.Events("api: ");
     ASSERT_GE(api.size(), 3u);
-    EXPECT_EQ(api[0], "api: RegistCallback -> 40000");
-    EXPECT_EQ(api[1], "api: RegistCallback -> 40001");
+    EXPECT_EQ(api[0], "api: RegistCallback -> " + std::to_string(FirstCallbackCommand));
+    EXPECT_EQ(api[1], "api: RegistCallback -> " + std::to_string(FirstCallbackCommand + 1));
     EXPECT_EQ(api[2], "api: SetTimer 500 ms -> 1");
     EXPECT_TRUE(run.Has("host: APCStartUp -> 1"));
     EXPECT_TRUE(run.Has("host: APCCleanUp -> 1"));
@@ -101,7 +101,7 @@ TEST_F(FrameTest, StartUpAgainEndsTheTimerItHoldsAndAfterCleanUpATickDoesNothing
     // Nothing released, nothing commanded after clean-up; a second clean-up has no timer to end.
     EXPECT_TRUE(run.Has("host: a late tick of an ended timer\n")) << run.log;
     EXPECT_FALSE(run.Has(" on\n")) << run.log;
-    EXPECT_FALSE(run.Has("command: 32786")) << run.log;
+    EXPECT_FALSE(run.Has(Command(HostCmdReceive))) << run.log;
     EXPECT_TRUE(run.Has("outbox: Account1\\Outbox.box\\00000001 flags")) << run.log;
     EXPECT_TRUE(run.Has("host: APCCleanUp -> 0")) << run.log;
 }
@@ -284,8 +284,8 @@ TEST_F(FrameTest, WithoutFolderWindowADueEntryStartsNothing)
     auto captions = run.Events("menu: ");
     ASSERT_EQ(captions.size(), 1u) << run.log;
     EXPECT_EQ(captions[0], "menu: \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:01](&X)\"");
-    EXPECT_EQ(run.Count("command: 32786"), 1u) << run.log;
-    EXPECT_EQ(run.When("command: 32786"), "2026-12-07 07:01:00.0");
+    EXPECT_EQ(run.Count(Command(HostCmdReceive)), 1u) << run.log;
+    EXPECT_EQ(run.When(Command(HostCmdReceive)), "2026-12-07 07:01:00.0");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "HostRun.h"
 
+#include <cstdio>
 #include <sstream>
 
 using namespace testing_support;
@@ -99,4 +100,133 @@ HostRunResult HostLayout::Run(const std::string& scenario, DWORD timeoutMs, cons
         return failed;
     }
     return Wait(timeoutMs);
+}
+
+std::string Command(int id)
+{
+    return "command: " + std::to_string(id);
+}
+
+std::string FlagText(uint32_t bits)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(bits));
+    return text;
+}
+
+std::string ReleaseMaskOn()
+{
+    return "mask " + FlagText(EntryReleaseBits) + " on";
+}
+
+namespace {
+
+// The log's lines that contain one of the '|'-separated filters, with or without their stamps.
+std::vector<std::string> Matching(const std::string& log, const std::string& filters, bool stamped)
+{
+    std::vector<std::string> parts;
+    for (size_t from = 0;;) {
+        size_t bar = filters.find('|', from);
+        parts.push_back(filters.substr(from, bar - from));
+        if (bar == std::string::npos)
+            break;
+        from = bar + 1;
+    }
+    std::vector<std::string> found;
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line)) {
+        for (const std::string& part : parts) {
+            if (line.size() > 22 && line.find(part) != std::string::npos) {
+                found.push_back(stamped ? line : line.substr(22));
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+bool LineMatches(const std::string& actual, const std::string& expected)
+{
+    if (!expected.empty() && expected.back() == '*')
+        return actual.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0;
+    return actual == expected;
+}
+
+std::string Listed(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "  " + line + "\n";
+    return text;
+}
+
+// Empty when the check holds, else what was wrong.
+std::string Fault(const HostCheck& check, const HostRunResult& run, const HostLayout& host)
+{
+    switch (check.kind) {
+    case HostCheck::At: {
+        std::string stamp = run.When(check.text);
+        return stamp == check.when ? "" : "the first \"" + check.text + "\" is at \"" + stamp + "\", not at " + check.when;
+    }
+    case HostCheck::Count: {
+        size_t count = run.Count(check.text);
+        return count == check.count ? ""
+                                    : "\"" + check.text + "\" comes " + std::to_string(count) + " times, not " +
+                                          std::to_string(check.count);
+    }
+    case HostCheck::AtLeastOnce:
+        return run.Has(check.text) ? "" : "\"" + check.text + "\" never comes";
+    case HostCheck::Lines:
+    case HostCheck::Stamped: {
+        std::vector<std::string> actual = Matching(run.log, check.text, check.kind == HostCheck::Stamped);
+        bool holds = actual.size() == check.lines.size();
+        for (size_t i = 0; holds && i < actual.size(); ++i)
+            holds = LineMatches(actual[i], check.lines[i]);
+        return holds ? ""
+                     : "the lines with \"" + check.text + "\" are\n" + Listed(actual) + "not\n" + Listed(check.lines);
+    }
+    case HostCheck::FileIs:
+    case HostCheck::FileHas: {
+        std::string content = ReadFileBytes(host.Dir() + "\\" + check.text);
+        bool holds = check.kind == HostCheck::FileIs ? content == check.lines[0]
+                                                     : content.find(check.lines[0]) != std::string::npos;
+        return holds ? ""
+                     : check.text + " holds\n" + content + "\n" +
+                           (check.kind == HostCheck::FileIs ? "not\n" : "without\n") + check.lines[0];
+    }
+    }
+    return "an unknown check";
+}
+
+}  // namespace
+
+void HostTableTest::RunRow()
+{
+    const HostRow& row = GetParam();
+    HostLayout host;
+    if (row.prepare)
+        row.prepare(host);
+    HostRunResult run = host.Run(row.scenario, row.timeoutMs);
+    ASSERT_FALSE(run.timedOut) << "row " << row.name << ": the host did not end\n" << run.log;
+    ASSERT_EQ(run.exitCode, 0u) << "row " << row.name << ": the host failed\n" << run.log;
+    bool failed = false;
+    for (const HostCheck& check : row.checks) {
+        std::string fault = Fault(check, run, host);
+        if (!fault.empty()) {
+            ADD_FAILURE() << "row " << row.name << ": " << fault;
+            failed = true;
+        }
+    }
+    if (row.more) {
+        SCOPED_TRACE("row " + row.name);
+        row.more(run, host);
+    }
+    if (failed || HasFailure())
+        std::printf("The host's log of row %s:\n%s\n", row.name.c_str(), run.log.c_str());
+}
+
+std::string RowName(const testing::TestParamInfo<HostRow>& row)
+{
+    return row.param.name;
 }

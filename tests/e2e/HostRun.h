@@ -2,9 +2,12 @@
 // Runs the simulated host, Quillpost.exe, with the real chronel.dll in a directory of its own.
 
 #include "TestSupport.h"
+#include "contract/Quillpost.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,3 +47,67 @@ private:
     std::string exeName_;
     HANDLE process_ = nullptr;
 };
+
+// One thing a table row expects of its run. Texts are CP932 bytes as the host logs them.
+struct HostCheck {
+    enum Kind { At, Count, AtLeastOnce, Lines, Stamped, FileIs, FileHas } kind;
+    std::string text{};  // what the lines contain ("a|b": either); for files, the host-relative path
+    std::string when{};
+    size_t count = 0;
+    std::vector<std::string> lines{};  // for files, the content
+};
+// The first line with text is stamped when ("YYYY-MM-DD hh:mm:ss.s").
+inline HostCheck At(const std::string& when, const std::string& text) { return {HostCheck::At, text, when}; }
+// The log holds text exactly n times / at least once / not at all.
+inline HostCheck Count(size_t n, const std::string& text) { return {HostCheck::Count, text, "", n}; }
+inline HostCheck Has(const std::string& text) { return {HostCheck::AtLeastOnce, text}; }
+inline HostCheck None(const std::string& text) { return Count(0, text); }
+// The lines containing filter, in order, without / with their time stamps; an expected line that
+// ends in '*' only has to start with what comes before it.
+inline HostCheck Lines(const std::string& filter, const std::vector<std::string>& lines)
+{
+    return {HostCheck::Lines, filter, "", 0, lines};
+}
+inline HostCheck Stamped(const std::string& filter, const std::vector<std::string>& lines)
+{
+    return {HostCheck::Stamped, filter, "", 0, lines};
+}
+// A file of the host's directory after the run: its whole content / containing text.
+inline HostCheck FileIs(const std::string& path, const std::string& content)
+{
+    return {HostCheck::FileIs, path, "", 0, {content}};
+}
+inline HostCheck FileHas(const std::string& path, const std::string& text)
+{
+    return {HostCheck::FileHas, path, "", 0, {text}};
+}
+// "command: N", the host's log of a menu command.
+std::string Command(int id);
+// Flag bits as the host logs them ("c1000000").
+std::string FlagText(uint32_t bits);
+// "mask c1000000 on", the host's log of MarkMail setting the release bits.
+std::string ReleaseMaskOn();
+
+// A scenario and what its run must show. Every row runs a fresh host on cleared settings, and must
+// end on its own with exit code 0.
+struct HostRow {
+    std::string name;  // the case's name: letters and digits
+    std::string scenario;
+    std::vector<HostCheck> checks{};
+    // What the checks cannot say (ranges, relations between lines).
+    std::function<void(const HostRunResult&, const HostLayout&)> more{};
+    std::function<void(HostLayout&)> prepare{};  // before the host starts
+    DWORD timeoutMs = 120000;
+};
+
+// The fixture of a table of host runs. Each file writes, with its rows:
+//     class SomeTest : public HostTableTest {};
+//     TEST_P(SomeTest, Row) { RunRow(); }
+//     INSTANTIATE_TEST_SUITE_P(Host, SomeTest, testing::ValuesIn(Rows()), RowName);
+// (spelled out: the build finds the cases by reading TEST_P in the source, and runs each table as
+// */SomeTest.Row/*, which an instantiation without a prefix would not match: nothing would run).
+class HostTableTest : public testing_support::ClearedSettingsTest, public testing::WithParamInterface<HostRow> {
+protected:
+    void RunRow();
+};
+std::string RowName(const testing::TestParamInfo<HostRow>& row);

@@ -77,7 +77,7 @@ TEST_F(SntpRunTest, AnEntryWithTheClockFlagSetsTheClockToTheServersTime)
     EXPECT_TRUE(run.Has("thread: 2 ended with 0")) << run.log;
     ExpectSetShortlyAfter(run, "2026-12-07 07:00:30.500", "2026-12-07 07:00:31");
     // The entry without the flag asks nothing.
-    EXPECT_EQ(run.Count("command: 32786"), 2u) << run.log;
+    EXPECT_EQ(run.Count(Command(HostCmdReceive)), 2u) << run.log;
     EXPECT_EQ(server.Requests(), 2);
     // The outcome, where the editor reads it.
     uint32_t result = 99;
@@ -176,7 +176,7 @@ TEST_F(SntpRunTest, WithoutTheSettingNoExchangeIsMade)
     HostRunResult run = host.Run(Settings + "setting UseSNTP dword 0\nentry Monday 07:00 sntp\n"
                                  "start 2026-12-07 06:59:50\nend 2026-12-07 07:00:20\n");
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_TRUE(run.Has("command: 32786")) << run.log;
+    EXPECT_TRUE(run.Has(Command(HostCmdReceive))) << run.log;
     EXPECT_FALSE(run.Has("clock: ")) << run.log;
     EXPECT_EQ(server.Requests(), 0);
 }
@@ -195,7 +195,7 @@ TEST_F(SntpRunTest, NoReplyWithinTheTimeOutLeavesTheClockAlone)
     server.ReplyToLast(SntpReply(NtpSecondsOfJst(2026, 12, 7, 8, 0, 0), 0));
     HostRunResult run = host.Wait();
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    ASSERT_TRUE(run.Has("command: 32786")) << run.log;
+    ASSERT_TRUE(run.Has(Command(HostCmdReceive))) << run.log;
     EXPECT_TRUE(run.Has("thread: 2 ended with -1")) << run.log;  // no reply in time
     EXPECT_FALSE(run.Has("clock: ")) << run.log;
 }
@@ -226,7 +226,7 @@ TEST_F(SntpRunTest, ASecondExchangeWhileTheFirstHoldsThePortSendsNothing)
     server.ReplyToLast(SntpReply(NtpSecondsOfJst(2026, 12, 7, 7, 1, 10), 0));
     HostRunResult run = host.Wait();
     ASSERT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_EQ(run.Count("command: 32786"), 2u) << run.log;
+    EXPECT_EQ(run.Count(Command(HostCmdReceive)), 2u) << run.log;
     EXPECT_EQ(server.Requests(), 2);
     // The simulated clock ran on far while the test held the reply back; the clock is set once,
     // after the server's time.

@@ -64,8 +64,8 @@ TEST_F(StatusWindowTest, ListsHeldMessagesByMomentWithTheirStateAndTheScheduleAt
         << run.log;
     // Reading changed nothing: the messages are as stored, and only the due one was released.
     EXPECT_NE(OutboxMessage(host, "Account1").find("X-Reserve-Date: " + std::to_string(At0900) + "\r\n"), std::string::npos);
-    EXPECT_EQ(run.When("mask c1000000 on"), "2026-12-07 06:59:00.0") << run.log;
-    EXPECT_EQ(run.Count("mask c1000000 on"), 1u);
+    EXPECT_EQ(run.When(ReleaseMaskOn()), "2026-12-07 06:59:00.0") << run.log;
+    EXPECT_EQ(run.Count(ReleaseMaskOn()), 1u);
 }
 
 // Each row: the buttons pressed on the one held message, and the minute the plug-in's scan then
@@ -106,8 +106,8 @@ TEST_F(StatusWindowTest, SendNowAndChangeMomentRewriteTheReservationForTheScanTo
         ASSERT_EQ(run.exitCode, 0u) << run.log;
         EXPECT_TRUE(run.Has(std::string("status held 0: ") + row.held)) << run.log;
         // Released by the first scan at or after the new moment, and no earlier.
-        EXPECT_EQ(run.When("mask c1000000 on"), row.released) << run.log;
-        EXPECT_EQ(run.Count("mask c1000000 on"), 1u);
+        EXPECT_EQ(run.When(ReleaseMaskOn()), row.released) << run.log;
+        EXPECT_EQ(run.Count(ReleaseMaskOn()), 1u);
         std::string message = OutboxMessage(host, "Account1");
         EXPECT_NE(message.find(row.date), std::string::npos) << message;
         EXPECT_EQ(message.find("X-Reserve-Date:"), std::string::npos) << message;
@@ -162,10 +162,11 @@ TEST_F(StatusWindowTest, TheStatusItemFollowsTheScheduleItemWhichKeepsItsPlaceAn
     // The host's own items come first; the plug-in's follow them, before the connection item.
     std::vector<std::string> items = run.Events("menu item ");
     ASSERT_EQ(items.size(), 7u) << run.log;
-    EXPECT_EQ(items[3], "menu item 3: 40002 \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:30](&X)\"");
-    EXPECT_EQ(items[4], "menu item 4: 40003 \"CHRONEL の状況...\"");
+    EXPECT_EQ(items[3],
+              "menu item 3: " + std::to_string(FirstCallbackCommand + 2) + " \"CHRONEL ｽｹｼﾞｭｰﾙ停止 [07:30](&X)\"");
+    EXPECT_EQ(items[4], "menu item 4: " + std::to_string(FirstCallbackCommand + 3) + " \"CHRONEL の状況...\"");
     EXPECT_EQ(items[5], "menu item 5: 0 \"\"");
-    EXPECT_EQ(items[6], "menu item 6: 32835 \"サーバに接続する(&S)\"");
+    EXPECT_EQ(items[6], "menu item 6: " + std::to_string(HostCmdConnection) + " \"サーバに接続する(&S)\"");
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST_F(SystemZoneTest, AReservationIsStoredAndReleasedOnTokyoTimeAndItsDateLineS
     ASSERT_EQ(run.exitCode, 0u) << run.log;
     EXPECT_TRUE(run.Has("dialog: fields 2026 12 7 6 58")) << run.log;
     EXPECT_TRUE(run.Has("header 1: X-Reserve-Date: 1796594400\\r\\n")) << run.log;  // 07:00 in Tokyo
-    EXPECT_EQ(run.When("api: MarkMail Account1\\Outbox.box\\00000001 mask c1000000 on"), "2026-12-07 07:00:00.0")
+    EXPECT_EQ(run.When("api: MarkMail Account1\\Outbox.box\\00000001 " + ReleaseMaskOn()), "2026-12-07 07:00:00.0")
         << run.log;
     std::string released = ReadFileBytes(host.Dir() + "\\Mailbox\\Account1\\Outbox.box\\00000001.qpm");
     EXPECT_NE(released.find("\r\nDate: Mon, 07 Dec 2026 07:00:00 +0900\r\n"), std::string::npos) << released;

@@ -143,18 +143,48 @@ protected:
     TempDir appData{"appdata"};
 };
 
-// The page's template in dialog units, as it was before the status line and the button came.
-struct Place {
-    int id, x, y, width, height;
-};
-const Place ExistingPlaces[] = {
-    {IDX_NTP_USE, 14, 32, 200, 10},           {IDT_NTP_SERVER, 24, 53, 42, 8},
-    {IDE_NTP_SERVER, 68, 51, 150, 12},        {IDT_NTP_TIMEOUT, 24, 73, 42, 8},
-    {IDT_NTP_TIMEOUT_UNIT, 107, 73, 117, 8},  {IDT_NTP_ACCURACY, 24, 93, 42, 8},
-    {IDT_NTP_ACCURACY_UNIT, 107, 93, 117, 8}, {IDX_NTP_RUN_SERVER, 14, 116, 200, 10},
-};
+// Controls the page shows where its template puts them (the up-down controls move themselves and
+// narrow their buddy edits, so those are left out).
+const int PlacedControls[] = {IDX_NTP_USE,          IDT_NTP_SERVER,   IDE_NTP_SERVER,        IDT_NTP_TIMEOUT,
+                              IDT_NTP_TIMEOUT_UNIT, IDT_NTP_ACCURACY, IDT_NTP_ACCURACY_UNIT, IDX_NTP_RUN_SERVER,
+                              IDT_NTP_STATUS,       IDB_NTP_ADJUST_NOW};
 
-TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheirPlaces)
+// A control's place in the editor's DIALOGEX template, in dialog units (left, top, width,
+// height); all zero when the template has no such control.
+RECT TemplatePlace(int dialogId, int controlId)
+{
+    HMODULE editor = GetModuleHandleA("chronset.dll");
+    const char* const dialogType = MAKEINTRESOURCEA(5);  // RT_DIALOG
+    HRSRC found = editor ? FindResourceA(editor, MAKEINTRESOURCEA(dialogId), dialogType) : nullptr;
+    const WORD* at = found ? static_cast<const WORD*>(LockResource(LoadResource(editor, found))) : nullptr;
+    if (!at || at[1] != 0xFFFF)  // not a DIALOGEX
+        return {};
+    // A name or an ordinal: 0xFFFF and a number, or a string up to its zero.
+    auto skipNameOrOrdinal = [](const WORD* text) {
+        if (*text == 0xFFFF)
+            return text + 2;
+        while (*text++) {
+        }
+        return text;
+    };
+    DWORD style = *reinterpret_cast<const DWORD*>(at + 6);
+    WORD items = at[8];
+    at = skipNameOrOrdinal(skipNameOrOrdinal(at + 13));  // the menu and the class
+    at = skipNameOrOrdinal(at);                          // the caption
+    if (style & DS_SETFONT)
+        at = skipNameOrOrdinal(at + 3);  // size, weight, italic and charset, then the face
+    for (WORD i = 0; i < items; ++i) {
+        at = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(at) + 3) & ~UINT_PTR{3});
+        const short* place = reinterpret_cast<const short*>(at + 6);
+        if (*reinterpret_cast<const DWORD*>(at + 10) == static_cast<DWORD>(controlId))
+            return {place[0], place[1], place[2], place[3]};
+        at = skipNameOrOrdinal(skipNameOrOrdinal(at + 12));  // the class and the text
+        at = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(at + 1) + *at);
+    }
+    return {};
+}
+
+TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheControlsKeepTheirTemplatePlaces)
 {
     {
         EditorSession editor;
@@ -164,19 +194,20 @@ TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheOldControlsKeepTheir
         EXPECT_EQ(Text(page, IDB_NTP_ADJUST_NOW), "今すぐ合わせる");
         EXPECT_TRUE(Enabled(page, IDB_NTP_ADJUST_NOW)) << "usable with the switch off";
         EXPECT_FALSE(Checked(page, IDX_NTP_USE));
-        for (const Place& place : ExistingPlaces) {
+        for (int id : PlacedControls) {
             // Position and size are converted apart, as the dialog manager does.
-            RECT expected{place.x, place.y, place.width, place.height};
+            RECT expected = TemplatePlace(IDD_SNTP, id);
+            ASSERT_GT(expected.right, 0) << id;
             MapDialogRect(page, &expected);
             RECT actual;
-            GetWindowRect(GetDlgItem(page, place.id), &actual);
+            GetWindowRect(GetDlgItem(page, id), &actual);
             MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
-            EXPECT_EQ(actual.left, expected.left) << place.id;
-            EXPECT_EQ(actual.top, expected.top) << place.id;
-            EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
-            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << place.id;
+            EXPECT_EQ(actual.left, expected.left) << id;
+            EXPECT_EQ(actual.top, expected.top) << id;
+            EXPECT_EQ(actual.right - actual.left, expected.right) << id;
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << id;
         }
-        // The new controls lie below the old ones and inside the page.
+        // The status line and the button lie below the other controls and inside the page.
         RECT page_{}, line{}, button{}, hidden{};
         GetClientRect(page, &page_);
         GetWindowRect(GetDlgItem(page, IDT_NTP_STATUS), &line);

@@ -97,7 +97,7 @@ protected:
     std::string logPath;
 };
 
-// The page's template in dialog units, as it was before the button came.
+// The places, in dialog units, that the controls beside the log button keep.
 struct Place {
     int id, x, y, width, height;
 };

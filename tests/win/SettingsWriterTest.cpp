@@ -222,10 +222,10 @@ TEST_F(SettingsWriterTest, SaveDayRemovesASurplusEntryWithSubkeysOfItsOwn)
 
 // A day whose entries cannot all be stored is left as it was stored, and the failure is reported.
 // The key of every entry is had before anything is written: written over one by one, the old
-// entries were lost to the first new ones, and an entry the user had kept could be gone from the
-// store (Monday held 09:00 and 10:00; with 08:00 added, 08:00 and 09:00 took the two keys and the
-// third could not be made). Before that, the day's entries were deleted first and a failing
-// registry left the day empty, reported as success.
+// entries would be lost to the first new ones, and an entry the user had kept could be gone from
+// the store (Monday holding 09:00 and 10:00, with 08:00 added, 08:00 and 09:00 would take the two
+// keys and the third could not be made). Deleting the day's entries first would leave the day
+// empty on a failing registry, reported as success.
 TEST_F(SettingsWriterTest, ADayThatCannotBeStoredWholeStaysAsItWasStored)
 {
     WriteDword(Schedule + "Friday\\data0", "Hour", 1);  // the Schedule key, lasting

@@ -312,8 +312,8 @@ TEST_F(SntpExchangeTest, ARefusedAnswerSaysWhyAndLeavesTheClockAlone)
     }
 }
 
-// A change the system refuses is reported, with the offset that was measured (it used to count
-// as success).
+// A change the system refuses is reported, with the offset that was measured: counted as a
+// success, it would tell the user the clock was right.
 TEST_F(SntpExchangeTest, ARefusedClockChangeIsAFailureWithItsReason)
 {
     server.Answer(ReplyAt(Seven - 1500 * Millisecond));
@@ -395,7 +395,7 @@ DWORD WINAPI RunExchange(LPVOID parameter)
 }
 
 // A time-out beyond what 32 bits of milliseconds count (some 49 days) waits as long as they can,
-// instead of wrapping round: 4294968 s used to wait 704 ms.
+// instead of wrapping round (wrapped, 4294968 s would wait 704 ms).
 TEST_F(SntpExchangeTest, AHugeTimeOutDoesNotWrapToAShortWait)
 {
     server.Answer({});
