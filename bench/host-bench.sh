@@ -1,11 +1,6 @@
-# Sourced by the benchmark and long-run scripts: builds what they run, starts Xvfb and a
-# wineserver (scripts/xvfb.sh), and runs the simulated host in a fresh directory of its own.
-_bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$_bench_root"
-source scripts/wine-path.sh
-[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
-cmake --build "$CHRONEL_WIN_BUILD" --target Quillpost chronel chronset >/dev/null
-source scripts/xvfb.sh >/dev/null
+# Sourced by the benchmark and long-run scripts that go through the simulated host: builds it
+# with both DLLs (bench-setup.sh), and runs it in a fresh directory of its own.
+source "$(dirname "${BASH_SOURCE[0]}")/bench-setup.sh" Quillpost chronel chronset
 BENCH_DIR=$(mktemp -d)
 trap 'rm -rf "$BENCH_DIR"; chronel_cleanup' EXIT
 
@@ -35,12 +30,4 @@ week_entries() {
       printf 'entry %s %02d:%02d\n' "$day" $((minute / 60)) $((minute % 60))
     done
   done
-}
-
-# The machine, for the record.
-machine_line() {
-  local cpu mem
-  cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
-  mem=$(free -g | awk '/^Mem:/ {print $2 " GiB"}')
-  echo "$(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); memory $mem; CPU $cpu; $(wine --version)"
 }

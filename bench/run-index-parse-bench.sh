@@ -4,12 +4,7 @@
 # against counting the line ends one byte at a time. Arguments go to the benchmark:
 # [lines] [rounds]. A machine description goes first, for the record in docs/benchmarks.md.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/wine-path.sh
-cmake --build "$CHRONEL_WIN_BUILD" --target index_parse_bench >/dev/null
-source scripts/xvfb.sh
-echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "cores: $(nproc); cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
-echo "wine: $(wine --version)"
+source "$(dirname "$0")/bench-setup.sh" index_parse_bench
+echo "Machine: $(machine_line)"
 echo
 "$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/index_parse_bench.exe "$@"

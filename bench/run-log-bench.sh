@@ -4,18 +4,11 @@
 #   flock /tmp/chronel-wine.lock bench/run-log-bench.sh [LINES]
 set -euo pipefail
 lines=${1:-2000}
-cd "$(dirname "$0")/.."
-source scripts/wine-path.sh
-[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
-cmake --build "$CHRONEL_WIN_BUILD" --target log_queue_bench >/dev/null
-source scripts/xvfb.sh >/dev/null
-out=$(mktemp)
-trap 'rm -f "$out"; chronel_cleanup' EXIT
-"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/log_queue_bench.exe "$lines" >"$out" 2>&1 || { cat "$out"; exit 1; }
+source "$(dirname "$0")/bench-setup.sh" log_queue_bench
+bench_capture log_queue_bench "$lines"
 
-cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
-echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"
-python3 - "$out" <<'PY'
+echo "Machine: $(machine_line)"
+python3 - "$BENCH_OUT" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="cp932", errors="replace").read()
 print("Cost of one log line to the thread that logs it (microseconds)")

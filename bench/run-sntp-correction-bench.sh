@@ -7,18 +7,11 @@
 #   flock -o /tmp/chronel-wine.lock bench/run-sntp-correction-bench.sh [RUNS]
 set -euo pipefail
 runs=${1:-7}
-cd "$(dirname "$0")/.."
-source scripts/wine-path.sh
-[ -d "$CHRONEL_WIN_BUILD" ] || scripts/setup.sh >/dev/null
-cmake --build "$CHRONEL_WIN_BUILD" --target sntp_correction_bench >/dev/null
-source scripts/xvfb.sh >/dev/null
-out=$(mktemp)
-trap 'rm -f "$out"; chronel_cleanup' EXIT
-"$CHRONEL_WIN_BUILD"/wine-run.sh "$CHRONEL_WIN_BUILD"/bench/sntp_correction_bench.exe "$runs" >"$out" 2>&1 || { cat "$out"; exit 1; }
+source "$(dirname "$0")/bench-setup.sh" sntp_correction_bench
+bench_capture sntp_correction_bench "$runs"
 
-cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
-echo "Machine: $(date -u '+%Y-%m-%d %H:%M UTC'); nproc $(nproc); CPU $cpu; $(wine --version)"
-python3 - "$out" <<'PY'
+echo "Machine: $(machine_line)"
+python3 - "$BENCH_OUT" <<'PY'
 import re, sys
 text = open(sys.argv[1]).read()
 print("Where the clock ends after one adjustment (ms, + ahead of the true time, - behind); median and worst of the runs")

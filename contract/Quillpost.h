@@ -4,6 +4,7 @@
 // hands over, how its windows and dialogs are told apart, the marks of an outbox entry, and the
 // editor's string that captions its sheet.
 
+#include <cstddef>
 #include <cstdint>
 
 // The flag word of an outbox entry (its index line's data field), as the host's MarkMail sets
@@ -12,6 +13,13 @@
 constexpr uint32_t EntryMarkField = 0x00000007;
 constexpr uint32_t EntryQueued = 0x01000000;       // released, or never held back
 constexpr uint32_t EntryReleaseBits = 0xC1000000;  // all set: the entry goes out with the next send
+
+// The mailbox below the host's root: a folder per account ("Account1"), each with its outbox
+// folder, which holds the outbox's index and a file per message named after its entry.
+inline constexpr char AccountFolders[] = "Account*";
+inline constexpr char OutboxFolder[] = "Outbox.box";
+inline constexpr char OutboxIndex[] = "Entry.lst";
+inline constexpr char MessageSuffix[] = ".qpm";
 
 // The settings editor's (chronset.dll's) string that captions its sheet: chronel finds an open
 // sheet by it.
@@ -85,6 +93,54 @@ struct HostApi {
     void* SjisToJis;
     void* JisToSjis;
 };
+
+// The host's file name: the plug-in and the editor find the running host by it.
+inline constexpr char HostModuleName[] = "Quillpost.exe";
+
+// The exported names of the API, one per slot of HostApi, in its order.
+inline constexpr const char* HostApiNames[] = {
+    "_APARegistCallback@8",
+    "_APASetTimer@12",
+    "_APAKillTimer@4",
+    "_APAIsBusy@0",
+    "_APAExecQuillpost@4",
+    "_APAGetMailbox@0",
+    "_APAGetAccount@4",
+    "_APAGetFolderName@4",
+    "_APAImportFile@12",
+    "_APASaveMail@16",
+    "_APAMoveMail@8",
+    "_APAMarkMail@12",
+    "_APADeleteMail@4",
+    "_APAFolderGetCurrentFolder@4",
+    "_APAFolderGetCurrentEntry@4",
+    "_APAFolderGetSelectEntry@8",
+    "_APAFolderChangePassword@8",
+    "_APAFolderMailTo@8",
+    "_APAFolderReply@8",
+    "_APAFolderForward@8",
+    "_APAFolderOpenMail@12",
+    "_APASendGetText@8",
+    "_APASendGetHeader@4",
+    "_APASendSetText@8",
+    "_APASendSetHeader@8",
+    "_APASendGetEditor@4",
+    "_APAViewGetText@4",
+    "_APAViewGetHeader@4",
+    "_APAViewSetText@8",
+    "_APAViewGetPath@4",
+    "_APAViewGetEditor@4",
+    "_APAViewChangeMail@8",
+    "_APASjisToJis@12",
+    "_APAJisToSjis@12",
+};
+constexpr size_t HostApiSlots = sizeof HostApiNames / sizeof *HostApiNames;
+static_assert(sizeof(HostApi) == HostApiSlots * sizeof(void*), "one name per slot");
+// The exported name of the slot of HostApi at offset (offsetof(HostApi, GetMailbox)).
+constexpr const char* HostApiNameAt(size_t offset)
+{
+    return HostApiNames[offset / sizeof(void*)];
+}
 
 // The commands RegistCallback hands out, one each, from this one up.
 constexpr int FirstCallbackCommand = 40000;

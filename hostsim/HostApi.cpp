@@ -51,7 +51,7 @@ HOST_API int APAMarkMail(const char* name, unsigned long mask, int set)
     int marked = MarkOutboxEntry(name, mask, set != 0) ? 1 : 0;
     // What the host would find after a crash right here: the message's file as it stands.
     if (marked && set && (mask & EntryReleaseBits) == EntryReleaseBits) {
-        std::ifstream file(Host.mailboxRoot + name + ".qpm", std::ios::binary);
+        std::ifstream file(Host.mailboxRoot + name + MessageSuffix, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         bool reserved = text.rfind("X-Reserve-Date:", 0) == 0 || text.find("\nX-Reserve-Date:") != std::string::npos;
         LogEvent("mailbox: %s release bits set, its file %s", name, reserved ? "reserved" : "rewritten");

@@ -57,13 +57,13 @@ struct IndexEntry {
 
 std::string OutboxDir(const std::string& account)
 {
-    return Host.mailboxRoot + account + "\\Outbox.box\\";
+    return Host.mailboxRoot + account + "\\" + OutboxFolder + "\\";
 }
 
 std::vector<IndexEntry> ReadIndex(const std::string& account)
 {
     std::vector<IndexEntry> entries;
-    std::ifstream file(OutboxDir(account) + "Entry.lst", std::ios::binary);
+    std::ifstream file(OutboxDir(account) + OutboxIndex, std::ios::binary);
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -83,7 +83,7 @@ std::vector<IndexEntry> ReadIndex(const std::string& account)
 
 void WriteIndex(const std::string& account, const std::vector<IndexEntry>& entries)
 {
-    std::ofstream file(OutboxDir(account) + "Entry.lst", std::ios::binary | std::ios::trunc);
+    std::ofstream file(OutboxDir(account) + OutboxIndex, std::ios::binary | std::ios::trunc);
     for (const IndexEntry& entry : entries)
         file << entry.name << '=' << Encode12(entry.data) << entry.rest << "\r\n";
 }
@@ -92,7 +92,7 @@ std::vector<std::string> Accounts()
 {
     std::vector<std::string> accounts;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((Host.mailboxRoot + "Account*").c_str(), &found);
+    HANDLE find = FindFirstFileA((Host.mailboxRoot + AccountFolders).c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
         return accounts;
     do {
@@ -109,7 +109,7 @@ std::vector<HANDLE> HeldMessages;
 
 bool HoldOutboxMessage(const std::string& account, const std::string& name, bool shareReadWrite)
 {
-    HANDLE file = CreateFileA((OutboxDir(account) + name + ".qpm").c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE file = CreateFileA((OutboxDir(account) + name + MessageSuffix).c_str(), GENERIC_READ | GENERIC_WRITE,
                               shareReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -128,10 +128,11 @@ void ReleaseHeldMessages()
 bool MarkOutboxEntry(const char* name, unsigned long mask, bool on)
 {
     std::string id = name ? name : "";
-    size_t at = id.find("\\Outbox.box\\");
+    const std::string folder = std::string("\\") + OutboxFolder + "\\";
+    size_t at = id.find(folder);
     if (at == std::string::npos)
         return false;
-    std::string account = id.substr(0, at), entryName = id.substr(at + 12);
+    std::string account = id.substr(0, at), entryName = id.substr(at + folder.size());
     std::vector<IndexEntry> entries = ReadIndex(account);
     for (IndexEntry& entry : entries) {
         if (entry.name != entryName)
@@ -159,7 +160,7 @@ std::string StoreOutboxMessage(const std::string& account, const std::string& te
     entry.data[4] = static_cast<unsigned char>(text.size());
     entry.rest = ":" + subject;
     entries.push_back(entry);
-    std::string path = OutboxDir(account) + name + ".qpm";
+    std::string path = OutboxDir(account) + name + MessageSuffix;
     std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
     WriteIndex(account, entries);
     return path;
@@ -180,8 +181,8 @@ void SendReleased(bool asCommand)
             }
             std::string sent = Host.mailboxRoot + account + "\\Sent.box\\";
             CreateDirectoryA(sent.c_str(), nullptr);
-            if (!MoveFileExA((OutboxDir(account) + entry.name + ".qpm").c_str(),
-                             (sent + entry.name + ".qpm").c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            if (!MoveFileExA((OutboxDir(account) + entry.name + MessageSuffix).c_str(),
+                             (sent + entry.name + MessageSuffix).c_str(), MOVEFILE_REPLACE_EXISTING)) {
                 LogEvent("send: %s\\Outbox.box\\%s cannot be moved (error %lu)", account.c_str(),
                          entry.name.c_str(), GetLastError());
                 kept.push_back(entry);

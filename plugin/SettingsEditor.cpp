@@ -1,6 +1,7 @@
 #include "SettingsEditor.h"
 
 #include "../common/SettingsSaved.h"
+#include "../common/ThreadWindow.h"
 #include "../contract/Quillpost.h"
 #include "Globals.h"
 #include "ModalLoop.h"
@@ -48,24 +49,6 @@ bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
     return true;
 }
 
-
-struct SheetSearch {
-    char caption[256];
-    HWND found;
-};
-
-BOOL CALLBACK FindSheet(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<SheetSearch*>(param);
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    // Byte for byte: a locale comparison may take another window's caption for the sheet's.
-    if (std::strcmp(title, search->caption) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // The dialog procedure of the window of the system's dialog class: no class of our own to register.
 INT_PTR CALLBACK SettingsSavedProc(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -100,15 +83,14 @@ void CloseSettingsSavedWindow(HWND window)
 
 bool BringEditorSheetForward(HMODULE editor)
 {
-    SheetSearch search{};
-    if (LoadStringA(editor, SheetCaptionString, search.caption, sizeof search.caption) <= 0)
+    char caption[256];
+    if (LoadStringA(editor, SheetCaptionString, caption, sizeof caption) <= 0)
         return false;
-    EnumThreadWindows(GetCurrentThreadId(), FindSheet, reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
+    // A sheet that is hidden but not yet gone still counts: no second sheet opens beside it.
+    HWND sheet = FindThreadWindow(caption, HiddenWindows::Count);
+    if (!sheet)
         return false;
-    if (IsIconic(search.found))
-        ShowWindow(search.found, SW_RESTORE);
-    SetForegroundWindow(GetLastActivePopup(search.found));
+    BringWindowForward(sheet);
     return true;
 }
 

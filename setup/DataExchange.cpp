@@ -66,8 +66,10 @@ void CDataExchange::Int(int id, int32_t& value, const char* name)
     }
 }
 
-void CDataExchange::Int(int id, int32_t& value, int32_t least, int32_t most, const char* name)
+void CDataExchange::Int(int id, int32_t& value, const ValueRange& range, const char* name)
 {
+    const int32_t least = range.least;
+    const int32_t most = static_cast<int32_t>(range.most);
     // Read into a copy: a refused number leaves the member as it was.
     int32_t read = value;
     Int(id, read, name);
@@ -92,8 +94,9 @@ void CDataExchange::UInt(int id, uint32_t& value, const char* name)
     }
 }
 
-void CDataExchange::UInt(int id, uint32_t& value, uint32_t most, const char* name)
+void CDataExchange::UInt(int id, uint32_t& value, const ValueRange& range, const char* name)
 {
+    const uint32_t most = range.most;
     uint32_t read = value;
     UInt(id, read, name);
     if (failed_ || !save_)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include "common/TextBuffer.h"
+#include "common/ValueRange.h"
 
 class CDataExchange {
 public:
@@ -20,12 +21,12 @@ public:
     // it takes; the typed text stays for the user to mend.
     // Decimal integer with an optional minus sign, blanks and tabs around it.
     void Int(int id, int32_t& value, const char* name);
-    // The same, from least to most.
-    void Int(int id, int32_t& value, int32_t least, int32_t most, const char* name);
+    // The same, within the range's least and most.
+    void Int(int id, int32_t& value, const ValueRange& range, const char* name);
     // The same without a minus sign; shown as its unsigned reading.
     void UInt(int id, uint32_t& value, const char* name);
-    // The same, from 0 to most.
-    void UInt(int id, uint32_t& value, uint32_t most, const char* name);
+    // The same, up to the range's most.
+    void UInt(int id, uint32_t& value, const ValueRange& range, const char* name);
     void Text(int id, TextBuffer& value);
     // Drop-down list: writing selects the first item beginning with the text (ignoring case),
     // or none; reading gives the current text, empty without a selection.

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include <commctrl.h>
+
 HINSTANCE EditorModule()
 {
     // The address of this function lies in chronset.dll, whichever process loaded it.
@@ -13,6 +15,28 @@ INT_PTR CDialog::DoModal(HWND owner)
 {
     return DialogBoxParamA(EditorModule(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::SetSpinRange(int spinId, const ValueRange& range) const
+{
+    SendDlgItemMessageA(window_, spinId, UDM_SETRANGE32, static_cast<WPARAM>(range.least), range.spinMost);
+}
+
+bool CDialog::SelectedRowData(int listId, LPARAM* data) const
+{
+    HWND list = Item(listId);
+    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
+    // alone, and Ctrl with a click takes the highlight off the focused row.
+    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0)
+        return false;
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    *data = item.lParam;
+    return true;
 }
 
 bool CDialog::UpdateData(bool save)

@@ -38,6 +38,10 @@ protected:
 
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+    // The item data of the highlighted row of list view listId; false when no row is highlighted.
+    bool SelectedRowData(int listId, LPARAM* data) const;
+    // Lets the spin button's arrows go over the range's least to spinMost.
+    void SetSpinRange(int spinId, const ValueRange& range) const;
     // True while members are being written into the controls: the change notifications that
     // causes are not user edits.
     bool Loading() const { return loading_; }

@@ -8,9 +8,11 @@
 #include "common/MessageRewrite.h"
 #include "common/ScheduleStatus.h"
 #include "common/StagedFile.h"
+#include "contract/Quillpost.h"
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -123,7 +125,8 @@ HeldMessage* HeldMessages::Add()
 void HeldMessages::ReadAccount(const char* root, const char* account)
 {
     char path[PathSize];
-    if (std::snprintf(path, sizeof path, "%s%s\\Outbox.box\\Entry.lst", root, account) >= static_cast<int>(sizeof path))
+    if (std::snprintf(path, sizeof path, "%s%s\\%s\\%s", root, account, OutboxFolder, OutboxIndex) >=
+        static_cast<int>(sizeof path))
         return;
     FileHandle index = OpenShared(path, GENERIC_READ, SystemFileCalls);
     if (!index)
@@ -160,7 +163,7 @@ bool HeldMessages::Read(const char* root)
 {
     count_ = 0;
     char pattern[PathSize];
-    if (!root || std::snprintf(pattern, sizeof pattern, "%sAccount*", root) >= static_cast<int>(sizeof pattern))
+    if (!root || std::snprintf(pattern, sizeof pattern, "%s%s", root, AccountFolders) >= static_cast<int>(sizeof pattern))
         return false;
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(pattern, &found));
@@ -177,23 +180,24 @@ bool HeldMessages::Read(const char* root)
 
 const char* HostMailboxRoot()
 {
-    HMODULE host = GetModuleHandleA("Quillpost.exe");
-    auto getMailbox = host ? reinterpret_cast<const char*(__stdcall*)()>(
-                                 reinterpret_cast<void*>(GetProcAddress(host, "_APAGetMailbox@0")))
+    HMODULE host = GetModuleHandleA(HostModuleName);
+    auto getMailbox = host ? reinterpret_cast<decltype(HostApi::GetMailbox)>(reinterpret_cast<void*>(
+                                 GetProcAddress(host, HostApiNameAt(offsetof(HostApi, GetMailbox)))))
                            : nullptr;
     return getMailbox ? getMailbox() : nullptr;
 }
 
 bool HeldMessagePath(const char* root, const HeldMessage& message, char* path, size_t size)
 {
-    int length = std::snprintf(path, size, "%s%s\\Outbox.box\\%s.qpm", root, message.account, message.entry);
+    int length = std::snprintf(path, size, "%s%s\\%s\\%s%s", root, message.account, OutboxFolder, message.entry,
+                               MessageSuffix);
     return length > 0 && static_cast<size_t>(length) < size;
 }
 
 bool IsStillHeld(const char* root, const HeldMessage& listed)
 {
     char path[PathSize];
-    if (std::snprintf(path, sizeof path, "%s%s\\Outbox.box\\Entry.lst", root, listed.account) >=
+    if (std::snprintf(path, sizeof path, "%s%s\\%s\\%s", root, listed.account, OutboxFolder, OutboxIndex) >=
         static_cast<int>(sizeof path))
         return false;
     FileHandle index = OpenShared(path, GENERIC_READ, SystemFileCalls);

@@ -14,9 +14,8 @@ void CReservePage::DoDataExchange(CDataExchange& dx)
     dx.Check(IDX_RSV_USE, useReserve_);
     dx.Check(IDX_RSV_SEND_QUICK, sendQuick_);
     dx.Check(IDX_RSV_CHANGE_DATE, changeDate_);
-    // The spins stop at 600; typed, up to the most a "Date:" line is moved.
-    dx.UInt(IDE_RSV_POST_SEC, postSec_, MaxDateShiftSeconds, "秒後まで");
-    dx.UInt(IDE_RSV_PRE_SEC, preSec_, MaxDateShiftSeconds, "秒前から");
+    dx.UInt(IDE_RSV_POST_SEC, postSec_, RangeOf(&Settings::PostSec), "秒後まで");
+    dx.UInt(IDE_RSV_PRE_SEC, preSec_, RangeOf(&Settings::PreSec), "秒前から");
     // Group index: 0 is the hidden "no mark" button, 1 to 7 the mark buttons.
     dx.Radio(IDR_RSV_NO_MARK, mark_);
 }
@@ -73,8 +72,8 @@ BOOL CReservePage::OnInitDialog()
                                 reinterpret_cast<LPARAM>(buttonIcons_[i].Get()));
         }
     }
-    SendDlgItemMessageA(window_, IDU_RSV_PRE_SEC, UDM_SETRANGE32, 0, 600);
-    SendDlgItemMessageA(window_, IDU_RSV_POST_SEC, UDM_SETRANGE32, 0, 600);
+    SetSpinRange(IDU_RSV_PRE_SEC, RangeOf(&Settings::PreSec));
+    SetSpinRange(IDU_RSV_POST_SEC, RangeOf(&Settings::PostSec));
     return TRUE;
 }
 

@@ -33,9 +33,9 @@ CSNTPPage::~CSNTPPage()
 void CSNTPPage::DoDataExchange(CDataExchange& dx)
 {
     dx.Check(IDX_NTP_USE, useSntp_);
-    dx.UInt(IDE_NTP_ACCURACY, accuracy_, "精度");
+    dx.UInt(IDE_NTP_ACCURACY, accuracy_, RangeOf(&Settings::Accuracy), "精度");
     dx.Text(IDE_NTP_SERVER, server_);
-    dx.UInt(IDE_NTP_TIMEOUT, timeOut_, "ﾀｲﾑｱｳﾄ");
+    dx.UInt(IDE_NTP_TIMEOUT, timeOut_, RangeOf(&Settings::TimeOut), "ﾀｲﾑｱｳﾄ");
     dx.Check(IDX_NTP_RUN_SERVER, runServer_);  // hidden: passes through unchanged
 }
 
@@ -62,8 +62,8 @@ BOOL CSNTPPage::OnInitDialog()
     if (settings->SNTPServer)
         server_.Assign(settings->SNTPServer.Get());
     UpdateData(false);
-    SendDlgItemMessageA(window_, IDU_NTP_TIMEOUT, UDM_SETRANGE32, 0, 32767);
-    SendDlgItemMessageA(window_, IDU_NTP_ACCURACY, UDM_SETRANGE32, 0, 32767);
+    SetSpinRange(IDU_NTP_TIMEOUT, RangeOf(&Settings::TimeOut));
+    SetSpinRange(IDU_NTP_ACCURACY, RangeOf(&Settings::Accuracy));
     // As a click on the master switch: the page counts as changed from the start.
     MasterClicked();
     ShowStoredOutcome();

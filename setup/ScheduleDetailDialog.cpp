@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+#include "common/Settings.h"
+
 #include <commctrl.h>
 
 CScheduleDetailDialog::CScheduleDetailDialog() : CDialog(IDD_SCHEDULE_DETAIL) {}
@@ -11,8 +13,8 @@ void CScheduleDetailDialog::DoDataExchange(CDataExchange& dx)
     for (int i = 0; i < 7; ++i)
         dx.Check(IDX_DTL_MONDAY + i, WeekdayTicks[i]);
     dx.Check(IDX_DTL_EVERY_DAY, EveryDay);
-    dx.Int(IDE_DTL_HOUR, Hour, 0, 23, "設定時刻 (時)");
-    dx.Int(IDE_DTL_MINUTE, Minute, 0, 59, "設定時刻 (分)");
+    dx.Int(IDE_DTL_HOUR, Hour, RangeOf(&ScheduleEntry::Hour), "設定時刻 (時)");
+    dx.Int(IDE_DTL_MINUTE, Minute, RangeOf(&ScheduleEntry::Minute), "設定時刻 (分)");
     dx.Check(IDX_DTL_AROUND, Around);
     dx.Check(IDX_DTL_SNTP, SNTP);
 }
@@ -20,8 +22,8 @@ void CScheduleDetailDialog::DoDataExchange(CDataExchange& dx)
 BOOL CScheduleDetailDialog::OnInitDialog()
 {
     UpdateData(false);
-    SendDlgItemMessageA(window_, IDU_DTL_HOUR, UDM_SETRANGE32, 0, 23);
-    SendDlgItemMessageA(window_, IDU_DTL_MINUTE, UDM_SETRANGE32, 0, 59);
+    SetSpinRange(IDU_DTL_HOUR, RangeOf(&ScheduleEntry::Hour));
+    SetSpinRange(IDU_DTL_MINUTE, RangeOf(&ScheduleEntry::Minute));
     ApplyEnabling();
     return TRUE;
 }

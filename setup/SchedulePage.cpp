@@ -24,13 +24,13 @@ namespace {
 
 // A connect or disconnect row. Ticked, it needs a time of day: the plug-in never reaches a time
 // outside one. Unticked, its fields are disabled and keep what the record holds (-1 when never set).
-void ExchangeRow(CDataExchange& dx, int ticked, int hourId, int32_t& hour, int minuteId, int32_t& minute,
-                 const char* hourName, const char* minuteName)
+void ExchangeRow(CDataExchange& dx, Settings& s, int ticked, int hourId, int32_t Settings::*hour, int minuteId,
+                 int32_t Settings::*minute, const char* hourName, const char* minuteName)
 {
     if (dx.Saving() && !ticked)
         return;
-    dx.Int(hourId, hour, 0, 23, hourName);
-    dx.Int(minuteId, minute, 0, 59, minuteName);
+    dx.Int(hourId, s.*hour, RangeOf(hour), hourName);
+    dx.Int(minuteId, s.*minute, RangeOf(minute), minuteName);
 }
 
 }  // namespace
@@ -38,11 +38,11 @@ void ExchangeRow(CDataExchange& dx, int ticked, int hourId, int32_t& hour, int m
 void CSchedulePage::DoDataExchange(CDataExchange& dx)
 {
     dx.Check(IDX_SCH_CONNECT, settings->Connect);
-    ExchangeRow(dx, settings->Connect, IDE_SCH_CONNECT_HOUR, settings->ConnectHour, IDE_SCH_CONNECT_MINUTE,
-                settings->ConnectMinute, "接続する時刻 (時)", "接続する時刻 (分)");
+    ExchangeRow(dx, *settings, settings->Connect, IDE_SCH_CONNECT_HOUR, &Settings::ConnectHour,
+                IDE_SCH_CONNECT_MINUTE, &Settings::ConnectMinute, "接続する時刻 (時)", "接続する時刻 (分)");
     dx.Check(IDX_SCH_DISCONNECT, settings->DisConnect);
-    ExchangeRow(dx, settings->DisConnect, IDE_SCH_DISCONNECT_HOUR, settings->DisConnectHour,
-                IDE_SCH_DISCONNECT_MINUTE, settings->DisConnectMinute, "切断する時刻 (時)", "切断する時刻 (分)");
+    ExchangeRow(dx, *settings, settings->DisConnect, IDE_SCH_DISCONNECT_HOUR, &Settings::DisConnectHour,
+                IDE_SCH_DISCONNECT_MINUTE, &Settings::DisConnectMinute, "切断する時刻 (時)", "切断する時刻 (分)");
     // chronel would make only one of the two in that minute.
     if (dx.Saving() && !dx.Failed() && settings->Connect && settings->DisConnect &&
         settings->ConnectHour == settings->DisConnectHour && settings->ConnectMinute == settings->DisConnectMinute)
@@ -94,10 +94,10 @@ BOOL CSchedulePage::OnInitDialog()
     TabCtrl_SetCurSel(tab, now.wDayOfWeek);
     FillList(now.wDayOfWeek);
 
-    SendDlgItemMessageA(window_, IDU_SCH_CONNECT_HOUR, UDM_SETRANGE32, 0, 23);
-    SendDlgItemMessageA(window_, IDU_SCH_DISCONNECT_HOUR, UDM_SETRANGE32, 0, 23);
-    SendDlgItemMessageA(window_, IDU_SCH_CONNECT_MINUTE, UDM_SETRANGE32, 0, 59);
-    SendDlgItemMessageA(window_, IDU_SCH_DISCONNECT_MINUTE, UDM_SETRANGE32, 0, 59);
+    SetSpinRange(IDU_SCH_CONNECT_HOUR, RangeOf(&Settings::ConnectHour));
+    SetSpinRange(IDU_SCH_DISCONNECT_HOUR, RangeOf(&Settings::DisConnectHour));
+    SetSpinRange(IDU_SCH_CONNECT_MINUTE, RangeOf(&Settings::ConnectMinute));
+    SetSpinRange(IDU_SCH_DISCONNECT_MINUTE, RangeOf(&Settings::DisConnectMinute));
     EnableConnectRow();
     EnableDisconnectRow();
     return TRUE;
@@ -173,18 +173,8 @@ void CSchedulePage::FillList(int day)
 
 ScheduleEntry* CSchedulePage::CurrentEntry() const
 {
-    HWND list = Item(IDC_SCH_LIST);
-    // The highlighted row, which the user sees chosen: Ctrl with an arrow key moves the focus
-    // alone, and Ctrl with a click takes the highlight off the focused row.
-    int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (row < 0)
-        return nullptr;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<ScheduleEntry*>(item.lParam);
+    LPARAM data = 0;
+    return SelectedRowData(IDC_SCH_LIST, &data) ? reinterpret_cast<ScheduleEntry*>(data) : nullptr;
 }
 
 INT_PTR CSchedulePage::ShowDetail(CScheduleDetailDialog& dialog)

@@ -11,6 +11,7 @@
 #include "common/ShiftJis.h"
 #include "common/SntpStatus.h"
 #include "common/TextBuffer.h"
+#include "common/ThreadWindow.h"
 #include "common/Time32.h"
 
 #include <commctrl.h>
@@ -126,24 +127,6 @@ const char* DetailColon(const char* line)
     return nullptr;
 }
 
-struct StatusSearch {
-    char caption[64];
-    HWND found;
-};
-
-BOOL CALLBACK FindStatus(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<StatusSearch*>(param);
-    // A window closed while a loop run inside it (the sheet's) stays, hidden, until that loop ends.
-    if (!IsWindowVisible(window))
-        return TRUE;
-    char title[64] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (std::strcmp(title, search->caption) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 // The moment of a reservation, field by field, as the send window's dialog asks for it.
 class CMomentDialog : public CDialog {
@@ -193,13 +176,11 @@ private:
 
 void CStatusWindow::Show()
 {
-    StatusSearch search{};
-    LoadStringA(EditorModule(), IDS_STATUS_CAPTION, search.caption, sizeof search.caption);
-    EnumThreadWindows(GetCurrentThreadId(), FindStatus, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        if (IsIconic(search.found))
-            ShowWindow(search.found, SW_RESTORE);
-        SetForegroundWindow(GetLastActivePopup(search.found));
+    char caption[64] = "";
+    LoadStringA(EditorModule(), IDS_STATUS_CAPTION, caption, sizeof caption);
+    // A window closed while a loop run inside it (the sheet's) stays, hidden, until that loop ends.
+    if (HWND open = FindThreadWindow(caption, HiddenWindows::Skip)) {
+        BringWindowForward(open);
         return;
     }
     INITCOMMONCONTROLSEX controls{};
@@ -387,16 +368,10 @@ void CStatusWindow::ShowTab(int tab)
 
 const HeldMessage* CStatusWindow::Selected() const
 {
-    HWND list = Item(IDC_STA_HELD);
-    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (row < 0)
+    LPARAM data = 0;
+    if (!SelectedRowData(IDC_STA_HELD, &data))
         return nullptr;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    size_t index = static_cast<size_t>(item.lParam);
+    size_t index = static_cast<size_t>(data);
     return index < held_.Count() && held_.At(index).readable ? &held_.At(index) : nullptr;
 }
 

@@ -2,9 +2,6 @@
 
 #include "../../contract/Quillpost.h"
 
-// The exported names, in the order they are resolved; one per slot of HostApi.
-extern const char* const HostApiNames[34];
-
 // The host's API as bound, with the host's module it was bound from (none while unbound).
 struct BoundHostApi : HostApi {
     HMODULE module;

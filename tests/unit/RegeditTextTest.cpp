@@ -12,10 +12,12 @@ namespace {
 // A record as an empty store reads, with the weekday names set as reading sets them.
 void FillAsEmptyStore(Settings& s)
 {
-    s.ShortCut = 'X';
-    s.TimeOut = 600;
-    s.Accuracy = 200;
-    s.ConnectHour = s.ConnectMinute = s.DisConnectHour = s.DisConnectMinute = -1;
+    for (const SettingValue& value : SettingValues) {
+        if (value.kind == SettingKind::Number)
+            s.*value.number = value.preset;
+        else if (value.kind == SettingKind::Letter)
+            s.ShortCut = static_cast<char>(value.preset);
+    }
     for (int day = 0; day < 7; ++day)
         s.Schedule[day].SetDayName(WeekdayNames[day]);
 }

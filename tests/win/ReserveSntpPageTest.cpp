@@ -5,9 +5,11 @@
 #include "setup/resource.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <prsht.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 using namespace testing_support;
@@ -63,6 +65,17 @@ TEST_F(ReserveSntpPageTest, NothingStoredShowsBothPagesOffWithTheirDefaults)
     for (int id : SntpFields)
         EXPECT_FALSE(Enabled(sntp, id)) << id;
     EXPECT_FALSE(Visible(sntp, IDX_NTP_RUN_SERVER));
+    // The spins' arrows stop short of what may be typed.
+    const std::tuple<HWND, int, int> spins[] = {
+        {reserve, IDU_RSV_PRE_SEC, 600}, {reserve, IDU_RSV_POST_SEC, 600},
+        {sntp, IDU_NTP_TIMEOUT, 32767},  {sntp, IDU_NTP_ACCURACY, 32767}};
+    for (auto [page, spin, most] : spins) {
+        int least = -1, highest = -1;
+        SendDlgItemMessageA(page, spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&least),
+                            reinterpret_cast<LPARAM>(&highest));
+        EXPECT_EQ(least, 0) << spin;
+        EXPECT_EQ(highest, most) << spin;
+    }
     editor.Press(PSBTN_CANCEL);
     EXPECT_EQ(editor.WaitForResult(), 2);
 }

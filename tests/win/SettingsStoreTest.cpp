@@ -14,23 +14,21 @@ class SettingsStoreTest : public testing_support::ClearedSettingsTest {};
 
 TEST_F(SettingsStoreTest, EmptyRegistryGivesTheDefaultsAndCreatesEveryKey)
 {
+    // Whatever was held before is replaced by each value's preset (the export's text holds the
+    // presets byte for byte).
     Settings settings;
-    settings.TimeOut = 5;  // whatever was held before is replaced
-    settings.ConnectHour = 3;
+    for (const SettingValue& value : SettingValues) {
+        if (value.number)
+            settings.*value.number = 12345;
+    }
     ASSERT_EQ(LoadSettings(settings), 1);
 
     EXPECT_EQ(settings.ShortCut, 'X');
-    EXPECT_EQ(settings.TimeOut, 600);
-    EXPECT_EQ(settings.Accuracy, 200);
-    EXPECT_EQ(settings.ConnectHour, -1);
-    EXPECT_EQ(settings.ConnectMinute, -1);
-    EXPECT_EQ(settings.DisConnectHour, -1);
-    EXPECT_EQ(settings.DisConnectMinute, -1);
-    for (int32_t value : {settings.AutoStart, settings.NoNomal, settings.AutoDistribute, settings.UseReserve,
-                          settings.SendQuick, settings.ChangeDate, settings.PreSec, settings.PostSec,
-                          settings.ReserveMark, settings.UseSNTP, settings.RunSNTPServer, settings.Connect,
-                          settings.DisConnect})
-        EXPECT_EQ(value, 0);
+    for (const SettingValue& value : SettingValues) {
+        if (value.number) {
+            EXPECT_EQ(settings.*value.number, value.preset) << value.name;
+        }
+    }
     EXPECT_EQ(settings.SNTPServer.Get(), nullptr);
     for (int day = 0; day < 7; ++day) {
         EXPECT_EQ(settings.Schedule[day].Head, nullptr);

@@ -1,5 +1,6 @@
 // Renders the editor's four pages, the schedule detail dialog and chronel's dialogs to BMP files
 // for scripts/screenshots.sh. Not a test: a person looks at the pictures.
+#include "../ScreenCapture.h"
 #include "EditorSession.h"
 #include "TestSupport.h"
 #include "common/SntpStatus.h"
@@ -27,7 +28,7 @@ void Pump(DWORD milliseconds)
     }
 }
 
-// Copies the window's area of the screen into a 24-bit BMP file.
+// The window, painted anew and without its caret, as a BMP file.
 bool Capture(HWND window, const std::string& path)
 {
     if (!window)
@@ -39,37 +40,8 @@ bool Capture(HWND window, const std::string& path)
         HideCaret(focus);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(700);
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    DWORD stride = ((width * 3) + 3) & ~3u;
-    DWORD imageSize = stride * height;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4d42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    bytes.append(static_cast<const char*>(bits), imageSize);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     std::printf("%s\n", path.c_str());
-    return WriteFileBytes(path, bytes);
+    return WriteWindowBitmap(window, path);
 }
 
 INT_PTR CALLBACK PlainDialog(HWND, UINT message, WPARAM, LPARAM)
