@@ -49,6 +49,7 @@ bool EditorPlace(HMODULE plugin, int index, wchar_t* path)
     return true;
 }
 
+
 // The dialog procedure of the window of the system's dialog class: no class of our own to register.
 INT_PTR CALLBACK SettingsSavedProc(HWND, UINT message, WPARAM, LPARAM)
 {

@@ -88,15 +88,14 @@ std::vector<HostRow> Rows()
         // The host cleans up and starts the plug-in again within that notice, inside the tick that
         // sent the command: the tick returns into the plug-in that ended, and the new one runs the
         // next entry.
-        {"ACleanUpAndStartUpWithinTheNoticeLeaveTheNextEntryToTheNewStart",
+        {"ACleanUpAndStartUpInsideTheReceivesNoticeRunsTheNextEntryOnce",
          "setting AutoStart dword 1\nentry Monday 07:00\nentry Monday 07:01 around\n"
-         "receive-sync\nreceive-seconds 20\nstart 2026-12-07 06:59:50\nat 07:00:03 cleanup\nat 07:00:06 startup\n"
-         "end 2026-12-07 07:01:10\n",
+         "receive-sync\nreceive-seconds 20\nstart 2026-12-07 06:59:50\nat 07:00:03 cleanup\n"
+         "at 07:00:06 startup\nend 2026-12-07 07:01:10\n",
          {Lines("command: ", {ReceiveLine, PatrolLine})},
          [](const HostRunResult& run, const HostLayout&) {
              EXPECT_LT(run.log.find("host: APCStartUp -> 1", run.log.find("host: APCCleanUp -> 1")),
-                       run.log.find("host: the notice closed"))
-                 << run.log;
+                       run.log.find("host: the notice closed"));
          }},
         {"AnEntryThatComesDuringARunRunsWithinItsMinute", DuringARun("90", ""),
          {At("2026-12-07 07:01:30.0", "APCFolderEndRetrieve"), At("2026-12-07 07:01:30.0", PatrolReceive)}},
