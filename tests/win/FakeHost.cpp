@@ -92,7 +92,6 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
 
 void FakeHost::NewScanner(const FileCalls& files)
 {
-    scanner.reset();
     scanner.reset(new OutboxScanner(files));
 }
 

@@ -22,16 +22,12 @@ struct FakeHost {
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
     std::function<void(const char* id)> onMark;  // called after each mark is recorded
-    // The scan under test, a fresh one with each host, and the rules its scans release by: the
-    // reference time 2026-12-07 07:30 in Tokyo, no "Date:" change.
-    std::unique_ptr<OutboxScanner> scanner;
-    ReleaseRules rules{1796596200, false, 0, 0};
+    std::unique_ptr<OutboxScanner> scanner;  // fresh with each host
+    ReleaseRules rules{1796596200, false, 0, 0};  // 2026-12-07 07:30 in Tokyo, no "Date:" change
 
-    // Puts a fresh scanner over these file calls in the old one's place, as clean-up and a new
-    // start-up would.
+    // A fresh scanner over these file calls in the old one's place, as clean-up and start-up do.
     void NewScanner(const FileCalls& files = SystemFileCalls);
-    // A scan by the scanner with these rules, in this host's mailbox at the present moment, as
-    // the tick hands them.
+    // A scan with these rules in this host's mailbox at the present moment, as the tick hands them.
     bool Scan(ReleaseRules rules);
 
     // Writes a file under the root (relative path), creating its folders.

@@ -48,14 +48,10 @@ bool Fails(Step step)
 // Another host's work at the moment of a read or a write, when one is set.
 void BeforeCall(Step step)
 {
-    if (step == Read && BeforeRead && --BeforeReadAt == 0) {
-        auto other = std::move(BeforeRead);
-        BeforeRead = nullptr;
-        other();
-    }
-    if (step == Write && BeforeWrite) {
-        auto other = std::move(BeforeWrite);
-        BeforeWrite = nullptr;
+    std::function<void()>& hook = step == Read ? BeforeRead : BeforeWrite;
+    if ((step == Read || step == Write) && hook && (step == Write || --BeforeReadAt == 0)) {
+        auto other = std::move(hook);
+        hook = nullptr;
         other();
     }
 }
@@ -82,8 +78,7 @@ struct FaultOf<step, error, call, Result(WINAPI*)(Args...)> {
         SetLastError(error);
         if constexpr (std::is_same_v<Result, HANDLE>)
             return INVALID_HANDLE_VALUE;
-        else
-            return FALSE;
+        return FALSE;
     }
 };
 template <Step step, DWORD error, auto call>
