@@ -46,16 +46,17 @@ protected:
     std::string Released(const std::string& id) { return FakeHost::ReleaseMarks(id); }
 
     FakeHost host;
+    ReleaseRules& ScanRules = host.rules;
     std::map<std::string, std::string> index_;
 };
 
 TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
-    EXPECT_FALSE(host.Scan(host.rules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), "");
-    host.rules.ReferenceTime = At0730 + 1;
-    EXPECT_TRUE(host.Scan(host.rules));
+    ScanRules.ReferenceTime = At0730 + 1;
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
@@ -66,7 +67,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
@@ -88,7 +89,7 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         Loaded.Settings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
-        EXPECT_TRUE(host.Scan(host.rules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
     Loaded.Settings.ReserveMark = 0;
@@ -108,7 +109,7 @@ TEST_F(OutboxScanTest, AScanLooksOnlyInTheFolderItIsHandedAtItsStart)
     for (int row : {0, 1, 2}) {  // "", none, the host's string
         host.marks.clear();
         host.onMark = [&, once = true](const char*) mutable { host.root[host.root.size() - 2] ^= once; once = false; };
-        ReleaseRules rules = host.rules;
+        ReleaseRules rules = ScanRules;
         rules.Mailbox = row == 0 ? "" : row == 1 ? nullptr : host.root.c_str();
         EXPECT_EQ(host.scanner->Scan(rules), row == 2);
         host.root = began;
@@ -131,7 +132,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
                                                     NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
@@ -143,7 +144,7 @@ TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndTheFirstOneDeci
     AddEntry("Account1", "early", NoFlags, Message("X-Reserve-Date: 2000000000\nX-Reserve-Date: 5\n"));
     AddEntry("Account1", "a", NoFlags,
              "To: b\nX-Reserve-Date: 5\nX-Reserve-Date: 2000000000\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
@@ -152,25 +153,25 @@ TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
 {
     std::string references = "References: " + std::string(3000, 'r');
     AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
 }
 
 TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 {
-    host.rules.ChangeDate = true;
+    ScanRules.ChangeDate = true;
     AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
               "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
 
     // Within PreSec before and PostSec after the reservation.
-    host.rules.PreSec = 600;
-    host.rules.PostSec = 300;
+    ScanRules.PreSec = 600;
+    ScanRules.PostSec = 300;
     for (int i = 0; i < 5; ++i) {
         std::string name = "moved" + std::to_string(i);
         AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-        host.Scan(host.rules);
+        host.Scan(ScanRules);
         std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
         std::smatch match;
         ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
@@ -185,13 +186,13 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 // before and a day after, lines fall on both sides of the reservation.
 TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeWindow)
 {
-    host.rules.ChangeDate = true;
-    host.rules.PreSec = 86400;
-    host.rules.PostSec = 86400;
+    ScanRules.ChangeDate = true;
+    ScanRules.PreSec = 86400;
+    ScanRules.PostSec = 86400;
     const int count = 20;
     for (int i = 0; i < count; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     std::set<std::string> lines;
     int after = 0;
     for (int i = 0; i < count; ++i) {
@@ -215,12 +216,12 @@ TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeW
 // stored as a negative number) moves a line by at most a day.
 TEST_F(OutboxScanTest, SecondsStoredOutOfRangeMoveALineByAtMostADay)
 {
-    host.rules.ChangeDate = true;
-    host.rules.PreSec = static_cast<int32_t>(3000000000u);
-    host.rules.PostSec = 0;
+    ScanRules.ChangeDate = true;
+    ScanRules.PreSec = static_cast<int32_t>(3000000000u);
+    ScanRules.PostSec = 0;
     for (int i = 0; i < 5; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     for (int i = 0; i < 5; ++i) {
         std::string text = host.Read("Account1\\Outbox.box\\m" + std::to_string(i) + ".qpm");
         EXPECT_TRUE(std::regex_search(text, std::regex("^Date: (Sun, 06|Mon, 07) Dec 2026 [0-9:]{8} \\+0900\r\n"))) << text;
@@ -236,13 +237,13 @@ TEST_F(OutboxScanTest, TheRewriteStagesBesideTheMessage)
     char saved[MAX_PATH] = "";
     GetEnvironmentVariableA("TMP", saved, sizeof saved);
     SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
-    bool rewritten = host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, host.rules);
+    bool rewritten = host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, ScanRules);
     SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_TRUE(rewritten);
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                         "Subject: s\r\n\r\n" + Body);
 
-    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, host.rules));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, ScanRules));
     EXPECT_EQ(testing_support::FilesIn(host.root + "Account1\\Outbox.box"),
               (std::vector<std::string>{"Entry.lst", "a.qpm"}));
 }
@@ -262,7 +263,7 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
         index_.clear();
         AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
         host.marks.clear();
-        EXPECT_TRUE(host.Scan(host.rules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
         EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                     "Subject: s\r\n\r\n" + Body);
@@ -341,7 +342,7 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
              Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came, the host's mark letting a scan in", false, [&](const std::string&) {
-             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(host.rules); }; },
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(ScanRules); }; },
          1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
@@ -371,15 +372,15 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
             if (*name != 'a' || !rows[row].freshA)
                 Stamp(box + name, 60);
         Opened.clear();
-        EXPECT_FALSE(host.Scan(host.rules));
+        EXPECT_FALSE(host.Scan(ScanRules));
         EXPECT_EQ(Opened.size(), 3u + rows[row].waiting);
         EXPECT_TRUE(Opened.count("a") && Opened.count("b") && Opened.count("c"));
         rows[row].change(box);
         Opened.clear();
         host.marks.clear();
-        host.rules.ReferenceTime = rows[row].reference;
-        host.Scan(host.rules);
-        host.rules.ReferenceTime = At0730;
+        ScanRules.ReferenceTime = rows[row].reference;
+        host.Scan(ScanRules);
+        ScanRules.ReferenceTime = At0730;
         std::string opened;
         for (const std::string& name : Opened)
             opened += (opened.empty() ? "" : "|") + name;

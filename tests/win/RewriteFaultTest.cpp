@@ -136,7 +136,7 @@ class RewriteFaultTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host.rules.ChangeDate = true;
+        ScanRules.ChangeDate = true;
         host.NewScanner(FaultingCalls);
         host.onMark = [](const char*) {
             if (Faults.marked)
@@ -172,7 +172,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        host.Scan(host.rules);
+        host.Scan(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -231,6 +231,7 @@ protected:
     }
 
     FakeHost host;
+    ReleaseRules& ScanRules = host.rules;
     int damaged = 0;
 };
 
@@ -281,7 +282,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                     Faults.nth = nth;
                     Faults.fromThenOn = fromThenOn;
                     RewriteReport report;
-                    bool rewritten = host.scanner->RewriteMessage(path.c_str(), 100, host.rules, &report);
+                    bool rewritten = host.scanner->RewriteMessage(path.c_str(), 100, ScanRules, &report);
                     Faults.step = StepCount;
                     if (holder != INVALID_HANDLE_VALUE)
                         CloseHandle(holder);
@@ -347,7 +348,7 @@ TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlock
         Faults.fromThenOn = true;
         Faults.writeNothing = !(Faults.hideWritten = row == 2);
         RewriteReport report;
-        host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, host.rules, &report);
+        host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
         CloseHandle(holder);
         Faults.step = StepCount;
         DeleteFileA((host.root + OutboxDir + report.kept).c_str());
@@ -368,10 +369,10 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     std::string other = "From: b@example.jp\nX-Reserve-Date: 100\nSubject: other\n\n" + std::string(3000, 'b');
     host.Write(OutboxDir + "b.qpm", other);
     host.Write(MessagePath, OldMessage());
-    host.rules.ChangeDate = false;
+    ScanRules.ChangeDate = false;
     bool otherRewritten = false;
-    BeforeWrite = [&]() { otherRewritten = host.scanner->RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, host.rules); };
-    EXPECT_TRUE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, host.rules));
+    BeforeWrite = [&]() { otherRewritten = host.scanner->RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
+    EXPECT_TRUE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
     EXPECT_TRUE(otherRewritten);
     std::string expected = OldMessage();
     expected.replace(0, expected.find("\n\n") + 2,
@@ -390,7 +391,7 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     const std::string old = OldMessage() + Body();
     ASSERT_GT(old.size(), 4096u);  // read in more than one piece
     host.Write(MessagePath, old);
-    host.rules.ChangeDate = false;
+    ScanRules.ChangeDate = false;
     std::string expected = old;
     expected.replace(0, expected.find("\n\n") + 2,
                      "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\nSubject: s\r\n\r\n");
@@ -398,12 +399,12 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     BeforeReadAt = 2;
     BeforeRead = [&]() {
         Faults = Injection{};
-        otherRewritten = host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, host.rules);
+        otherRewritten = host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
     RewriteReport report;
-    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, host.rules, &report));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
     EXPECT_EQ(report.result, RewriteReport::Changed);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
@@ -417,7 +418,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
@@ -436,11 +437,11 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
     ASSERT_EQ(kept.size(), 1u);
     host.marks.clear();
-    EXPECT_FALSE(host.Scan(host.rules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
-    EXPECT_FALSE(host.Scan(host.rules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     host.Write(MessagePath, old);
-    EXPECT_TRUE(host.Scan(host.rules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
 }
 
