@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 
-
 // What a scan releases and how: a reservation at or before ReferenceTime (the tick's minute) is
 // due, and with ChangeDate a released message gets a new "Date:" line, its reservation moved at
 // random by up to PreSec seconds earlier and PostSec seconds later (the settings of those names).
@@ -24,8 +23,8 @@ struct ReleaseRules {
     // is later than HoldAfter is logged as held.
     bool Hold = false;
     int32_t HoldAfter = 0;
-    // The moment the tick read, in 100 ns steps since 1601 (a file stamp's units): the scan reads no
-    // clock of its own.
+    // The moment the tick read, in 100 ns steps since 1601 (a file stamp's units): the scan
+    // reads no clock of its own.
     uint64_t Moment = 0;
     // The host's mailbox folder as the tick read it; without one nothing is scanned.
     const char* Mailbox = nullptr;
