@@ -218,7 +218,7 @@ int Schedule::Tick(const ClockReading& reading)
         if (RunStuck && secondZero && loaded_.Settings.UseReserve) {
             ReleaseRules rules{referenceMinute, false, 0, 0};
             rules.Moment = reading.steps;
-            rules.Mailbox = Host.GetMailbox();
+            rules.Mailbox = Host.GetMailbox ? Host.GetMailbox() : nullptr;
             rules.Hold = true;
             rules.HoldAfter = HeldReleasesLogged;
             outbox_.Scan(rules);
@@ -231,7 +231,7 @@ int Schedule::Tick(const ClockReading& reading)
         ReleaseRules rules{referenceMinute, loaded_.Settings.ChangeDate != 0, loaded_.Settings.PreSec,
                            loaded_.Settings.PostSec};
         rules.Moment = reading.steps;
-        rules.Mailbox = Host.GetMailbox();
+        rules.Mailbox = Host.GetMailbox ? Host.GetMailbox() : nullptr;
         if (outbox_.Scan(rules) && loaded_.Settings.SendQuick)
             SendNow = true;
     }
