@@ -203,7 +203,8 @@ int ReleaseRows(int rounds)
             Marks = 0;
             double t0 = Now();
             rules.Moment = ReadClock().steps;
-            bool released = OutboxScanner(SystemFileCalls).Scan(rules);
+            DamagedMessages damaged{};
+            bool released = OutboxScanner(SystemFileCalls, damaged).Scan(rules);
             double t1 = Now();
             CopyFile64K(outbox + "big.qpm", outbox + "copy.bin", false);
             double t2 = Now();
@@ -295,7 +296,8 @@ int main(int argc, char** argv)
                 int cellRounds = std::max(rounds, std::min(50, 20000 / static_cast<int>(files.size())));
                 double bestScan = 1e9, bestRead = 1e9, bestList = 1e9, bestSteady = 1e9, worstSteady = 0;
                 for (int round = 0; round < cellRounds; ++round) {
-                    OutboxScanner scanner(SystemFileCalls);
+                    DamagedMessages damaged{};
+                    OutboxScanner scanner(SystemFileCalls, damaged);
                     double t0 = Now();
                     bool released = scan(scanner);
                     double t1 = Now();

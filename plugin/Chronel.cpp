@@ -7,7 +7,7 @@
 Chronel* Chronel::current_ = nullptr;
 
 Chronel::Chronel(LoadedRecord& loaded)
-    : loaded(loaded), daily(loaded), outbox(SystemFileCalls), schedule(loaded, daily, moved, menus, outbox)
+    : loaded(loaded), daily(loaded), outbox(SystemFileCalls, loaded.Damaged), schedule(loaded, daily, moved, menus, outbox)
 {
 }
 

@@ -395,7 +395,7 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
         LogRelease(entryName, subject, reservation, report);
         return false;
     }
-    if (HeldAsDamaged(damaged_, files_, id, path))
+    if (HeldAsDamaged(damaged_.slots, files_, id, path))
         return false;
     // Released before it is rewritten: a crash in between then sends the message with its
     // old header, where the other order would leave it without its reservation line and
@@ -408,8 +408,8 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
     if (damaged) {
         Host.MarkMail(id, EntryReleaseBits, 0);
         size_t length = std::strlen(report.kept);
-        damaged_[damagedCount_++ % 8] = DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]},
-                                                       DigestOf(files_, path)};
+        damaged_.slots[damaged_.count++ % 8] =
+            DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]}, DigestOf(files_, path)};
     }
     LogRelease(id, subject, reservation, report);
     return !damaged;

@@ -5,6 +5,7 @@
 #include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
 #include "../common/MessageRewrite.h"  // RewriteReport
 #include "../common/FileHandle.h"  // FileCalls, CopyBuffer
+#include "HeldBack.h"
 #include "OutboxMemory.h"
 #include "pure/DateLine.h"  // DateDraw
 
@@ -30,18 +31,12 @@ struct ReleaseRules {
     const char* Mailbox = nullptr;
 };
 
-// A message a rewrite left written over in part, held back.
-struct DamagedMessage {
-    uint32_t id;     // a digest of its id
-    char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
-    uint64_t text;   // the digest of the message as the failure left it
-};
-
 // The outbox scan and all it keeps from one scan to the next, on the user-interface thread. Its
-// file calls go through the table it is made with; its destruction gives back all it holds.
+// file calls go through the table it is made with; its destruction gives back all it holds. The
+// messages held back as damaged are the record it is handed, which outlives it.
 class OutboxScanner {
 public:
-    explicit OutboxScanner(const FileCalls& files) : files_(files) {}
+    OutboxScanner(const FileCalls& files, DamagedMessages& damaged) : files_(files), damaged_(damaged) {}
     OutboxScanner(const OutboxScanner&) = delete;
     OutboxScanner& operator=(const OutboxScanner&) = delete;
 
@@ -67,9 +62,7 @@ private:
 
     const FileCalls files_;
     OutboxMemory memory_;
-    // Messages a rewrite left written over in part, the last eight.
-    DamagedMessage damaged_[8] = {};
-    int damagedCount_ = 0;
+    DamagedMessages& damaged_;
     // One scan at a time (see Scan).
     bool scanning_ = false;
     // The "Date:" lines' offsets: one generator, seeded before its first draw.

@@ -92,7 +92,7 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
 
 void FakeHost::NewScanner(const FileCalls& files)
 {
-    scanner.reset(new OutboxScanner(files));
+    scanner.reset(new OutboxScanner(files, damaged));
 }
 
 bool FakeHost::Scan(ReleaseRules rules)

@@ -427,7 +427,8 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
 
 // A message left written over in part is not tried again while its whole text is kept beside it,
 // nor once that file is gone while the message is still as the failure left it (its new "Date:"
-// line, part of its subject lost, its reservation line intact); another message of its name is.
+// line, part of its subject lost, its reservation line intact), also after a clean-up and a new
+// start-up; another message of its name is.
 TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideIt)
 {
     const std::string old = "Date: x\r\nSubject: " + std::string(40000, 'x') + "\r\nX-Reserve-Date: 100\r\n\r\n" + Body();
@@ -437,6 +438,8 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
     ASSERT_EQ(kept.size(), 1u);
     host.marks.clear();
+    EXPECT_FALSE(host.Scan(ScanRules));
+    host.NewScanner(FaultingCalls);
     EXPECT_FALSE(host.Scan(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
     EXPECT_FALSE(host.Scan(ScanRules));
