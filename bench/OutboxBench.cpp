@@ -9,6 +9,7 @@
 #include "Outbox.h"
 #include "OutboxMemory.h"
 #include "host/HostApi.h"
+#include "../common/Time32.h"
 
 #include <windows.h>
 
@@ -180,7 +181,8 @@ int ReleaseRows(int rounds)
     outbox += "\\Outbox.box\\";
     CreateDirectoryA(outbox.c_str(), nullptr);
     WriteAll(outbox + "Entry.lst", "big=AAAAAAAAAAAAAAAA:Subject big\r\n");
-    const ReleaseRules rules{1796596200, true, 0, 0};
+    ReleaseRules rules{1796596200, true, 0, 0};
+    rules.Mailbox = Root.c_str();
     std::printf("| message MB | release ms | copy ms | release/copy | copy to disk ms | release/copy to disk |\n"
                 "|---:|---:|---:|---:|---:|---:|\n");
     double worst = 0, worstToDisk = 0;
@@ -200,7 +202,9 @@ int ReleaseRows(int rounds)
             DeleteFileA((outbox + "disk.bin").c_str());
             Marks = 0;
             double t0 = Now();
-            bool released = ScanOutbox(rules);
+            rules.Moment = ReadClock().steps;
+            DamagedMessages damaged{};
+            bool released = OutboxScanner(SystemFileCalls, damaged).Scan(rules);
             double t1 = Now();
             CopyFile64K(outbox + "big.qpm", outbox + "copy.bin", false);
             double t2 = Now();
@@ -250,7 +254,13 @@ int main(int argc, char** argv)
     Host.GetMailbox = BenchGetMailbox;
     Host.MarkMail = BenchMarkMail;
     // 2026-12-07 07:30 in Tokyo; the held messages wait for 2030.
-    const ReleaseRules rules{1796596200, false, 0, 0};
+    ReleaseRules rules{1796596200, false, 0, 0};
+    rules.Mailbox = Root.c_str();
+    // Each scan at its own moment, as each tick reads the clock.
+    auto scan = [&rules](OutboxScanner& scanner) {
+        rules.Moment = ReadClock().steps;
+        return scanner.Scan(rules);
+    };
 
     std::vector<int> accountSizes, entrySizes;
     for (int a : {1, 5, 10})
@@ -286,16 +296,17 @@ int main(int argc, char** argv)
                 int cellRounds = std::max(rounds, std::min(50, 20000 / static_cast<int>(files.size())));
                 double bestScan = 1e9, bestRead = 1e9, bestList = 1e9, bestSteady = 1e9, worstSteady = 0;
                 for (int round = 0; round < cellRounds; ++round) {
-                    ForgetOutbox();
+                    DamagedMessages damaged{};
+                    OutboxScanner scanner(SystemFileCalls, damaged);
                     double t0 = Now();
-                    bool released = ScanOutbox(rules);
+                    bool released = scan(scanner);
                     double t1 = Now();
                     for (const std::string& file : files)
                         ReadAll(file);
                     double t2 = Now();
                     ListAccounts();
                     double t3 = Now();
-                    released |= ScanOutbox(rules);
+                    released |= scan(scanner);
                     double t4 = Now();
                     if (released || Marks) {
                         std::printf("unexpected release\n");

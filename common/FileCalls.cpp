@@ -2,4 +2,3 @@
 
 const FileCalls SystemFileCalls = {CreateFileA, ReadFile,         WriteFile,    MoveFileExA,
                                    DeleteFileA, SetFilePointerEx, SetEndOfFile, FlushFileBuffers};
-FileCalls Files = SystemFileCalls;

@@ -1,7 +1,7 @@
 #pragma once
 // The kernel32 file calls that the outbox scan and the message rewrite make, gathered in one
-// table. The plug-in runs on kernel32's own; a test puts a failing call in place of any step to
-// show that a message is never left half written.
+// table that each reader and writer is handed. The DLLs hand kernel32's own; a test hands a table
+// with a failing call in place of any step to show that a message is never left half written.
 
 #include <windows.h>
 
@@ -17,4 +17,3 @@ struct FileCalls {
 };
 
 extern const FileCalls SystemFileCalls;
-extern FileCalls Files;

@@ -46,10 +46,14 @@ struct RewriteReport {
         Damaged,      // held back, its release undone: the message was partly written over, the
                       // new text is kept beside it
     };
+    // Both texts start empty and are only ever read up to their end: the arrays are not filled,
+    // which would cost a 352-byte image of the struct in the DLL's data, copied at each report.
+    RewriteReport() { dateLine[0] = kept[0] = '\0'; }
+
     Result result = Rewritten;
     unsigned long error = 0;  // the system's error code, where one is known
-    char dateLine[DateLineSize] = "";  // the last "Date:" line written, "" for none
+    char dateLine[DateLineSize];  // the last "Date:" line written, "" for none
     // Damaged: the name of the file beside the message that holds the new text; a name in a
     // folder is at most 255 characters.
-    char kept[260] = "";
+    char kept[260];
 };

@@ -10,7 +10,8 @@
 // this process or another, gets the same name. Its path is exactly as long as target's, so it
 // fits wherever target does. target must end in "." and three ASCII letters or digits. Returns
 // the file opened for writing with stagingPath (size bytes) filled in, or an invalid handle.
-FileHandle CreateStagingBeside(const char* target, char* stagingPath, size_t size);
+// Every call below goes through files.
+FileHandle CreateStagingBeside(const char* target, char* stagingPath, size_t size, const FileCalls& files);
 
 enum class StagedResult {
     Replaced,     // target holds the staged content; the staging file is gone
@@ -20,11 +21,12 @@ enum class StagedResult {
                   // the complete content, is kept beside it
 };
 
-// Puts the closed staging file, written whole and flushed, in place of target.
-StagedResult ReplaceWithStaged(const char* stagingPath, const char* target);
+// Puts the closed staging file, written whole and flushed, in place of target; a copy over
+// target goes through buffer.
+StagedResult ReplaceWithStaged(const char* stagingPath, const char* target, CopyBuffer& buffer, const FileCalls& files);
 
 // Deletes a staging file that is not to be used.
-void RemoveStaging(const char* stagingPath);
+void RemoveStaging(const char* stagingPath, const FileCalls& files);
 
 // The name part of a path, after its last separator; a trail byte that looks like one ("表" ends
 // in 0x5C) is passed over.

@@ -61,7 +61,8 @@ ClockReading ReadClock()
 {
     FILETIME file;
     GetSystemTimeAsFileTime(&file);
-    ClockReading reading{Time32Of(file), SYSTEMTIME{}};
+    ClockReading reading{Time32Of(file), SYSTEMTIME{},
+                         static_cast<uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime};
     // GetLocalTime's fields, from this reading rather than a second one.
     SYSTEMTIME utc;
     if (!FileTimeToSystemTime(&file, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &reading.local))

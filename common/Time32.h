@@ -18,6 +18,7 @@ int32_t CurrentMinute32();
 struct ClockReading {
     int32_t time;
     SYSTEMTIME local;
+    uint64_t steps;  // the same moment in 100 ns steps since 1601, a file stamp's units
 };
 ClockReading ReadClock();
 // The minute of a calendar time (its second 0).

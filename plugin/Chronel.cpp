@@ -7,7 +7,8 @@
 Chronel* Chronel::current_ = nullptr;
 
 Chronel::Chronel(LoadedRecord& loaded, const ScheduleEntry& startTime)
-    : loaded(loaded), daily(loaded), schedule(loaded, daily, moved, menus, startTime)
+    : loaded(loaded), daily(loaded), outbox(SystemFileCalls, loaded.Damaged),
+      schedule(loaded, daily, moved, menus, outbox, startTime)
 {
 }
 

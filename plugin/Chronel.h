@@ -1,10 +1,10 @@
 #pragma once
 // The plug-in's state from the host's start-up to its clean-up, in one object: the schedule, the
-// daily connection, the main window a run moved and the menu items and status the schedule is
-// shown by. APCStartUp makes it and APCCleanUp ends it; what the host's contract keeps until the
-// library is unloaded (the settings, the window lists) is LoadedRecord's, handed to it. Only the
-// entry points and the host's callbacks find it (ChronelCall); what they call is handed what it
-// works on.
+// daily connection, the main window a run moved, the menu items and status the schedule is shown
+// by, and the outbox scan. APCStartUp makes it and APCCleanUp ends it; what the host's contract
+// keeps until the library is unloaded (the settings, the window lists) is LoadedRecord's, handed
+// to it. Only the entry points and the host's callbacks find it (ChronelCall); what they call is
+// handed what it works on.
 
 #include "DailyConnection.h"
 #include "Globals.h"
@@ -34,6 +34,7 @@ public:
     DailyConnection daily;
     MovedWindow moved;
     ScheduleMenus menus;
+    OutboxScanner outbox;
     Schedule schedule;
 
 private:

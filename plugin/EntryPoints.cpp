@@ -5,7 +5,6 @@
 #include "LogLines.h"
 #include "LogQueue.h"
 #include "ModalLoop.h"
-#include "OutboxMemory.h"
 #include "Reserve.h"
 #include "SettingsEditor.h"
 #include "host/HostApi.h"
@@ -52,7 +51,6 @@ PLUGIN_EXPORT int __stdcall APCCleanUp()
     Loaded.CleanedUp = true;
     EndModalLoops();
     int killed = Chronel::CleanUp();
-    ForgetOutbox();
     LogPluginEnded();
     // The lines still queued go to the file before the host goes; a disk that does not answer
     // holds the host's closing this long at most, and the writer finishes on its own.

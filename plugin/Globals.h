@@ -5,6 +5,7 @@
 // open). What lives from start-up to clean-up is the Chronel object's (Chronel.h).
 
 #include "../common/Settings.h"
+#include "HeldBack.h"
 #include "WindowList.h"
 
 #include <windows.h>
@@ -26,6 +27,8 @@ struct LoadedRecord {
     HMODULE OpenEditor = nullptr;
     // What a save the editor reports runs, while its sheet is open.
     void (*SavedHandler)() = nullptr;
+    // The outbox scan's messages held back as damaged.
+    DamagedMessages Damaged = {};
 };
 // Constructed when the library loads, destroyed after detach.
 extern LoadedRecord Loaded;

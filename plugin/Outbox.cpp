@@ -29,35 +29,15 @@ constexpr size_t PathSize = 2048;
 // An index is read from one end to the other, in reads of this size: under Wine each read costs
 // several microseconds whatever its size, and an index of 5,000 entries is about 200 KB.
 constexpr int IndexReadSize = 64 * 1024;
-constexpr int CopyBufferSize = 64 * 1024;
-
-// One generator for the process, seeded at its first draw from what differs between processes
-// and runs: the system's random source, the performance counter, the process id and the time.
-uint32_t DrawOffset(uint32_t span)
-{
-    static DateDraw draw;
-    static bool seeded = false;
-    if (!seeded) {
-        uint64_t seed = 0;
-        RtlGenRandom(&seed, sizeof seed);
-        LARGE_INTEGER counter{};
-        QueryPerformanceCounter(&counter);
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        seed ^= static_cast<uint64_t>(counter.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^
-                (static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
-        draw.Seed(seed);
-        seeded = true;
-    }
-    return draw.UpTo(span);
-}
+constexpr char AccountPattern[] = "Account*";
 
 // The "Date:" line of the settings: the reservation moved by a random offset, shown in the
 // system's zone as it is now, with the offset from UTC of that moment.
 class MovedDateLine : public DateLineMaker {
 public:
-    MovedDateLine(int32_t reservation, const ReleaseRules& rules, char* written)
-        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec)), written_(written)
+    MovedDateLine(int32_t reservation, const ReleaseRules& rules, DateDraw& draw, char* written)
+        : date_(reservation, DateShiftSeconds(rules.PreSec), DateShiftSeconds(rules.PostSec)), draw_(draw),
+          written_(written)
     {
     }
     bool NewDateLine(char* line, size_t size) override
@@ -71,7 +51,7 @@ public:
 private:
     bool MakeLine(char* line, size_t size)
     {
-        int32_t moment = date_.Moment(DrawOffset);
+        int32_t moment = date_.Moment([this](uint32_t span) { return draw_.UpTo(span); });
         SYSTEMTIME shown;
         if (!Time32ToLocalFields(moment, &shown))
             return false;
@@ -81,6 +61,7 @@ private:
     }
 
     MessageDate date_;
+    DateDraw& draw_;
     char* written_;  // DateLineSize bytes: the last line made
 };
 
@@ -157,15 +138,16 @@ private:
 // Reads the message once more, whole, through buffer (size bytes): true when it holds what was
 // read for the rewrite. Another host process that releases the same message may write it over in
 // place while it was read. unread: the answer when the message cannot be read.
-bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* buffer, int size, bool unread = false)
+bool UnchangedSince(const FileCalls& files, const char* path, const DigestSource& read, CopyBuffer& buffer,
+                    bool unread = false)
 {
-    FileHandle message = OpenShared(path, GENERIC_READ);
+    FileHandle message = OpenShared(path, GENERIC_READ, files);
     if (!message)
         return unread;
-    FileSource file(message);
+    FileSource file(message, files);
     DigestSource again(file);
     for (;;) {
-        int count = again.Read(buffer, size);
+        int count = again.Read(buffer.Bytes(), buffer.Size());
         if (count == 0)
             return again.SameAs(read);
         if (count < 0)
@@ -175,13 +157,13 @@ bool UnchangedSince(const char* path, const DigestSource& read, unsigned char* b
 
 // The digest of a message's first 64 KB and its size, enough to tell one text from another in
 // its place without reading a large message whole at every scan; 0 when it cannot be read.
-uint64_t DigestOf(const char* path)
+uint64_t DigestOf(const FileCalls& files, const char* path)
 {
     FileStamp stamp;
-    FileHandle file = OpenShared(path, GENERIC_READ);
+    FileHandle file = OpenShared(path, GENERIC_READ, files);
     if (!file || !StampOf(path, &stamp))
         return 0;
-    FileSource source(file);
+    FileSource source(file, files);
     DigestSource digest(source);
     unsigned char buffer[4096];
     int count = 1;
@@ -197,21 +179,6 @@ bool EntryId(const char* accountDir, const char* entryName, char* id)
     return length > 0 && static_cast<size_t>(length) < PathSize;
 }
 
-// Messages a rewrite left written over in part, held back. While the whole text kept beside one
-// is there, its release is not tried again in this session: on a disk that still fails, each try
-// would keep one more copy and log the same again every minute. Once that file is gone, the
-// message is still not tried while it is as the failure left it: a reservation line may have
-// outlived the failure in a text that is no longer the user's (a new "Date:" line over part of
-// the old header). Another text in its place (the kept file put there, or a new message of that
-// name) is the user's, and a reservation it has is released.
-struct DamagedMessage {
-    uint32_t id;     // a digest of its id
-    char kept[2];    // the last two characters of the kept file's name; "" for an unused slot
-    uint64_t text;   // the digest of the message as the failure left it
-};
-DamagedMessage DamagedMessages[8];
-int DamagedCount = 0;
-
 uint32_t IdDigest(const char* id)
 {
     uint32_t digest = 2166136261u;
@@ -220,10 +187,23 @@ uint32_t IdDigest(const char* id)
     return digest;
 }
 
-bool HeldAsDamaged(const char* id, const char* path)
+void MarkReleased(const char* id)
+{
+    Host.MarkMail(id, EntryReleaseBits, 1);
+    Host.MarkMail(id, EntryMarkField, 0);
+}
+
+// Messages a rewrite left written over in part, held back. While the whole text kept beside one
+// is there, its release is not tried again while the scanner lives: on a disk that still fails,
+// each try would keep one more copy and log the same again every minute. Once that file is gone,
+// the message is still not tried while it is as the failure left it: a reservation line may have
+// outlived the failure in a text that is no longer the user's (a new "Date:" line over part of
+// the old header). Another text in its place (the kept file put there, or a new message of that
+// name) is the user's, and a reservation it has is released.
+bool HeldAsDamaged(DamagedMessage (&held)[8], const FileCalls& files, const char* id, const char* path)
 {
     const uint32_t digest = IdDigest(id);
-    for (DamagedMessage& damaged : DamagedMessages) {
+    for (DamagedMessage& damaged : held) {
         if (damaged.id != digest || !damaged.kept[0])
             continue;
         // The kept file's name is the message's with "~" and two characters for its extension.
@@ -234,7 +214,8 @@ bool HeldAsDamaged(const char* id, const char* path)
         kept[length - 2] = damaged.kept[0];
         kept[length - 1] = damaged.kept[1];
         // A message that cannot be told from the one the failure left is held as well.
-        uint64_t text = GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES ? 0 : DigestOf(path);
+        FileStamp stamp;
+        uint64_t text = StampOf(kept, &stamp) ? 0 : DigestOf(files, path);
         if (!text || text == damaged.text)
             return true;
         // Another text: a file of the kept one's name made later is no longer this one.
@@ -243,91 +224,86 @@ bool HeldAsDamaged(const char* id, const char* path)
     return false;
 }
 
-void MarkReleased(const char* id)
-{
-    Host.MarkMail(id, EntryReleaseBits, 1);
-    Host.MarkMail(id, EntryMarkField, 0);
-}
-
 // The status window rewrites a held message's reservation and leaves its account's index as it
 // was: the account looks unchanged, and the message's new stamp would be looked at only when its
 // turn among the stamps came, minutes later in a full outbox. A moment brought forward must be
-// found at the next scan, so a new count from the window makes the scan read every outbox anew.
-void ForgetWhatTheEditorChanged()
+// found at the next scan, so a new count from the window (other than *seen, which takes it) makes
+// the scan read every outbox anew.
+bool EditorChangedOutbox(DWORD* seen)
 {
-    static DWORD seen = 0;
     DWORD count = 0, size = sizeof count;
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, StatusKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return;
+        return false;
     RegKey key(opened);
     LONG read = RegQueryValueExA(key.Get(), OutboxChangedValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&count), &size);
-    if (read == ERROR_SUCCESS && count != seen) {
-        seen = count;
-        ForgetOutbox();
-    }
+    if (read != ERROR_SUCCESS || count == *seen)
+        return false;
+    *seen = count;
+    return true;
 }
 
 }  // namespace
 
-bool ScanOutbox(const ReleaseRules& rules)
+bool OutboxScanner::Scan(const ReleaseRules& rules)
 {
     // One scan at a time: a host whose marking lets the timer in again (a message box of its own)
     // would have a second scan release the message being released once more, and change the
     // remembered lists under the scan that walks them.
-    static bool scanning = false;
-    if (scanning)
+    if (scanning_)
         return false;
     char pattern[PathSize];
-    MailboxPath(pattern, sizeof pattern, "Account*", nullptr, nullptr, nullptr);
+    MailboxPath(rules.Mailbox, pattern, sizeof pattern, AccountPattern, nullptr, nullptr, nullptr);
     if (!pattern[0])
         return false;
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(pattern, &found));
     if (!find)
         return false;
-    ForgetWhatTheEditorChanged();
-    BeginOutboxMemory(pattern);
-    scanning = true;
+    if (EditorChangedOutbox(&editorChanges_))
+        memory_.Forget();
+    memory_.Begin(pattern, rules.Moment);
+    // Every path of the scan under the folder it began in (the pattern without its last part):
+    // the host's string may change while a mark lets its message loop run.
+    pattern[std::strlen(pattern) - (sizeof AccountPattern - 1)] = '\0';
+    ReleaseRules inRoot = rules;
+    inRoot.Mailbox = pattern;
+    scanning_ = true;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            released |= ScanEntryList(rules, found.cFileName);
+            released |= ScanEntryList(inRoot, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
-    scanning = false;
-    EndOutboxMemory();
+    scanning_ = false;
+    memory_.End();
     return released;
 }
-
-namespace {
 
 // Opens the message again when its moment has come (or it could not be read, or its stamp was too
 // fresh to trust), or (lookAtStamp) when its stamp changed; reads it whole then and remembers what
 // it found. True when it was released.
-bool LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name, RememberedMessage* message,
-               bool lookAtStamp)
+bool OutboxScanner::LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name,
+                              RememberedMessage* message, bool lookAtStamp)
 {
     bool open = message->due <= rules.ReferenceTime;
     if (!open && lookAtStamp) {
         char path[PathSize];
-        MailboxPath(path, sizeof path, accountDir, "Outbox.box", name, ".qpm");
+        MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", name, ".qpm");
         open = StampChanged(path, message->stamp);
     }
     if (!open)
         return false;
     MessageReading seen;
     bool released = CheckOutboxMessage(rules, accountDir, name, &seen);
-    RememberReading(message, seen, released);
+    memory_.RememberReading(message, seen, released);
     return released;
 }
 
-}  // namespace
-
-bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
+bool OutboxScanner::ScanEntryList(const ReleaseRules& rules, const char* accountDir)
 {
     char path[PathSize];
-    MailboxPath(path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
-    RememberedAccount* account = RememberedAccountOf(accountDir);
+    MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", "Entry.lst", nullptr);
+    RememberedAccount* account = memory_.AccountOf(accountDir);
     // Stamped before it is read: a write after this point gives it another stamp.
     FileStamp indexStamp;
     bool stamped = path[0] && StampOf(path, &indexStamp);
@@ -335,7 +311,7 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
     if (stamped && AccountUnchanged(account, indexStamp)) {
         // Unchanged: the index is not read, and of the stamps of the messages that wait only the
         // account's share for this scan is looked at, in turn.
-        int stamps = StampsPerAccount();
+        int stamps = memory_.StampsPerAccount();
         for (int i = 0; i < account->count; ++i)
             released |= LookAgain(rules, accountDir, account->names + account->messages[i].name, &account->messages[i],
                                   (i - account->sweep + account->count) % account->count < stamps);
@@ -343,9 +319,9 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
             account->sweep = (account->sweep + stamps) % account->count;
         return released;
     }
-    RememberedList list(account);
-    FileHandle index = OpenShared(path, GENERIC_READ);
-    FileSource source(index);
+    RememberedList list(memory_, account);
+    FileHandle index = OpenShared(path, GENERIC_READ, files_);
+    FileSource source(index, files_);
     // Short of memory, the reader's own small buffer does the same work in more reads.
     std::unique_ptr<unsigned char[]> readBuffer(index ? new (NoThrow) unsigned char[IndexReadSize] : nullptr);
     BufferedReader reader(source, readBuffer.get(), IndexReadSize);
@@ -370,19 +346,17 @@ bool ScanEntryList(const ReleaseRules& rules, const char* accountDir)
     return released;
 }
 
-bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName, MessageReading* seen)
+bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
+                                       MessageReading* seen)
 {
-    MessageReading unseen;
-    if (!seen)
-        seen = &unseen;
     char path[PathSize];
-    MailboxPath(path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
+    MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     // Stamped before it is read: a write after this point gives it another stamp.
     bool stamped = path[0] && StampOf(path, &seen->stamp);
-    FileHandle message = OpenShared(path, GENERIC_READ);
+    FileHandle message = OpenShared(path, GENERIC_READ, files_);
     if (!path[0] || !message)
         return false;
-    FileSource source(message);
+    FileSource source(message, files_);
     BufferedReader reader(source);
     char line[LineLimit];
     seen->due = NeverDue;
@@ -421,7 +395,7 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
         LogRelease(entryName, subject, reservation, report);
         return false;
     }
-    if (HeldAsDamaged(id, path))
+    if (HeldAsDamaged(damaged_.slots, files_, id, path))
         return false;
     // Released before it is rewritten: a crash in between then sends the message with its
     // old header, where the other order would leave it without its reservation line and
@@ -434,14 +408,15 @@ bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const
     if (damaged) {
         Host.MarkMail(id, EntryReleaseBits, 0);
         size_t length = std::strlen(report.kept);
-        DamagedMessages[DamagedCount++ % 8] = DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]},
-                                                             DigestOf(path)};
+        damaged_.slots[damaged_.count++ % 8] =
+            DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]}, DigestOf(files_, path)};
     }
     LogRelease(id, subject, reservation, report);
     return !damaged;
 }
 
-bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules, RewriteReport* report)
+bool OutboxScanner::RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
+                                   RewriteReport* report)
 {
     RewriteReport unread;
     if (!report)
@@ -453,54 +428,63 @@ bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRule
         return false;
     };
     char staging[PathSize];
-    FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
+    FileHandle staged = CreateStagingBeside(path, staging, sizeof staging, files_);
     if (!staged)
         return fail(RewriteReport::NoStaging, GetLastError());
-    // Large reads and writes: a message of 100 MB in 1,600 of each rather than 100,000. Short of
-    // memory, a small buffer does the same work in more of them.
-    std::unique_ptr<unsigned char[]> buffer(new (NoThrow) unsigned char[CopyBufferSize]);
-    unsigned char small[4096];
-    unsigned char* reads = buffer ? buffer.get() : small;
-    int readSize = buffer ? CopyBufferSize : static_cast<int>(sizeof small);
+    // Large reads and writes: a message of 100 MB in 1,600 of each rather than 100,000. The same
+    // buffer serves the reads, the checks and a copy over the message.
+    CopyBuffer buffer;
     bool written = false;
-    FileHandle message = OpenShared(path, GENERIC_READ);
-    FileSource file(message);
+    FileHandle message = OpenShared(path, GENERIC_READ, files_);
+    FileSource file(message, files_);
     DigestSource source(file);
     {
         if (!message) {
             unsigned long error = GetLastError();
             staged.Reset();
-            RemoveStaging(staging);
+            RemoveStaging(staging, files_);
             return fail(RewriteReport::NotOpened, error);
         }
-        BufferedReader reader(source, reads, readSize);
-        FileSink sink(staged);
-        MovedDateLine dates(reservationTime, rules, report->dateLine);
+        BufferedReader reader(source, buffer.Bytes(), buffer.Size());
+        FileSink sink(staged, files_);
+        // One generator for the scanner, seeded before its first draw from what differs between
+        // processes and runs: the system's random source, the performance counter, the thread's
+        // id and the scan's moment.
+        if (rules.ChangeDate && !seeded_) {
+            uint64_t seed = 0;
+            RtlGenRandom(&seed, sizeof seed);
+            LARGE_INTEGER counter{};
+            QueryPerformanceCounter(&counter);
+            draw_.Seed(seed ^ static_cast<uint64_t>(counter.QuadPart) ^
+                       (static_cast<uint64_t>(GetCurrentThreadId()) << 32) ^ rules.Moment);
+            seeded_ = true;
+        }
+        MovedDateLine dates(reservationTime, rules, draw_, report->dateLine);
         written = RewriteMessageText(reader, sink, rules.ChangeDate ? &dates : nullptr);
         // A rewrite reads the message to its end; read once more, it must be the same.
-        if (written && !UnchangedSince(path, source, reads, readSize)) {
+        if (written && !UnchangedSince(files_, path, source, buffer)) {
             staged.Reset();
-            RemoveStaging(staging);
+            RemoveStaging(staging, files_);
             return fail(RewriteReport::Changed, 0);
         }
         message.Reset();
     }
     // On the disk before it takes the message's place, so that a power cut after the rename
     // cannot leave an empty message.
-    written = written && Files.Flush(staged.Get());
+    written = written && files_.Flush(staged.Get());
     unsigned long error = written ? 0 : GetLastError();
     staged.Reset();
     if (!written) {
-        RemoveStaging(staging);
+        RemoveStaging(staging, files_);
         return fail(RewriteReport::CopyFailed, error);
     }
-    StagedResult placed = ReplaceWithStaged(staging, path);
+    StagedResult placed = ReplaceWithStaged(staging, path, buffer, files_);
     // A write that failed may have left bytes behind without saying so (Windows reports none
     // written when a write fails): the message must still read as it did.
-    if (placed == StagedResult::NotReplaced && !UnchangedSince(path, source, reads, readSize, true))
+    if (placed == StagedResult::NotReplaced && !UnchangedSince(files_, path, source, buffer, true))
         placed = StagedResult::Damaged;
     if (placed == StagedResult::NotReplaced)
-        RemoveStaging(staging);
+        RemoveStaging(staging, files_);
     if (placed == StagedResult::Replaced) {
         report->result = RewriteReport::Rewritten;
         return true;

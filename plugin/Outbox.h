@@ -4,11 +4,13 @@
 
 #include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
 #include "../common/MessageRewrite.h"  // RewriteReport
+#include "../common/FileHandle.h"  // FileCalls, CopyBuffer
+#include "HeldBack.h"
+#include "OutboxMemory.h"
+#include "pure/DateLine.h"  // DateDraw
 
 #include <cstddef>
 #include <cstdint>
-
-struct MessageReading;
 
 // What a scan releases and how: a reservation at or before ReferenceTime (the tick's minute) is
 // due, and with ChangeDate a released message gets a new "Date:" line, its reservation moved at
@@ -22,20 +24,50 @@ struct ReleaseRules {
     // is later than HoldAfter is logged as held.
     bool Hold = false;
     int32_t HoldAfter = 0;
+    // The moment the tick read, in 100 ns steps since 1601 (a file stamp's units): the scan
+    // reads no clock of its own.
+    uint64_t Moment = 0;
+    // The host's mailbox folder as the tick read it; without one nothing is scanned.
+    const char* Mailbox = nullptr;
 };
 
-// Releases the reserved messages of every account's outbox that are due. True when at least one
-// was released.
-bool ScanOutbox(const ReleaseRules& rules);
-// One account directory (a name under the mailbox root); true when it released a message.
-bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
-// One outbox entry; true when its message was due and released. seen, when given, says what the
-// message held when it was read.
-bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
-                        MessageReading* seen = nullptr);
-// Rewrites the message file without its reservation (and with a new "Date:" line when the rules
-// say so), staged beside it and then put in its place. The file is left either as it was or
-// completely rewritten, short of a disk that fails in the middle of writing over a message the
-// host holds open; true when rewritten. report, when given, says how it went.
-bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
-                    RewriteReport* report = nullptr);
+// The outbox scan and all it keeps from one scan to the next, on the user-interface thread. Its
+// file calls go through the table it is made with; its destruction gives back all it holds. The
+// messages held back as damaged are the record it is handed, which outlives it.
+class OutboxScanner {
+public:
+    OutboxScanner(const FileCalls& files, DamagedMessages& damaged) : files_(files), damaged_(damaged) {}
+    OutboxScanner(const OutboxScanner&) = delete;
+    OutboxScanner& operator=(const OutboxScanner&) = delete;
+
+    // Releases the reserved messages of every account's outbox that are due. True when at least
+    // one was released.
+    bool Scan(const ReleaseRules& rules);
+    // Rewrites the message file without its reservation (and with a new "Date:" line when the
+    // rules say so), staged beside it and then put in its place. The file is left either as it
+    // was or completely rewritten, short of a disk that fails in the middle of writing over a
+    // message the host holds open; true when rewritten. report, when given, says how it went.
+    bool RewriteMessage(const char* path, int32_t reservationTime, const ReleaseRules& rules,
+                        RewriteReport* report = nullptr);
+
+private:
+    // One account directory (a name under the mailbox root); true when it released a message.
+    bool ScanEntryList(const ReleaseRules& rules, const char* accountDir);
+    bool LookAgain(const ReleaseRules& rules, const char* accountDir, const char* name, RememberedMessage* message,
+                   bool lookAtStamp);
+    // One outbox entry; true when its message was due and released. seen says what the message
+    // held when it was read.
+    bool CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
+                            MessageReading* seen);
+
+    const FileCalls files_;
+    OutboxMemory memory_;
+    DamagedMessages& damaged_;
+    // One scan at a time (see Scan).
+    bool scanning_ = false;
+    // The "Date:" lines' offsets: one generator, seeded before its first draw.
+    DateDraw draw_;
+    bool seeded_ = false;
+    // The status window's count of its changes to the outbox, as last seen.
+    DWORD editorChanges_ = 0;
+};

@@ -11,20 +11,10 @@ namespace {
 
 // Bounds on what is remembered, all accounts together: some 3 MB. An account past them is read
 // whole at every scan, as if nothing were remembered.
-constexpr int MaxAccounts = 64;
 constexpr int MaxMessages = 65536;
 constexpr uint32_t MaxNameBytes = 1 << 20;
 // Past FAT's 2 s steps, with room for a clock read a little apart from the file system's.
 constexpr uint64_t SettleSteps = 4 * 10000000ull;
-constexpr size_t PatternSize = 2048;
-
-char Pattern[PatternSize];
-RememberedAccount* Accounts[MaxAccounts];
-int AccountCount;
-unsigned ScanCount;
-uint64_t ScanStarted;
-int MessagesHeld;
-uint32_t NameBytesHeld;
 
 bool SameStamp(const FileStamp& one, const FileStamp& other)
 {
@@ -34,28 +24,6 @@ bool SameStamp(const FileStamp& one, const FileStamp& other)
 uint64_t Steps(const FILETIME& time)
 {
     return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
-
-void FreeMessages(RememberedAccount* account)
-{
-    MessagesHeld -= account->count;
-    NameBytesHeld -= account->nameBytes;
-    std::free(account->messages);
-    std::free(account->names);
-    account->messages = nullptr;
-    account->names = nullptr;
-    account->count = 0;
-    account->nameBytes = 0;
-    account->settled = false;
-}
-
-void FreeAccount(int at)
-{
-    RememberedAccount* account = Accounts[at];
-    FreeMessages(account);
-    std::free(account->dir);
-    std::free(account);
-    Accounts[at] = Accounts[--AccountCount];
 }
 
 // Grows *block to hold need items of size bytes, doubling; false (the block as it was) when the
@@ -98,38 +66,58 @@ bool AccountUnchanged(const RememberedAccount* account, const FileStamp& index)
     return account && account->settled && SameStamp(index, account->index);
 }
 
-void BeginOutboxMemory(const char* pattern)
+void OutboxMemory::FreeMessages(RememberedAccount* account)
 {
-    if (std::strcmp(pattern, Pattern) != 0) {
-        ForgetOutbox();
-        CopyBounded(Pattern, PatternSize, pattern);
-    }
-    ++ScanCount;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ScanStarted = Steps(now);
+    messagesHeld_ -= account->count;
+    nameBytesHeld_ -= account->nameBytes;
+    std::free(account->messages);
+    std::free(account->names);
+    account->messages = nullptr;
+    account->names = nullptr;
+    account->count = 0;
+    account->nameBytes = 0;
+    account->settled = false;
 }
 
-void EndOutboxMemory()
+void OutboxMemory::FreeAccount(int at)
 {
-    for (int i = AccountCount; i-- > 0;)
-        if (Accounts[i]->scan != ScanCount)
+    RememberedAccount* account = accounts_[at];
+    FreeMessages(account);
+    std::free(account->dir);
+    std::free(account);
+    accounts_[at] = accounts_[--accountCount_];
+}
+
+void OutboxMemory::Begin(const char* pattern, uint64_t moment)
+{
+    if (std::strcmp(pattern, pattern_) != 0) {
+        Forget();
+        CopyBounded(pattern_, PatternSize, pattern);
+    }
+    ++scanCount_;
+    scanStarted_ = moment;
+}
+
+void OutboxMemory::End()
+{
+    for (int i = accountCount_; i-- > 0;)
+        if (accounts_[i]->scan != scanCount_)
             FreeAccount(i);
 }
 
-int StampsPerAccount()
+int OutboxMemory::StampsPerAccount() const
 {
-    return 4000 / (AccountCount ? AccountCount : 1);
+    return 4000 / (accountCount_ ? accountCount_ : 1);
 }
 
-RememberedAccount* RememberedAccountOf(const char* dir)
+RememberedAccount* OutboxMemory::AccountOf(const char* dir)
 {
-    for (int i = 0; i < AccountCount; ++i)
-        if (std::strcmp(Accounts[i]->dir, dir) == 0) {
-            Accounts[i]->scan = ScanCount;
-            return Accounts[i];
+    for (int i = 0; i < accountCount_; ++i)
+        if (std::strcmp(accounts_[i]->dir, dir) == 0) {
+            accounts_[i]->scan = scanCount_;
+            return accounts_[i];
         }
-    if (AccountCount == MaxAccounts)
+    if (accountCount_ == MaxAccounts)
         return nullptr;
     auto* account = static_cast<RememberedAccount*>(std::malloc(sizeof(RememberedAccount)));
     size_t length = std::strlen(dir) + 1;
@@ -142,15 +130,15 @@ RememberedAccount* RememberedAccountOf(const char* dir)
     std::memcpy(copy, dir, length);
     *account = RememberedAccount{};
     account->dir = copy;
-    account->scan = ScanCount;
-    Accounts[AccountCount++] = account;
+    account->scan = scanCount_;
+    accounts_[accountCount_++] = account;
     return account;
 }
 
-bool StampSettled(const FileStamp& stamp)
+bool OutboxMemory::StampSettled(const FileStamp& stamp) const
 {
     // A file system that keeps no last-write time gives none to trust.
-    return stamp.written && stamp.written + SettleSteps <= ScanStarted;
+    return stamp.written && stamp.written + SettleSteps <= scanStarted_;
 }
 
 const RememberedMessage* FindRemembered(const RememberedAccount& account, const char* name, int* cursor)
@@ -165,7 +153,10 @@ const RememberedMessage* FindRemembered(const RememberedAccount& account, const 
     return nullptr;
 }
 
-RememberedList::RememberedList(RememberedAccount* account) : account_(account), failed_(!account) {}
+RememberedList::RememberedList(OutboxMemory& memory, RememberedAccount* account)
+    : memory_(memory), account_(account), failed_(!account)
+{
+}
 
 RememberedList::~RememberedList()
 {
@@ -182,8 +173,8 @@ RememberedMessage* RememberedList::Add(const char* name, const char* line, const
     uint32_t length = static_cast<uint32_t>(std::strlen(name) + 1);
     // Within the bounds once the account's old list is given back.
     int room = static_cast<int>(room_);
-    failed_ = failed_ || MessagesHeld - account_->count + count_ >= MaxMessages ||
-              NameBytesHeld - account_->nameBytes + used_ + length > MaxNameBytes ||
+    failed_ = failed_ || memory_.messagesHeld_ - account_->count + count_ >= MaxMessages ||
+              memory_.nameBytesHeld_ - account_->nameBytes + used_ + length > MaxNameBytes ||
               !Grow(reinterpret_cast<void**>(&messages_), &capacity_, count_ + 1, sizeof *messages_) ||
               !Grow(reinterpret_cast<void**>(&names_), &room, static_cast<int>(used_ + length), 1);
     if (failed_)
@@ -200,7 +191,7 @@ void RememberedList::Commit(const FileStamp& index, bool settled)
 {
     if (!account_)
         return;
-    FreeMessages(account_);
+    memory_.FreeMessages(account_);
     if (failed_)
         return;
     account_->messages = messages_;
@@ -209,14 +200,14 @@ void RememberedList::Commit(const FileStamp& index, bool settled)
     account_->nameBytes = used_;
     account_->sweep = 0;
     account_->index = index;
-    account_->settled = settled && StampSettled(index);
-    MessagesHeld += count_;
-    NameBytesHeld += used_;
+    account_->settled = settled && memory_.StampSettled(index);
+    memory_.messagesHeld_ += count_;
+    memory_.nameBytesHeld_ += used_;
     messages_ = nullptr;
     names_ = nullptr;
 }
 
-void RememberReading(RememberedMessage* message, const MessageReading& reading, bool released)
+void OutboxMemory::RememberReading(RememberedMessage* message, const MessageReading& reading, bool released) const
 {
     message->stamp = reading.stamp;
     // Released, it is read once more at the next scan, as an entry whose index does not yet say
@@ -224,9 +215,9 @@ void RememberReading(RememberedMessage* message, const MessageReading& reading, 
     message->due = reading.read && !released && StampSettled(reading.stamp) ? reading.due : AlwaysDue;
 }
 
-void ForgetOutbox()
+void OutboxMemory::Forget()
 {
-    while (AccountCount > 0)
-        FreeAccount(AccountCount - 1);
-    Pattern[0] = '\0';
+    while (accountCount_ > 0)
+        FreeAccount(accountCount_ - 1);
+    pattern_[0] = '\0';
 }

@@ -7,8 +7,10 @@
 // it could not be read, when its stamp was too fresh to be trusted, or when its stamp changed:
 // every stamp of an account whose index changed is looked at, and of an unchanged one a share each
 // scan in turn, so that the scan's cost stays flat however many messages wait.
-// Everything lives on the user-interface thread; ForgetOutbox gives all of it back.
+// Everything lives on the user-interface thread, in the scanner's OutboxMemory; its destruction
+// gives all of it back.
 
+#include <cstddef>
 #include <cstdint>
 
 struct FileStamp {
@@ -51,33 +53,65 @@ struct RememberedAccount {
     int sweep;  // the message whose stamp is looked at next
 };
 
-// Starts a scan of the mailbox the pattern lists: forgets a mailbox other than the last one's.
-void BeginOutboxMemory(const char* pattern);
-// Forgets the accounts the scan did not list.
-void EndOutboxMemory();
-// How many stamps of an unchanged account's messages a scan looks at: some 4,000 for all accounts
-// together (some 25 ms under Wine). A message rewritten in place under an unchanged index, a
-// reservation moved earlier, is seen at the next scan while no more wait, and else within as many
-// minutes as there are thousands of them waiting, in turn.
-int StampsPerAccount();
 // True when the account was remembered with a settled index stamp and this is the same.
 bool AccountUnchanged(const RememberedAccount* account, const FileStamp& index);
-// The account's record, made when new; null when it cannot be had (short of memory, or past the
-// bound on what is remembered): the account is then read whole at every scan.
-RememberedAccount* RememberedAccountOf(const char* dir);
-// A stamp taken at this scan that is old enough that a change after it gives another stamp: file
-// systems keep last-write times as coarse as 2 s (FAT), and a clock moved back may stamp a file
-// written later with an earlier time.
-bool StampSettled(const FileStamp& stamp);
 // The message of that name among those remembered, looked for from *cursor on (where the last
 // one was found): indexes change at their end, so the walk seldom goes far.
 const RememberedMessage* FindRemembered(const RememberedAccount& account, const char* name, int* cursor);
+
+// What the scans of one mailbox remember, bounded all accounts together.
+class OutboxMemory {
+public:
+    OutboxMemory() = default;
+    ~OutboxMemory() { Forget(); }
+    OutboxMemory(const OutboxMemory&) = delete;
+    OutboxMemory& operator=(const OutboxMemory&) = delete;
+
+    // Starts a scan, at the moment given (100 ns steps since 1601), of the mailbox the pattern
+    // lists: forgets a mailbox other than the last one's.
+    void Begin(const char* pattern, uint64_t moment);
+    // Forgets the accounts the scan did not list.
+    void End();
+    // How many stamps of an unchanged account's messages a scan looks at: some 4,000 for all
+    // accounts together (some 25 ms under Wine). A message rewritten in place under an unchanged
+    // index, a reservation moved earlier, is seen at the next scan while no more wait, and else
+    // within as many minutes as there are thousands of them waiting, in turn.
+    int StampsPerAccount() const;
+    // The account's record, made when new; null when it cannot be had (short of memory, or past
+    // the bound on what is remembered): the account is then read whole at every scan.
+    RememberedAccount* AccountOf(const char* dir);
+    // A stamp taken at this scan that is old enough that a change after it gives another stamp:
+    // file systems keep last-write times as coarse as 2 s (FAT), and a clock moved back may stamp
+    // a file written later with an earlier time.
+    bool StampSettled(const FileStamp& stamp) const;
+    // The remembered moment of a message read again: what that reading found, or (released) none
+    // until its account changes.
+    void RememberReading(RememberedMessage* message, const MessageReading& reading, bool released) const;
+    // Gives back everything remembered: when the mailbox moves, and when the editor changed it.
+    void Forget();
+
+private:
+    friend class RememberedList;
+    static constexpr int MaxAccounts = 64;
+    static constexpr size_t PatternSize = 2048;
+
+    void FreeMessages(RememberedAccount* account);
+    void FreeAccount(int at);
+
+    char pattern_[PatternSize] = {};
+    RememberedAccount* accounts_[MaxAccounts] = {};
+    int accountCount_ = 0;
+    unsigned scanCount_ = 0;
+    uint64_t scanStarted_ = 0;
+    int messagesHeld_ = 0;
+    uint32_t nameBytesHeld_ = 0;
+};
 
 // The account's messages as one reading of its index finds them, built aside and taking the old
 // ones' place only when whole.
 class RememberedList {
 public:
-    explicit RememberedList(RememberedAccount* account);
+    RememberedList(OutboxMemory& memory, RememberedAccount* account);
     ~RememberedList();
     RememberedList(const RememberedList&) = delete;
     RememberedList& operator=(const RememberedList&) = delete;
@@ -91,6 +125,7 @@ public:
     void Commit(const FileStamp& index, bool settled);
 
 private:
+    OutboxMemory& memory_;
     RememberedAccount* account_;
     RememberedMessage* messages_ = nullptr;
     int count_ = 0;
@@ -101,10 +136,3 @@ private:
     bool failed_ = false;
     RememberedMessage spare_;
 };
-
-// The remembered moment of a message read again: what that reading found, or (released) none
-// until its account changes.
-void RememberReading(RememberedMessage* message, const MessageReading& reading, bool released);
-
-// Gives back everything remembered: at clean-up, and when the mailbox moves.
-void ForgetOutbox();

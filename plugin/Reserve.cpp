@@ -179,6 +179,9 @@ void AddReserveMenuItem(HMENU menu, int menuKind)
 
 int __stdcall ReserveCommand(HWND window, LPARAM)
 {
+    // The command's one reading of the clock: the moment a message without a reservation offers.
+    SYSTEMTIME present;
+    GetLocalTime(&present);
     ModalLoop loop;
     auto* record = static_cast<SendWindowRecord*>(Loaded.SendWindows.Find(window));
     if (!record)
@@ -201,7 +204,7 @@ int __stdcall ReserveCommand(HWND window, LPARAM)
     // Shown and read back by the same zone rules, so a reservation reopens as it was entered.
     SYSTEMTIME shown;
     if (reserved == -1 || !Time32ToLocalFields(reserved, &shown))
-        GetLocalTime(&shown);
+        shown = present;
     ReserveFields fields = {shown.wYear, shown.wMonth, shown.wDay, shown.wHour, shown.wMinute};
     // The choice is written by the dialog itself; nothing is left to do once it returns.
     RunReserveDialog(window, fields, ApplyReserveChoice);

@@ -217,18 +217,22 @@ int Schedule::Tick(const ClockReading& reading)
         // A stuck run holds releases back until its end: each is logged once as it falls due.
         if (RunStuck && secondZero && loaded_.Settings.UseReserve) {
             ReleaseRules rules{referenceMinute, false, 0, 0};
+            rules.Moment = reading.steps;
+            rules.Mailbox = Host.GetMailbox ? Host.GetMailbox() : nullptr;
             rules.Hold = true;
             rules.HoldAfter = HeldReleasesLogged;
-            ScanOutbox(rules);
+            outbox_.Scan(rules);
             HeldReleasesLogged = rules.ReferenceTime;
         }
         AnswerRunDialogs();
         return 1;
     }
     if (secondZero && loaded_.Settings.UseReserve) {
-        const ReleaseRules rules{referenceMinute, loaded_.Settings.ChangeDate != 0, loaded_.Settings.PreSec,
-                                 loaded_.Settings.PostSec};
-        if (ScanOutbox(rules) && loaded_.Settings.SendQuick)
+        ReleaseRules rules{referenceMinute, loaded_.Settings.ChangeDate != 0, loaded_.Settings.PreSec,
+                           loaded_.Settings.PostSec};
+        rules.Moment = reading.steps;
+        rules.Mailbox = Host.GetMailbox ? Host.GetMailbox() : nullptr;
+        if (outbox_.Scan(rules) && loaded_.Settings.SendQuick)
             SendNow = true;
     }
     bool eventDue = FollowClock(present);

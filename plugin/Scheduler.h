@@ -9,6 +9,7 @@
 #include "HostWindows.h"
 #include "LogLines.h"
 #include "Menu.h"
+#include "Outbox.h"
 #include "ScheduleView.h"
 #include "host/HostApi.h"
 #include "pure/PendingEvent.h"
@@ -28,11 +29,11 @@ int64_t LocalMinuteOf(const SYSTEMTIME& local);
 class Schedule {
 public:
     // Works with the settings and folder windows of loaded, and drives the daily connection, the
-    // window a run moves and the menu items it is handed. startTime: the start-up's hour and
-    // minute, shown as the next event until one is found.
+    // window a run moves, the menu items and the outbox scan it is handed. startTime: the start-up's
+    // hour and minute, shown as the next event until one is found.
     Schedule(LoadedRecord& loaded, DailyConnection& daily, MovedWindow& moved, ScheduleMenus& menus,
-             const ScheduleEntry& startTime)
-        : loaded_(loaded), daily_(daily), moved_(moved), menus_(menus), NextEvent(startTime)
+             OutboxScanner& outbox, const ScheduleEntry& startTime)
+        : loaded_(loaded), daily_(daily), moved_(moved), menus_(menus), outbox_(outbox), NextEvent(startTime)
     {
     }
 
@@ -82,6 +83,7 @@ private:
     DailyConnection& daily_;
     MovedWindow& moved_;
     ScheduleMenus& menus_;
+    OutboxScanner& outbox_;
 
     ScheduleModes ScheduleMode = ScheduleModes::Stopped;
     // Armed, or Stopped for a run a release started while the schedule was stopped.

@@ -50,12 +50,12 @@ void SayWhy(HeldMessage* message, DWORD error)
 // Reads the header: false for a message without a reservation, which the list leaves out.
 bool ReadHeader(const char* path, HeldMessage* message)
 {
-    FileHandle file = OpenShared(path, GENERIC_READ);
+    FileHandle file = OpenShared(path, GENERIC_READ, SystemFileCalls);
     if (!file) {
         SayWhy(message, GetLastError());
         return true;
     }
-    FileSource source(file);
+    FileSource source(file, SystemFileCalls);
     BufferedReader reader(source);
     char field[LineLimit];
     bool reserved = false;
@@ -128,10 +128,10 @@ void HeldMessages::ReadAccount(const char* root, const char* account)
     if (std::snprintf(path, sizeof path, "%s%s\\%s\\%s", root, account, OutboxFolder, OutboxIndex) >=
         static_cast<int>(sizeof path))
         return;
-    FileHandle index = OpenShared(path, GENERIC_READ);
+    FileHandle index = OpenShared(path, GENERIC_READ, SystemFileCalls);
     if (!index)
         return;
-    FileSource source(index);
+    FileSource source(index, SystemFileCalls);
     auto* buffer = static_cast<unsigned char*>(std::malloc(IndexReadSize));
     BufferedReader reader(source, buffer, IndexReadSize);
     char line[LineLimit];
@@ -200,10 +200,10 @@ bool IsStillHeld(const char* root, const HeldMessage& listed)
     if (std::snprintf(path, sizeof path, "%s%s\\%s\\%s", root, listed.account, OutboxFolder, OutboxIndex) >=
         static_cast<int>(sizeof path))
         return false;
-    FileHandle index = OpenShared(path, GENERIC_READ);
+    FileHandle index = OpenShared(path, GENERIC_READ, SystemFileCalls);
     if (!index)
         return false;
-    FileSource source(index);
+    FileSource source(index, SystemFileCalls);
     BufferedReader reader(source);
     char line[LineLimit];
     bool queued = true;
@@ -223,38 +223,39 @@ ChangeResult ChangeReservation(const char* path, int32_t time, char* kept)
 {
     kept[0] = '\0';
     char staging[PathSize];
-    FileHandle staged = CreateStagingBeside(path, staging, sizeof staging);
+    FileHandle staged = CreateStagingBeside(path, staging, sizeof staging, SystemFileCalls);
     if (!staged)
         return ChangeResult::NotWritten;
     bool written = false;
     {
-        FileHandle message = OpenShared(path, GENERIC_READ);
+        FileHandle message = OpenShared(path, GENERIC_READ, SystemFileCalls);
         if (!message) {
             staged.Reset();
-            RemoveStaging(staging);
+            RemoveStaging(staging, SystemFileCalls);
             return ChangeResult::NotRead;
         }
-        FileSource source(message);
+        FileSource source(message, SystemFileCalls);
         BufferedReader reader(source);
-        FileSink sink(staged);
+        FileSink sink(staged, SystemFileCalls);
         char line[48];
         int length = std::snprintf(line, sizeof line, "%s %d\r\n", ReserveHeaderName, static_cast<int>(time));
         written = sink.Write(line, static_cast<size_t>(length)) && RewriteMessageText(reader, sink, nullptr);
     }
     // On the disk before it takes the message's place.
-    written = written && Files.Flush(staged.Get());
+    written = written && SystemFileCalls.Flush(staged.Get());
     staged.Reset();
     if (!written) {
-        RemoveStaging(staging);
+        RemoveStaging(staging, SystemFileCalls);
         return ChangeResult::NotWritten;
     }
-    StagedResult placed = ReplaceWithStaged(staging, path);
+    CopyBuffer buffer;
+    StagedResult placed = ReplaceWithStaged(staging, path, buffer, SystemFileCalls);
     if (placed != StagedResult::NotReplaced)
         SayOutboxChanged();
     if (placed == StagedResult::Replaced)
         return ChangeResult::Changed;
     if (placed == StagedResult::NotReplaced) {
-        RemoveStaging(staging);
+        RemoveStaging(staging, SystemFileCalls);
         return ChangeResult::NotWritten;
     }
     CopyCut(kept, 260, FileNamePart(staging));

@@ -1,7 +1,5 @@
 #include "MailboxPath.h"
 
-#include "HostApi.h"
-
 #include <cstring>
 
 // Appends text at *used; false (and nothing written) when it would not fit with its terminator.
@@ -15,15 +13,14 @@ static bool AppendBounded(char* out, size_t size, size_t* used, const char* text
     return true;
 }
 
-char* MailboxPath(char* out, size_t size, const char* first, const char* second, const char* third,
-                  const char* suffix)
+char* MailboxPath(const char* root, char* out, size_t size, const char* first, const char* second,
+                  const char* third, const char* suffix)
 {
     if (size == 0)
         return out;
-    const char* root = Host.GetMailbox ? Host.GetMailbox() : nullptr;
     size_t used = 0;
     out[0] = '\0';
-    bool fits = AppendBounded(out, size, &used, root ? root : "");
+    bool fits = root && root[0] && AppendBounded(out, size, &used, root);
     if (fits && first)
         fits = AppendBounded(out, size, &used, first);
     if (fits && second)

@@ -43,14 +43,6 @@ int32_t MoveReservation(int32_t time, uint32_t offset, uint32_t preSec)
     return static_cast<int32_t>(moved);
 }
 
-int32_t MessageDate::Moment(uint32_t (*draw)(uint32_t span))
-{
-    if (!drawn_ && preSec_ + postSec_ != 0)
-        reservation_ = MoveReservation(reservation_, draw(preSec_ + postSec_), preSec_);
-    drawn_ = true;
-    return reservation_;
-}
-
 long UtcOffsetSeconds(const CivilFields& local, int32_t time)
 {
     return static_cast<long>(

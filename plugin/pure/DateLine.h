@@ -39,7 +39,14 @@ public:
         : reservation_(reservation), preSec_(preSec), postSec_(postSec)
     {
     }
-    int32_t Moment(uint32_t (*draw)(uint32_t span));
+    template <class Draw>
+    int32_t Moment(Draw draw)
+    {
+        if (!drawn_ && preSec_ + postSec_ != 0)
+            reservation_ = MoveReservation(reservation_, draw(preSec_ + postSec_), preSec_);
+        drawn_ = true;
+        return reservation_;
+    }
 
 private:
     int32_t reservation_;

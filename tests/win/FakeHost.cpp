@@ -3,7 +3,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/LogQueue.h"
-#include "plugin/OutboxMemory.h"
+#include "common/Time32.h"
 
 #include <shlobj.h>
 
@@ -66,7 +66,7 @@ FakeHost::FakeHost() : dir_("fakehost")
     PatchImport(GetModuleHandleA(nullptr), "shell32.dll", "SHGetFolderPathA",
                 reinterpret_cast<void*>(FakeSHGetFolderPathA));
     CurrentFakeHost = this;
-    ForgetOutbox();
+    NewScanner();
     Host = BoundHostApi{};
     Host.RegistCallback = FakeRegistCallback;
     Host.GetMailbox = FakeGetMailbox;
@@ -88,6 +88,18 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
     for (size_t at = path.find('\\', root.size()); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     testing_support::WriteFileBytes(path, bytes);
+}
+
+void FakeHost::NewScanner(const FileCalls& files)
+{
+    scanner.reset(new OutboxScanner(files, damaged));
+}
+
+bool FakeHost::Scan(ReleaseRules rules)
+{
+    rules.Moment = ReadClock().steps;
+    rules.Mailbox = root.c_str();
+    return scanner->Scan(rules);
 }
 
 std::string FakeHost::LogText() const
@@ -112,15 +124,4 @@ std::string FakeHost::JoinedMarks() const
 std::string FakeHost::ReleaseMarks(const std::string& id)
 {
     return id + " c1000000 on|" + id + " 00000007 off";
-}
-
-ReleaseRules ScanRules{};
-
-void ResetScanSettings(int32_t referenceTime, bool changeDate)
-{
-    ScanRules.ChangeDate = changeDate;
-    ScanRules.PreSec = 0;
-    ScanRules.PostSec = 0;
-    Loaded.Settings.ReserveMark = 0;
-    ScanRules.ReferenceTime = referenceTime;
 }

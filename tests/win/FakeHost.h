@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,14 @@ struct FakeHost {
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
     std::function<void(const char* id)> onMark;  // called after each mark is recorded
+    DamagedMessages damaged{};  // kept, as the library keeps it, from one scanner to the next
+    std::unique_ptr<OutboxScanner> scanner;  // fresh with each host
+    ReleaseRules rules{1796596200, false, 0, 0};  // 2026-12-07 07:30 in Tokyo, no "Date:" change
+
+    // A fresh scanner over these file calls in the old one's place, as clean-up and start-up do.
+    void NewScanner(const FileCalls& files = SystemFileCalls);
+    // A scan with these rules in this host's mailbox at the present moment, as the tick hands them.
+    bool Scan(ReleaseRules rules);
 
     // Writes a file under the root (relative path), creating its folders.
     void Write(const std::string& relative, const std::string& bytes) const;
@@ -37,9 +46,3 @@ private:
 };
 
 extern FakeHost* CurrentFakeHost;
-
-// What the tests' outbox scans release against.
-extern ReleaseRules ScanRules;
-// The outbox scan's settings as a test starts from: no Date: change, no window around the
-// reservation, mark 0, and the scan's reference time.
-void ResetScanSettings(int32_t referenceTime, bool changeDate = false);

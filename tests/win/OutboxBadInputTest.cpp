@@ -15,10 +15,6 @@ const std::string Due = "X-Reserve-Date: 100\n";
 
 class OutboxBadInputTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetScanSettings(1796596200);
-    }
     std::string Released(const std::string& account, const std::string& name)
     {
         return FakeHost::ReleaseMarks(account + "\\Outbox.box\\" + name);
@@ -26,6 +22,7 @@ protected:
     std::string Path(const std::string& name) { return host.root + "Account1\\Outbox.box\\" + name + ".qpm"; }
 
     FakeHost host;
+    ReleaseRules& ScanRules = host.rules;
 };
 
 TEST_F(OutboxBadInputTest, BrokenIndexesReleaseOnlyWhatTheirWholeLinesName)
@@ -39,7 +36,7 @@ TEST_F(OutboxBadInputTest, BrokenIndexesReleaseOnlyWhatTheirWholeLinesName)
                                     "NUL=" + Held + "\ncom1.x=" + Held + "\n"}) {
         SCOPED_TRACE(index.size());
         host.Write("Account1\\Outbox.box\\Entry.lst", index);
-        EXPECT_FALSE(ScanOutbox(ScanRules));
+        EXPECT_FALSE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), "");
     }
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), Due + "\nbody");
@@ -50,7 +47,7 @@ TEST_F(OutboxBadInputTest, BrokenIndexesReleaseOnlyWhatTheirWholeLinesName)
     host.Write("Account1\\Outbox.box\\Entry.lst", std::string(100 * 1024, 'n') + "=" + Held + "\r\n" + "a=" + Held +
                                                     longTail + "\nzzz" + longTail + "\nb=" + Held + ":" + longTail +
                                                     "b=" + Held + "\n");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1", "a") + "|" + Released("Account1", "b"));
 }
 
@@ -69,7 +66,7 @@ TEST_F(OutboxBadInputTest, MessageFilesThatCannotBeReadWaitAndThoseThatCannotBeW
 
     // The read-only message goes either as it is (Windows refuses to write it) or rewritten (Wine
     // lets root write it). The locked one waits.
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1", "readonly"));
     std::string readOnly = host.Read("Account1\\Outbox.box\\readonly.qpm");
     EXPECT_TRUE(readOnly == Due + "\nread-only body" || readOnly == "\r\nread-only body") << readOnly;
@@ -80,7 +77,7 @@ TEST_F(OutboxBadInputTest, MessageFilesThatCannotBeReadWaitAndThoseThatCannotBeW
     host.marks.clear();
     SetFileAttributesA(Path("readonly").c_str(), FILE_ATTRIBUTE_NORMAL);
     host.Write("Account1\\Outbox.box\\Entry.lst", "locked=" + Held + "\n");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1", "locked"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\locked.qpm"), "\r\nlocked body");
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\empty.qpm"), "");
@@ -116,7 +113,7 @@ TEST_F(OutboxBadInputTest, OddHeadersKeepEveryByte)
     }
     host.Write("Account1\\Outbox.box\\Entry.lst", index);
 
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     std::string released;
     for (const Case& c : cases)
         released += (released.empty() ? "" : "|") + Released("Account1", c.name);
@@ -142,7 +139,7 @@ TEST_F(OutboxBadInputTest, AnAccountFolderVanishingDuringTheScanIsPassedOver)
         RemoveDirectoryA(box.c_str());
         RemoveDirectoryA((host.root + "Account2").c_str());
     };
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     host.onMark = nullptr;
     EXPECT_EQ(GetFileAttributesA((host.root + "Account2").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(host.JoinedMarks(), Released("Account1", "m") + "|" + Released("Account3", "m"));

@@ -5,7 +5,6 @@
 #include "plugin/Globals.h"
 #include "common/FileCalls.h"
 #include "plugin/Outbox.h"
-#include "plugin/OutboxMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +36,6 @@ const std::string QueuedAndMark = "BwAAAQAAAAAAAAAA";  // 0x01000007
 
 class OutboxScanTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ResetScanSettings(At0730);
-    }
     void AddEntry(const std::string& account, const std::string& name, const std::string& flags,
                   const std::string& message)
     {
@@ -51,16 +46,17 @@ protected:
     std::string Released(const std::string& id) { return FakeHost::ReleaseMarks(id); }
 
     FakeHost host;
+    ReleaseRules& ScanRules = host.rules;
     std::map<std::string, std::string> index_;
 };
 
 TEST_F(OutboxScanTest, ReleasesAtOrAfterItsTimeAndNotASecondEarlier)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730 + 1) + "\n"));
-    EXPECT_FALSE(ScanOutbox(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), "");
     ScanRules.ReferenceTime = At0730 + 1;
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001"));
     // Reservation gone, header lines end in CR LF, "Date:" untouched without ChangeDate, body as it was.
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\00000001.qpm"),
@@ -71,7 +67,7 @@ TEST_F(OutboxScanTest, ALongPastReservationGoesAtTheFirstScan)
 {
     AddEntry("Account1", "00000001", NoFlags, Message("X-Reserve-Date: 0\n"));
     AddEntry("Account1", "00000002", NoFlags, Message("x-reserve-date:\n"));  // no digits: time 0
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\00000001") + "|" + Released("Account1\\Outbox.box\\00000002"));
 }
 
@@ -93,10 +89,33 @@ TEST_F(OutboxScanTest, EveryEntryNotQueuedIsExaminedWhateverItsMark)
         Loaded.Settings.ReserveMark = mark;
         for (const char* name : {"noMark", "mark3"})
             host.Write(std::string("Account1\\Outbox.box\\") + name + ".qpm", due);
-        EXPECT_TRUE(ScanOutbox(ScanRules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\noMark") + "|" + Released("Account1\\Outbox.box\\mark3"));
     }
+    Loaded.Settings.ReserveMark = 0;
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\queued.qpm"), due);
+}
+
+// A scan looks only in the mailbox folder it is handed: without one, not in the current folder;
+// and with one whose string the host changes while a release is marked, in the folder it began in.
+TEST_F(OutboxScanTest, AScanLooksOnlyInTheFolderItIsHandedAtItsStart)
+{
+    AddEntry("Account1", "a", NoFlags, Message("X-Reserve-Date: 100\n"));
+    AddEntry("Account2", "b", NoFlags, Message("X-Reserve-Date: 100\n"));
+    const std::string began = host.root, both = Released("Account1\\Outbox.box\\a") + "|" + Released("Account2\\Outbox.box\\b");
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA(began.c_str());
+    for (int row : {0, 1, 2}) {  // "", none, the host's string
+        host.marks.clear();
+        host.onMark = [&, once = true](const char*) mutable { host.root[host.root.size() - 2] ^= once; once = false; };
+        ReleaseRules rules = ScanRules;
+        rules.Mailbox = row == 0 ? "" : row == 1 ? nullptr : host.root.c_str();
+        EXPECT_EQ(host.scanner->Scan(rules), row == 2);
+        host.root = began;
+        EXPECT_EQ(host.JoinedMarks(), row == 2 ? both : "") << row;
+    }
+    SetCurrentDirectoryA(current);
 }
 
 TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
@@ -113,7 +132,7 @@ TEST_F(OutboxScanTest, WalksEveryAccountAndPassesOverWhatItCannotUse)
                                                     NoFlags + "\r\nb=" + NoFlags + "\r\n\r\nc=" + NoFlags + "\r\n");
     host.Write("Other\\Outbox.box\\Entry.lst", Line("d", NoFlags));
     host.Write("Other\\Outbox.box\\d.qpm", due);
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a") + "|" + Released("Account3\\Outbox.box\\b"));
     EXPECT_EQ(host.Read("Account3\\Outbox.box\\c.qpm"), due);
     EXPECT_EQ(host.Read("Other\\Outbox.box\\d.qpm"), due);
@@ -125,7 +144,7 @@ TEST_F(OutboxScanTest, AReservationAfterAnotherLineStillCountsAndTheFirstOneDeci
     AddEntry("Account1", "early", NoFlags, Message("X-Reserve-Date: 2000000000\nX-Reserve-Date: 5\n"));
     AddEntry("Account1", "a", NoFlags,
              "To: b\nX-Reserve-Date: 5\nX-Reserve-Date: 2000000000\nDate: x\n\nX-Reserve-Date: 1 in the body\n");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released("Account1\\Outbox.box\\a"));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "To: b\r\nDate: x\r\n\r\nX-Reserve-Date: 1 in the body\n");
 }
@@ -134,7 +153,7 @@ TEST_F(OutboxScanTest, HeaderLinesLongerThanTheLineBufferSurviveTheRewrite)
 {
     std::string references = "References: " + std::string(3000, 'r');
     AddEntry("Account1", "a", NoFlags, "X-Reserve-Date: 5\n" + references + "\nSubject: s\n\nbody");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), references + "\r\nSubject: s\r\n\r\nbody");
 }
 
@@ -142,7 +161,7 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
 {
     ScanRules.ChangeDate = true;
     AddEntry("Account1", "exact", NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\exact.qpm"),
               "From: a@example.jp\r\nDate: Mon, 07 Dec 2026 07:30:00 +0900\r\nSubject: s\r\n\r\n" + Body);
 
@@ -152,7 +171,7 @@ TEST_F(OutboxScanTest, ChangeDateWritesTheMovedReservationInLocalTime)
     for (int i = 0; i < 5; ++i) {
         std::string name = "moved" + std::to_string(i);
         AddEntry("Account1", name, NoFlags, Message("X-Reserve-Date: " + std::to_string(At0730) + "\n"));
-        ScanOutbox(ScanRules);
+        host.Scan(ScanRules);
         std::string text = host.Read("Account1\\Outbox.box\\" + name + ".qpm");
         std::smatch match;
         ASSERT_TRUE(std::regex_search(text, match, std::regex("\r\nDate: Mon, 07 Dec 2026 07:([0-9]{2}):([0-9]{2}) \\+0900\r\n")))
@@ -173,7 +192,7 @@ TEST_F(OutboxScanTest, MessagesReleasedTogetherGetOffsetsOfTheirOwnOverTheWholeW
     const int count = 20;
     for (int i = 0; i < count; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     std::set<std::string> lines;
     int after = 0;
     for (int i = 0; i < count; ++i) {
@@ -202,7 +221,7 @@ TEST_F(OutboxScanTest, SecondsStoredOutOfRangeMoveALineByAtMostADay)
     ScanRules.PostSec = 0;
     for (int i = 0; i < 5; ++i)
         AddEntry("Account1", "m" + std::to_string(i), NoFlags, "X-Reserve-Date: " + std::to_string(At0730) + "\nDate: x\n\n");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     for (int i = 0; i < 5; ++i) {
         std::string text = host.Read("Account1\\Outbox.box\\m" + std::to_string(i) + ".qpm");
         EXPECT_TRUE(std::regex_search(text, std::regex("^Date: (Sun, 06|Mon, 07) Dec 2026 [0-9:]{8} \\+0900\r\n"))) << text;
@@ -218,13 +237,13 @@ TEST_F(OutboxScanTest, TheRewriteStagesBesideTheMessage)
     char saved[MAX_PATH] = "";
     GetEnvironmentVariableA("TMP", saved, sizeof saved);
     SetEnvironmentVariableA("TMP", (host.root + "no such folder").c_str());
-    bool rewritten = RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, ScanRules);
+    bool rewritten = host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\a.qpm").c_str(), 100, ScanRules);
     SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_TRUE(rewritten);
     EXPECT_EQ(host.Read("Account1\\Outbox.box\\a.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                         "Subject: s\r\n\r\n" + Body);
 
-    EXPECT_FALSE(RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, ScanRules));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + "Account1\\Outbox.box\\missing.qpm").c_str(), 100, ScanRules));
     EXPECT_EQ(testing_support::FilesIn(host.root + "Account1\\Outbox.box"),
               (std::vector<std::string>{"Entry.lst", "a.qpm"}));
 }
@@ -244,7 +263,7 @@ TEST_F(OutboxScanTest, AMessageWithTheLongestPathIsRewritten)
         index_.clear();
         AddEntry(account, "00000001", NoFlags, Message("X-Reserve-Date: 100\n"));
         host.marks.clear();
-        EXPECT_TRUE(ScanOutbox(ScanRules));
+        EXPECT_TRUE(host.Scan(ScanRules));
         EXPECT_EQ(host.JoinedMarks(), Released(account + "\\Outbox.box\\00000001"));
         EXPECT_EQ(host.Read(dir + "00000001.qpm"), "From: a@example.jp\r\nDate: Mon, 01 Dec 2026 10:00:00 +0900\r\n"
                                                     "Subject: s\r\n\r\n" + Body);
@@ -295,6 +314,8 @@ void Stamp(const std::string& path, int minutes, const FILETIME* at = nullptr)
 TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
 {
     auto at = [](int32_t time) { return "X-Reserve-Date: " + std::to_string(time) + "\n"; };
+    FileCalls noting = SystemFileCalls;
+    noting.Create = NotingCreate;
     struct Row {
         const char* what;
         bool freshA;  // a.qpm is not yet settled at the first scan
@@ -321,7 +342,7 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "Entry.lst", index.replace(index.find(NoFlags), NoFlags.size(), Mark3));
              Stamp(box + "Entry.lst", 50); }, At0730, "a", ""},
         {"a's moment came, the host's mark letting a scan in", false, [&](const std::string&) {
-             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) ScanOutbox(ScanRules); }; },
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(ScanRules); }; },
          1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
@@ -335,9 +356,9 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
              testing_support::WriteFileBytes(box + "a.qpm", Message(at(At0730))); Stamp(box + "a.qpm", 0, &old);
              RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Quor\\ChronelPlug\\Status", "OutboxChanged", REG_DWORD, &count, 4); },
          At0730, "a|b|c", "a"},
-        {"clean-up", false, [](const std::string&) { ForgetOutbox(); }, At0730, "a|b|c", ""},
+        {"clean-up", false, [&](const std::string&) { host.NewScanner(noting); }, At0730, "a|b|c", ""},
     };
-    Files.Create = NotingCreate;
+    host.NewScanner(noting);
     for (size_t row = 0; row < std::size(rows); ++row) {
         SCOPED_TRACE(rows[row].what);
         std::string account = "Account" + std::to_string(row), box = host.root + account + "\\Outbox.box\\";
@@ -351,14 +372,14 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
             if (*name != 'a' || !rows[row].freshA)
                 Stamp(box + name, 60);
         Opened.clear();
-        EXPECT_FALSE(ScanOutbox(ScanRules));
+        EXPECT_FALSE(host.Scan(ScanRules));
         EXPECT_EQ(Opened.size(), 3u + rows[row].waiting);
         EXPECT_TRUE(Opened.count("a") && Opened.count("b") && Opened.count("c"));
         rows[row].change(box);
         Opened.clear();
         host.marks.clear();
         ScanRules.ReferenceTime = rows[row].reference;
-        ScanOutbox(ScanRules);
+        host.Scan(ScanRules);
         ScanRules.ReferenceTime = At0730;
         std::string opened;
         for (const std::string& name : Opened)
@@ -367,5 +388,4 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
         EXPECT_EQ(host.JoinedMarks(), rows[row].released.empty() ? "" : Released(account + "\\Outbox.box\\" + rows[row].released));
         MoveFileA((host.root + account).c_str(), (host.root + "Done" + std::to_string(row)).c_str());
     }
-    Files = SystemFileCalls;
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -44,91 +45,56 @@ bool Fails(Step step)
     return step == Faults.step && (n == Faults.nth || (Faults.fromThenOn && n > Faults.nth));
 }
 
-HANDLE WINAPI FaultCreate(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                          DWORD flags, HANDLE pattern)
+// Another host's work at the moment of a read or a write, when one is set.
+void BeforeCall(Step step)
 {
-    if (Fails(Create)) {
-        SetLastError(ERROR_SHARING_VIOLATION);
-        return INVALID_HANDLE_VALUE;
-    }
-    return SystemFileCalls.Create(path, access, share, security, how, flags, pattern);
-}
-
-BOOL WINAPI FaultRead(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
-{
-    if (BeforeRead && --BeforeReadAt == 0) {
-        auto other = std::move(BeforeRead);
-        BeforeRead = nullptr;
+    std::function<void()>& hook = step == Read ? BeforeRead : BeforeWrite;
+    if ((step == Read || step == Write) && hook && (step == Write || --BeforeReadAt == 0)) {
+        auto other = std::move(hook);
+        hook = nullptr;
         other();
     }
-    if (Fails(Read)) {
-        SetLastError(ERROR_READ_FAULT);
-        return FALSE;
-    }
-    return SystemFileCalls.Read(file, buffer, size, read, overlapped);
 }
 
-// A full disk: half of the bytes go out, then the call fails.
-BOOL WINAPI FaultWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+// A full disk: half of the bytes go out (or none), then the call fails.
+void WriteHalf(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    if (BeforeWrite) {
-        auto other = std::move(BeforeWrite);
-        BeforeWrite = nullptr;
-        other();
-    }
-    if (Fails(Write)) {
-        SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
-        *written = Faults.hideWritten ? 0 : *written;
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return SystemFileCalls.Write(file, data, size, written, overlapped);
+    SystemFileCalls.Write(file, data, Faults.writeNothing ? 0 : size / 2, written, overlapped);
+    *written = Faults.hideWritten ? 0 : *written;
 }
 
-BOOL WINAPI FaultMove(LPCSTR from, LPCSTR to, DWORD flags)
-{
-    if (Fails(Move)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+// One file call that fails as armed, with the error that step gives, and else makes the system's.
+template <Step step, DWORD error, auto call, class Signature>
+struct FaultOf;
+template <Step step, DWORD error, auto call, class Result, class... Args>
+struct FaultOf<step, error, call, Result(WINAPI*)(Args...)> {
+    static Result WINAPI Call(Args... args)
+    {
+        BeforeCall(step);
+        if (!Fails(step))
+            return (SystemFileCalls.*call)(args...);
+        if constexpr (step == Write)
+            WriteHalf(args...);
+        SetLastError(error);
+        if constexpr (std::is_same_v<Result, HANDLE>)
+            return INVALID_HANDLE_VALUE;
         return FALSE;
     }
-    return SystemFileCalls.Move(from, to, flags);
-}
+};
+template <Step step, DWORD error, auto call>
+constexpr auto Fault = FaultOf<step, error, call, std::decay_t<decltype(SystemFileCalls.*call)>>::Call;
 
-BOOL WINAPI FaultDelete(LPCSTR path)
-{
-    if (Fails(Delete)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return SystemFileCalls.Delete(path);
-}
-
-BOOL WINAPI FaultSeek(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD from)
-{
-    if (Fails(Seek)) {
-        SetLastError(ERROR_SEEK);
-        return FALSE;
-    }
-    return SystemFileCalls.Seek(file, distance, position, from);
-}
-
-BOOL WINAPI FaultSetEnd(HANDLE file)
-{
-    if (Fails(SetEnd)) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return SystemFileCalls.SetEnd(file);
-}
-
-BOOL WINAPI FaultFlush(HANDLE file)
-{
-    if (Fails(Flush)) {
-        SetLastError(ERROR_WRITE_FAULT);
-        return FALSE;
-    }
-    return SystemFileCalls.Flush(file);
-}
+// Every step, with the error its failure gives.
+const FileCalls FaultingCalls{
+    Fault<Create, ERROR_SHARING_VIOLATION, &FileCalls::Create>,
+    Fault<Read, ERROR_READ_FAULT, &FileCalls::Read>,
+    Fault<Write, ERROR_DISK_FULL, &FileCalls::Write>,
+    Fault<Move, ERROR_ACCESS_DENIED, &FileCalls::Move>,
+    Fault<Delete, ERROR_ACCESS_DENIED, &FileCalls::Delete>,
+    Fault<Seek, ERROR_SEEK, &FileCalls::Seek>,
+    Fault<SetEnd, ERROR_DISK_FULL, &FileCalls::SetEnd>,
+    Fault<Flush, ERROR_WRITE_FAULT, &FileCalls::Flush>,
+};
 
 const std::string OutboxDir = "Account1\\Outbox.box\\";
 const std::string MessagePath = OutboxDir + "a.qpm";
@@ -170,8 +136,8 @@ class RewriteFaultTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetScanSettings(1796596200, true);
-        Files = FileCalls{FaultCreate, FaultRead, FaultWrite, FaultMove, FaultDelete, FaultSeek, FaultSetEnd, FaultFlush};
+        ScanRules.ChangeDate = true;
+        host.NewScanner(FaultingCalls);
         host.onMark = [](const char*) {
             if (Faults.marked)
                 return;
@@ -182,7 +148,6 @@ protected:
     }
     void TearDown() override
     {
-        Files = SystemFileCalls;
         BeforeWrite = nullptr;
         BeforeRead = nullptr;
     }
@@ -207,7 +172,7 @@ protected:
         Faults.step = step;
         Faults.nth = nth;
         Faults.fromThenOn = fromThenOn;
-        ScanOutbox(ScanRules);
+        host.Scan(ScanRules);
         Faults.step = StepCount;
         if (holder != INVALID_HANDLE_VALUE)
             CloseHandle(holder);
@@ -266,6 +231,7 @@ protected:
     }
 
     FakeHost host;
+    ReleaseRules& ScanRules = host.rules;
     int damaged = 0;
 };
 
@@ -316,7 +282,7 @@ TEST_F(RewriteFaultTest, TheReportSaysHowEachRewriteEndedAndNamesTheFileKept)
                     Faults.nth = nth;
                     Faults.fromThenOn = fromThenOn;
                     RewriteReport report;
-                    bool rewritten = RewriteMessage(path.c_str(), 100, ScanRules, &report);
+                    bool rewritten = host.scanner->RewriteMessage(path.c_str(), 100, ScanRules, &report);
                     Faults.step = StepCount;
                     if (holder != INVALID_HANDLE_VALUE)
                         CloseHandle(holder);
@@ -382,7 +348,7 @@ TEST_F(RewriteFaultTest, AWriteThatChangedNothingLeavesTheMessageAsItWasAndBlock
         Faults.fromThenOn = true;
         Faults.writeNothing = !(Faults.hideWritten = row == 2);
         RewriteReport report;
-        RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
+        host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report);
         CloseHandle(holder);
         Faults.step = StepCount;
         DeleteFileA((host.root + OutboxDir + report.kept).c_str());
@@ -405,8 +371,8 @@ TEST_F(RewriteFaultTest, TwoRewritesAtTheSameMomentDoNotMix)
     host.Write(MessagePath, OldMessage());
     ScanRules.ChangeDate = false;
     bool otherRewritten = false;
-    BeforeWrite = [&]() { otherRewritten = RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
-    EXPECT_TRUE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
+    BeforeWrite = [&]() { otherRewritten = host.scanner->RewriteMessage((host.root + OutboxDir + "b.qpm").c_str(), 100, ScanRules); };
+    EXPECT_TRUE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules));
     EXPECT_TRUE(otherRewritten);
     std::string expected = OldMessage();
     expected.replace(0, expected.find("\n\n") + 2,
@@ -433,12 +399,12 @@ TEST_F(RewriteFaultTest, AMessageWrittenOverWhileItIsReadIsNotReplacedByWhatWasR
     BeforeReadAt = 2;
     BeforeRead = [&]() {
         Faults = Injection{};
-        otherRewritten = RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
+        otherRewritten = host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules);
         // The other process found the message held and wrote it over where it stands.
         EXPECT_GT(Faults.calls[SetEnd], 0);
     };
     RewriteReport report;
-    EXPECT_FALSE(RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
+    EXPECT_FALSE(host.scanner->RewriteMessage((host.root + MessagePath).c_str(), 100, ScanRules, &report));
     EXPECT_EQ(report.result, RewriteReport::Changed);
     EXPECT_TRUE(otherRewritten);
     EXPECT_EQ(host.Read(MessagePath), expected);
@@ -452,7 +418,7 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
     host.Write(OutboxDir + "Entry.lst", "a=AAAAAAAAAAAAAAAA:subject\r\n");
     host.Write(MessagePath, OldMessage());
     host.Write(OutboxDir + "a.~00", "stale");
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
     EXPECT_EQ(host.Read(MessagePath).compare(0, 20, "From: a@example.jp\r\n"), 0);
     EXPECT_EQ(host.Read(OutboxDir + "a.~00"), "stale");
@@ -461,7 +427,8 @@ TEST_F(RewriteFaultTest, AFileLeftByACrashIsPassedOver)
 
 // A message left written over in part is not tried again while its whole text is kept beside it,
 // nor once that file is gone while the message is still as the failure left it (its new "Date:"
-// line, part of its subject lost, its reservation line intact); another message of its name is.
+// line, part of its subject lost, its reservation line intact), also after a clean-up and a new
+// start-up; another message of its name is.
 TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideIt)
 {
     const std::string old = "Date: x\r\nSubject: " + std::string(40000, 'x') + "\r\nX-Reserve-Date: 100\r\n\r\n" + Body();
@@ -471,11 +438,13 @@ TEST_F(RewriteFaultTest, AMessageHeldBackAsDamagedWaitsWhileItsTextIsKeptBesideI
     std::vector<std::string> kept = OtherFiles(host, OutboxDir, {"a.qpm", "Entry.lst"});
     ASSERT_EQ(kept.size(), 1u);
     host.marks.clear();
-    EXPECT_FALSE(ScanOutbox(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
+    host.NewScanner(FaultingCalls);
+    EXPECT_FALSE(host.Scan(ScanRules));
     DeleteFileA((host.root + OutboxDir + kept[0]).c_str());
-    EXPECT_FALSE(ScanOutbox(ScanRules));
+    EXPECT_FALSE(host.Scan(ScanRules));
     host.Write(MessagePath, old);
-    EXPECT_TRUE(ScanOutbox(ScanRules));
+    EXPECT_TRUE(host.Scan(ScanRules));
     EXPECT_EQ(host.JoinedMarks(), Released);
 }
 

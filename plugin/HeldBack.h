@@ -1,0 +1,18 @@
+#pragma once
+// The messages a rewrite left written over in part and held back. Kept until the library is
+// unloaded: a clean-up and a new start-up in the same process must not try them again while the
+// text kept beside one is there.
+
+#include <cstdint>
+
+struct DamagedMessage {
+    uint32_t id;    // a digest of its id
+    char kept[2];   // the last two characters of the kept file's name; "" for an unused slot
+    uint64_t text;  // the digest of the message as the failure left it
+};
+
+// The last eight.
+struct DamagedMessages {
+    DamagedMessage slots[8];
+    int count;
+};
