@@ -11,8 +11,11 @@ struct DamagedMessage {
     uint64_t text;  // the digest of the message as the failure left it
 };
 
-// The last eight.
+// The last eight; and whether a scan is under way, which every scanner of the process asks: a
+// host's mark may let in the tick of the object a new start-up made while the ended one's scan
+// still releases a message.
 struct DamagedMessages {
     DamagedMessage slots[8];
     int count;
+    bool scanning;
 };

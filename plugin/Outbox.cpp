@@ -250,7 +250,7 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     // One scan at a time: a host whose marking lets the timer in again (a message box of its own)
     // would have a second scan release the message being released once more, and change the
     // remembered lists under the scan that walks them.
-    if (scanning_)
+    if (damaged_.scanning)
         return false;
     char pattern[PathSize];
     MailboxPath(rules.Mailbox, pattern, sizeof pattern, AccountPattern, nullptr, nullptr, nullptr);
@@ -268,13 +268,13 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     pattern[std::strlen(pattern) - (sizeof AccountPattern - 1)] = '\0';
     ReleaseRules inRoot = rules;
     inRoot.Mailbox = pattern;
-    scanning_ = true;
+    damaged_.scanning = true;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             released |= ScanEntryList(inRoot, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
-    scanning_ = false;
+    damaged_.scanning = false;
     memory_.End();
     return released;
 }

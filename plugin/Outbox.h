@@ -33,7 +33,8 @@ struct ReleaseRules {
 
 // The outbox scan and all it keeps from one scan to the next, on the user-interface thread. Its
 // file calls go through the table it is made with; its destruction gives back all it holds. The
-// messages held back as damaged are the record it is handed, which outlives it.
+// messages held back as damaged, and whether any scanner is scanning, are the record it is
+// handed, which outlives it.
 class OutboxScanner {
 public:
     OutboxScanner(const FileCalls& files, DamagedMessages& damaged) : files_(files), damaged_(damaged) {}
@@ -62,9 +63,8 @@ private:
 
     const FileCalls files_;
     OutboxMemory memory_;
+    // Also whether any scanner's scan is under way (see Scan).
     DamagedMessages& damaged_;
-    // One scan at a time (see Scan).
-    bool scanning_ = false;
     // The "Date:" lines' offsets: one generator, seeded before its first draw.
     DateDraw draw_;
     bool seeded_ = false;

@@ -344,6 +344,11 @@ TEST_F(OutboxScanTest, AScanOpensOnlyWhatChangedOrIsDue)
         {"a's moment came, the host's mark letting a scan in", false, [&](const std::string&) {
              host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) host.Scan(ScanRules); }; },
          1900000000, "a", "a"},
+        {"a's moment came, a new start-up's scan let in by the host's mark", false, [&](const std::string&) {
+             host.onMark = [&, once = true](const char*) mutable { if (once && !(once = false)) {
+                 auto underWay = std::move(host.scanner); host.NewScanner(noting); host.Scan(ScanRules);
+                 host.scanner = std::move(underWay); } }; },
+         1900000000, "a", "a"},
         {"a's stamp kept, its reservation moved", false, [&](const std::string& box) {
              FILETIME old = Written(box + "a.qpm");
              testing_support::WriteFileBytes(box + "a.qpm", Message(at(2000000000)));
