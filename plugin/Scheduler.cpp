@@ -234,6 +234,10 @@ int Schedule::Tick(const ClockReading& reading)
         rules.Mailbox = Host.GetMailbox ? Host.GetMailbox() : nullptr;
         if (outbox_.Scan(rules) && loaded_.Settings.SendQuick)
             SendNow = true;
+        // The host's marks may have run its message loop, and its clean-up in it: the schedule
+        // has ended, and nothing more starts from this tick.
+        if (!TimerHeld)
+            return 1;
     }
     bool eventDue = FollowClock(present);
     // Without a folder window there is no host window to command: nothing starts, and a pending

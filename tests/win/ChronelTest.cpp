@@ -54,4 +54,40 @@ TEST(ChronelTest, ACallUnderWayKeepsTheEndedObjectAndLaterCallsFindNone)
     EXPECT_EQ(TimersHeld, 0);
 }
 
+int Commands = 0;
+
+LRESULT CALLBACK CountCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Commands += message == WM_COMMAND;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A host that runs its message loop inside the scan's mark (its own box) may clean up there: the
+// tick that scanned starts no run on the schedule clean-up ended.
+TEST(ChronelTest, ACleanUpInsideTheScansMarkStartsNoRunAfterIt)
+{
+    FakeHost host;
+    Host.SetTimer = CountSetTimer;
+    Host.KillTimer = CountKillTimer;
+    host.Write("Account1\\Outbox.box\\m.qpm", "X-Reserve-Date: 100\r\nSubject: s\r\n\r\nbody");
+    host.Write("Account1\\Outbox.box\\Entry.lst", "m=AAAAAAAAAAAAAAAA:s\r\n");
+    Loaded.Settings.UseReserve = Loaded.Settings.SendQuick = Loaded.Settings.NoNomal = 1;
+    HWND main = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountCommands));
+    Loaded.FolderWindows.Append(new FolderWindowRecord(main));
+    ASSERT_TRUE(Chronel::StartUp(Loaded));
+    {
+        ChronelCall underWay;
+        host.onMark = [](const char*) { Chronel::CleanUp(); };
+        ClockReading secondZero = ReadClock();
+        secondZero.local.wSecond = 0;
+        underWay->schedule.Tick(secondZero);
+        EXPECT_EQ(host.marks.size(), 2u);
+        EXPECT_EQ(Commands, 0);
+    }
+    Loaded.FolderWindows.Remove(main);
+    DestroyWindow(main);
+    Loaded.Settings.UseReserve = Loaded.Settings.SendQuick = Loaded.Settings.NoNomal = 0;
+}
+
 }  // namespace
