@@ -4,8 +4,8 @@
 //
 // index_parse_bench [lines] [rounds]: an index like the outbox benchmark's (default 5,000 lines),
 // each figure the best of `rounds` (default 7) passes of 100 readings.
-#include "EntryIndex.h"
-#include "LineReader.h"
+#include "../common/pure/EntryIndex.h"
+#include "../common/pure/LineReader.h"
 
 #include <windows.h>
 

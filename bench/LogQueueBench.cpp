@@ -5,7 +5,7 @@
 // the log or a disk that does not answer would hold it). The log goes into a temporary folder
 // given as the application-data folder. Prints one "bench:" line per case for
 // bench/run-log-bench.sh.
-#include "common/ActivityLog.h"
+#include "../common/windows/ActivityLog.h"
 #include "hostsim/ImportPatch.h"
 #include "plugin/LogQueue.h"
 

@@ -9,7 +9,7 @@
 #include "Outbox.h"
 #include "OutboxMemory.h"
 #include "host/HostApi.h"
-#include "../common/Time32.h"
+#include "../common/windows/Time32.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 // left alone stays as far off as it was). Prints one line per path and offset for
 // bench/run-sntp-correction-bench.sh.
 #include "SntpTestServer.h"  // winsock2.h before windows.h
-#include "common/SntpExchange.h"
+#include "../common/sntp/SntpExchange.h"
 
 #include <algorithm>
 #include <cstdio>

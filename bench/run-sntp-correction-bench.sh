@@ -2,7 +2,7 @@
 # Where one clock adjustment leaves the clock: an exchange against a loopback server on
 # 127.0.0.1:123 whose path delays the request and the reply, with the exchange's clock off by a
 # set amount: where the clock ends against the true time, and the exchange's results (the numbers
-# of common/SntpOutcome.h). The clock itself is never changed. Binds the fixed ports 123 and 1024:
+# of common/pure/SntpOutcome.h). The clock itself is never changed. Binds the fixed ports 123 and 1024:
 # run it under the Wine lock. Usage:
 #   flock -o /tmp/chronel-wine.lock bench/run-sntp-correction-bench.sh [RUNS]
 set -euo pipefail

@@ -1,6 +1,6 @@
 // Writes the release's sample settings file with the editor's own export: a weekday schedule,
 // daily connect and disconnect, send reservation and clock adjustment switched on.
-#include "common/SettingsWriter.h"
+#include "../common/windows/SettingsWriter.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "Chronel.h"
 
-#include "../common/Allocation.h"
+#include "../common/pure/Allocation.h"
 #include "LogLines.h"
 #include "LogQueue.h"
 

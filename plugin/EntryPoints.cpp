@@ -1,6 +1,6 @@
 // The entry points the host calls, exported by name at fixed ordinals (chronel.def).
-#include "../common/Allocation.h"
-#include "../common/SettingsStore.h"
+#include "../common/pure/Allocation.h"
+#include "../common/windows/SettingsStore.h"
 #include "Chronel.h"
 #include "LogLines.h"
 #include "LogQueue.h"

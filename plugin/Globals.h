@@ -4,7 +4,7 @@
 // settings, the host's windows the plug-in has been told of, the editor and modal loops still
 // open). What lives from start-up to clean-up is the Chronel object's (Chronel.h).
 
-#include "../common/Settings.h"
+#include "../common/pure/Settings.h"
 #include "HeldBack.h"
 #include "WindowList.h"
 

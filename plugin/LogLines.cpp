@@ -1,11 +1,11 @@
 #include "LogLines.h"
 
-#include "../common/LogText.h"
-#include "../common/SntpOutcome.h"
-#include "../common/TextBuffer.h"
+#include "../common/pure/LogText.h"
+#include "../common/pure/SntpOutcome.h"
+#include "../common/pure/TextBuffer.h"
 #include "LogQueue.h"
-#include "../common/Time32.h"
-#include "../common/CivilTime.h"
+#include "../common/windows/Time32.h"
+#include "../common/pure/CivilTime.h"
 
 namespace {
 

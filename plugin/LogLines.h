@@ -4,8 +4,8 @@
 // adjustments. Every call here only queues its line; all but LogClockOutcome come from the host's
 // user-interface thread.
 
-#include "../common/MessageRewrite.h"
-#include "../common/Schedule.h"
+#include "../common/pure/MessageRewrite.h"
+#include "../common/pure/Schedule.h"
 #include "ScheduleView.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "LogQueue.h"
 
-#include "../common/ActivityLog.h"
-#include "../common/Owned.h"
-#include "../common/PinnedThread.h"
-#include "../common/TextBuffer.h"
+#include "../common/windows/ActivityLog.h"
+#include "../common/pure/Owned.h"
+#include "../common/windows/PinnedThread.h"
+#include "../common/pure/TextBuffer.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #include "Menu.h"
 
-#include "../common/ScheduleStatus.h"
-#include "../common/SettingsStore.h"
+#include "../common/pure/ScheduleStatus.h"
+#include "../common/windows/SettingsStore.h"
 #include "SettingsEditor.h"
 
 void FormatScheduleCaption(char* buffer, const ScheduleView& shown, char shortCut)

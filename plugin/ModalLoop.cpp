@@ -1,6 +1,6 @@
 #include "ModalLoop.h"
 
-#include "../common/PinnedThread.h"
+#include "../common/windows/PinnedThread.h"
 #include "Globals.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // FreeLibrary); each loop therefore holds a reference to the library, so that it returns into
 // code still mapped, and clean-up ends the reservation's dialogs and boxes.
 
-#include "../common/Owned.h"
+#include "../common/pure/Owned.h"
 
 // Held for the life of one modal loop. Once it goes, chronel runs no message loop before it
 // returns to the host: a host that has let the library go may then unload it at its next one.

@@ -1,20 +1,20 @@
 #include "Outbox.h"
 
-#include "OwnedText.h"
+#include "../common/pure/OwnedText.h"
 
-#include "../common/Allocation.h"
-#include "../common/ScheduleStatus.h"
-#include "../common/FileHandle.h"
+#include "../common/pure/Allocation.h"
+#include "../common/pure/ScheduleStatus.h"
+#include "../common/windows/FileHandle.h"
 #include "LogLines.h"
 #include "OutboxMemory.h"
-#include "../common/StagedFile.h"
-#include "../common/Time32.h"
+#include "../common/windows/StagedFile.h"
+#include "../common/windows/Time32.h"
 #include "host/HostApi.h"
 #include "host/MailboxPath.h"
 #include "pure/DateLine.h"
-#include "../common/EntryIndex.h"
-#include "../common/HeaderText.h"
-#include "../common/MessageRewrite.h"
+#include "../common/pure/EntryIndex.h"
+#include "../common/pure/HeaderText.h"
+#include "../common/pure/MessageRewrite.h"
 
 #include <ntsecapi.h>
 

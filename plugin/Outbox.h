@@ -2,9 +2,9 @@
 // The outbox scan: every account's outbox index, the header of each message that may still be
 // held, and the release of those whose reservation is due at the scan's reference time.
 
-#include "../common/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
-#include "../common/MessageRewrite.h"  // RewriteReport
-#include "../common/FileHandle.h"  // FileCalls, CopyBuffer
+#include "../common/pure/LineReader.h"  // ReadFileLine for index lines, ReadHeaderField for header fields
+#include "../common/pure/MessageRewrite.h"  // RewriteReport
+#include "../common/windows/FileHandle.h"  // FileCalls, CopyBuffer
 #include "HeldBack.h"
 #include "OutboxMemory.h"
 #include "pure/DateLine.h"  // DateDraw

@@ -1,6 +1,6 @@
 #include "OutboxMemory.h"
 
-#include "OwnedText.h"
+#include "../common/pure/OwnedText.h"
 
 #include <windows.h>
 

@@ -1,18 +1,18 @@
 #include "Reserve.h"
 
-#include "../common/Allocation.h"
-#include "../common/OwnedText.h"
-#include "../common/ShiftJis.h"
-#include "../common/TextBuffer.h"
+#include "../common/pure/Allocation.h"
+#include "../common/pure/OwnedText.h"
+#include "../common/pure/ShiftJis.h"
+#include "../common/pure/TextBuffer.h"
 #include "Globals.h"
 #include "LogLines.h"
 #include "ModalLoop.h"
 #include "ReserveDialog.h"
-#include "../common/Time32.h"
+#include "../common/windows/Time32.h"
 #include "host/HostApi.h"
 #include "../contract/Quillpost.h"
-#include "../common/EntryIndex.h"
-#include "../common/HeaderText.h"
+#include "../common/pure/EntryIndex.h"
+#include "../common/pure/HeaderText.h"
 
 #include <cstring>
 

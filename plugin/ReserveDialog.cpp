@@ -1,9 +1,9 @@
 #include "ReserveDialog.h"
 
-#include "../common/IntegerText.h"
+#include "../common/pure/IntegerText.h"
 #include "Globals.h"
-#include "../common/Time32.h"
-#include "../common/CivilTime.h"
+#include "../common/windows/Time32.h"
+#include "../common/pure/CivilTime.h"
 #include "resource.h"
 
 #include <commctrl.h>

@@ -2,7 +2,7 @@
 // The schedule as the menu items, the status window and the log show it. The scheduler owns the
 // schedule and hands this down; what shows it never asks the scheduler back.
 
-#include "../common/Schedule.h"
+#include "../common/pure/Schedule.h"
 
 #include <cstdint>
 

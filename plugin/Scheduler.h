@@ -3,7 +3,7 @@
 // receive run it starts and the run's end. The daily connect and disconnect the tick starts are
 // DailyConnection's.
 
-#include "../common/Time32.h"
+#include "../common/windows/Time32.h"
 #include "DailyConnection.h"
 #include "Globals.h"
 #include "HostWindows.h"

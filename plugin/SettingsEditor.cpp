@@ -1,7 +1,7 @@
 #include "SettingsEditor.h"
 
-#include "../common/SettingsSaved.h"
-#include "../common/ThreadWindow.h"
+#include "../common/pure/SettingsSaved.h"
+#include "../common/windows/ThreadWindow.h"
 #include "../contract/Quillpost.h"
 #include "Globals.h"
 #include "ModalLoop.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Finding the settings editor, chronset.dll, for APCSetup.
 
-#include "../common/Owned.h"
+#include "../common/pure/Owned.h"
 
 // Loads the editor by full path: from the folder of the host's executable as
 // "Plugins\chronset.dll", "Setup\chronset.dll" and "chronset.dll", in that order, then from the

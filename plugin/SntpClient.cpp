@@ -1,11 +1,11 @@
 #include "SntpClient.h"
 
-#include "../common/ActivityLog.h"
-#include "../common/Allocation.h"
-#include "../common/OwnedText.h"
-#include "../common/PinnedThread.h"
-#include "../common/SntpExchange.h"
-#include "../common/SntpStatus.h"
+#include "../common/windows/ActivityLog.h"
+#include "../common/pure/Allocation.h"
+#include "../common/pure/OwnedText.h"
+#include "../common/windows/PinnedThread.h"
+#include "../common/sntp/SntpExchange.h"
+#include "../common/windows/SntpStatus.h"
 #include "LogLines.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../common/Settings.h"
+#include "../common/pure/Settings.h"
 
 #include <windows.h>
 

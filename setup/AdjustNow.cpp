@@ -2,11 +2,11 @@
 
 #include "AdjustNow.h"
 
-#include "common/ActivityLog.h"
-#include "common/Allocation.h"
-#include "common/PinnedThread.h"
-#include "common/SntpExchange.h"
-#include "common/SntpStatus.h"
+#include "../common/windows/ActivityLog.h"
+#include "../common/pure/Allocation.h"
+#include "../common/windows/PinnedThread.h"
+#include "../common/sntp/SntpExchange.h"
+#include "../common/windows/SntpStatus.h"
 
 
 AdjustNow* AdjustNow::Start(HWND page, UINT message, const char* server, int timeoutSeconds, int accuracyMs)

@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "common/OwnedText.h"
-#include "common/SntpOutcome.h"
+#include "../common/pure/OwnedText.h"
+#include "../common/pure/SntpOutcome.h"
 
 class AdjustNow {
 public:

@@ -5,10 +5,10 @@
 #include "StatusWindow.h"
 #include "resource.h"
 
-#include "common/ActivityLog.h"
-#include "common/SettingsStore.h"
-#include "common/SettingsWriter.h"
-#include "common/TextBuffer.h"
+#include "../common/windows/ActivityLog.h"
+#include "../common/windows/SettingsStore.h"
+#include "../common/windows/SettingsWriter.h"
+#include "../common/pure/TextBuffer.h"
 
 #include <objbase.h>
 #include <shellapi.h>

@@ -3,9 +3,9 @@
 
 #include "PropertyPage.h"
 
-#include "common/Settings.h"
+#include "../common/pure/Settings.h"
 
-#include "common/TextBuffer.h"
+#include "../common/pure/TextBuffer.h"
 
 class CChronelPage : public CPropertyPage {
 public:

@@ -1,6 +1,6 @@
 #include "DataExchange.h"
 
-#include "IntegerText.h"
+#include "../common/pure/IntegerText.h"
 
 #include <commctrl.h>
 

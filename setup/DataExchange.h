@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include "common/TextBuffer.h"
-#include "common/ValueRange.h"
+#include "../common/pure/TextBuffer.h"
+#include "../common/pure/ValueRange.h"
 
 class CDataExchange {
 public:

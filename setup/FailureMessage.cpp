@@ -1,6 +1,6 @@
 #include "FailureMessage.h"
 
-#include "common/TextBuffer.h"
+#include "../common/pure/TextBuffer.h"
 
 #include <cstdio>
 

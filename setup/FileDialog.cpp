@@ -1,6 +1,6 @@
 #include "FileDialog.h"
 
-#include "common/Owned.h"
+#include "../common/pure/Owned.h"
 
 bool ShowSaveFileDialog(OPENFILENAMEA& save, DWORD* error)
 {

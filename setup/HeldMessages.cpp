@@ -1,13 +1,13 @@
 #include "HeldMessages.h"
 
-#include "common/EntryIndex.h"
-#include "common/FileHandle.h"
-#include "common/HeaderText.h"
-#include "common/HeaderWords.h"
-#include "common/LineReader.h"
-#include "common/MessageRewrite.h"
-#include "common/ScheduleStatus.h"
-#include "common/StagedFile.h"
+#include "../common/pure/EntryIndex.h"
+#include "../common/windows/FileHandle.h"
+#include "../common/pure/HeaderText.h"
+#include "../common/pure/HeaderWords.h"
+#include "../common/pure/LineReader.h"
+#include "../common/pure/MessageRewrite.h"
+#include "../common/pure/ScheduleStatus.h"
+#include "../common/windows/StagedFile.h"
 #include "contract/Quillpost.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 
 #include "PropertyPage.h"
 
-#include "common/TextBuffer.h"
+#include "../common/pure/TextBuffer.h"
 
 class CPropertySheet {
 public:

@@ -2,7 +2,7 @@
 
 #include "resource.h"
 
-#include "common/SettingsWriter.h"
+#include "../common/windows/SettingsWriter.h"
 
 #include <commctrl.h>
 #include <initializer_list>

@@ -4,7 +4,7 @@
 #include "ImageList.h"
 #include "PropertyPage.h"
 
-#include "common/Settings.h"
+#include "../common/pure/Settings.h"
 
 #include <cstdint>
 

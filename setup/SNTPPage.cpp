@@ -3,9 +3,9 @@
 #include "AdjustNow.h"
 #include "resource.h"
 
-#include "common/SettingsWriter.h"
-#include "common/SntpExchange.h"
-#include "common/SntpStatus.h"
+#include "../common/windows/SettingsWriter.h"
+#include "../common/sntp/SntpExchange.h"
+#include "../common/windows/SntpStatus.h"
 
 #include <commctrl.h>
 #include <climits>

@@ -3,10 +3,10 @@
 
 #include "PropertyPage.h"
 
-#include "common/Settings.h"
+#include "../common/pure/Settings.h"
 
 #include <cstdint>
-#include "common/TextBuffer.h"
+#include "../common/pure/TextBuffer.h"
 
 class AdjustNow;
 

@@ -2,7 +2,7 @@
 
 #include "resource.h"
 
-#include "common/Settings.h"
+#include "../common/pure/Settings.h"
 
 #include <commctrl.h>
 

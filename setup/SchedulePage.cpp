@@ -3,9 +3,9 @@
 #include "ScheduleDetailDialog.h"
 #include "resource.h"
 
-#include "common/SettingsStore.h"
-#include "common/SettingsWriter.h"
-#include "common/TextBuffer.h"
+#include "../common/windows/SettingsStore.h"
+#include "../common/windows/SettingsWriter.h"
+#include "../common/pure/TextBuffer.h"
 
 #include <commctrl.h>
 #include <initializer_list>

@@ -5,7 +5,7 @@
 #include "ImageList.h"
 #include "PropertyPage.h"
 
-#include "common/Settings.h"
+#include "../common/pure/Settings.h"
 
 class CScheduleDetailDialog;
 

@@ -4,7 +4,7 @@
 #include "StatusWindow.h"
 #include "resource.h"
 
-#include "common/SettingsStore.h"
+#include "../common/windows/SettingsStore.h"
 #include "contract/Quillpost.h"
 
 #include <commctrl.h>

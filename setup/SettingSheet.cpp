@@ -1,6 +1,6 @@
 #include "SettingSheet.h"
 
-#include "common/SettingsSaved.h"
+#include "../common/pure/SettingsSaved.h"
 
 CSettingSheet::CSettingSheet(const char* caption) : CPropertySheet(caption)
 {

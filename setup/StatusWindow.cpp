@@ -3,16 +3,16 @@
 #include "ChronelPage.h"
 #include "resource.h"
 
-#include "common/ActivityLog.h"
-#include "common/CivilTime.h"
-#include "common/Owned.h"
-#include "common/ScheduleStatus.h"
-#include "common/SettingsStore.h"
-#include "common/ShiftJis.h"
-#include "common/SntpStatus.h"
-#include "common/TextBuffer.h"
-#include "common/ThreadWindow.h"
-#include "common/Time32.h"
+#include "../common/windows/ActivityLog.h"
+#include "../common/pure/CivilTime.h"
+#include "../common/pure/Owned.h"
+#include "../common/pure/ScheduleStatus.h"
+#include "../common/windows/SettingsStore.h"
+#include "../common/pure/ShiftJis.h"
+#include "../common/windows/SntpStatus.h"
+#include "../common/pure/TextBuffer.h"
+#include "../common/windows/ThreadWindow.h"
+#include "../common/windows/Time32.h"
 
 #include <commctrl.h>
 #include <objbase.h>

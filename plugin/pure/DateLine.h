@@ -2,8 +2,8 @@
 // The "Date:" line a released message gets: the reservation moved by a random offset, shown in
 // local time with the matching offset from UTC. No platform code.
 
-#include "../../common/Settings.h"
-#include "../../common/CivilTime.h"
+#include "../../common/pure/Settings.h"
+#include "../../common/pure/CivilTime.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "PendingEvent.h"
 
-#include "../../common/CivilTime.h"
+#include "../../common/pure/CivilTime.h"
 
 #include <cstring>
 

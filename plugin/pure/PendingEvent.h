@@ -5,7 +5,7 @@
 // minute the clock shows twice (the clock set back, the hour repeated when daylight saving ends)
 // does not run its entry twice. No platform code.
 
-#include "../../common/Schedule.h"
+#include "../../common/pure/Schedule.h"
 
 #include <cstdint>
 

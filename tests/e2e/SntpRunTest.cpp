@@ -3,7 +3,7 @@
 // exchange leaves its outcome under the settings key's Status.
 #include "SntpTestServer.h"  // winsock2.h before windows.h
 #include "HostRun.h"
-#include "common/SntpOutcome.h"
+#include "../../common/pure/SntpOutcome.h"
 
 #include <gtest/gtest.h>
 

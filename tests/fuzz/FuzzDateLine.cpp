@@ -1,7 +1,7 @@
 // The new "Date:" line from what a message and the settings bring: the reservation value as the
 // scan reads it, and any PreSec, PostSec (the registry holds any 32-bit number) and seed.
 #include "pure/DateLine.h"
-#include "HeaderText.h"
+#include "../../common/pure/HeaderText.h"
 
 #include <cstring>
 #include <string>

@@ -1,8 +1,8 @@
 // Header text from the host or a message file: finding, setting and removing the reservation,
 // encoded words decoded for the status window, and the subject the log names a message by.
-#include "HeaderText.h"
-#include "HeaderWords.h"
-#include "ShiftJis.h"
+#include "../../common/pure/HeaderText.h"
+#include "../../common/pure/HeaderWords.h"
+#include "../../common/pure/ShiftJis.h"
 
 #include <cstring>
 #include <string>

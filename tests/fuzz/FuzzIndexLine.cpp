@@ -2,8 +2,8 @@
 // reading of the format below does; and the line reader, which must give exactly the lines of
 // reading one byte after another, whatever the pieces the file arrives in and whatever the size
 // of the reader's buffer.
-#include "EntryIndex.h"
-#include "LineReader.h"
+#include "../../common/pure/EntryIndex.h"
+#include "../../common/pure/LineReader.h"
 
 #include <cstring>
 #include <string>

@@ -1,7 +1,7 @@
 // A message file through the rewrite: it gives what the line rules give, never loses body bytes
 // and never keeps a reservation line.
-#include "HeaderText.h"
-#include "MessageRewrite.h"
+#include "../../common/pure/HeaderText.h"
+#include "../../common/pure/MessageRewrite.h"
 
 #include <cstdio>
 #include <cstring>

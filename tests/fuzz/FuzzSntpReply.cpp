@@ -1,6 +1,6 @@
 // Any datagram from the server's address: the reply checks, the times read from an accepted one,
 // and the offset and clock range worked out from them, against a request the fuzzer also chooses.
-#include "SntpPacket.h"
+#include "../../common/pure/SntpPacket.h"
 
 #include <cstring>
 

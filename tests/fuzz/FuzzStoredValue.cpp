@@ -1,6 +1,6 @@
 // Bytes read back from the registry, of any type and size: a number over its preset, the ShortCut
 // letter and the SNTP server text.
-#include "StoredValue.h"
+#include "../../common/pure/StoredValue.h"
 
 #include <cstring>
 

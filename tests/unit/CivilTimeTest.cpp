@@ -1,6 +1,6 @@
 // Date and time fields to seconds and back, with the normalisation of fields out of range that
 // the reservation dialog relies on.
-#include "CivilTime.h"
+#include "../../common/pure/CivilTime.h"
 
 #include <gtest/gtest.h>
 

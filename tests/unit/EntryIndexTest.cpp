@@ -1,5 +1,5 @@
 // Outbox index lines: entry name, the Base64 flag word, and names that would leave the folder.
-#include "EntryIndex.h"
+#include "../../common/pure/EntryIndex.h"
 
 #include <gtest/gtest.h>
 

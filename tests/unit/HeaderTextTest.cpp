@@ -1,6 +1,6 @@
 // The reservation line in header text: finding it, reading its value, writing and removing it.
-#include "HeaderText.h"
-#include "HeaderWords.h"
+#include "../../common/pure/HeaderText.h"
+#include "../../common/pure/HeaderWords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Typed integer fields: what is accepted, what is refused, the 32-bit limits, and the full-width
 // forms the Japanese input method types (Shift JIS bytes, as the fields hold them).
-#include "IntegerText.h"
+#include "../../common/pure/IntegerText.h"
 
 #include <gtest/gtest.h>
 

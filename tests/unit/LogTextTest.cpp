@@ -1,6 +1,6 @@
 // The log's lines and the rule that keeps its file bounded.
-#include "LogText.h"
-#include "TextBuffer.h"
+#include "../../common/pure/LogText.h"
+#include "../../common/pure/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // In-memory stand-ins for files: a source that hands out its bytes in pieces of a chosen size and
 // may fail at a chosen offset, and a sink that may refuse after a number of bytes.
 
-#include "LineReader.h"
-#include "MessageRewrite.h"
+#include "../../common/pure/LineReader.h"
+#include "../../common/pure/MessageRewrite.h"
 
 #include <cstring>
 #include <string>

@@ -1,5 +1,5 @@
 // The export file's text: layout byte for byte, escaping, long and missing texts.
-#include "RegeditText.h"
+#include "../../common/pure/RegeditText.h"
 
 #include "FailingRealloc.h"
 

@@ -1,5 +1,5 @@
 // The week's schedule: insertion order, list edits, and the next event after a moment of the week.
-#include "Schedule.h"
+#include "../../common/pure/Schedule.h"
 
 #include <gtest/gtest.h>
 

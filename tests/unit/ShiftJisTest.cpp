@@ -1,4 +1,4 @@
-#include "common/ShiftJis.h"
+#include "../../common/pure/ShiftJis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The outcome of a clock adjustment as the editor's status line shows it, and its stored time.
-#include "SntpOutcome.h"
-#include "TextBuffer.h"
+#include "../../common/pure/SntpOutcome.h"
+#include "../../common/pure/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

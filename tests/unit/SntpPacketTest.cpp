@@ -1,6 +1,6 @@
 // SNTP request and reply: the bytes sent, the checks a reply must pass and their order, the
 // timestamps' scale across the era boundary, and the offset of the four timestamps.
-#include "SntpPacket.h"
+#include "../../common/pure/SntpPacket.h"
 
 #include <gtest/gtest.h>
 

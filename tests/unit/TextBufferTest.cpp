@@ -1,5 +1,5 @@
 // The editor's byte text: growth, pieces of itself, copies and moves, and running out of room.
-#include "TextBuffer.h"
+#include "../../common/pure/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // chronel's log file: where it lives, how it stays bounded with one older generation, and writers
 // on several threads (the plug-in's writer, a clock adjustment, the editor) each adding whole lines.
 #include "TestSupport.h"
-#include "common/ActivityLog.h"
+#include "../../common/windows/ActivityLog.h"
 #include "plugin/LogQueue.h"
 #include "hostsim/ImportPatch.h"
 

@@ -3,7 +3,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/LogQueue.h"
-#include "common/Time32.h"
+#include "../../common/windows/Time32.h"
 
 #include <shlobj.h>
 

@@ -1,6 +1,6 @@
 // A header line larger than the 32-bit host could ever hold in memory goes through the rewrite
 // whole: nothing of it is held at once, so running out of memory cannot end the mail client.
-#include "common/MessageRewrite.h"
+#include "../../common/pure/MessageRewrite.h"
 
 #include <gtest/gtest.h>
 

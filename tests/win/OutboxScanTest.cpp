@@ -3,7 +3,7 @@
 // damages the message.
 #include "FakeHost.h"
 #include "plugin/Globals.h"
-#include "common/FileCalls.h"
+#include "../../common/windows/FileCalls.h"
 #include "plugin/Outbox.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "hostsim/ImportPatch.h"
 #include "plugin/Globals.h"
 #include "plugin/Reserve.h"
-#include "common/HeaderText.h"
+#include "../../common/pure/HeaderText.h"
 
 #include <gtest/gtest.h>
 

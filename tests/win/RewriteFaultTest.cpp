@@ -3,10 +3,10 @@
 // always either the old one or the complete new one, nothing is left beside it, and the release
 // bits follow the rule: a message found due is released, rewritten or not.
 #include "FakeHost.h"
-#include "common/FileCalls.h"
+#include "../../common/windows/FileCalls.h"
 #include "plugin/Globals.h"
 #include "plugin/Outbox.h"
-#include "common/StagedFile.h"
+#include "../../common/windows/StagedFile.h"
 
 #include <gtest/gtest.h>
 

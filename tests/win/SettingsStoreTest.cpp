@@ -1,5 +1,5 @@
 // Reading the settings from the registry: key creation, defaults, odd stored values.
-#include "common/SettingsStore.h"
+#include "../../common/windows/SettingsStore.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Writing the settings back to the registry and the export file, and importing that file again.
-#include "common/RegeditText.h"
-#include "common/SettingsStore.h"
-#include "common/SettingsWriter.h"
+#include "../../common/pure/RegeditText.h"
+#include "../../common/windows/SettingsStore.h"
+#include "../../common/windows/SettingsWriter.h"
 #include "TestSupport.h"
 #include "tests/unit/FailingRealloc.h"
 

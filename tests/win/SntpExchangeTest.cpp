@@ -2,7 +2,7 @@
 // and sets (the machine's clock is never touched).
 #include "SntpTestServer.h"  // winsock2.h before windows.h
 #include "TestSupport.h"
-#include "common/SntpExchange.h"
+#include "../../common/sntp/SntpExchange.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The last outcome under ChronelPlug\Status: written whole, read back, and nothing stale left.
 #include "TestSupport.h"
-#include "common/SntpStatus.h"
+#include "../../common/windows/SntpStatus.h"
 
 #include <gtest/gtest.h>
 

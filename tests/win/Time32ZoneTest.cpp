@@ -1,7 +1,7 @@
 // Local fields to calendar time and back in a zone with daylight saving: CTest runs this program
 // with TZ=CET-1CEST,M3.5.0,M10.5.0/3 (+0100 in winter, +0200 from the last Sunday of March 02:00
 // to the last Sunday of October 03:00).
-#include "common/Time32.h"
+#include "../../common/windows/Time32.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "../ScreenCapture.h"
 #include "EditorSession.h"
 #include "TestSupport.h"
-#include "common/SntpStatus.h"
+#include "../../common/windows/SntpStatus.h"
 
 #include <commctrl.h>
 #include <prsht.h>

@@ -1,7 +1,7 @@
 #include "SettingsStore.h"
 
-#include "Allocation.h"
-#include "StoredValue.h"
+#include "../pure/Allocation.h"
+#include "../pure/StoredValue.h"
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 //   Detail      REG_DWORD  the system's error code, or a kiss-o'-death reply's four letters
 //   Correction  REG_QWORD  the measured offset in milliseconds, signed (0 when none was measured)
 
-#include "SntpOutcome.h"
+#include "../pure/SntpOutcome.h"
 
 // Replaces the stored outcome; write errors are ignored.
 void WriteSntpStatus(const SntpOutcome& outcome);

@@ -1,9 +1,9 @@
 #include "SettingsWriter.h"
 
-#include "Allocation.h"
-#include "RegeditText.h"
+#include "../pure/Allocation.h"
+#include "../pure/RegeditText.h"
 #include "SettingsStore.h"
-#include "ShiftJis.h"
+#include "../pure/ShiftJis.h"
 
 #include <cstdio>
 #include <cstring>

@@ -9,8 +9,8 @@
 
 #include <cstddef>
 
-#include "LogText.h"
-#include "SntpOutcome.h"
+#include "../pure/LogText.h"
+#include "../pure/SntpOutcome.h"
 
 // The log's full path into path (size bytes); with createFolder the folders are made as needed.
 // False when the application-data folder is not known or the path does not fit.

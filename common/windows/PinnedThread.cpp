@@ -1,6 +1,6 @@
 #include "PinnedThread.h"
 
-#include "Allocation.h"
+#include "../pure/Allocation.h"
 
 namespace {
 

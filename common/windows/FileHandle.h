@@ -2,11 +2,11 @@
 // The file ends of the byte streams the outbox code reads and writes through, over the owners of
 // file and find handles.
 
-#include "Allocation.h"
+#include "../pure/Allocation.h"
 #include "FileCalls.h"
-#include "Owned.h"
-#include "LineReader.h"
-#include "MessageRewrite.h"
+#include "../pure/Owned.h"
+#include "../pure/LineReader.h"
+#include "../pure/MessageRewrite.h"
 
 class FileSource : public ByteSource {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Owned.h"
-#include "Settings.h"
+#include "../pure/Owned.h"
+#include "../pure/Settings.h"
 
 // Access used for every key, by readers and writers alike.
 constexpr REGSAM SettingsKeyAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;

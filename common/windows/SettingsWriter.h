@@ -4,7 +4,7 @@
 // Each operation returns 1 when everything was written and 0 when something failed; *error (when
 // given) then holds the Win32 error of the first failure, for the user to be told.
 
-#include "Settings.h"
+#include "../pure/Settings.h"
 
 #include <windows.h>
 

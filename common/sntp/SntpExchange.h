@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "SntpOutcome.h"
+#include "../pure/SntpOutcome.h"
 
 // The clock an exchange reads and sets. chronel and chronset pass kernel32's
 // GetSystemTimeAsFileTime and SetSystemTime, which a host may substitute; tests pass stand-ins.

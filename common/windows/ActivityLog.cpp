@@ -1,7 +1,7 @@
 #include "ActivityLog.h"
 
 #include "SettingsStore.h"
-#include "TextBuffer.h"
+#include "../pure/TextBuffer.h"
 
 #include <shlobj.h>
 

@@ -1,7 +1,7 @@
 #include "SntpStatus.h"
 
 #include "SettingsStore.h"
-#include "TextBuffer.h"
+#include "../pure/TextBuffer.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // Lines of an outbox index ("Entry.lst"): entry name, "=", a Base64 data field whose first four
 // decoded bytes are the entry's flag word, ":", further text. No platform code.
 
-#include "../contract/Quillpost.h"  // the flag word's bits
+#include "../../contract/Quillpost.h"  // the flag word's bits
 
 #include <cstddef>
 #include <cstdint>

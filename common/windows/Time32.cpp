@@ -1,6 +1,6 @@
 #include "Time32.h"
 
-#include "CivilTime.h"
+#include "../pure/CivilTime.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // the code under it. The reference goes with the thread's end (FreeLibraryAndExitThread, which
 // returns into nothing).
 
-#include "Owned.h"
+#include "../pure/Owned.h"
 
 // Runs procedure(parameter) on a new thread pinned so; its exit code is what procedure returns.
 // The thread's handle, or empty when none was started (procedure then never runs, and parameter

@@ -2,8 +2,8 @@
 
 #include "SntpExchange.h"
 
-#include "Owned.h"
-#include "SntpPacket.h"
+#include "../pure/Owned.h"
+#include "../pure/SntpPacket.h"
 
 #include <ntsecapi.h>
 
