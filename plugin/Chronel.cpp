@@ -43,6 +43,7 @@ int Chronel::End(bool viaTray)
 {
     // Not left off the screen for the host to store as the window's place.
     moved.PutBack(viaTray);
+    outbox.Stop();
     ended_ = true;
     return schedule.StopTimer();
 }

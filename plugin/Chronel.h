@@ -39,7 +39,8 @@ public:
 
 private:
     friend class ChronelCall;
-    // Ends the work: the window back (viaTray as for MovedWindow::PutBack) and the timer ended.
+    // Ends the work: the window back (viaTray as for MovedWindow::PutBack), the outbox scan stopped
+    // (also one under way) and the timer ended.
     int End(bool viaTray);
     // Deleted now, or by the last host call that still uses it.
     void Release();

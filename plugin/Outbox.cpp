@@ -349,6 +349,8 @@ bool OutboxScanner::ScanEntryList(const ReleaseRules& rules, const char* account
 bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* accountDir, const char* entryName,
                                        MessageReading* seen)
 {
+    if (stopped_)
+        return false;
     char path[PathSize];
     MailboxPath(rules.Mailbox, path, sizeof path, accountDir, "Outbox.box", entryName, ".qpm");
     // Stamped before it is read: a write after this point gives it another stamp.

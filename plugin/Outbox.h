@@ -44,6 +44,9 @@ public:
     // Releases the reserved messages of every account's outbox that are due. True when at least
     // one was released.
     bool Scan(const ReleaseRules& rules);
+    // Clean-up, also inside a scan (a host's mark that runs its message loop): the release under
+    // way finishes, and no other message is released or marked after it.
+    void Stop() { stopped_ = true; }
     // Rewrites the message file without its reservation (and with a new "Date:" line when the
     // rules say so), staged beside it and then put in its place. The file is left either as it
     // was or completely rewritten, short of a disk that fails in the middle of writing over a
@@ -68,6 +71,7 @@ private:
     // The "Date:" lines' offsets: one generator, seeded before its first draw.
     DateDraw draw_;
     bool seeded_ = false;
+    bool stopped_ = false;
     // The status window's count of its changes to the outbox, as last seen.
     DWORD editorChanges_ = 0;
 };

@@ -63,14 +63,15 @@ LRESULT CALLBACK CountCommands(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A host that runs its message loop inside the scan's mark (its own box) may clean up there: the
-// tick that scanned starts no run on the schedule clean-up ended.
-TEST(ChronelTest, ACleanUpInsideTheScansMarkStartsNoRunAfterIt)
+// release under way ends, and nothing more is marked or started on the schedule clean-up ended.
+TEST(ChronelTest, ACleanUpInsideTheScansMarkEndsTheScanAndStartsNoRun)
 {
     FakeHost host;
     Host.SetTimer = CountSetTimer;
     Host.KillTimer = CountKillTimer;
     host.Write("Account1\\Outbox.box\\m.qpm", "X-Reserve-Date: 100\r\nSubject: s\r\n\r\nbody");
-    host.Write("Account1\\Outbox.box\\Entry.lst", "m=AAAAAAAAAAAAAAAA:s\r\n");
+    host.Write("Account1\\Outbox.box\\n.qpm", "X-Reserve-Date: 100\r\nSubject: s\r\n\r\nbody");
+    host.Write("Account1\\Outbox.box\\Entry.lst", "m=AAAAAAAAAAAAAAAA:s\r\nn=AAAAAAAAAAAAAAAA:s\r\n");
     Loaded.Settings.UseReserve = Loaded.Settings.SendQuick = Loaded.Settings.NoNomal = 1;
     HWND main = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountCommands));
