@@ -149,41 +149,6 @@ const int PlacedControls[] = {IDX_NTP_USE,          IDT_NTP_SERVER,   IDE_NTP_SE
                               IDT_NTP_TIMEOUT_UNIT, IDT_NTP_ACCURACY, IDT_NTP_ACCURACY_UNIT, IDX_NTP_RUN_SERVER,
                               IDT_NTP_STATUS,       IDB_NTP_ADJUST_NOW};
 
-// A control's place in the editor's DIALOGEX template, in dialog units (left, top, width,
-// height); all zero when the template has no such control.
-RECT TemplatePlace(int dialogId, int controlId)
-{
-    HMODULE editor = GetModuleHandleA("chronset.dll");
-    const char* const dialogType = MAKEINTRESOURCEA(5);  // RT_DIALOG
-    HRSRC found = editor ? FindResourceA(editor, MAKEINTRESOURCEA(dialogId), dialogType) : nullptr;
-    const WORD* at = found ? static_cast<const WORD*>(LockResource(LoadResource(editor, found))) : nullptr;
-    if (!at || at[1] != 0xFFFF)  // not a DIALOGEX
-        return {};
-    // A name or an ordinal: 0xFFFF and a number, or a string up to its zero.
-    auto skipNameOrOrdinal = [](const WORD* text) {
-        if (*text == 0xFFFF)
-            return text + 2;
-        while (*text++) {
-        }
-        return text;
-    };
-    DWORD style = *reinterpret_cast<const DWORD*>(at + 6);
-    WORD items = at[8];
-    at = skipNameOrOrdinal(skipNameOrOrdinal(at + 13));  // the menu and the class
-    at = skipNameOrOrdinal(at);                          // the caption
-    if (style & DS_SETFONT)
-        at = skipNameOrOrdinal(at + 3);  // size, weight, italic and charset, then the face
-    for (WORD i = 0; i < items; ++i) {
-        at = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(at) + 3) & ~UINT_PTR{3});
-        const short* place = reinterpret_cast<const short*>(at + 6);
-        if (*reinterpret_cast<const DWORD*>(at + 10) == static_cast<DWORD>(controlId))
-            return {place[0], place[1], place[2], place[3]};
-        at = skipNameOrOrdinal(skipNameOrOrdinal(at + 12));  // the class and the text
-        at = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(at + 1) + *at);
-    }
-    return {};
-}
-
 TEST_F(AdjustNowPageTest, TheLineShowsTheStoredOutcomeAndTheControlsKeepTheirTemplatePlaces)
 {
     {

@@ -3,6 +3,7 @@
 // opened on the machine and nothing is written into the profile of the user who runs the tests.
 #include "EditorSession.h"
 #include "TestSupport.h"
+#include "setup/resource.h"
 #include "hostsim/ImportPatch.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ using namespace testing_support;
 
 namespace {
 
-enum { GeneralPage = 1, OpenLogButton = 1003 };
+enum { GeneralPage = 1, OpenLogButton = IDB_GEN_OPEN_LOG };
 
 std::string AppData;
 std::vector<std::string> Opened;  // "verb|file|parameters" of each call, on the editor's thread
@@ -97,13 +98,8 @@ protected:
     std::string logPath;
 };
 
-// The places, in dialog units, that the controls beside the log button keep.
-struct Place {
-    int id, x, y, width, height;
-};
-const Place ExistingPlaces[] = {
-    {1039, 14, 12, 200, 10}, {1001, 14, 52, 200, 10}, {1010, 14, 104, 200, 10}, {1002, 14, 145, 60, 14},
-};
+// The controls beside the log button: each where the page's template puts it.
+const int PlacedControls[] = {IDX_GEN_AUTO_START, IDX_GEN_NO_NORMAL, IDX_GEN_AUTO_DISTRIBUTE, IDB_GEN_EXPORT};
 
 RECT PlaceOf(HWND page, int id)
 {
@@ -113,26 +109,27 @@ RECT PlaceOf(HWND page, int id)
     return rect;
 }
 
-TEST_F(LogButtonTest, TheButtonSitsBesideTheExportAndTheOldControlsKeepTheirPlaces)
+TEST_F(LogButtonTest, TheButtonSitsBesideTheExportAndTheControlsKeepTheirTemplatePlaces)
 {
     EditorSession editor;
     ASSERT_NE(editor.Sheet(), nullptr);
     HWND page = editor.ShowPage(GeneralPage);
     EXPECT_EQ(Text(page, OpenLogButton), "動作記録を開く");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, OpenLogButton)));
-    EXPECT_EQ(Text(page, 1002), "設定の書出");
-    EXPECT_EQ(Text(page, 1039), "起動時にﾀｲﾏｰをｽﾀｰﾄする");
-    for (const Place& place : ExistingPlaces) {
-        RECT expected{place.x, place.y, place.width, place.height};
+    EXPECT_EQ(Text(page, IDB_GEN_EXPORT), "設定の書出");
+    EXPECT_EQ(Text(page, IDX_GEN_AUTO_START), "起動時にﾀｲﾏｰをｽﾀｰﾄする");
+    for (int id : PlacedControls) {
+        RECT expected = TemplatePlace(IDD_CHRONEL, id);
+        ASSERT_GT(expected.right, 0) << id;
         MapDialogRect(page, &expected);
-        RECT actual = PlaceOf(page, place.id);
-        EXPECT_EQ(actual.left, expected.left) << place.id;
-        EXPECT_EQ(actual.top, expected.top) << place.id;
-        EXPECT_EQ(actual.right - actual.left, expected.right) << place.id;
-        EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << place.id;
+        RECT actual = PlaceOf(page, id);
+        EXPECT_EQ(actual.left, expected.left) << id;
+        EXPECT_EQ(actual.top, expected.top) << id;
+        EXPECT_EQ(actual.right - actual.left, expected.right) << id;
+        EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << id;
     }
     // On the export's row, right of it, inside the page, over nothing else.
-    RECT client{}, button = PlaceOf(page, OpenLogButton), exportButton = PlaceOf(page, 1002);
+    RECT client{}, button = PlaceOf(page, OpenLogButton), exportButton = PlaceOf(page, IDB_GEN_EXPORT);
     GetClientRect(page, &client);
     EXPECT_EQ(button.top, exportButton.top);
     EXPECT_GT(button.left, exportButton.right);

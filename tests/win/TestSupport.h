@@ -68,4 +68,8 @@ std::string DialogStaticText(HWND dialog);
 // The system's text for an error, as a message shows it (no closing line break).
 std::string SystemText(DWORD error);
 
+// A control's place in chronset.dll's DIALOGEX template dialogId, in dialog units (left, top,
+// width, height); all zero when the template has no such control.
+RECT TemplatePlace(int dialogId, int controlId);
+
 }  // namespace testing_support
