@@ -6,6 +6,7 @@
 // each figure the best of `rounds` (default 7) passes of 100 readings.
 #include "../common/pure/EntryIndex.h"
 #include "../common/pure/LineReader.h"
+#include "Seconds.h"
 
 #include <windows.h>
 
@@ -33,16 +34,6 @@ private:
     const std::string& bytes_;
     size_t at_ = 0;
 };
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 volatile long Sink;
 unsigned char ReadBuffer[64 * 1024];

@@ -10,6 +10,7 @@
 #include "OutboxMemory.h"
 #include "host/HostApi.h"
 #include "../common/windows/Time32.h"
+#include "Seconds.h"
 
 #include <windows.h>
 
@@ -63,14 +64,6 @@ size_t ReadAll(const std::string& path)
         total += read;
     CloseHandle(file);
     return total;
-}
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 std::string AccountDir(int account, bool active)

@@ -5,6 +5,7 @@
 // index lines each (default 10 x 5,000), `held` reserved messages in all (default 50), the rest
 // queued; each figure the best and the worst of `rounds` (default 7) openings.
 #include "setup/HeldMessages.h"
+#include "Seconds.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -14,16 +15,6 @@
 #include <string>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER count;
-    QueryPerformanceCounter(&count);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void Write(const std::string& path, const std::string& bytes)
 {

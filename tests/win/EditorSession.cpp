@@ -16,6 +16,7 @@ typedef int (*SetUpChronelProc)();
 struct FindTitle {
     const char* title;
     HWND except;
+    HWND owner;  // when set, any window it owns, whatever its title
     HWND found;
 };
 
@@ -24,6 +25,12 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM param)
     auto* find = reinterpret_cast<FindTitle*>(param);
     if (window == find->except || !IsWindowVisible(window))
         return TRUE;
+    if (find->owner) {
+        if (GetWindow(window, GW_OWNER) != find->owner)
+            return TRUE;
+        find->found = window;
+        return FALSE;
+    }
     char text[256] = "";
     GetWindowTextA(window, text, sizeof text);
     char cls[64] = "";
@@ -35,11 +42,11 @@ BOOL CALLBACK MatchTitle(HWND window, LPARAM param)
     return TRUE;
 }
 
-HWND FindThreadWindow(DWORD threadId, const char* title, HWND except, DWORD timeoutMs)
+HWND FindThreadWindow(DWORD threadId, const char* title, HWND except, DWORD timeoutMs, HWND owner = nullptr)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        FindTitle find{title, except, nullptr};
+        FindTitle find{title, except, owner, nullptr};
         EnumThreadWindows(threadId, MatchTitle, reinterpret_cast<LPARAM>(&find));
         if (find.found || GetTickCount() - start > timeoutMs)
             return find.found;
@@ -134,6 +141,11 @@ HWND EditorSession::WaitForWindow(const char* title, DWORD timeoutMs) const
 HWND EditorSession::WaitForOtherDialog(DWORD timeoutMs) const
 {
     return FindThreadWindow(threadId_, nullptr, sheet_, timeoutMs);
+}
+
+HWND EditorSession::WaitForOwnedWindow(HWND owner, DWORD timeoutMs) const
+{
+    return FindThreadWindow(threadId_, nullptr, nullptr, timeoutMs, owner);
 }
 
 HWND EditorSession::Focus() const

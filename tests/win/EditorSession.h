@@ -35,6 +35,8 @@ public:
     HWND WaitForWindow(const char* title, DWORD timeoutMs = 15000) const;
     // A dialog of the editor's thread other than the sheet (the file dialog), or none.
     HWND WaitForOtherDialog(DWORD timeoutMs = 15000) const;
+    // A shown window of the editor's thread owned by owner (a question a dialog asks), or none.
+    HWND WaitForOwnedWindow(HWND owner, DWORD timeoutMs = 15000) const;
     // Answers a dialog or message box with a button and waits until it has gone.
     bool Answer(HWND dialog, int id, DWORD timeoutMs = 15000) const;
     DWORD ThreadId() const { return threadId_; }

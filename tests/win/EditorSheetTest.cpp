@@ -370,16 +370,6 @@ TEST_F(EditorSheetTest, ExportLeavesTheHostsCurrentDirectoryWhereItWas)
     EXPECT_STRCASEEQ(now, home.Path().c_str());
 }
 
-// owned[1] becomes a shown window owned by owned[0].
-BOOL CALLBACK FindOwned(HWND window, LPARAM owned)
-{
-    HWND* pair = reinterpret_cast<HWND*>(owned);
-    if (GetWindow(window, GW_OWNER) != pair[0] || !IsWindowVisible(window))
-        return TRUE;
-    pair[1] = window;
-    return FALSE;
-}
-
 // An existing file is replaced only when the user says so. One that cannot be written (held open
 // by another program) is then said so in a box owned by the sheet, with the file and the system's
 // reason, and the old file stays as it was.
@@ -399,10 +389,7 @@ TEST_F(EditorSheetTest, ExportThatCannotBeWrittenSaysSoAndKeepsTheOldFile)
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, GetDlgItem(dialog, 0x47c) ? 0x47c : 0x480, path.c_str());
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    HWND owned[2] = {dialog, nullptr};
-    for (int i = 0; i < 500 && !owned[1]; ++i, Sleep(20))
-        EnumThreadWindows(editor.ThreadId(), FindOwned, reinterpret_cast<LPARAM>(owned));
-    HWND prompt = owned[1];
+    HWND prompt = editor.WaitForOwnedWindow(dialog);
     ASSERT_NE(prompt, nullptr) << "no question before the file is replaced";
     ASSERT_TRUE(editor.Answer(prompt, IDYES));
     ASSERT_TRUE(WaitForWindowGone(dialog, 15000));

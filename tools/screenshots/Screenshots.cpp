@@ -106,16 +106,6 @@ void StoreSampleSettings()
     WriteSntpStatus(refused);
 }
 
-// owned[1] becomes a shown window owned by owned[0].
-BOOL CALLBACK FindOwned(HWND window, LPARAM owned)
-{
-    HWND* pair = reinterpret_cast<HWND*>(owned);
-    if (GetWindow(window, GW_OWNER) != pair[0] || !IsWindowVisible(window))
-        return TRUE;
-    pair[1] = window;
-    return FALSE;
-}
-
 // The editor's pages and dialogs, with sample settings that are cleared again.
 bool CaptureEditor(const std::string& out)
 {
@@ -155,11 +145,8 @@ bool CaptureEditor(const std::string& out)
             SetDlgItemTextA(save, GetDlgItem(save, 0x47c) ? 0x47c : 0x480, held.c_str());
             PostMessageA(save, WM_COMMAND, IDOK, 0);
             // The question before an existing file is replaced, owned by the Save dialog: yes.
-            HWND owned[2] = {save, nullptr};
-            for (int i = 0; i < 200 && !owned[1]; ++i, Sleep(50))
-                EnumThreadWindows(editor.ThreadId(), FindOwned, reinterpret_cast<LPARAM>(owned));
-            if (owned[1])
-                editor.Answer(owned[1], IDYES);
+            if (HWND question = editor.WaitForOwnedWindow(save))
+                editor.Answer(question, IDYES);
             HWND box = editor.WaitForWindow("設定の書出");
             Capture(box, out + "\\export-failed.bmp");
             if (box)
