@@ -196,8 +196,8 @@ int ReleaseRows(int rounds)
             Marks = 0;
             double t0 = Now();
             rules.Moment = ReadClock().steps;
-            DamagedMessages damaged{};
-            bool released = OutboxScanner(SystemFileCalls, damaged).Scan(rules);
+            ScanKept kept{};
+            bool released = OutboxScanner(SystemFileCalls, kept).Scan(rules);
             double t1 = Now();
             CopyFile64K(outbox + "big.qpm", outbox + "copy.bin", false);
             double t2 = Now();
@@ -289,8 +289,8 @@ int main(int argc, char** argv)
                 int cellRounds = std::max(rounds, std::min(50, 20000 / static_cast<int>(files.size())));
                 double bestScan = 1e9, bestRead = 1e9, bestList = 1e9, bestSteady = 1e9, worstSteady = 0;
                 for (int round = 0; round < cellRounds; ++round) {
-                    DamagedMessages damaged{};
-                    OutboxScanner scanner(SystemFileCalls, damaged);
+                    ScanKept kept{};
+                    OutboxScanner scanner(SystemFileCalls, kept);
                     double t0 = Now();
                     bool released = scan(scanner);
                     double t1 = Now();

@@ -7,7 +7,7 @@
 Chronel* Chronel::current_ = nullptr;
 
 Chronel::Chronel(LoadedRecord& loaded, const ScheduleEntry& startTime)
-    : loaded(loaded), daily(loaded), outbox(SystemFileCalls, loaded.Damaged),
+    : loaded(loaded), daily(loaded), outbox(SystemFileCalls, loaded.Scan),
       schedule(loaded, daily, moved, menus, outbox, startTime)
 {
 }

@@ -27,8 +27,8 @@ struct LoadedRecord {
     HMODULE OpenEditor = nullptr;
     // What a save the editor reports runs, while its sheet is open.
     void (*SavedHandler)() = nullptr;
-    // The outbox scan's messages held back as damaged.
-    DamagedMessages Damaged = {};
+    // What the outbox scan keeps from one scanner to the next.
+    ScanKept Scan = {};
 };
 // Constructed when the library loads, destroyed after detach.
 extern LoadedRecord Loaded;

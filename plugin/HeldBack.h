@@ -11,11 +11,12 @@ struct DamagedMessage {
     uint64_t text;  // the digest of the message as the failure left it
 };
 
-// The last eight; and whether a scan is under way, which every scanner of the process asks: a
+// What the outbox scan keeps from one scanner to the next, for the whole process: the last eight
+// messages held back as damaged, and whether a scan is under way, which every scanner asks (a
 // host's mark may let in the tick of the object a new start-up made while the ended one's scan
-// still releases a message.
-struct DamagedMessages {
-    DamagedMessage slots[8];
-    int count;
+// still releases a message).
+struct ScanKept {
+    DamagedMessage damaged[8];
+    int damagedCount;
     bool scanning;
 };

@@ -250,7 +250,7 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     // One scan at a time: a host whose marking lets the timer in again (a message box of its own)
     // would have a second scan release the message being released once more, and change the
     // remembered lists under the scan that walks them.
-    if (damaged_.scanning)
+    if (kept_.scanning)
         return false;
     char pattern[PathSize];
     MailboxPath(rules.Mailbox, pattern, sizeof pattern, AccountPattern, nullptr, nullptr, nullptr);
@@ -268,13 +268,13 @@ bool OutboxScanner::Scan(const ReleaseRules& rules)
     pattern[std::strlen(pattern) - (sizeof AccountPattern - 1)] = '\0';
     ReleaseRules inRoot = rules;
     inRoot.Mailbox = pattern;
-    damaged_.scanning = true;
+    kept_.scanning = true;
     bool released = false;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             released |= ScanEntryList(inRoot, found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
-    damaged_.scanning = false;
+    kept_.scanning = false;
     memory_.End();
     return released;
 }
@@ -397,7 +397,7 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
         LogRelease(entryName, subject, reservation, report);
         return false;
     }
-    if (HeldAsDamaged(damaged_.slots, files_, id, path))
+    if (HeldAsDamaged(kept_.damaged, files_, id, path))
         return false;
     // Released before it is rewritten: a crash in between then sends the message with its
     // old header, where the other order would leave it without its reservation line and
@@ -410,7 +410,7 @@ bool OutboxScanner::CheckOutboxMessage(const ReleaseRules& rules, const char* ac
     if (damaged) {
         Host.MarkMail(id, EntryReleaseBits, 0);
         size_t length = std::strlen(report.kept);
-        damaged_.slots[damaged_.count++ % 8] =
+        kept_.damaged[kept_.damagedCount++ % 8] =
             DamagedMessage{IdDigest(id), {report.kept[length - 2], report.kept[length - 1]}, DigestOf(files_, path)};
     }
     LogRelease(id, subject, reservation, report);

@@ -33,11 +33,11 @@ struct ReleaseRules {
 
 // The outbox scan and all it keeps from one scan to the next, on the user-interface thread. Its
 // file calls go through the table it is made with; its destruction gives back all it holds. The
-// messages held back as damaged, and whether any scanner is scanning, are the record it is
-// handed, which outlives it.
+// messages held back as damaged, and whether any scanner is scanning, are in the record it is
+// handed (ScanKept), which outlives it.
 class OutboxScanner {
 public:
-    OutboxScanner(const FileCalls& files, DamagedMessages& damaged) : files_(files), damaged_(damaged) {}
+    OutboxScanner(const FileCalls& files, ScanKept& kept) : files_(files), kept_(kept) {}
     OutboxScanner(const OutboxScanner&) = delete;
     OutboxScanner& operator=(const OutboxScanner&) = delete;
 
@@ -67,7 +67,7 @@ private:
     const FileCalls files_;
     OutboxMemory memory_;
     // Also whether any scanner's scan is under way (see Scan).
-    DamagedMessages& damaged_;
+    ScanKept& kept_;
     // The "Date:" lines' offsets: one generator, seeded before its first draw.
     DateDraw draw_;
     bool seeded_ = false;

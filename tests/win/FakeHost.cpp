@@ -92,7 +92,7 @@ void FakeHost::Write(const std::string& relative, const std::string& bytes) cons
 
 void FakeHost::NewScanner(const FileCalls& files)
 {
-    scanner.reset(new OutboxScanner(files, damaged));
+    scanner.reset(new OutboxScanner(files, kept));
 }
 
 bool FakeHost::Scan(ReleaseRules rules)

@@ -22,7 +22,7 @@ struct FakeHost {
     std::map<HWND, std::string> headers;
     std::vector<HostCallback> callbacks;
     std::function<void(const char* id)> onMark;  // called after each mark is recorded
-    DamagedMessages damaged{};  // kept, as the library keeps it, from one scanner to the next
+    ScanKept kept{};  // kept, as the library keeps it, from one scanner to the next
     std::unique_ptr<OutboxScanner> scanner;  // fresh with each host
     ReleaseRules rules{1796596200, false, 0, 0};  // 2026-12-07 07:30 in Tokyo, no "Date:" change
 
